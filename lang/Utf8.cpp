@@ -1,0 +1,106 @@
+#include "Utf8.h"
+
+namespace pathwright {
+
+namespace {
+constexpr char32_t kReplacement = 0xFFFD;
+
+void AppendCodePoint(std::wstring& out, char32_t cp) {
+  if constexpr (sizeof(wchar_t) == 2) {
+    if (cp >= 0x10000) {
+      cp -= 0x10000;
+      out += static_cast<wchar_t>(0xD800 + (cp >> 10));
+      out += static_cast<wchar_t>(0xDC00 + (cp & 0x3FF));
+      return;
+    }
+  }
+  out += static_cast<wchar_t>(cp);
+}
+
+void AppendUtf8(std::string& out, char32_t cp) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | (cp >> 6));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (cp >> 18));
+    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
+bool IsSurrogate(char32_t cp) { return cp >= 0xD800 && cp <= 0xDFFF; }
+}  // namespace
+
+std::wstring DecodeUtf8(std::string_view bytes) {
+  std::wstring out;
+  out.reserve(bytes.size());
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  const size_t n = bytes.size();
+  size_t i = 0;
+  while (i < n) {
+    const unsigned char b = p[i];
+    if (b < 0x80) {
+      out += static_cast<wchar_t>(b);
+      ++i;
+      continue;
+    }
+    size_t len = 0;
+    char32_t cp = 0;
+    char32_t min = 0;
+    if ((b & 0xE0) == 0xC0) { len = 2; cp = b & 0x1F; min = 0x80; }
+    else if ((b & 0xF0) == 0xE0) { len = 3; cp = b & 0x0F; min = 0x800; }
+    else if ((b & 0xF8) == 0xF0) { len = 4; cp = b & 0x07; min = 0x10000; }
+    if (len == 0) {  // a stray continuation byte or a byte that starts nothing
+      out += static_cast<wchar_t>(kReplacement);
+      ++i;
+      continue;
+    }
+    size_t j = 1;
+    for (; j < len && i + j < n && (p[i + j] & 0xC0) == 0x80; ++j) cp = (cp << 6) | (p[i + j] & 0x3F);
+    if (j < len || cp < min || cp > 0x10FFFF || IsSurrogate(cp)) {
+      // Skip only what was consumed, so a valid sequence after a broken one is still read.
+      out += static_cast<wchar_t>(kReplacement);
+      i += j;
+      continue;
+    }
+    AppendCodePoint(out, cp);
+    i += len;
+  }
+  return out;
+}
+
+std::string EncodeUtf8(std::wstring_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    char32_t cp = static_cast<char32_t>(text[i]);
+    if constexpr (sizeof(wchar_t) == 2) {
+      cp &= 0xFFFF;
+      if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size()) {
+        const char32_t low = static_cast<char32_t>(text[i + 1]) & 0xFFFF;
+        if (low >= 0xDC00 && low <= 0xDFFF) {
+          AppendUtf8(out, 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00));
+          ++i;
+          continue;
+        }
+      }
+    }
+    if (IsSurrogate(cp) || cp > 0x10FFFF) cp = kReplacement;
+    AppendUtf8(out, cp);
+  }
+  return out;
+}
+
+bool StartsWithUtf8Bom(std::string_view bytes) {
+  return bytes.size() >= 3 && static_cast<unsigned char>(bytes[0]) == 0xEF &&
+         static_cast<unsigned char>(bytes[1]) == 0xBB && static_cast<unsigned char>(bytes[2]) == 0xBF;
+}
+
+}  // namespace pathwright

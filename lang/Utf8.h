@@ -1,0 +1,21 @@
+// The one place where UTF-8 bytes become wide strings and back. wchar_t is 16 bits on Windows
+// (UTF-16, surrogate pairs) and 32 bits on Linux (UTF-32); both are handled here, so the rest of
+// the program never depends on the width.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace pathwright {
+
+// Invalid or truncated sequences, overlong forms, surrogates and values above U+10FFFF each
+// become U+FFFD; decoding never fails and never reads past the input.
+std::wstring DecodeUtf8(std::string_view bytes);
+
+// Lone surrogates (on 16-bit wchar_t) and invalid code points become U+FFFD.
+std::string EncodeUtf8(std::wstring_view text);
+
+// Whether bytes start with the UTF-8 byte-order mark EF BB BF.
+bool StartsWithUtf8Bom(std::string_view bytes);
+
+}  // namespace pathwright

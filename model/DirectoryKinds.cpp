@@ -1,0 +1,55 @@
+#include "DirectoryKinds.h"
+
+#include <cwctype>
+
+namespace pathwright {
+
+const std::array<const wchar_t*, kKindCount> kKindTitles = {
+    L"Executable Directories", L"Include Directories", L"Reference Directories",
+    L"Library Directories",    L"Library WinRT Directories", L"Source Directories",
+    L"Exclude Directories",
+};
+const std::array<const wchar_t*, kKindCount> kUserMacros = {
+    L"UserExecutable", L"UserInclude", L"UserReference", L"UserLibrary",
+    L"UserWPath",      L"UserSource",  L"UserExclude",
+};
+const std::array<const wchar_t*, kKindCount> kPathProperties = {
+    L"ExecutablePath", L"IncludePath", L"ReferencePath", L"LibraryPath",
+    L"LibraryWPath",   L"SourcePath",  L"ExcludePath",
+};
+
+namespace {
+const std::array<const wchar_t*, kKindCount> kShortNames = {
+    L"executable", L"include", L"reference", L"library", L"winrt", L"source", L"exclude",
+};
+
+bool EqualsIgnoringCase(std::wstring_view a, std::wstring_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (std::towlower(a[i]) != std::towlower(b[i])) return false;
+  }
+  return true;
+}
+}  // namespace
+
+std::wstring ComposedPathValue(int kind) {
+  return std::wstring(L"$(") + kUserMacros[kind] + L");$(" + kPathProperties[kind] + L")";
+}
+
+int KindFromControlId(int id) {
+  if (id >= kFirstKindEditId && id < kFirstKindEditId + kKindCount) return id - kFirstKindEditId;
+  if (id >= kFirstKindButtonId && id < kFirstKindButtonId + kKindCount) return id - kFirstKindButtonId;
+  return -1;
+}
+
+int KindFromName(std::wstring_view name) {
+  for (int k = 0; k < kKindCount; ++k) {
+    if (EqualsIgnoringCase(name, kUserMacros[k]) || EqualsIgnoringCase(name, kPathProperties[k]) ||
+        EqualsIgnoringCase(name, kShortNames[k])) {
+      return k;
+    }
+  }
+  return -1;
+}
+
+}  // namespace pathwright

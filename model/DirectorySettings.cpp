@@ -1,0 +1,191 @@
+#include "DirectorySettings.h"
+
+#include <cerrno>
+#include <cstring>
+#include <cwctype>
+#include <optional>
+#include <vector>
+
+namespace pathwright {
+
+namespace {
+constexpr const wchar_t* kProject = L"Project";
+constexpr const wchar_t* kPropertyGroup = L"PropertyGroup";
+constexpr const wchar_t* kLabel = L"Label";
+
+class StringWriter final : public pugi::xml_writer {
+ public:
+  explicit StringWriter(std::string& out) : m_out(out) {}
+  void write(const void* data, size_t size) override { m_out.append(static_cast<const char*>(data), size); }
+
+ private:
+  std::string& m_out;
+};
+
+bool IsUnlabelledGroup(const pugi::xml_node& node) {
+  return node.type() == pugi::node_element && std::wcscmp(node.name(), kPropertyGroup) == 0 &&
+         !node.attribute(kLabel);
+}
+
+bool NamesUtf8(std::wstring_view encoding) {
+  std::wstring lower;
+  for (wchar_t c : encoding) lower += static_cast<wchar_t>(std::towlower(c));
+  return lower == L"utf-8" || lower == L"utf8";
+}
+
+// What the path property of a kind should hold after a save, or nothing for no element.
+// A value the program composed itself is recomputed; anything else is the user's own setting
+// (an inline "C:\Qt\include;$(IncludePath)", say) and survives, with the user's list in front.
+std::optional<std::wstring> PathValueAfterSave(int kind, bool listEmpty, const std::optional<std::wstring>& before) {
+  const std::wstring composed = ComposedPathValue(kind);
+  if (!before || *before == composed) {
+    if (listEmpty) return std::nullopt;
+    return composed;
+  }
+  const std::wstring prefix = std::wstring(L"$(") + kUserMacros[kind] + L");";
+  const bool hasPrefix = before->compare(0, prefix.size(), prefix) == 0;
+  if (!listEmpty) return hasPrefix ? *before : prefix + *before;
+  std::wstring own = hasPrefix ? before->substr(prefix.size()) : *before;
+  if (own.empty()) return std::nullopt;
+  return own;
+}
+}  // namespace
+
+void DirectorySettings::ResetDocument() {
+  m_doc.reset();
+  m_group = pugi::xml_node();
+  m_backupBeforeWrite = false;
+}
+
+bool DirectorySettings::LoadSheet() {
+  ResetDocument();
+  for (auto& list : m_lists) list.clear();
+  m_loaded = false;
+
+  const pugi::xml_parse_result parsed =
+      m_doc.load_file(m_path.c_str(), pugi::parse_default | pugi::parse_declaration, pugi::encoding_auto);
+  if (!parsed) return false;
+  pugi::xml_node project = m_doc.child(kProject);
+  if (!project) return false;
+
+  // The last unlabelled group with content holds the user macros; empty unlabelled groups
+  // carry nothing and are dropped, as every save before would have left them.
+  for (pugi::xml_node group = project.child(kPropertyGroup); group;) {
+    pugi::xml_node next = group.next_sibling(kPropertyGroup);
+    if (!group.attribute(kLabel)) {
+      if (group.first_child()) {
+        m_group = group;
+      } else {
+        project.remove_child(group);
+      }
+    }
+    group = next;
+  }
+
+  if (m_group) {
+    for (int k = 0; k < kKindCount; ++k) m_lists[k] = m_group.child(kUserMacros[k]).text().get();
+  }
+  m_loaded = true;
+  return true;
+}
+
+IoResult DirectorySettings::SaveSheet() {
+  if (!m_loaded || m_path.empty()) return {};
+
+  if (pugi::xml_node project = m_doc.child(kProject)) {
+    if (!m_group) {
+      for (pugi::xml_node group = project.child(kPropertyGroup); group;) {
+        pugi::xml_node next = group.next_sibling(kPropertyGroup);
+        if (!group.attribute(kLabel) && !group.first_child()) project.remove_child(group);
+        group = next;
+      }
+      m_group = project.append_child(kPropertyGroup);
+    }
+
+    // Take out the fourteen managed elements, remembering what each path property held; every
+    // other child of the group, its attributes and its position stay as they are.
+    std::array<std::optional<std::wstring>, kKindCount> before;
+    std::vector<pugi::xml_node> managed;
+    for (pugi::xml_node child : m_group.children()) {
+      if (child.type() != pugi::node_element) continue;
+      for (int k = 0; k < kKindCount; ++k) {
+        if (std::wcscmp(child.name(), kPathProperties[k]) == 0) {
+          if (!before[k]) before[k] = child.text().get();
+          managed.push_back(child);
+        } else if (std::wcscmp(child.name(), kUserMacros[k]) == 0) {
+          managed.push_back(child);
+        }
+      }
+    }
+    for (pugi::xml_node node : managed) m_group.remove_child(node);
+
+    for (int k = 0; k < kKindCount; ++k) {
+      std::wstring& list = m_lists[k];
+      const bool listEmpty = list.empty();
+      while (!list.empty() && list.back() == L';') list.pop_back();
+      if (!listEmpty) m_group.append_child(kUserMacros[k]).text().set(list.c_str());
+      if (auto value = PathValueAfterSave(k, listEmpty, before[k])) {
+        m_group.append_child(kPathProperties[k]).text().set(value->c_str());
+      }
+    }
+  }
+  return WriteSheetFile();
+}
+
+IoResult DirectorySettings::CreateDefaultSheet(int version) {
+  ResetDocument();
+  pugi::xml_node declaration = m_doc.prepend_child(pugi::node_declaration);
+  declaration.append_attribute(L"version").set_value(L"1.0");
+  declaration.append_attribute(L"encoding").set_value(L"utf-8");
+
+  pugi::xml_node project = m_doc.append_child(kProject);
+  project.append_attribute(L"DefaultTargets").set_value(L"Build");
+  project.append_attribute(L"ToolsVersion").set_value(version == 2 ? L"12.0" : L"4.0");
+  project.append_attribute(L"xmlns").set_value(kMsBuildNamespace);
+  if (version > 0) {
+    project.append_child(L"ImportGroup").append_attribute(kLabel).set_value(L"PropertySheets");
+    project.append_child(kPropertyGroup).append_attribute(kLabel).set_value(L"UserMacros");
+    project.append_child(kPropertyGroup);
+    project.append_child(L"ItemDefinitionGroup");
+    project.append_child(L"ItemGroup");
+  }
+
+  // Whatever stands at m_path could not be read; it is never destroyed without a copy.
+  m_backupBeforeWrite = PathExists(m_path);
+  IoResult written = WriteSheetFile();
+  m_loaded = true;
+  return written;
+}
+
+void DirectorySettings::TellTheTruthAboutEncoding() {
+  // The file is always written as UTF-8; a declaration naming UTF-16 or ISO-8859-1 above UTF-8
+  // bytes makes Visual Studio refuse the sheet.
+  for (pugi::xml_node node : m_doc.children()) {
+    if (node.type() != pugi::node_declaration) continue;
+    pugi::xml_attribute encoding = node.attribute(L"encoding");
+    if (encoding && !NamesUtf8(encoding.value())) encoding.set_value(L"utf-8");
+    return;
+  }
+}
+
+std::string DirectorySettings::SerializeSheet() const {
+  std::string bytes;
+  StringWriter writer(bytes);
+  m_doc.save(writer, L"\t", pugi::format_default, pugi::encoding_auto);
+  return bytes;
+}
+
+IoResult DirectorySettings::WriteSheetFile() {
+  if (m_path.empty()) return IoResult::FromSystemError(ENOENT);
+  if (m_backupBeforeWrite) {
+    std::string old;
+    IoResult result = ReadFileBytes(m_path, old);
+    if (result) result = ReplaceFileAtomically(m_path + L".bak", old);
+    if (!result) return result;
+    m_backupBeforeWrite = false;
+  }
+  TellTheTruthAboutEncoding();
+  return ReplaceFileAtomically(m_path, SerializeSheet());
+}
+
+}  // namespace pathwright

@@ -1,0 +1,31 @@
+// The few file operations the core needs, behind plain functions so the core builds and is
+// tested on Linux while Windows gets the native calls (implemented in win/FileSystemWin32.cpp).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace pathwright {
+
+// Outcome of a file operation: true when it worked; otherwise the system's error code
+// (errno, or GetLastError on Windows) and the system's own description of it.
+struct IoResult {
+  int error = 0;
+  std::wstring message;
+
+  explicit operator bool() const noexcept { return error == 0; }
+  static IoResult FromSystemError(int code);
+};
+
+// Replaces the file's content in one step: the bytes go to a temporary file in the same folder,
+// which is flushed and then renamed over the target. On any failure the target keeps its old bytes
+// and no temporary file is left. A read-only target is refused, as an in-place write would be.
+IoResult ReplaceFileAtomically(const std::wstring& path, std::string_view bytes);
+
+// Reads a whole file.
+IoResult ReadFileBytes(const std::wstring& path, std::string& bytes);
+
+// Whether anything (file or folder) of that name exists.
+bool PathExists(const std::wstring& path);
+
+}  // namespace pathwright

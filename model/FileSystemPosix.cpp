@@ -1,0 +1,85 @@
+#include "FileSystem.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "lang/Utf8.h"
+
+namespace pathwright {
+
+namespace {
+std::string NativePath(const std::wstring& path) { return EncodeUtf8(path); }
+
+bool WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    bytes.remove_prefix(static_cast<size_t>(n));
+  }
+  return true;
+}
+}  // namespace
+
+IoResult IoResult::FromSystemError(int code) {
+  return IoResult{code, DecodeUtf8(std::strerror(code))};
+}
+
+IoResult ReplaceFileAtomically(const std::wstring& path, std::string_view bytes) {
+  if (path.empty()) return IoResult::FromSystemError(ENOENT);
+  const std::string target = NativePath(path);
+
+  struct stat old {};
+  const bool existed = ::stat(target.c_str(), &old) == 0;
+  if (existed && (old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+    return IoResult::FromSystemError(EACCES);  // root would otherwise write over a read-only sheet
+  }
+  if (existed && S_ISDIR(old.st_mode)) return IoResult::FromSystemError(EISDIR);
+
+  std::string temp = target + ".pathwright-XXXXXX";
+  const int fd = ::mkstemp(temp.data());
+  if (fd < 0) return IoResult::FromSystemError(errno);
+
+  int error = 0;
+  if (!WriteAll(fd, bytes) || ::fsync(fd) != 0) error = errno;
+  if (!error && existed) ::fchmod(fd, old.st_mode & 07777);
+  if (::close(fd) != 0 && !error) error = errno;
+  if (!error && ::rename(temp.c_str(), target.c_str()) != 0) error = errno;
+  if (error) {
+    ::unlink(temp.c_str());
+    return IoResult::FromSystemError(error);
+  }
+  return {};
+}
+
+IoResult ReadFileBytes(const std::wstring& path, std::string& bytes) {
+  bytes.clear();
+  const int fd = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return IoResult::FromSystemError(errno);
+  char buffer[65536];
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      const int error = errno;
+      ::close(fd);
+      return IoResult::FromSystemError(error);
+    }
+    if (n == 0) break;
+    bytes.append(buffer, static_cast<size_t>(n));
+  }
+  ::close(fd);
+  return {};
+}
+
+bool PathExists(const std::wstring& path) {
+  struct stat st {};
+  return !path.empty() && ::stat(NativePath(path).c_str(), &st) == 0;
+}
+
+}  // namespace pathwright

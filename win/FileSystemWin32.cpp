@@ -1,0 +1,100 @@
+// Windows side of model/FileSystem.h.
+#include "model/FileSystem.h"
+
+#include <windows.h>
+
+namespace pathwright {
+
+namespace {
+std::wstring FolderOf(const std::wstring& path) {
+  const size_t slash = path.find_last_of(L"\\/");
+  if (slash == std::wstring::npos) return L".";
+  if (slash == 0 || (slash == 2 && path[1] == L':')) return path.substr(0, slash + 1);
+  return path.substr(0, slash);
+}
+
+struct FileHandle {
+  HANDLE h = INVALID_HANDLE_VALUE;
+  ~FileHandle() {
+    if (h != INVALID_HANDLE_VALUE) {
+      const DWORD keep = GetLastError();
+      CloseHandle(h);
+      SetLastError(keep);
+    }
+  }
+};
+}  // namespace
+
+IoResult IoResult::FromSystemError(int code) {
+  wchar_t* text = nullptr;
+  const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                     FORMAT_MESSAGE_IGNORE_INSERTS,
+                                 nullptr, static_cast<DWORD>(code), 0,
+                                 reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::wstring message = n && text ? std::wstring(text, n) : L"Error " + std::to_wstring(code);
+  if (text) LocalFree(text);
+  while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' ')) {
+    message.pop_back();
+  }
+  return IoResult{code, message};
+}
+
+IoResult ReplaceFileAtomically(const std::wstring& path, std::string_view bytes) {
+  if (path.empty()) return IoResult::FromSystemError(ERROR_PATH_NOT_FOUND);
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  const bool existed = attributes != INVALID_FILE_ATTRIBUTES;
+  if (existed && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return IoResult::FromSystemError(ERROR_ACCESS_DENIED);
+  // Renaming over a read-only file may succeed where writing it would not; refuse it the same way.
+  if (existed && (attributes & FILE_ATTRIBUTE_READONLY)) return IoResult::FromSystemError(ERROR_ACCESS_DENIED);
+
+  wchar_t temp[MAX_PATH + 1] = {};
+  if (!GetTempFileNameW(FolderOf(path).c_str(), L"pw", 0, temp)) return IoResult::FromSystemError(GetLastError());
+
+  DWORD error = 0;
+  {
+    FileHandle file;
+    file.h = CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file.h == INVALID_HANDLE_VALUE) error = GetLastError();
+    while (!error && !bytes.empty()) {
+      const DWORD chunk = bytes.size() > 0x10000000 ? 0x10000000 : static_cast<DWORD>(bytes.size());
+      DWORD written = 0;
+      if (!WriteFile(file.h, bytes.data(), chunk, &written, nullptr)) error = GetLastError();
+      bytes.remove_prefix(written);
+    }
+    if (!error && !FlushFileBuffers(file.h)) error = GetLastError();
+  }
+  if (!error) {
+    // ReplaceFileW keeps the sheet's attributes and security; a new sheet is simply moved in.
+    const BOOL replaced =
+        existed ? ReplaceFileW(path.c_str(), temp, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
+                : MoveFileExW(temp, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (!replaced) error = GetLastError();
+  }
+  if (error) {
+    DeleteFileW(temp);
+    return IoResult::FromSystemError(static_cast<int>(error));
+  }
+  return {};
+}
+
+IoResult ReadFileBytes(const std::wstring& path, std::string& bytes) {
+  bytes.clear();
+  FileHandle file;
+  file.h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file.h == INVALID_HANDLE_VALUE) return IoResult::FromSystemError(GetLastError());
+  char buffer[65536];
+  for (;;) {
+    DWORD got = 0;
+    if (!ReadFile(file.h, buffer, sizeof buffer, &got, nullptr)) return IoResult::FromSystemError(GetLastError());
+    if (got == 0) break;
+    bytes.append(buffer, got);
+  }
+  return {};
+}
+
+bool PathExists(const std::wstring& path) {
+  return !path.empty() && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+}  // namespace pathwright
