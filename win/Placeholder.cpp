@@ -1,0 +1,1 @@
+// Keeps the Windows library non-empty while the window layer grows.
