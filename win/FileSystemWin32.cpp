@@ -64,11 +64,10 @@ IoResult ReplaceFileAtomically(const std::wstring& path, std::string_view bytes)
     if (!error && !FlushFileBuffers(file.h)) error = GetLastError();
   }
   if (!error) {
-    // ReplaceFileW keeps the sheet's attributes and security; a new sheet is simply moved in.
-    const BOOL replaced =
-        existed ? ReplaceFileW(path.c_str(), temp, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
-                : MoveFileExW(temp, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-    if (!replaced) error = GetLastError();
+    // Carry the sheet's attributes (hidden, archive...) over, then move the new file in one step.
+    // ReplaceFileW would keep them too, but leaves its own temporary file behind when it fails.
+    if (existed) SetFileAttributesW(temp, attributes);
+    if (!MoveFileExW(temp, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) error = GetLastError();
   }
   if (error) {
     DeleteFileW(temp);
