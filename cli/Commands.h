@@ -1,0 +1,23 @@
+// The commands of pathwright-cli, free of any console or system call so that one function takes
+// the arguments and returns the exit code and the texts for standard output and standard error.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace pathwright::cli {
+
+inline constexpr int kExitDone = 0;
+inline constexpr int kExitUnreadable = 1;  // the sheet cannot be read; nothing was written
+inline constexpr int kExitUsage = 2;
+inline constexpr int kExitUnwritable = 3;  // the sheet could not be written; the old file is unchanged
+
+struct Output {
+  std::wstring out;
+  std::wstring err;
+};
+
+// args are the words after the program name.
+int Run(const std::vector<std::wstring>& args, Output& output);
+
+}  // namespace pathwright::cli

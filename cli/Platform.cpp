@@ -1,0 +1,69 @@
+#include "Platform.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#include <shlobj.h>
+#else
+#include <cstdio>
+#endif
+
+#include "lang/Utf8.h"
+
+namespace pathwright::cli {
+
+#ifdef _WIN32
+
+bool FindUserSheetFolder(std::wstring& folder) {
+  wchar_t appData[MAX_PATH] = {};
+  if (!SHGetSpecialFolderPathW(nullptr, appData, CSIDL_LOCAL_APPDATA, FALSE)) return false;
+  folder = std::wstring(appData) + L"\\Microsoft\\MSBuild\\v4.0";
+  return true;
+}
+
+namespace {
+void WriteTo(DWORD which, std::wstring_view text) {
+  const HANDLE handle = GetStdHandle(which);
+  if (handle == nullptr || handle == INVALID_HANDLE_VALUE || text.empty()) return;
+  DWORD mode = 0;
+  if (GetConsoleMode(handle, &mode)) {
+    // The console shows any character this way, whatever its code page.
+    while (!text.empty()) {
+      const DWORD chunk = text.size() > 8192 ? 8192 : static_cast<DWORD>(text.size());
+      DWORD written = 0;
+      if (!WriteConsoleW(handle, text.data(), chunk, &written, nullptr) || written == 0) return;
+      text.remove_prefix(written);
+    }
+    return;
+  }
+  const std::string bytes = EncodeUtf8(text);
+  std::string_view rest = bytes;
+  while (!rest.empty()) {
+    DWORD written = 0;
+    if (!WriteFile(handle, rest.data(), static_cast<DWORD>(rest.size()), &written, nullptr) || written == 0) return;
+    rest.remove_prefix(written);
+  }
+}
+}  // namespace
+
+void WriteOutput(std::wstring_view text) { WriteTo(STD_OUTPUT_HANDLE, text); }
+void WriteError(std::wstring_view text) { WriteTo(STD_ERROR_HANDLE, text); }
+
+#else
+
+bool FindUserSheetFolder(std::wstring&) { return false; }
+
+void WriteOutput(std::wstring_view text) {
+  const std::string bytes = EncodeUtf8(text);
+  std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+  std::fflush(stdout);
+}
+
+void WriteError(std::wstring_view text) {
+  const std::string bytes = EncodeUtf8(text);
+  std::fwrite(bytes.data(), 1, bytes.size(), stderr);
+  std::fflush(stderr);
+}
+
+#endif
+
+}  // namespace pathwright::cli
