@@ -1,0 +1,222 @@
+// Line reader, word splitter, leading numbers and the language table.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "TestFiles.h"
+#include "lang/LanguageFile.h"
+#include "lang/Utf8.h"
+
+namespace pathwright {
+namespace {
+
+constexpr char kHeader[] = "<utf-8 encoding>\nLangID English\n";
+const std::string kEmoji = "\xF0\x9F\x98\x80";  // U+1F600, two UTF-16 units
+const std::wstring kEmojiWide = DecodeUtf8(kEmoji);
+
+std::vector<std::wstring> AllLines(const std::string& bytes) {
+  Utf8LineReader reader(bytes);
+  std::vector<std::wstring> lines;
+  std::wstring line;
+  while (ReadLine(reader, line)) lines.push_back(line);
+  EXPECT_TRUE(line.empty()) << "a read at the end gives no line";
+  return lines;
+}
+
+std::wstring W(const std::string& utf8) { return DecodeUtf8(utf8); }
+
+TEST(LanguageReadLine, SplitsAndStripsLines) {
+  const std::string a254(254, 'a');
+  const std::string b46(46, 'b');
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::vector<std::wstring> lines;
+  } cases[] = {
+      {"empty text", "", {}},
+      {"LF", "a\nb", {L"a", L"b"}},
+      {"CR LF", "a\r\nb\r\n", {L"a", L"b"}},
+      {"empty lines", "\n\r\n", {L"", L""}},
+      {"BOM skipped", "\xEF\xBB\xBF" "a\n", {L"a"}},
+      {"BOM only at the start", "a\n\xEF\xBB\xBF" "b", {L"a", L"\uFEFFb"}},
+      {"every trailing CR removed", "a\r\r\nb\r", {L"a", L"b"}},
+      {"inner CR kept", "a\rb\n", {L"a\rb"}},
+      {"300 characters", a254 + b46, {W(a254), W(b46)}},
+      {"exactly 254 then LF", a254 + "\nx", {W(a254), L"x"}},
+      {"exactly 254 then CR LF", a254 + "\r\nx", {W(a254), L"x"}},
+      {"255 characters", a254 + "y\n", {W(a254), L"y"}},
+      {"two-byte characters count once", [] { std::string s; for (int i = 0; i < 254; ++i) s += "\xC3\xA9"; return s + "\n"; }(),
+       {std::wstring(254, L'\u00E9')}},
+      {"astral character counts twice", std::string(252, 'a') + kEmoji + "b",
+       {W(std::string(252, 'a')) + kEmojiWide, L"b"}},
+      {"astral character is never cut", std::string(253, 'a') + kEmoji + "b",
+       {W(std::string(253, 'a')), kEmojiWide + L"b"}},
+      {"broken UTF-8 keeps the line break", "a\xE2\nb", {L"a\uFFFD", L"b"}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(AllLines(c.bytes), c.lines) << c.name;
+}
+
+TEST(LanguageSplitString, NonEmptyPiecesInOrder) {
+  struct Case {
+    std::wstring text;
+    std::wstring delimiter;
+    std::vector<std::wstring> words;
+  } cases[] = {
+      {L"a  b", L" ", {L"a", L"b"}},
+      {L" a ", L" ", {L"a"}},
+      {L"", L" ", {}},
+      {L"   ", L" ", {}},
+      {L"abc", L" ", {L"abc"}},
+      {L"a\tb c", L" ", {L"a\tb", L"c"}},
+      {L"C:\\x\\y", L"\\", {L"C:", L"x", L"y"}},
+      {L"..Microsoft.Cpp..x64.user.props.", L".", {L"Microsoft", L"Cpp", L"x64", L"user", L"props"}},
+      {L"xababy", L"ab", {L"x", L"y"}},
+      {L"aaa", L"aa", {L"a"}},
+      {L"abc", L"", {L"abc"}},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::wstring> words = {L"left over"};
+    SplitString(c.text, c.delimiter, words);
+    EXPECT_EQ(words, c.words) << std::string(c.text.begin(), c.text.end());
+  }
+}
+
+TEST(LanguageLeadingNumber, SignWhiteSpaceAndSaturation) {
+  struct Case {
+    std::wstring text;
+    uint32_t number;
+  } cases[] = {
+      {L"", 0},
+      {L"abc", 0},
+      {L"0", 0},
+      {L"2004", 2004},
+      {L"+3002", 3002},
+      {L" 3002", 3002},
+      {L"\t\n\v\f\r 7", 7},
+      {L"3002abc", 3002},
+      {L"00012", 12},
+      {L"12 34", 12},
+      {L"-1", 4294967295u},
+      {L"-0", 0},
+      {L"+-5", 0},
+      {L"- 5", 0},
+      {L"2147483647", 2147483647u},
+      {L"2147483648", 2147483647u},
+      {L"4294967295", 2147483647u},
+      {L"99999999999", 2147483647u},
+      {L"123456789012345678901234567890", 2147483647u},
+      {L"-2147483648", 2147483648u},
+      {L"-99999999999", 2147483648u},
+      {L"\uFF11\uFF12", 0},  // full-width digits are not digits
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(LeadingNumber(c.text), c.number) << std::string(c.text.begin(), c.text.end());
+  }
+}
+
+TEST(LanguageParse, HeaderChecks) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    bool valid;
+  } cases[] = {
+      {"plain", kHeader, true},
+      {"no final line break", "<utf-8 encoding>\nLangID English", true},
+      {"BOM", "\xEF\xBB\xBF<utf-8 encoding>\r\nLangID English\r\n", true},
+      {"extra words", "<utf-8 encoding>\n  LangID   Deutsch extra\n", true},
+      {"upper-case encoding line", "<UTF-8 encoding>\nLangID English\n", false},
+      {"space after encoding line", "<utf-8 encoding> \nLangID English\n", false},
+      {"space before encoding line", " <utf-8 encoding>\nLangID English\n", false},
+      {"empty file", "", false},
+      {"no line 2", "<utf-8 encoding>\n", false},
+      {"empty line 2", "<utf-8 encoding>\n\n2000 x\n", false},
+      {"line 2 only spaces", "<utf-8 encoding>\n   \n", false},
+      {"LangID alone", "<utf-8 encoding>\nLangID\n", false},
+      {"LangID and spaces", "<utf-8 encoding>\nLangID   \n", false},
+      {"lower-case LangID", "<utf-8 encoding>\nlangid English\n", false},
+      {"tab is part of the word", "<utf-8 encoding>\nLangID\tEnglish\n", false},
+      {"UTF-16 file", std::string("\xFF\xFE<\0u\0", 6), false},
+  };
+  for (const Case& c : cases) {
+    LanguageTable table = {{1, L"old"}};
+    EXPECT_EQ(ParseLanguage(c.bytes, table), c.valid) << c.name;
+    if (!c.valid) {
+      EXPECT_TRUE(table.empty()) << c.name;
+    }
+  }
+
+  Utf8LineReader reader("<utf-8 encoding>\n  LangID   Deutsch extra\n");
+  std::wstring name;
+  ASSERT_TRUE(ReadLanguageHeaderLines(reader, name));
+  EXPECT_EQ(name, L"Deutsch");
+}
+
+TEST(LanguageParse, TextLines) {
+  const std::string a249(249, 'a');
+  const std::string b41(41, 'b');
+  struct Case {
+    const char* name;
+    std::string body;
+    LanguageTable table;
+  } cases[] = {
+      {"header only", "", {}},
+      {"number space text", "2001 Hello\n", {{2001, L"Hello"}}},
+      {"only the first space separates", "2001  Hello \n", {{2001, L" Hello "}}},
+      {"empty text", "2001 \n", {{2001, L""}}},
+      {"no space", "2001\n", {}},
+      {"starts with a space", " 2001 Hello\n", {}},
+      {"empty line", "\n\n", {}},
+      {"digits end at a letter", "2001Hello World\n", {{2001, L"World"}}},
+      {"no number", "Hello World\n", {{0, L"World"}}},
+      {"leading tab", "\t5 x\n", {{5, L"x"}}},
+      {"escapes", "3000 Line1\\nLine2\\tEnd\n", {{3000, L"Line1\nLine2\tEnd"}}},
+      {"no escape for the backslash", "3000 a\\\\nb\n", {{3000, L"a\\\nb"}}},
+      {"other escapes stay", "3000 C:\\x\\r\n", {{3000, L"C:\\x\\r"}}},
+      {"later line wins", "3002 A\n3002 B\n", {{3002, L"B"}}},
+      {"minus one", "-1 x\n", {{4294967295u, L"x"}}},
+      {"saturated", "99999999999 x\n", {{2147483647u, L"x"}}},
+      {"CR LF and last line without break", "1 a\r\n2 b", {{1, L"a"}, {2, L"b"}}},
+      {"inner CR kept", "3000 a\rb\n", {{3000, L"a\rb"}}},
+      {"UTF-8 text", "2000 \xC3\x9C" "ber\n", {{2000, L"\u00DCber"}}},
+      {"300-character line", "2001 " + a249 + "3002 " + b41 + "\n", {{2001, W(a249)}, {3002, W(b41)}}},
+      {"line after a bad one", "x\n2000 y\n", {{2000, L"y"}}},
+  };
+  for (const Case& c : cases) {
+    LanguageTable table;
+    EXPECT_TRUE(ParseLanguage(kHeader + c.body, table)) << c.name;
+    EXPECT_EQ(table, c.table) << c.name;
+  }
+}
+
+TEST(LanguageParse, HeaderLineIsNotATextLine) {
+  // A file that ends right after line 2 is a valid empty language; line 2 must not come back as text.
+  LanguageTable table;
+  ASSERT_TRUE(ParseLanguage(kHeader, table));
+  EXPECT_TRUE(table.empty());
+}
+
+TEST(LanguageLoad, FailedLoadEmptiesTheTable) {
+  testing::ScratchFolder folder;
+  testing::WriteBytes(folder.Path("good.lng"), std::string(kHeader) + "2000 Title\n");
+  testing::WriteBytes(folder.Path("bad.lng"), "<utf-8 encoding>\nLangID\n2000 Title\n");
+
+  for (const char* second : {"missing.lng", "bad.lng"}) {
+    LanguageTable table;
+    ASSERT_TRUE(LoadLanguage(folder.WidePath("good.lng"), table));
+    EXPECT_EQ(GetText(table, 2000), L"Title");
+    EXPECT_FALSE(LoadLanguage(folder.WidePath(second), table)) << second;
+    EXPECT_TRUE(table.empty()) << second;
+    EXPECT_EQ(GetText(table, 2000), L"") << second;
+  }
+}
+
+TEST(LanguageGetText, MissingAndEmptyTextsGiveEmpty) {
+  const LanguageTable table = {{2000, L"Title"}, {2006, L""}};
+  EXPECT_EQ(GetText(table, 2000), L"Title");
+  EXPECT_EQ(GetText(table, 2006), L"");
+  EXPECT_EQ(GetText(table, 2001), L"");
+}
+
+}  // namespace
+}  // namespace pathwright
