@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pathwright {
 
@@ -27,5 +28,10 @@ IoResult ReadFileBytes(const std::wstring& path, std::string& bytes);
 
 // Whether anything (file or folder) of that name exists.
 bool PathExists(const std::wstring& path);
+
+// The bare names of the entries of `folder` (which ends with a separator) that match the wildcard
+// `pattern` such as "*.lng", folders included, in the order the file system lists them. Nothing when
+// the folder cannot be listed; on Windows also when folder and pattern together reach 260 characters.
+std::vector<std::wstring> ListMatchingEntries(const std::wstring& folder, const std::wstring& pattern);
 
 }  // namespace pathwright

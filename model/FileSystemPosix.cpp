@@ -2,7 +2,9 @@
 
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <fnmatch.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -80,6 +82,21 @@ IoResult ReadFileBytes(const std::wstring& path, std::string& bytes) {
 bool PathExists(const std::wstring& path) {
   struct stat st {};
   return !path.empty() && ::stat(NativePath(path).c_str(), &st) == 0;
+}
+
+std::vector<std::wstring> ListMatchingEntries(const std::wstring& folder, const std::wstring& pattern) {
+  std::vector<std::wstring> names;
+  DIR* dir = ::opendir(folder.empty() ? "." : NativePath(folder).c_str());
+  if (!dir) return names;
+  const std::string glob = NativePath(pattern);
+  // Windows matches names without regard to case; do the same so both builds find the same files.
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string_view name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    if (::fnmatch(glob.c_str(), entry->d_name, FNM_CASEFOLD) == 0) names.push_back(DecodeUtf8(name));
+  }
+  ::closedir(dir);
+  return names;
 }
 
 }  // namespace pathwright

@@ -96,4 +96,19 @@ bool PathExists(const std::wstring& path) {
   return !path.empty() && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+std::vector<std::wstring> ListMatchingEntries(const std::wstring& folder, const std::wstring& pattern) {
+  std::vector<std::wstring> names;
+  const std::wstring search = folder + pattern;
+  if (search.size() >= MAX_PATH) return names;  // the search would be cut short or refused
+  WIN32_FIND_DATAW found = {};
+  const HANDLE find = FindFirstFileW(search.c_str(), &found);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::wstring_view name = found.cFileName;
+    if (name != L"." && name != L"..") names.emplace_back(name);
+  } while (FindNextFileW(find, &found));
+  FindClose(find);
+  return names;
+}
+
 }  // namespace pathwright

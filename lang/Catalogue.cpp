@@ -1,0 +1,29 @@
+#include "Catalogue.h"
+
+#include "lang/LanguageFile.h"
+#include "model/FileSystem.h"
+
+namespace pathwright {
+
+bool ReadLanguageHeader(const std::wstring& folder, const std::wstring& fileName, LanguageCatalogue& catalogue) {
+  std::string bytes;
+  if (!ReadFileBytes(folder + fileName, bytes)) return false;
+  Utf8LineReader reader(bytes);
+  std::wstring displayName;
+  if (!ReadLanguageHeaderLines(reader, displayName)) return false;
+  catalogue[displayName] = fileName;
+  return true;
+}
+
+void ScanLanguages(const std::wstring& folder, const std::vector<std::wstring>& names, LanguageCatalogue& catalogue) {
+  catalogue.clear();
+  for (const std::wstring& name : names) {
+    if (!ReadLanguageHeader(folder, name, catalogue)) break;
+  }
+}
+
+void ScanLanguages(const std::wstring& folder, const std::wstring& pattern, LanguageCatalogue& catalogue) {
+  ScanLanguages(folder, ListMatchingEntries(folder, pattern), catalogue);
+}
+
+}  // namespace pathwright
