@@ -1,0 +1,45 @@
+#include "Settings.h"
+
+#include "lang/LanguageFile.h"
+#include "lang/Utf8.h"
+
+namespace pathwright {
+
+namespace {
+// Only line feeds are stripped: CR LF has already become one line feed, and a lone CR is kept.
+bool ReadSettingsLine(Utf8LineReader& reader, std::wstring& line) {
+  if (!reader.ReadRaw(line, kSettingsLineLimit)) return false;
+  while (!line.empty() && line.back() == L'\n') line.pop_back();
+  return true;
+}
+}  // namespace
+
+Settings ParseSettings(std::string_view bytes) {
+  Settings settings;
+  settings.found = true;
+  Utf8LineReader reader(bytes);
+  ReadSettingsLine(reader, settings.language);
+  std::wstring line;
+  settings.option = ReadSettingsLine(reader, line) && line == L"true" ? 1 : 0;
+  return settings;
+}
+
+std::string FormatSettings(std::wstring_view language, int option) {
+  std::string bytes = "\xEF\xBB\xBF";
+  bytes += EncodeUtf8(language);
+  bytes += "\r\n";
+  bytes += option != 0 ? "true\r\n" : "false\r\n";
+  return bytes;
+}
+
+Settings ReadSettingsFile(const std::wstring& path) {
+  std::string bytes;
+  if (!ReadFileBytes(path, bytes)) return Settings{};
+  return ParseSettings(bytes);
+}
+
+IoResult WriteSettingsFile(const std::wstring& path, std::wstring_view language, int option) {
+  return ReplaceFileAtomically(path, FormatSettings(language, option));
+}
+
+}  // namespace pathwright

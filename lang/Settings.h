@@ -1,0 +1,34 @@
+// The settings file programm.ini: line 1 the chosen language's display name, line 2 "true" or
+// "false" for the environment substitution option. UTF-8 with a byte-order mark, CR LF line ends,
+// always rewritten whole.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "model/FileSystem.h"
+
+namespace pathwright {
+
+inline constexpr std::wstring_view kSettingsFileName = L"programm.ini";
+
+// Longest line read from the settings file; the rest of a longer line is read as the next line.
+inline constexpr size_t kSettingsLineLimit = 1023;
+
+struct Settings {
+  std::wstring language;  // line 1 as it stands; empty when the file has none
+  int option = 0;         // 1 only when line 2 is exactly "true"
+  bool found = false;     // false when the file could not be read: keep the option as it was
+};
+
+Settings ParseSettings(std::string_view bytes);
+std::string FormatSettings(std::wstring_view language, int option);
+
+// Reads the settings file at `path`.
+Settings ReadSettingsFile(const std::wstring& path);
+
+// Replaces the settings file at `path` in one step, so a failed write leaves the old file whole.
+IoResult WriteSettingsFile(const std::wstring& path, std::wstring_view language, int option);
+
+}  // namespace pathwright
