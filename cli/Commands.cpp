@@ -315,59 +315,64 @@ int Run(const std::vector<std::wstring>& args, Output& output) {
 
   // The number of words alone tells whether SHEET is there, so a sheet named like a KIND stays a sheet.
   const size_t count = inv.words.size();
+  const size_t needed = static_cast<size_t>(info.words);
+  const bool sheetNamed = count == needed + 1;
+  if (!sheetNamed && !(count == needed && SheetMayBeLeftOut(info))) {
+    std::wstring why = count > needed ? L"too many arguments" : L"too few arguments";
+    if (count == needed && !kHasUserSheetFolder) why += L" (SHEET is required on this system)";
+    return UsageError(output, why + L"; usage: pathwright-cli " + UsageLine(info));
+  }
+  const std::vector<std::wstring> rest(inv.words.begin() + (sheetNamed ? 1 : 0), inv.words.end());
+  if (sheetNamed && inv.words[0].empty()) return UsageError(output, L"SHEET is empty");
+  if (sheetNamed && inv.platform) {
+    return UsageError(output, L"--platform picks the sheet, so SHEET cannot be named as well");
+  }
+  if (inv.platform && !IsPlainPlatformName(*inv.platform)) {
+    return UsageError(output, L"--platform takes a plain name such as x64");
+  }
+
+  int kind = -1;
+  if (!rest.empty()) {
+    kind = KindFromName(rest[0]);
+    if (kind < 0) {
+      return UsageError(output, L"unknown KIND \"" + rest[0] +
+                                    L"\"; use UserInclude, IncludePath or include, and the like for executable, "
+                                    L"reference, library, winrt, source, exclude");
+    }
+  }
+  if (rest.size() == 2 && info.command != Command::kSet) {
+    if (rest[1].find(L';') != std::wstring::npos) {
+      return UsageError(output, L"ENTRY cannot hold \";\", which separates entries; set replaces a whole list");
+    }
+    if (info.command == Command::kAdd && rest[1].empty()) return UsageError(output, L"ENTRY is empty");
+  }
+
   std::wstring sheet;
-  std::vector<std::wstring> rest;
-  if (count == static_cast<size_t>(info.words) + 1) {
+  if (sheetNamed) {
     sheet = inv.words[0];
-    rest.assign(inv.words.begin() + 1, inv.words.end());
-    if (sheet.empty()) return UsageError(output, L"SHEET is empty");
-    if (inv.platform) return UsageError(output, L"--platform picks the sheet, so SHEET cannot be named as well");
-  } else if (count == static_cast<size_t>(info.words) && SheetMayBeLeftOut(info)) {
-    rest = inv.words;
-    const std::wstring platform = inv.platform.value_or(L"Win32");
-    if (!IsPlainPlatformName(platform)) return UsageError(output, L"--platform takes a plain name such as x64");
+  } else {
     std::wstring folder;
     if (!FindUserSheetFolder(folder)) {
       output.err += L"pathwright-cli: cannot find the current user's local application data folder\n";
       return kExitUnreadable;
     }
-    sheet = folder + L"\\Microsoft.Cpp." + platform + L".user.props";
-  } else {
-    std::wstring why = count < static_cast<size_t>(info.words) + 1 ? L"too few arguments" : L"too many arguments";
-    if (count == static_cast<size_t>(info.words) && !kHasUserSheetFolder) why = L"SHEET is required";
-    return UsageError(output, why + L"; usage: pathwright-cli " + UsageLine(info));
+    sheet = folder + L"\\Microsoft.Cpp." + inv.platform.value_or(L"Win32") + L".user.props";
   }
 
-  if (info.command == Command::kCreate) return Create(inv, sheet, output);
-
-  if (info.command == Command::kShow) {
-    DirectorySettings settings;
-    settings.m_path = sheet;
-    if (!settings.LoadSheet()) return ReadFailure(output, sheet);
-    output.out += ShowText(settings, inv.json);
-    return kExitDone;
+  switch (info.command) {
+    case Command::kCreate:
+      return Create(inv, sheet, output);
+    case Command::kShow:
+    case Command::kGet: {
+      DirectorySettings settings;
+      settings.m_path = sheet;
+      if (!settings.LoadSheet()) return ReadFailure(output, sheet);
+      output.out += info.command == Command::kShow ? ShowText(settings, inv.json) : settings.m_lists[kind] + L"\n";
+      return kExitDone;
+    }
+    default:
+      return ChangeList(inv, sheet, kind, rest[1], output);
   }
-
-  const int kind = KindFromName(rest[0]);
-  if (kind < 0) {
-    return UsageError(output, L"unknown KIND \"" + rest[0] +
-                                  L"\"; use UserInclude, IncludePath or include, and the like for executable, "
-                                  L"reference, library, winrt, source, exclude");
-  }
-  if (info.command == Command::kGet) {
-    DirectorySettings settings;
-    settings.m_path = sheet;
-    if (!settings.LoadSheet()) return ReadFailure(output, sheet);
-    output.out += settings.m_lists[kind] + L"\n";
-    return kExitDone;
-  }
-
-  const std::wstring& value = rest[1];
-  if (info.command != Command::kSet && value.find(L';') != std::wstring::npos) {
-    return UsageError(output, L"ENTRY cannot hold \";\", which separates entries; set replaces a whole list");
-  }
-  if (info.command == Command::kAdd && value.empty()) return UsageError(output, L"ENTRY is empty");
-  return ChangeList(inv, sheet, kind, value, output);
 }
 
 }  // namespace pathwright::cli
