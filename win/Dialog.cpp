@@ -1,0 +1,91 @@
+#include "win/Dialog.h"
+
+#include "win/AppModule.h"
+#include "win/Centre.h"
+
+namespace pathwright {
+
+CDialogBase::~CDialogBase() {
+  if (m_hWnd && ::IsWindow(m_hWnd)) {
+    // The derived part is gone: the window must not call back into it while it is destroyed.
+    ::SetWindowLongPtrW(m_hWnd, DWLP_USER, 0);
+    ::DestroyWindow(m_hWnd);
+  }
+}
+
+DLGPROC CDialogBase::GetDialogProc() { return &CDialogBase::DialogProc; }
+
+void CDialogBase::OnFinalMessage(HWND) {}
+
+bool CDialogBase::DestroyWindow() { return m_hWnd && ::DestroyWindow(m_hWnd) != FALSE; }
+
+bool CDialogBase::CentreWindow(HWND over) { return pathwright::CentreWindow(m_hWnd, over); }
+
+std::wstring CDialogBase::GetDlgItemText(int id) const {
+  HWND control = GetDlgItem(id);
+  std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(control)), L'\0');
+  const int got = ::GetWindowTextW(control, text.data(), static_cast<int>(text.size() + 1));
+  text.resize(got > 0 ? static_cast<size_t>(got) : 0);
+  return text;
+}
+
+HWND CDialogBase::CreateFromTemplate(UINT templateId, HWND parent, LPARAM initParam) {
+  CAppModule::CreateEntry entry;
+  g_module.AddCreateWndData(entry, this);
+  HWND window = ::CreateDialogParamW(CAppModule::GetResourceInstance(), MAKEINTRESOURCEW(templateId), parent,
+                                     GetDialogProc(), initParam);
+  g_module.RemoveCreateWndData(entry);
+  return window;
+}
+
+INT_PTR CDialogBase::RunModal(UINT templateId, HWND owner, LPARAM initParam) {
+  CAppModule::CreateEntry entry;
+  g_module.AddCreateWndData(entry, this);
+  const INT_PTR result = ::DialogBoxParamW(CAppModule::GetResourceInstance(), MAKEINTRESOURCEW(templateId), owner,
+                                           GetDialogProc(), initParam);
+  g_module.RemoveCreateWndData(entry);
+  return result;
+}
+
+INT_PTR CALLBACK CDialogBase::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* self = reinterpret_cast<CDialogBase*>(::GetWindowLongPtrW(window, DWLP_USER));
+  if (!self) {
+    if (message == WM_NCDESTROY) return FALSE;
+    self = g_module.ExtractCreateWndData();
+    if (!self) return FALSE;
+    self->m_hWnd = window;
+    ::SetWindowLongPtrW(window, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
+  }
+
+  LRESULT result = 0;
+  const BOOL handled = self->ProcessWindowMessage(window, message, wParam, lParam, result, 0);
+
+  if (message == WM_NCDESTROY) {
+    ::SetWindowLongPtrW(window, DWLP_USER, 0);
+    self->m_hWnd = nullptr;
+    self->OnFinalMessage(window);
+    return handled;
+  }
+  if (!handled) return FALSE;
+  switch (message) {
+    // These answer through the procedure's own result, not through DWLP_MSGRESULT.
+    case WM_INITDIALOG:
+    case WM_COMPAREITEM:
+    case WM_VKEYTOITEM:
+    case WM_CHARTOITEM:
+    case WM_QUERYDRAGICON:
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+      return static_cast<INT_PTR>(result);
+    default:
+      if (::IsWindow(window)) ::SetWindowLongPtrW(window, DWLP_MSGRESULT, result);
+      return TRUE;
+  }
+}
+
+}  // namespace pathwright
