@@ -1,8 +1,10 @@
 #include "Commands.h"
 
-#include <cstdio>
+#include <cwchar>
+#include <iterator>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include <pugixml.hpp>
 
@@ -222,7 +224,9 @@ std::optional<int> ParseOptions(const std::vector<std::wstring>& args, Invocatio
     }
     if (name == L"--platform" || name == L"--vs") {
       if (!value) {
-        if (i + 1 >= args.size()) return UsageError(output, name + (name == L"--vs" ? L" needs a version" : L" needs a NAME"));
+        if (i + 1 >= args.size()) {
+          return UsageError(output, name + (name == L"--vs" ? L" needs a version" : L" needs a NAME"));
+        }
         value = args[++i];
       }
       (name == L"--vs" ? inv.vs : inv.platform) = *value;
