@@ -22,11 +22,6 @@ class StringWriter final : public pugi::xml_writer {
   std::string& m_out;
 };
 
-bool IsUnlabelledGroup(const pugi::xml_node& node) {
-  return node.type() == pugi::node_element && std::wcscmp(node.name(), kPropertyGroup) == 0 &&
-         !node.attribute(kLabel);
-}
-
 bool NamesUtf8(std::wstring_view encoding) {
   std::wstring lower;
   for (wchar_t c : encoding) lower += static_cast<wchar_t>(std::towlower(c));
