@@ -34,6 +34,7 @@ class CFileDialog {
 
   bool IsOpen() const { return m_open; }
   const std::wstring& Filter() const { return m_filter; }
+  const std::wstring& DefaultExtension() const { return m_defaultExtension; }
 
   // What the dialog returned (or what a test puts there in its stead).
   std::wstring FilePath() const { return m_fileName; }

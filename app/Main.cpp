@@ -1,0 +1,48 @@
+// Process entry: COM and the common controls, the module, the main window and its message loop.
+// The exit code tells the caller how the window ended: 1 OK, 2 Cancel, 0 no window at all.
+#include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
+
+#include <memory>
+
+#include "ui/MainDlg.h"
+#include "win/AppModule.h"
+
+namespace {
+
+int Run(int showCommand) {
+  auto loop = std::make_unique<pathwright::CMessageLoop>();
+  pathwright::g_module.AddMessageLoop(loop.get());
+
+  auto mainDlg = std::make_unique<pathwright::CMainDlg>();
+  int exitCode = 0;
+  if (mainDlg->Create(nullptr)) {
+    ::ShowWindow(mainDlg->m_hWnd, showCommand);
+    exitCode = loop->Run();
+  }
+
+  pathwright::g_module.RemoveMessageLoop();
+  mainDlg.reset();
+  loop.reset();
+  return exitCode;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int showCommand) {
+  ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+  // Touches user32 before any window exists, so the window manager is set up for this thread.
+  ::DefWindowProcW(nullptr, 0, 0, 0);
+  INITCOMMONCONTROLSEX controls = {};
+  controls.dwSize = sizeof(controls);
+  controls.dwICC = ICC_BAR_CLASSES;
+  ::InitCommonControlsEx(&controls);
+  pathwright::g_module.Init();
+
+  const int exitCode = Run(showCommand);
+
+  pathwright::g_module.Term();
+  ::CoUninitialize();
+  return exitCode;
+}

@@ -1,0 +1,79 @@
+// The main window: holds the directory settings record of the open sheet, shows its path, platform
+// and seven lists, and routes every command. The language side lives in MainDlgLanguage.cpp, the
+// list editor and About box openings in MainDlgEditors.cpp.
+#pragma once
+
+#include <span>
+#include <string>
+
+#include "model/DirectorySettings.h"
+#include "res/resource.h"
+#include "win/AppModule.h"
+#include "win/DataExchange.h"
+#include "win/Dialog.h"
+#include "win/Handle.h"
+#include "win/UpdateUI.h"
+
+namespace pathwright {
+
+class CMainDlg : public CDialogImpl<CMainDlg>,
+                 public CUpdateUI<CMainDlg>,
+                 public CWinDataExchange<CMainDlg>,
+                 public CMessageFilter,
+                 public CIdleHandler,
+                 public DirectorySettings {
+ public:
+  static constexpr UINT IDD = IDD_MAIN;
+  static std::span<const int> UpdateUiMap() { return {}; }
+
+  UniqueFont m_font;            // bold copy of the default GUI font: heading and platform field
+  HWND m_combo = nullptr;       // language combobox 1001
+  std::wstring m_language;      // display name of the language in use
+  std::wstring m_startDir;      // current directory when the window opened
+  std::wstring m_lastFolder;    // last folder browsed in the list editor
+
+  CMainDlg() = default;
+  ~CMainDlg() override;
+
+  BOOL ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result,
+                            DWORD mapId = 0) override;
+  bool PreTranslateMessage(MSG* message) override;
+  bool OnIdle() override;
+
+  // Path box, seven edit lines and the option check box, in that order; the first failed transfer
+  // beeps, focuses its control and ends the exchange.
+  bool DoDataExchange(bool save = kFillControls, UINT id = kAllControls);
+  // The seven edit lines and the seven list buttons follow m_loaded.
+  void EnableDirectoryControls();
+
+  // Sheet location, selection and creation.
+  void OpenDefaultSheet();
+  void OnSelectSheet();
+  bool RecreateSheet();
+  void ShowPlatform(const std::wstring& fileName);
+
+  // Language side: start-up steps, the language combobox and the option check box.
+  void InitLanguage();
+  void OnLanguageChange();
+  void OnOptionChanged();
+
+  // Secondary dialogs.
+  void OnAbout();
+  void OnEditDirectories(int id);
+
+ private:
+  LRESULT OnInitDialog();
+  void OnDestroy();
+  void OnOK();
+  void OnCancel();
+  void Close(int exitCode);
+  void MakeBoldFont();
+  void LoadIcons();
+  // A sheet that could not be written: the user is told which and why, nothing closes.
+  void ReportSaveFailure(const IoResult& result);
+
+  UniqueIcon m_bigIcon;
+  UniqueIcon m_smallIcon;
+};
+
+}  // namespace pathwright

@@ -1,0 +1,24 @@
+// The version chooser: asks for which Visual Studio an unreadable sheet is written anew.
+#pragma once
+
+#include "res/resource.h"
+#include "win/Dialog.h"
+
+namespace pathwright {
+
+class CRestoreDlg : public CDialogImpl<CRestoreDlg> {
+ public:
+  static constexpr UINT IDD = IDD_RESTORE;
+
+  int m_version = 0;              // 0, 1, 2: Visual Studio 2010, 2012, 2013
+  HWND m_versionCombo = nullptr;  // combobox 1001
+
+  BOOL ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result,
+                            DWORD mapId = 0) override;
+
+ private:
+  LRESULT OnInitDialog();
+  LRESULT OnCloseCmd(WORD id);
+};
+
+}  // namespace pathwright

@@ -1,0 +1,71 @@
+// The real platform services: the shell, the common dialogs, the version chooser and MessageBoxW.
+#include <windows.h>
+#include <shlobj.h>
+
+#include "ui/RestoreDlg.h"
+#include "win/FileDialog.h"
+#include "win/Handle.h"
+#include "win/Platform.h"
+
+namespace pathwright {
+
+namespace {
+class Win32Platform final : public PlatformServices {
+ public:
+  std::wstring LocalAppDataFolder() override {
+    wchar_t folder[MAX_PATH] = {};
+    if (!::SHGetSpecialFolderPathW(nullptr, folder, CSIDL_LOCAL_APPDATA, FALSE)) return {};
+    return folder;
+  }
+
+  INT_PTR RunFileDialog(CFileDialog& dialog, HWND owner) override { return dialog.DoModal(owner); }
+
+  INT_PTR RunVersionChooser(HWND owner, int& version) override {
+    CRestoreDlg chooser;
+    const INT_PTR result = chooser.DoModal(owner);
+    version = chooser.m_version;
+    return result;
+  }
+
+  int ShowMessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT type) override {
+    return ::MessageBoxW(owner, text.c_str(), caption.c_str(), type);
+  }
+
+  bool BrowseForFolder(HWND owner, const std::wstring& instruction, const std::wstring& initialFolder,
+                       std::wstring& folder) override {
+    wchar_t displayName[MAX_PATH] = {};
+    BROWSEINFOW info = {};
+    info.hwndOwner = owner;
+    info.pszDisplayName = displayName;
+    info.lpszTitle = instruction.c_str();
+    info.ulFlags = BIF_RETURNONLYFSDIRS;
+    info.lpfn = &SelectInitialFolder;
+    info.lParam = reinterpret_cast<LPARAM>(initialFolder.c_str());
+
+    PIDLIST_ABSOLUTE item = ::SHBrowseForFolderW(&info);
+    if (!item) return false;
+    ScopeExit freeItem([item] { ::CoTaskMemFree(item); });
+    wchar_t path[MAX_PATH] = {};
+    if (!::SHGetPathFromIDListW(item, path)) return false;
+    folder = path;
+    return true;
+  }
+
+ private:
+  static int CALLBACK SelectInitialFolder(HWND browser, UINT message, LPARAM, LPARAM data) {
+    if (message == BFFM_INITIALIZED) ::SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, data);
+    return 0;
+  }
+};
+
+Win32Platform g_win32Platform;
+PlatformServices* g_platform = nullptr;
+}  // namespace
+
+PlatformServices& Platform() { return g_platform ? *g_platform : g_win32Platform; }
+
+PlatformOverride::PlatformOverride(PlatformServices& services) : m_previous(g_platform) { g_platform = &services; }
+
+PlatformOverride::~PlatformOverride() { g_platform = m_previous; }
+
+}  // namespace pathwright

@@ -1,0 +1,53 @@
+// The platform services the dialogs ask for that a test must be able to answer: the local
+// application data folder, the file dialog, the version chooser, message boxes and the folder
+// browser. The program uses the real Win32 calls; a test installs its own answers for a scope.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace pathwright {
+
+class CFileDialog;
+
+struct PlatformServices {
+  virtual ~PlatformServices() = default;
+
+  // The current user's local application data folder (not created), or empty when the shell has
+  // none to give.
+  virtual std::wstring LocalAppDataFolder() = 0;
+
+  // Shows the prepared dialog; IDOK when a file was chosen (its path and title are then in the
+  // dialog's buffers).
+  virtual INT_PTR RunFileDialog(CFileDialog& dialog, HWND owner) = 0;
+
+  // Runs the version chooser (a fresh one every time): 1 for OK with `version` set to the chosen
+  // index (0, 1, 2 for Visual Studio 2010, 2012, 2013), 2 for Cancel, -1 when it could not open.
+  virtual INT_PTR RunVersionChooser(HWND owner, int& version) = 0;
+
+  // MessageBoxW: the id of the button that closed the box, 0 when it could not be shown.
+  virtual int ShowMessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT type) = 0;
+
+  // The classic folder browser (file-system folders only), starting at `initialFolder`. True with
+  // the picked folder's path; false when cancelled or when the pick is not a file-system folder.
+  virtual bool BrowseForFolder(HWND owner, const std::wstring& instruction, const std::wstring& initialFolder,
+                               std::wstring& folder) = 0;
+};
+
+// The services in force: the real ones unless a test has installed others.
+PlatformServices& Platform();
+
+// Installs other services for its lifetime and puts the previous ones back afterwards.
+class PlatformOverride {
+ public:
+  explicit PlatformOverride(PlatformServices& services);
+  PlatformOverride(const PlatformOverride&) = delete;
+  PlatformOverride& operator=(const PlatformOverride&) = delete;
+  ~PlatformOverride();
+
+ private:
+  PlatformServices* m_previous;
+};
+
+}  // namespace pathwright
