@@ -1,0 +1,105 @@
+// Shared pieces of the in-process window tests: a scratch folder, sheet files, platform services
+// that answer from a script and record what they were asked, and small message helpers.
+#pragma once
+
+#include <windows.h>
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "win/FileDialog.h"
+#include "win/Platform.h"
+
+namespace pathwright::wintest {
+
+// A fresh folder under the temporary folder, removed with everything in it afterwards.
+class ScratchDir {
+ public:
+  ScratchDir();
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
+  ~ScratchDir();
+  const std::wstring& Path() const { return m_path; }
+  std::wstring operator/(const std::wstring& name) const { return m_path + L"\\" + name; }
+
+ private:
+  std::wstring m_path;
+};
+
+void MakeFolders(const std::wstring& path);
+void WriteFileBytes(const std::wstring& path, const std::string& bytes);
+std::string ReadFileBytes(const std::wstring& path);
+bool FileExists(const std::wstring& path);
+
+// A valid sheet whose user include list is `include` (nothing else set).
+std::string SheetWithInclude(const std::string& include);
+
+// Holds a file open without sharing, so every write to it (and every replacement) fails.
+class FileLock {
+ public:
+  explicit FileLock(const std::wstring& path);
+  FileLock(const FileLock&) = delete;
+  FileLock& operator=(const FileLock&) = delete;
+  ~FileLock() { Release(); }
+  bool Held() const { return m_file != INVALID_HANDLE_VALUE; }
+  void Release();
+
+ private:
+  HANDLE m_file;
+};
+
+struct ShownMessage {
+  HWND owner;
+  bool ownerVisible;
+  std::wstring text;
+  std::wstring caption;
+  UINT type;
+};
+
+struct FileDialogAnswer {
+  INT_PTR result;
+  std::wstring path;
+  std::wstring title;
+};
+
+struct FileDialogSeen {
+  std::wstring initialFolder;
+  DWORD flags;
+  std::wstring filter;
+  std::wstring defaultExtension;
+  bool open;
+};
+
+struct ChooserAnswer {
+  INT_PTR result;
+  int version;
+};
+
+class FakePlatform : public PlatformServices {
+ public:
+  std::wstring appData;  // empty: the shell has no folder
+  std::deque<FileDialogAnswer> fileAnswers;
+  std::deque<ChooserAnswer> chooserAnswers;
+  std::vector<ShownMessage> messages;
+  std::vector<FileDialogSeen> fileDialogs;
+  std::vector<int> chooserVersionsOnEntry;
+  // Called when a message box shows, e.g. to look at the files at that moment.
+  void (*onMessage)(const ShownMessage&) = nullptr;
+
+  std::wstring LocalAppDataFolder() override { return appData; }
+  INT_PTR RunFileDialog(CFileDialog& dialog, HWND owner) override;
+  INT_PTR RunVersionChooser(HWND owner, int& version) override;
+  int ShowMessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT type) override;
+  bool BrowseForFolder(HWND, const std::wstring&, const std::wstring&, std::wstring&) override { return false; }
+};
+
+// Takes a posted WM_QUIT off the queue: its exit code, or -1 when none is waiting.
+int TakeQuitCode();
+
+// Runs the messages waiting for this thread.
+void PumpMessages();
+
+std::wstring WindowText(HWND window);
+
+}  // namespace pathwright::wintest
