@@ -22,6 +22,16 @@ class StringWriter final : public pugi::xml_writer {
   std::string& m_out;
 };
 
+// Hands pugixml's output straight to the file being written, without a copy of the whole sheet.
+class SinkWriter final : public pugi::xml_writer {
+ public:
+  explicit SinkWriter(ByteSink& sink) : m_sink(sink) {}
+  void write(const void* data, size_t size) override { m_sink.Write({static_cast<const char*>(data), size}); }
+
+ private:
+  ByteSink& m_sink;
+};
+
 bool NamesUtf8(std::wstring_view encoding) {
   std::wstring lower;
   for (wchar_t c : encoding) lower += static_cast<wchar_t>(std::towlower(c));
@@ -163,10 +173,14 @@ void DirectorySettings::TellTheTruthAboutEncoding() {
   }
 }
 
+void DirectorySettings::SaveTo(pugi::xml_writer& writer) const {
+  m_doc.save(writer, L"\t", pugi::format_default, pugi::encoding_auto);
+}
+
 std::string DirectorySettings::SerializeSheet() const {
   std::string bytes;
   StringWriter writer(bytes);
-  m_doc.save(writer, L"\t", pugi::format_default, pugi::encoding_auto);
+  SaveTo(writer);
   return bytes;
 }
 
@@ -180,7 +194,10 @@ IoResult DirectorySettings::WriteSheetFile() {
     m_backupBeforeWrite = false;
   }
   TellTheTruthAboutEncoding();
-  return ReplaceFileAtomically(m_path, SerializeSheet());
+  return ReplaceFileAtomically(m_path, [this](ByteSink& sink) {
+    SinkWriter writer(sink);
+    SaveTo(writer);
+  });
 }
 
 }  // namespace pathwright

@@ -46,6 +46,7 @@ class DirectorySettings {
  private:
   void ResetDocument();
   void TellTheTruthAboutEncoding();
+  void SaveTo(pugi::xml_writer& writer) const;
 
   // The unlabelled PropertyGroup that holds the user macros: the one LoadSheet chose, or the one
   // the first save appended. Points into m_doc, so every reset of m_doc clears it.

@@ -2,6 +2,7 @@
 // tested on Linux while Windows gets the native calls (implemented in win/FileSystemWin32.cpp).
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +23,21 @@ struct IoResult {
 // which is flushed and then renamed over the target. On any failure the target keeps its old bytes
 // and no temporary file is left. A read-only target is refused, as an in-place write would be.
 IoResult ReplaceFileAtomically(const std::wstring& path, std::string_view bytes);
+
+// Takes the bytes of a file as they are produced. A failed write is remembered by the owner of the
+// sink and reported when the file is finished; later writes are then dropped.
+class ByteSink {
+ public:
+  virtual void Write(std::string_view bytes) = 0;
+
+ protected:
+  ~ByteSink() = default;
+};
+
+// The same for content made piece by piece: `produce` writes the whole new content into the sink,
+// which goes to the temporary file through a fixed buffer, so a large sheet is never held in
+// memory a second time as bytes.
+IoResult ReplaceFileAtomically(const std::wstring& path, const std::function<void(ByteSink&)>& produce);
 
 // Reads a whole file.
 IoResult ReadFileBytes(const std::wstring& path, std::string& bytes);

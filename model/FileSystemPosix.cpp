@@ -32,7 +32,45 @@ IoResult IoResult::FromSystemError(int code) {
   return IoResult{code, DecodeUtf8(std::strerror(code))};
 }
 
+namespace {
+// Collects small pieces into one buffer so the file gets few, large writes.
+class FdSink final : public ByteSink {
+ public:
+  explicit FdSink(int fd) : m_fd(fd) { m_buffer.reserve(kCapacity); }
+  void Write(std::string_view bytes) override {
+    if (m_error) return;
+    if (m_buffer.size() + bytes.size() > kCapacity) {
+      Flush();
+      if (bytes.size() >= kCapacity) {
+        if (!m_error && !WriteAll(m_fd, bytes)) m_error = errno;
+        return;
+      }
+    }
+    m_buffer.append(bytes);
+  }
+  // The first error of any write, or 0.
+  int Finish() {
+    Flush();
+    return m_error;
+  }
+
+ private:
+  static constexpr size_t kCapacity = 1 << 16;
+  void Flush() {
+    if (!m_error && !m_buffer.empty() && !WriteAll(m_fd, m_buffer)) m_error = errno;
+    m_buffer.clear();
+  }
+  int m_fd;
+  int m_error = 0;
+  std::string m_buffer;
+};
+}  // namespace
+
 IoResult ReplaceFileAtomically(const std::wstring& path, std::string_view bytes) {
+  return ReplaceFileAtomically(path, [bytes](ByteSink& sink) { sink.Write(bytes); });
+}
+
+IoResult ReplaceFileAtomically(const std::wstring& path, const std::function<void(ByteSink&)>& produce) {
   if (path.empty()) return IoResult::FromSystemError(ENOENT);
   const std::string target = NativePath(path);
 
@@ -47,8 +85,10 @@ IoResult ReplaceFileAtomically(const std::wstring& path, std::string_view bytes)
   const int fd = ::mkstemp(temp.data());
   if (fd < 0) return IoResult::FromSystemError(errno);
 
-  int error = 0;
-  if (!WriteAll(fd, bytes) || ::fsync(fd) != 0) error = errno;
+  FdSink sink(fd);
+  produce(sink);
+  int error = sink.Finish();
+  if (!error && ::fsync(fd) != 0) error = errno;
   if (!error && existed) ::fchmod(fd, old.st_mode & 07777);
   if (::close(fd) != 0 && !error) error = errno;
   if (!error && ::rename(temp.c_str(), target.c_str()) != 0) error = errno;

@@ -39,7 +39,53 @@ IoResult IoResult::FromSystemError(int code) {
   return IoResult{code, message};
 }
 
+namespace {
+// Collects small pieces into one buffer so the file gets few, large writes.
+class HandleSink final : public ByteSink {
+ public:
+  explicit HandleSink(HANDLE file) : m_file(file) { m_buffer.reserve(kCapacity); }
+  void Write(std::string_view bytes) override {
+    if (m_error) return;
+    if (m_buffer.size() + bytes.size() > kCapacity) {
+      Flush();
+      if (bytes.size() >= kCapacity) {
+        WriteAll(bytes);
+        return;
+      }
+    }
+    m_buffer.append(bytes);
+  }
+  // The first error of any write, or 0.
+  DWORD Finish() {
+    Flush();
+    return m_error;
+  }
+
+ private:
+  static constexpr size_t kCapacity = 1 << 16;
+  void Flush() {
+    WriteAll(m_buffer);
+    m_buffer.clear();
+  }
+  void WriteAll(std::string_view bytes) {
+    while (!m_error && !bytes.empty()) {
+      const DWORD chunk = bytes.size() > 0x10000000 ? 0x10000000 : static_cast<DWORD>(bytes.size());
+      DWORD written = 0;
+      if (!WriteFile(m_file, bytes.data(), chunk, &written, nullptr)) m_error = GetLastError();
+      bytes.remove_prefix(written);
+    }
+  }
+  HANDLE m_file;
+  DWORD m_error = 0;
+  std::string m_buffer;
+};
+}  // namespace
+
 IoResult ReplaceFileAtomically(const std::wstring& path, std::string_view bytes) {
+  return ReplaceFileAtomically(path, [bytes](ByteSink& sink) { sink.Write(bytes); });
+}
+
+IoResult ReplaceFileAtomically(const std::wstring& path, const std::function<void(ByteSink&)>& produce) {
   if (path.empty()) return IoResult::FromSystemError(ERROR_PATH_NOT_FOUND);
   const DWORD attributes = GetFileAttributesW(path.c_str());
   const bool existed = attributes != INVALID_FILE_ATTRIBUTES;
@@ -55,11 +101,10 @@ IoResult ReplaceFileAtomically(const std::wstring& path, std::string_view bytes)
     FileHandle file;
     file.h = CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file.h == INVALID_HANDLE_VALUE) error = GetLastError();
-    while (!error && !bytes.empty()) {
-      const DWORD chunk = bytes.size() > 0x10000000 ? 0x10000000 : static_cast<DWORD>(bytes.size());
-      DWORD written = 0;
-      if (!WriteFile(file.h, bytes.data(), chunk, &written, nullptr)) error = GetLastError();
-      bytes.remove_prefix(written);
+    if (!error) {
+      HandleSink sink(file.h);
+      produce(sink);
+      error = sink.Finish();
     }
     if (!error && !FlushFileBuffers(file.h)) error = GetLastError();
   }
