@@ -1,0 +1,380 @@
+// Every measure is taken next to its baseline in the same run, with the repetitions of all
+// benchmarks interleaved, so a busy machine slows both sides alike. The medians end up in one table
+// (measure, value, baseline, ratio, target, met?) on standard output and, with --table=FILE, as
+// tab-separated rows that scripts/bench.sh merges with the Windows start-up figures.
+#include <benchmark/benchmark.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include <pugixml.hpp>
+
+#include "SheetGenerator.h"
+#include "lang/LanguageFile.h"
+#include "model/DirectorySettings.h"
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+using pathwright::DirectorySettings;
+
+namespace {
+
+struct SheetSize {
+  const char* label;
+  size_t bytes;
+  int repetitions;
+};
+constexpr SheetSize kSheetSizes[] = {{"1KB", 1024, 7}, {"1MB", 1 << 20, 7}, {"50MB", 50u << 20, 5}};
+constexpr size_t kLanguageLines = 10000;
+constexpr const char* kNewList = "C:\\lib\\new;$(QtDir)\\include;D:\\sdk\\include";
+
+struct Options {
+  std::string cli;
+  std::string python = "python3";
+  std::string script;
+  std::string table;
+  bool quick = false;
+};
+
+fs::path g_work;
+Options g_options;
+
+fs::path SheetFile(const char* label) { return g_work / (std::string("sheet-") + label + ".props"); }
+fs::path OutputFile(const char* label) { return g_work / (std::string("out-") + label + ".props"); }
+
+void WriteFile(const fs::path& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// The program's own load and save of a sheet, as the main window and the command line do it.
+bool PathwrightLoadSave(const fs::path& in, const fs::path& out) {
+  DirectorySettings settings;
+  settings.m_path = in.wstring();
+  if (!settings.LoadSheet()) return false;
+  settings.m_path = out.wstring();
+  return static_cast<bool>(settings.SaveSheet());
+}
+
+// pugixml alone on the same bytes, with the same options: the floor for any program built on it.
+bool PugixmlLoadSave(const fs::path& in, const fs::path& out) {
+  pugi::xml_document doc;
+  if (!doc.load_file(in.wstring().c_str(), pugi::parse_default | pugi::parse_declaration, pugi::encoding_auto)) {
+    return false;
+  }
+  return doc.save_file(out.wstring().c_str(), L"\t", pugi::format_default, pugi::encoding_auto);
+}
+
+// Runs a program to its end with its output thrown away; the exit code, or -1 when it did not run.
+int RunQuietly(const std::vector<std::string>& args) {
+  std::vector<char*> argv;
+  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  pid_t pid = 0;
+  const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) return -1;
+  int status = 0;
+  if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
+}
+
+// Runs a program and returns what it printed.
+std::string RunAndRead(const std::string& command) {
+  std::string text;
+  if (FILE* pipe = popen(command.c_str(), "r")) {
+    char buffer[4096];
+    size_t n = 0;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) text.append(buffer, n);
+    pclose(pipe);
+  }
+  return text;
+}
+
+void SheetLoadSave(benchmark::State& state, const SheetSize& size, bool pathwright) {
+  const fs::path in = SheetFile(size.label);
+  const fs::path out = OutputFile(size.label);
+  for (auto _ : state) {
+    if (!(pathwright ? PathwrightLoadSave(in, out) : PugixmlLoadSave(in, out))) {
+      state.SkipWithError("load or save failed");
+      break;
+    }
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(fs::file_size(in)));
+}
+
+// One edit of a fresh copy of the sheet per iteration; only the edit is timed.
+void SetCommand(benchmark::State& state, const SheetSize& size, bool pathwright) {
+  const fs::path in = SheetFile(size.label);
+  const fs::path copy = g_work / (std::string(pathwright ? "cli-" : "etree-") + size.label + ".props");
+  std::vector<std::string> args;
+  if (pathwright) {
+    args = {g_options.cli, "set", copy.string(), "include", kNewList};
+  } else {
+    args = {g_options.python, g_options.script, copy.string(), "include", kNewList};
+  }
+  for (auto _ : state) {
+    fs::copy_file(in, copy, fs::copy_options::overwrite_existing);
+    const auto start = std::chrono::steady_clock::now();
+    const int code = RunQuietly(args);
+    const auto stop = std::chrono::steady_clock::now();
+    if (code != 0) {
+      state.SkipWithError((args[0] + " failed").c_str());
+      break;
+    }
+    state.SetIterationTime(std::chrono::duration<double>(stop - start).count());
+  }
+}
+
+void LanguageLoad(benchmark::State& state) {
+  const std::wstring path = (g_work / "Deutsch.lng").wstring();
+  pathwright::LanguageTable table;
+  for (auto _ : state) {
+    if (!pathwright::LoadLanguage(path, table)) {
+      state.SkipWithError("language file refused");
+      break;
+    }
+    benchmark::DoNotOptimize(table.size());
+  }
+}
+
+// Reading the lines and nothing more: what any reader of the file has to pay.
+void LanguagePlainRead(benchmark::State& state) {
+  const fs::path path = g_work / "Deutsch.lng";
+  std::vector<std::string> lines;
+  for (auto _ : state) {
+    lines.clear();
+    std::ifstream in(path, std::ios::binary);
+    for (std::string line; std::getline(in, line);) lines.push_back(std::move(line));
+    benchmark::DoNotOptimize(lines.data());
+  }
+}
+
+// Medians of the repetitions, in seconds, keyed by benchmark name.
+class MedianCollector : public benchmark::ConsoleReporter {
+ public:
+  std::map<std::string, double> medians;     // wall-clock time
+  std::map<std::string, double> cpuMedians;  // processor time of this process
+
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& run : runs) {
+      if (run.error_occurred) continue;
+      if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median") continue;
+      const double seconds = run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+      const std::string& name = run.run_name.function_name;
+      if (run.run_type == Run::RT_Aggregate || !medians.count(name)) {
+        medians[name] = seconds;
+        cpuMedians[name] = run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+      }
+    }
+    ConsoleReporter::ReportRuns(runs);
+  }
+};
+
+// Peak resident memory of one load and save in a fresh process, so nothing of the benchmark
+// itself is counted: this program re-runs itself with --peak and reads VmHWM there.
+long PeakKilobytes(const std::string& self, const char* who, const char* label) {
+  const std::string command = "'" + self + "' --peak=" + who + " '" + SheetFile(label).string() + "' '" +
+                              (g_work / "peak.props").string() + "'";
+  return std::atol(RunAndRead(command).c_str());
+}
+
+long OwnHighWaterKilobytes() {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.rfind("VmHWM:", 0) == 0) return std::atol(line.c_str() + 6);
+  }
+  return -1;
+}
+
+int PeakChild(const std::string& who, const fs::path& in, const fs::path& out) {
+  const bool ok = who == "pathwright" ? PathwrightLoadSave(in, out) : PugixmlLoadSave(in, out);
+  std::printf("%ld\n", ok ? OwnHighWaterKilobytes() : -1L);
+  return ok ? 0 : 1;
+}
+
+struct Row {
+  std::string measure, value, baseline, ratio, target, met;
+};
+
+std::string Format(const char* format, double value) {
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, format, value);
+  return buffer;
+}
+
+std::string Milliseconds(double seconds) { return Format(seconds < 0.01 ? "%.3f ms" : "%.1f ms", seconds * 1e3); }
+
+void PrintTable(const std::vector<Row>& rows) {
+  const Row header{"measure", "value", "baseline", "ratio", "target", "met?"};
+  std::array<size_t, 6> width{};
+  auto widen = [&](const Row& row) {
+    const std::string* cells[] = {&row.measure, &row.value, &row.baseline, &row.ratio, &row.target, &row.met};
+    for (size_t i = 0; i < 6; ++i) width[i] = std::max(width[i], cells[i]->size());
+  };
+  widen(header);
+  for (const Row& row : rows) widen(row);
+  auto print = [&](const Row& row) {
+    const std::string* cells[] = {&row.measure, &row.value, &row.baseline, &row.ratio, &row.target, &row.met};
+    for (size_t i = 0; i < 6; ++i) std::printf("%-*s%s", static_cast<int>(width[i]), cells[i]->c_str(), i < 5 ? "  " : "\n");
+  };
+  print(header);
+  for (const Row& row : rows) print(row);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 4 && std::strncmp(argv[1], "--peak=", 7) == 0) return PeakChild(argv[1] + 7, argv[2], argv[3]);
+  // --generate FILE BYTES writes one sheet, for profiling a single load and save by hand.
+  if (argc == 4 && std::strcmp(argv[1], "--generate") == 0) {
+    WriteFile(argv[2], pathwright::bench::GenerateSheet(std::strtoull(argv[3], nullptr, 10)));
+    return 0;
+  }
+
+#ifdef PATHWRIGHT_BENCH_CLI
+  g_options.cli = PATHWRIGHT_BENCH_CLI;
+#endif
+  g_options.script = PATHWRIGHT_BENCH_SCRIPT;
+  std::vector<char*> rest = {argv[0]};
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    auto value = [&](const char* name) { return arg.substr(std::strlen(name)); };
+    if (arg.rfind("--cli=", 0) == 0) g_options.cli = value("--cli=");
+    else if (arg.rfind("--python=", 0) == 0) g_options.python = value("--python=");
+    else if (arg.rfind("--table=", 0) == 0) g_options.table = value("--table=");
+    else if (arg == "--quick") g_options.quick = true;
+    else rest.push_back(argv[i]);
+  }
+  static char interleave[] = "--benchmark_enable_random_interleaving=true";
+  rest.insert(rest.begin() + 1, interleave);
+  int restCount = static_cast<int>(rest.size());
+  benchmark::Initialize(&restCount, rest.data());
+  if (benchmark::ReportUnrecognizedArguments(restCount, rest.data())) return 2;
+
+  char dirTemplate[] = "/tmp/pathwright-bench-XXXXXX";
+  if (!mkdtemp(dirTemplate)) return 1;
+  g_work = dirTemplate;
+  std::printf("Generating sheets in %s\n", g_work.c_str());
+  std::map<std::string, double> sheetMegabytes;
+  for (const SheetSize& size : kSheetSizes) {
+    if (g_options.quick && size.bytes > (2u << 20)) continue;
+    WriteFile(SheetFile(size.label), pathwright::bench::GenerateSheet(size.bytes));
+    sheetMegabytes[size.label] = static_cast<double>(fs::file_size(SheetFile(size.label))) / (1 << 20);
+  }
+  WriteFile(g_work / "Deutsch.lng", pathwright::bench::GenerateLanguageFile(kLanguageLines));
+
+  const bool haveCli = !g_options.cli.empty() && fs::exists(g_options.cli);
+  const bool havePython = RunQuietly({g_options.python, "-c", "import xml.etree.ElementTree"}) == 0;
+  const int shrink = g_options.quick ? 2 : 1;
+
+  for (const SheetSize& size : kSheetSizes) {
+    if (!sheetMegabytes.count(size.label)) continue;
+    const bool big = size.bytes > (2u << 20);
+    for (bool pathwright : {true, false}) {
+      auto* b = benchmark::RegisterBenchmark(
+          (std::string("sheet/") + (pathwright ? "pathwright/" : "pugixml/") + size.label).c_str(),
+          [size, pathwright](benchmark::State& state) { SheetLoadSave(state, size, pathwright); });
+      b->Repetitions(std::max(3, size.repetitions / shrink))->Unit(benchmark::kMillisecond)->ReportAggregatesOnly();
+      if (big) b->Iterations(1);
+    }
+    if (size.bytes < (1u << 20) || !haveCli || !havePython) continue;
+    for (bool pathwright : {true, false}) {
+      auto* b = benchmark::RegisterBenchmark(
+          (std::string("set/") + (pathwright ? "pathwright-cli/" : "python-etree/") + size.label).c_str(),
+          [size, pathwright](benchmark::State& state) { SetCommand(state, size, pathwright); });
+      b->UseManualTime()->Iterations(big ? 1 : 5)->Repetitions(big ? 3 : 5)->Unit(benchmark::kMillisecond)
+          ->ReportAggregatesOnly();
+    }
+  }
+  benchmark::RegisterBenchmark("language/load", LanguageLoad)
+      ->Repetitions(7)->Unit(benchmark::kMicrosecond)->ReportAggregatesOnly();
+  benchmark::RegisterBenchmark("language/plain-read", LanguagePlainRead)
+      ->Repetitions(7)->Unit(benchmark::kMicrosecond)->ReportAggregatesOnly();
+
+  MedianCollector collector;
+  benchmark::RunSpecifiedBenchmarks(&collector);
+  const auto& m = collector.medians;
+
+  std::vector<Row> rows;
+  auto ratioRow = [&](const std::string& measure, const std::string& ours, const std::string& base,
+                      double limit) {
+    if (!m.count(ours) || !m.count(base)) return;
+    const double ratio = m.at(ours) / m.at(base);
+    rows.push_back({measure, Milliseconds(m.at(ours)), Milliseconds(m.at(base)), Format("%.2fx", ratio),
+                    Format("<= %.2fx", limit), ratio <= limit ? "yes" : "NO"});
+  };
+  for (const SheetSize& size : kSheetSizes) {
+    ratioRow(std::string("sheet load+save ") + size.label + " (vs pugixml load_file+save_file)",
+             std::string("sheet/pathwright/") + size.label, std::string("sheet/pugixml/") + size.label, 1.10);
+  }
+  // Linearity: time per MB of the 50 MB sheet against that of the 1 MB sheet.
+  for (const char* who : {"pathwright", "pugixml"}) {
+    const std::string small = std::string("sheet/") + who + "/1MB", large = std::string("sheet/") + who + "/50MB";
+    if (!m.count(small) || !m.count(large)) continue;
+    const double perSmall = m.at(small) / sheetMegabytes["1MB"], perLarge = m.at(large) / sheetMegabytes["50MB"];
+    const double ratio = perLarge / perSmall;
+    const bool ours = std::strcmp(who, "pathwright") == 0;
+    rows.push_back({std::string("time per MB, 50 MB vs 1 MB (") + who + ")", Milliseconds(perLarge) + "/MB",
+                    Milliseconds(perSmall) + "/MB", Format("%.2fx", ratio), ours ? "0.80x-1.20x" : "(reference)",
+                    ours ? (std::fabs(ratio - 1.0) <= 0.20 ? "yes" : "NO") : "-"});
+  }
+  const std::string self = fs::canonical("/proc/self/exe").string();
+  for (const SheetSize& size : kSheetSizes) {
+    if (!sheetMegabytes.count(size.label)) continue;
+    const long ours = PeakKilobytes(self, "pathwright", size.label);
+    const long base = PeakKilobytes(self, "pugixml", size.label);
+    if (ours <= 0 || base <= 0) continue;
+    rows.push_back({std::string("peak memory, load+save ") + size.label, Format("%.1f MB", ours / 1024.0),
+                    Format("%.1f MB", base / 1024.0), Format("%.2fx", static_cast<double>(ours) / base),
+                    "(reported)", "-"});
+  }
+  for (const char* label : {"1MB", "50MB"}) {
+    const std::string ours = std::string("set/pathwright-cli/") + label, base = std::string("set/python-etree/") + label;
+    if (!m.count(ours) || !m.count(base)) continue;
+    const double speedup = m.at(base) / m.at(ours);
+    rows.push_back({std::string("pathwright-cli set ") + label + " (vs Python ElementTree)", Milliseconds(m.at(ours)),
+                    Milliseconds(m.at(base)), Format("%.1fx faster", speedup), ">= 10x faster",
+                    speedup >= 10.0 ? "yes" : "NO"});
+  }
+  if (!haveCli || !havePython) {
+    rows.push_back({"pathwright-cli set (vs Python ElementTree)", "-", "-", "-", ">= 10x faster",
+                    !haveCli ? "not run: pathwright-cli not built" : "not run: no python3"});
+  }
+  ratioRow("language file load, 10000 lines (vs plain line read)", "language/load", "language/plain-read", 2.0);
+
+  std::printf("\n");
+  PrintTable(rows);
+  if (!g_options.table.empty()) {
+    std::ofstream table(g_options.table, std::ios::app);
+    for (const Row& row : rows) {
+      table << row.measure << '\t' << row.value << '\t' << row.baseline << '\t' << row.ratio << '\t' << row.target
+            << '\t' << row.met << '\n';
+    }
+  }
+  benchmark::Shutdown();
+  std::error_code ignored;
+  fs::remove_all(g_work, ignored);
+  return 0;
+}
