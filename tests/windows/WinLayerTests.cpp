@@ -22,12 +22,13 @@
 namespace pathwright {
 namespace {
 
-// A dialog on the version chooser's template that records what reached its message map.
+// A dialog on the main window's template (created hidden, so closing it is quick under Wine) that
+// records what reached its message map.
 class ProbeDlg : public CDialogImpl<ProbeDlg>, public CWinDataExchange<ProbeDlg>, public CUpdateUI<ProbeDlg> {
  public:
-  static constexpr UINT IDD = IDD_RESTORE;
+  static constexpr UINT IDD = IDD_MAIN;
   static std::span<const int> UpdateUiMap() {
-    static constexpr int kItems[] = {IDOK, IDC_RESTORE_VERSION};
+    static constexpr int kItems[] = {IDOK, IDC_MAIN_LANGUAGE};
     return kItems;
   }
 
@@ -219,10 +220,10 @@ TEST(UpdateUiTest, EnableStatesWaitUntilTheyAreAppliedTogether) {
   ASSERT_NE(dialog.Create(nullptr), nullptr);
   dialog.UIAddChildWindowContainer(dialog.m_hWnd);
   HWND ok = dialog.GetDlgItem(IDOK);
-  HWND combo = dialog.GetDlgItem(IDC_RESTORE_VERSION);
+  HWND combo = dialog.GetDlgItem(IDC_MAIN_LANGUAGE);
 
   EXPECT_TRUE(dialog.UIEnable(IDOK, false));
-  EXPECT_TRUE(dialog.UIEnable(IDC_RESTORE_VERSION, false));
+  EXPECT_TRUE(dialog.UIEnable(IDC_MAIN_LANGUAGE, false));
   EXPECT_FALSE(dialog.UIEnable(IDCANCEL, false)) << "not in the map";
   EXPECT_TRUE(::IsWindowEnabled(ok)) << "nothing happens before the update";
   dialog.UIUpdateChildWindows();
@@ -235,7 +236,7 @@ TEST(UpdateUiTest, EnableStatesWaitUntilTheyAreAppliedTogether) {
   EXPECT_TRUE(::IsWindowEnabled(ok));
   EXPECT_FALSE(::IsWindowEnabled(combo));
   EXPECT_TRUE(dialog.UIIsEnabled(IDOK));
-  EXPECT_FALSE(dialog.UIIsEnabled(IDC_RESTORE_VERSION));
+  EXPECT_FALSE(dialog.UIIsEnabled(IDC_MAIN_LANGUAGE));
 }
 
 TEST(CentreTest, TheWindowLandsInTheMiddleAndInsideTheWorkArea) {
