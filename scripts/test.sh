@@ -20,7 +20,7 @@ done
 source scripts/headless.sh
 start_headless_display
 export WINEPREFIX="$here/build/windows/wineprefix" WINEDEBUG=-all
-scripts/wine-run.sh cmd /c exit 0 >/dev/null 2>&1 || true   # creates the prefix once
+scripts/wine-run.sh cmd /c exit 0 >/dev/null 2>&1 || true   # prepares the prefix once
 wineserver -p 2>/dev/null || /usr/lib/wine/wineserver -p 2>/dev/null || true
 trap 'wineserver -k 2>/dev/null || true; stop_headless_display' EXIT
 

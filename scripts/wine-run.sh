@@ -10,11 +10,17 @@ export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 wine=$(command -v wine)
 wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
 
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
+if [ ! -f "$WINEPREFIX/.pathwright-ready" ]; then
   mkdir -p "$WINEPREFIX"
   (
     flock 9
-    [ -f "$WINEPREFIX/system.reg" ] || { "$wine" wineboot -i >/dev/null 2>&1 || true; "$wineserver" -w || true; }
+    if [ ! -f "$WINEPREFIX/.pathwright-ready" ]; then
+      [ -f "$WINEPREFIX/system.reg" ] || "$wine" wineboot -i >/dev/null 2>&1 || true
+      # Without a window manager (Xvfb) a managed window makes Wine wait 2 s for every hide.
+      "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+      "$wineserver" -w || true
+      touch "$WINEPREFIX/.pathwright-ready"
+    fi
   ) 9>"$WINEPREFIX.lock"
 fi
 
