@@ -1,0 +1,75 @@
+// The list editor: one directory list as one entry per line, edited with the folder browser.
+// The caller sets m_paths, m_kindTitle and m_lastFolder, runs DoModal, and after IDOK takes
+// m_paths and m_lastFolder back.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "res/resource.h"
+#include "win/Dialog.h"
+#include "win/UpdateUI.h"
+
+namespace pathwright {
+
+class CPathListDlg : public CDialogImpl<CPathListDlg>, public CUpdateUI<CPathListDlg> {
+ public:
+  static constexpr UINT IDD = IDD_PATHLIST;
+  static std::span<const int> UpdateUiMap() {
+    static constexpr int kItems[] = {IDC_LIST_CHANGE, IDC_LIST_DELETE, IDC_LIST_CLEAR, IDC_LIST_UP, IDC_LIST_DOWN};
+    return kItems;
+  }
+
+  std::wstring m_paths;       // the list text: handed in, rebuilt from the entries on close
+  std::wstring m_kindTitle;   // English title of the directory kind, shown in the label
+  std::wstring m_lastFolder;  // where Add's browser starts; every pick replaces it (before substitution)
+  TEXTMETRICW m_metrics = {};
+  HFONT m_font = nullptr;  // the list box's own font
+  HWND m_listBox = nullptr;
+  HWND m_upButton = nullptr;
+  HWND m_downButton = nullptr;
+  BUTTON_IMAGELIST m_upImages = {};    // owned: destroyed when the dialog closes
+  BUTTON_IMAGELIST m_downImages = {};  // owned: destroyed when the dialog closes
+  std::wstring m_picked;               // latest pick after substitution: the text Add and Change insert
+  int m_extent = 0;                    // horizontal scroll extent in pixels; only ever grows
+
+  CPathListDlg() = default;
+  ~CPathListDlg() override;
+
+  BOOL ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result,
+                            DWORD mapId = 0) override;
+
+  void OnAdd();
+  void OnChange();
+  void OnDelete();
+  void OnClear();
+  void OnUp();
+  void OnDown();
+  void UpdateButtons();
+
+ private:
+  LRESULT OnInitDialog();
+  LRESULT OnCloseCmd(WORD id);
+  void LoadArrowImages(UINT bitmapId, int buttonId, HWND& button, BUTTON_IMAGELIST& images);
+  void DestroyImageLists();
+  // False when the browser was cancelled or gave no file-system folder.
+  bool BrowseForFolder(uint32_t titleNumber, const std::wstring& initialFolder, std::wstring& folder);
+  // Takes a fresh pick: remembered as the last folder, then substituted when the option is on.
+  void TakePick(const std::wstring& folder);
+  // Widens m_extent for an entry; `apply` also tells the list box at once.
+  void WidenExtent(const std::wstring& text, bool apply);
+  void MoveSelected(int offset);
+  int Count() const;
+  int Selection() const;
+  std::wstring EntryText(int index) const;
+};
+
+// The process environment as "NAME=VALUE" entries in the C runtime's order, read afresh each call.
+std::vector<std::wstring> ProcessEnvironment();
+
+}  // namespace pathwright
