@@ -1,0 +1,81 @@
+#include "ui/AboutDlg.h"
+
+#include "ui/UiLanguage.h"
+
+namespace pathwright {
+
+BOOL CAboutDlg::ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result, DWORD) {
+  switch (message) {
+    case WM_INITDIALOG:
+      result = OnInitDialog();
+      return TRUE;
+    case WM_CTLCOLORSTATIC: {
+      bool handled = false;
+      result = OnCtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), handled);
+      return handled ? TRUE : FALSE;
+    }
+    case WM_COMMAND:
+      if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+        result = OnCloseCmd(LOWORD(wParam));
+        return TRUE;
+      }
+      return FALSE;
+    default:
+      return FALSE;
+  }
+}
+
+LRESULT CAboutDlg::OnInitDialog() {
+  CentreWindow(::GetParent(m_hWnd));
+  UiTranslate(m_hWnd);
+
+  LOGFONTW description = {};
+  if (::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof(description), &description)) {
+    description.lfWeight = FW_BOLD;
+    m_boldFont.Reset(::CreateFontIndirectW(&description));
+  }
+  SetDlgItemText(IDC_ABOUT_AUTHOR, kCopyright);
+  SetDlgItemText(IDC_ABOUT_VERSION, kVersionText);
+  ::SendDlgItemMessageW(m_hWnd, IDC_ABOUT_TITLE, WM_SETFONT, reinterpret_cast<WPARAM>(m_boldFont.Get()), TRUE);
+
+  m_wtlLink.SetLabel(kWindowingCredit);
+  m_wtlLink.SetHyperLink(kWindowingHome);
+  m_wtlLink.SubclassWindow(GetDlgItem(IDC_ABOUT_WTL_LINK));
+  m_xmlLink.SetLabel(kXmlCredit);
+  m_xmlLink.SetHyperLink(kXmlHome);
+  m_xmlLink.SubclassWindow(GetDlgItem(IDC_ABOUT_XML_LINK));
+  return TRUE;
+}
+
+LRESULT CAboutDlg::OnCtlColorStatic(HDC dc, HWND control, bool& handled) {
+  // The version and copyright lines sit on the white of the banner and of the bottom band.
+  switch (::GetDlgCtrlID(control)) {
+    case IDC_ABOUT_VERSION:
+    case IDC_ABOUT_AUTHOR:
+      handled = true;
+      return reinterpret_cast<LRESULT>(::GetStockObject(WHITE_BRUSH));
+    case IDC_ABOUT_TITLE: {
+      // Blue text on the dialog's own background: the default handling
+      // supplies the brush (and sets its own colours, so the blue comes after it).
+      handled = true;
+      const LRESULT brush = ::DefWindowProcW(m_hWnd, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                                             reinterpret_cast<LPARAM>(control));
+      ::SetTextColor(dc, kTitleColour);
+      return brush;
+    }
+    default:
+      return 0;
+  }
+}
+
+LRESULT CAboutDlg::OnCloseCmd(WORD id) {
+  // The title line stops using the font before it goes.
+  ::SendDlgItemMessageW(m_hWnd, IDC_ABOUT_TITLE, WM_SETFONT, 0, FALSE);
+  m_boldFont.Reset();
+  m_wtlLink.UnsubclassWindow();
+  m_xmlLink.UnsubclassWindow();
+  EndDialog(id);
+  return 0;
+}
+
+}  // namespace pathwright

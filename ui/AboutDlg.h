@@ -1,0 +1,37 @@
+// The About box: banner, title, version, two credit links and the copyright line.
+#pragma once
+
+#include "res/resource.h"
+#include "win/Dialog.h"
+#include "win/Handle.h"
+#include "win/HyperLink.h"
+
+namespace pathwright {
+
+class CAboutDlg : public CDialogImpl<CAboutDlg> {
+ public:
+  static constexpr UINT IDD = IDD_ABOUT;
+
+  // What the box shows; the version is the product version of the program's version record.
+  static constexpr const wchar_t* kVersionText = L"v1.1.8 (64 bit)";
+  static constexpr const wchar_t* kCopyright = L"(c) 2026 The Pathwright authors";
+  static constexpr const wchar_t* kWindowingCredit = L"Window layer modelled on WTL (Microsoft, open source)";
+  static constexpr const wchar_t* kWindowingHome = L"https://sourceforge.net/projects/wtl/";
+  static constexpr const wchar_t* kXmlCredit = L"XML library pugixml by Arseny Kapoulkine";
+  static constexpr const wchar_t* kXmlHome = L"https://pugixml.org";
+  static constexpr COLORREF kTitleColour = RGB(0, 0, 255);
+
+  UniqueFont m_boldFont;  // title line, from WM_INITDIALOG until the box closes
+  CHyperLink m_wtlLink;   // takes over static 1000: the windowing design
+  CHyperLink m_xmlLink;   // takes over static 1003: the XML library
+
+  BOOL ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result,
+                            DWORD mapId = 0) override;
+
+ private:
+  LRESULT OnInitDialog();
+  LRESULT OnCtlColorStatic(HDC dc, HWND control, bool& handled);
+  LRESULT OnCloseCmd(WORD id);
+};
+
+}  // namespace pathwright
