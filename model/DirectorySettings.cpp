@@ -32,6 +32,28 @@ class SinkWriter final : public pugi::xml_writer {
   ByteSink& m_sink;
 };
 
+// Whether no element lies more than `limit` levels deep, the top level being 1. Walks without
+// recursion, so any depth is safe to measure. Only elements have children here (the document
+// aside), so a node's depth is the nesting of elements down to it.
+bool NestingWithin(const pugi::xml_document& doc, int limit) {
+  int depth = 1;
+  pugi::xml_node node = doc.first_child();
+  while (node) {
+    if (pugi::xml_node child = node.first_child()) {
+      node = child;
+      if (++depth > limit && node.type() == pugi::node_element) return false;
+      continue;
+    }
+    while (!node.next_sibling()) {
+      node = node.parent();
+      --depth;
+      if (node == doc) return true;
+    }
+    node = node.next_sibling();
+  }
+  return true;
+}
+
 bool NamesUtf8(std::wstring_view encoding) {
   std::wstring lower;
   for (wchar_t c : encoding) lower += static_cast<wchar_t>(std::towlower(c));
@@ -71,7 +93,7 @@ bool DirectorySettings::LoadSheet() {
       m_doc.load_file(m_path.c_str(), pugi::parse_default | pugi::parse_declaration, pugi::encoding_auto);
   if (!parsed) return false;
   pugi::xml_node project = m_doc.child(kProject);
-  if (!project) return false;
+  if (!project || !NestingWithin(m_doc, kMaxSheetDepth)) return false;
 
   // The last unlabelled group with content holds the user macros; empty unlabelled groups
   // carry nothing and are dropped, as every save before would have left them.

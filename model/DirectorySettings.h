@@ -16,6 +16,11 @@ namespace pathwright {
 // The MSBuild 2003 project namespace that every MSBuild project file declares.
 inline constexpr const wchar_t* kMsBuildNamespace = L"http://schemas.microsoft.com/developer/msbuild/2003";
 
+// Deepest nesting of elements a readable sheet may have, Project counting as the first level.
+// Real sheets use four or five; an indented save writes one tab per level on every line, so a
+// file nested thousands deep would be written back many times its size.
+inline constexpr int kMaxSheetDepth = 256;
+
 class DirectorySettings {
  public:
   std::wstring m_path;                             // the open sheet; empty when there is none
@@ -24,7 +29,8 @@ class DirectorySettings {
   bool m_loaded = false;                           // whether the record may be edited and saved
 
   // Reads the sheet at m_path. False for anything that is not a readable XML document with a
-  // top-level Project element; m_loaded equals the result and the lists are empty on failure.
+  // top-level Project element, or that nests elements deeper than kMaxSheetDepth; m_loaded equals
+  // the result and the lists are empty on failure.
   bool LoadSheet();
 
   // Puts the seven lists into the user macro group and writes the sheet. Does nothing (and
