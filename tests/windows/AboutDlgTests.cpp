@@ -181,8 +181,9 @@ TEST_F(AboutDlgTest, TitleIsBoldAndBlueVersionAndCopyrightSitOnWhite) {
   HDC dc = ::CreateCompatibleDC(nullptr);
   const auto askColour = [&](HWND control) {
     ::SetTextColor(dc, RGB(1, 2, 3));
-    return static_cast<HGDIOBJ>(reinterpret_cast<HBRUSH>(
-        ::SendMessageW(dlg->m_hWnd, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control))));
+    const LRESULT brush = ::SendMessageW(dlg->m_hWnd, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                                         reinterpret_cast<LPARAM>(control));
+    return reinterpret_cast<HGDIOBJ>(brush);
   };
   for (int id : {IDC_ABOUT_VERSION, IDC_ABOUT_AUTHOR}) {
     EXPECT_EQ(askColour(Item(id)), ::GetStockObject(WHITE_BRUSH)) << id;

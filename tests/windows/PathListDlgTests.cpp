@@ -495,7 +495,8 @@ class ModalScript {
         [](HWND window, LPARAM data) -> BOOL {
           HWND list = ::GetDlgItem(window, IDC_LIST_BOX);
           wchar_t name[32] = {};
-          if (list && ::IsWindowVisible(window) && ::GetClassNameW(list, name, 32) && lstrcmpiW(name, L"ListBox") == 0) {
+          if (list && ::IsWindowVisible(window) && ::GetClassNameW(list, name, 32) &&
+              lstrcmpiW(name, L"ListBox") == 0) {
             *reinterpret_cast<HWND*>(data) = window;
             return FALSE;
           }
@@ -536,7 +537,8 @@ class EditorFromMainTest : public ::testing::Test {
   HWND Edit(int kind) const { return main->GetDlgItem(IDC_MAIN_FIRST_EDIT + kind); }
   void Press(int kind) {
     const int id = IDC_MAIN_FIRST_BUTTON + kind;
-    ::SendMessageW(main->m_hWnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(main->GetDlgItem(id)));
+    ::SendMessageW(main->m_hWnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(main->GetDlgItem(id)));
   }
 
   wintest::ScratchDir scratch;
