@@ -21,6 +21,8 @@ std::wstring Concat(const std::wstring& folder, const std::wstring& name) {
   return folder.empty() || folder.back() == L'\\' ? folder + name : folder + L"\\" + name;
 }
 
+}  // namespace
+
 void CreateFolders(const std::wstring& path) {
   for (size_t at = path.find(L'\\', 3); at != std::wstring::npos; at = path.find(L'\\', at + 1)) {
     ::CreateDirectoryW(path.substr(0, at).c_str(), nullptr);
@@ -47,6 +49,8 @@ void RemoveTree(const std::wstring& folder) {
   }
   ::RemoveDirectoryW(folder.c_str());
 }
+
+namespace {
 
 // Moves `path` aside to `aside` (or forgets a stale `aside` when there is nothing to keep).
 void MoveAside(const std::wstring& path, const std::wstring& aside) {
@@ -320,7 +324,7 @@ DWORD App::WaitExit(DWORD timeoutMs) const {
 void App::Close() {
   if (!Running()) return;
   if (HWND main = FindMainWindow(false)) PostCommand(main, IDCANCEL);
-  if (WaitExit() == STILL_ACTIVE) ::TerminateProcess(m_process.hProcess, 99);
+  if (WaitExit(3000) == STILL_ACTIVE) ::TerminateProcess(m_process.hProcess, 99);
 }
 
 }  // namespace pathwright::e2e

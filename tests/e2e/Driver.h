@@ -23,6 +23,9 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = kTimeou
 std::string ReadFileBytes(const std::wstring& path);
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 bool FileExists(const std::wstring& path);
+// Creates every missing folder of a full path; removes a folder with everything in it.
+void CreateFolders(const std::wstring& path);
+void RemoveTree(const std::wstring& folder);
 
 // A path the build names in Linux terms, as Windows programs under Wine see it (drive Z:).
 std::wstring WinePath(const char* linuxPath);

@@ -3,51 +3,14 @@
 #include <gtest/gtest.h>
 
 #include "Driver.h"
+#include "Sheets.h"
 #include "lang/TextNumbers.h"
 #include "res/resource.h"
 
 namespace pathwright::e2e {
 namespace {
 
-const std::string kDecl = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n";
-const std::string kProject12 =
-    "<Project DefaultTargets=\"Build\" ToolsVersion=\"4.0\" "
-    "xmlns=\"http://schemas.microsoft.com/developer/msbuild/2003\">\n";
-const std::string kProject13 =
-    "<Project DefaultTargets=\"Build\" ToolsVersion=\"12.0\" "
-    "xmlns=\"http://schemas.microsoft.com/developer/msbuild/2003\">\n";
-const std::string kEmptyGroups =
-    "\t<ImportGroup Label=\"PropertySheets\" />\n"
-    "\t<PropertyGroup Label=\"UserMacros\" />\n"
-    "\t<PropertyGroup />\n"
-    "\t<ItemDefinitionGroup />\n"
-    "\t<ItemGroup />\n"
-    "</Project>\n";
-// A sheet with a library list already set: the program must show it and keep it.
-const std::string kSheet = kDecl + kProject12 +
-                           "\t<ImportGroup Label=\"PropertySheets\" />\n"
-                           "\t<PropertyGroup Label=\"UserMacros\" />\n"
-                           "\t<PropertyGroup>\n"
-                           "\t\t<UserLibrary>C:\\lib</UserLibrary>\n"
-                           "\t\t<LibraryPath>$(UserLibrary);$(LibraryPath)</LibraryPath>\n"
-                           "\t</PropertyGroup>\n"
-                           "\t<ItemDefinitionGroup />\n"
-                           "\t<ItemGroup />\n"
-                           "</Project>\n";
-// kSheet after the include list became "C:\inc;D:\inc": the group that holds the user macros
-// takes the new list in kind order and keeps its place.
-const std::string kSavedSheet = kDecl + kProject12 +
-                                "\t<ImportGroup Label=\"PropertySheets\" />\n"
-                                "\t<PropertyGroup Label=\"UserMacros\" />\n"
-                                "\t<PropertyGroup>\n"
-                                "\t\t<UserInclude>C:\\inc;D:\\inc</UserInclude>\n"
-                                "\t\t<IncludePath>$(UserInclude);$(IncludePath)</IncludePath>\n"
-                                "\t\t<UserLibrary>C:\\lib</UserLibrary>\n"
-                                "\t\t<LibraryPath>$(UserLibrary);$(LibraryPath)</LibraryPath>\n"
-                                "\t</PropertyGroup>\n"
-                                "\t<ItemDefinitionGroup />\n"
-                                "\t<ItemGroup />\n"
-                                "</Project>\n";
+const std::string kSavedSheet = SheetWithInclude("C:\\inc;D:\\inc");
 const std::wstring kIncludeList = L"C:\\inc;D:\\inc";
 constexpr int kIncludeEdit = IDC_MAIN_FIRST_EDIT + 1;
 constexpr int kLibraryEdit = IDC_MAIN_FIRST_EDIT + 3;
