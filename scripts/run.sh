@@ -16,7 +16,7 @@ export WINEPREFIX="$here/build/run-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="msco
 
 if [ ! -f "$exe" ]; then
   # Until the window exists the command-line tool shows the sample sheet.
-  exec scripts/wine-run.sh "$here/build/windows/cli/pathwright-cli.exe" show \
+  exec env PATHWRIGHT_WINEPREFIX="$WINEPREFIX" scripts/wine-run.sh "$here/build/windows/cli/pathwright-cli.exe" show \
     "Z:${here//\//\\}\\scripts\\sample\\Microsoft.Cpp.Win32.user.props"
 fi
 
@@ -24,16 +24,22 @@ source scripts/headless.sh
 headless=0
 if [ -z "${DISPLAY:-}" ]; then headless=1; start_headless_display; fi
 
-[ -f "$WINEPREFIX/system.reg" ] || { wine wineboot -i >/dev/null 2>&1 || true; wineserver -w || true; }
+# wine-run.sh makes the prefix once, with unmanaged windows: without a window manager (Xvfb) Wine
+# otherwise waits 2 s for every window it hides. On a desktop the window manager should frame and
+# stack the window, so there the prefix is switched back to managed windows.
+PATHWRIGHT_WINEPREFIX="$WINEPREFIX" scripts/wine-run.sh cmd /c exit 0 >/dev/null 2>&1 || true
+if [ "$headless" = 1 ]; then managed=N; else managed=Y; fi
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d "$managed" /f >/dev/null 2>&1 || true
+
 user=$(id -un)
 sheets="$WINEPREFIX/drive_c/users/$user/AppData/Local/Microsoft/MSBuild/v4.0"
 mkdir -p "$sheets"
 [ -f "$sheets/Microsoft.Cpp.Win32.user.props" ] || cp scripts/sample/Microsoft.Cpp.Win32.user.props "$sheets/"
 
-# The start-up directory holds lang\ and programm.ini.
+# The start-up directory holds lang\ and programm.ini (the latter kept between runs).
 start="$here/build/run"
 mkdir -p "$start/lang"
-cp lang/*.lng "$start/lang/" 2>/dev/null || true
+cp lang/*.lng "$start/lang/"
 cd "$start"
 
 if [ "$headless" = 0 ]; then
@@ -41,16 +47,46 @@ if [ "$headless" = 0 ]; then
   exec wine "$exe"
 fi
 
+finish() {
+  wineserver -k 2>/dev/null || true   # this prefix's own server: explorer and services of this run
+  stop_headless_display
+}
+trap finish EXIT
+
 wine "$exe" &
 pid=$!
-shot="$here/build/run-screenshot.png"
-for _ in $(seq 60); do
-  sleep 0.5
-  if command -v xwininfo >/dev/null && xwininfo -root -tree 2>/dev/null | grep -q '"Pathwright\|"2000'; then break; fi
+
+# The main window is created hidden and shown once it is complete: wait until its X window is
+# viewable (its title is "Pathwright", or its text number while no language is loaded).
+main_window() {
+  xwininfo -root -children 2>/dev/null | sed -n 's/^ *\(0x[0-9a-f]*\) "\(Pathwright\|2000\)".*/\1/p' |
+    while read -r id; do
+      xwininfo -id "$id" 2>/dev/null | grep -q 'Map State: IsViewable' && { echo "$id"; break; }
+    done
+}
+window=""
+for _ in $(seq 300); do
+  window=$(main_window || true)
+  [ -n "$window" ] && break
+  kill -0 "$pid" 2>/dev/null || { echo "run: Pathwright ended before its window appeared" >&2; exit 1; }
+  sleep 0.1
 done
-sleep 1
+[ -n "$window" ] || { echo "run: no main window within 30 s" >&2; exit 1; }
+
+# Shown is not yet painted: take pictures until two in a row are the same.
+previous=""
+for _ in $(seq 50); do
+  current=$(import -window root rgb:- 2>/dev/null | md5sum)
+  [ "$current" = "$previous" ] && break
+  previous=$current
+  sleep 0.1
+done
+shot="$here/build/run-screenshot.png"
 import -window root "$shot"
 echo "run: screenshot written to $shot"
-wineserver -k 2>/dev/null || true
+
+# Close it as the close box would (WM_CLOSE, which the window takes as Cancel); end it otherwise.
+wine taskkill /im Pathwright.exe >/dev/null 2>&1 || true
+for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+kill "$pid" 2>/dev/null || true
 wait "$pid" 2>/dev/null || true
-stop_headless_display
