@@ -56,6 +56,8 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
   void InitLanguage();
   void OnLanguageChange();
   void OnOptionChanged();
+  std::wstring ReadSettings();
+  void WriteSettings(const std::wstring& language);
 
   // Secondary dialogs.
   void OnAbout();

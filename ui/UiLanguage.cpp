@@ -1,11 +1,11 @@
-// Until a language is loaded there are no texts: captions keep their numbers and looked-up texts
-// are empty.
 #include "ui/UiLanguage.h"
+
+#include "lang/LanguageManager.h"
 
 namespace pathwright {
 
-std::wstring UiText(uint32_t) { return {}; }
+std::wstring UiText(uint32_t number) { return LanguageManager().GetText(number); }
 
-void UiTranslate(HWND) {}
+void UiTranslate(HWND dialog) { LanguageManager().TranslateWindow(dialog); }
 
 }  // namespace pathwright

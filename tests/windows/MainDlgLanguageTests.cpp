@@ -1,0 +1,148 @@
+// The main window's language side with the shipped language files: start-up from the settings
+// file, switching languages, the option check box, and the settings file bytes each one writes.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <memory>
+
+#include "lang/LanguageManager.h"
+#include "lang/Utf8.h"
+#include "res/resource.h"
+#include "ui/MainDlg.h"
+#include "ui/Options.h"
+#include "WinTestSupport.h"
+
+namespace pathwright {
+namespace {
+
+const std::string kBom = "\xEF\xBB\xBF";
+
+std::wstring Text(HWND window) {
+  wchar_t buffer[512] = {};
+  ::GetWindowTextW(window, buffer, 512);
+  return buffer;
+}
+
+class MainDlgLanguageTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    platform.appData = scratch / L"appdata";
+    const std::wstring sheets = platform.appData + L"\\Microsoft\\MSBuild\\v4.0";
+    wintest::MakeFolders(sheets);
+    wintest::WriteFileBytes(sheets + L"\\Microsoft.Cpp.Win32.user.props", wintest::SheetWithInclude("64bit\\lib"));
+    wintest::MakeFolders(scratch / L"lang");
+    for (const wchar_t* name : {L"English.lng", L"Deutsch.lng", L"Fran\u00E7ais.lng"}) {
+      const std::wstring source = DecodeUtf8(PATHWRIGHT_SOURCE_DIR) + L"\\lang\\" + name;
+      ASSERT_TRUE(::CopyFileW(source.c_str(), (scratch / (std::wstring(L"lang\\") + name)).c_str(), FALSE)) << name;
+    }
+    savedOption = g_environmentSubstitution;
+    wchar_t directory[MAX_PATH] = {};
+    ::GetCurrentDirectoryW(MAX_PATH, directory);
+    savedDirectory = directory;
+    ::SetCurrentDirectoryW(scratch.Path().c_str());
+  }
+  void TearDown() override {
+    dlg.reset();
+    g_environmentSubstitution = savedOption;
+    ::SetCurrentDirectoryW(savedDirectory.c_str());
+    LanguageManager().LoadLanguage(L"no such language file");  // later tests start without texts
+  }
+
+  void Open() {
+    dlg = std::make_unique<CMainDlg>();
+    ASSERT_NE(dlg->Create(nullptr), nullptr);
+  }
+  HWND Item(int id) const { return dlg->GetDlgItem(id); }
+  void Choose(const std::wstring& language) {
+    HWND combo = Item(IDC_MAIN_LANGUAGE);
+    const LRESULT index = ::SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                         reinterpret_cast<LPARAM>(language.c_str()));
+    ASSERT_NE(index, CB_ERR) << "no entry";
+    ::SendMessageW(combo, CB_SETCURSEL, index, 0);
+    ::SendMessageW(dlg->m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_MAIN_LANGUAGE, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+  }
+  std::string Settings() const { return wintest::ReadFileBytes(scratch / L"programm.ini"); }
+
+  wintest::ScratchDir scratch;
+  wintest::FakePlatform platform;
+  PlatformOverride installed{platform};
+  std::unique_ptr<CMainDlg> dlg;
+  int savedOption = 1;
+  std::wstring savedDirectory;
+};
+
+struct StartCase {
+  const char* name;
+  std::string settings;  // empty: no settings file
+  std::wstring title;    // the window's caption after start-up
+  std::wstring selected;
+  bool option;
+};
+
+TEST_F(MainDlgLanguageTest, StartUpFollowsTheSettingsFile) {
+  const StartCase cases[] = {
+      {"no settings file: English, option on", "", L"Pathwright", L"English", true},
+      {"German, option off", kBom + "Deutsch\r\nfalse\r\n", L"Pathwright", L"Deutsch", false},
+      {"one line only: option off", kBom + "Fran\xC3\xA7" "ais\r\n", L"Pathwright", L"Fran\u00E7ais", false},
+      {"wrong letter case loads nothing but selects the entry", kBom + "english\r\ntrue\r\n", L"2000", L"English", true},
+      {"unknown language loads nothing", "Klingon\ntrue\n", L"2000", L"", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ::DeleteFileW((scratch / L"programm.ini").c_str());
+    if (!c.settings.empty()) wintest::WriteFileBytes(scratch / L"programm.ini", c.settings);
+    LanguageManager().LoadLanguage(L"no such language file");
+    Open();
+    EXPECT_EQ(Text(dlg->m_hWnd), c.title);
+    EXPECT_EQ(Text(Item(IDC_MAIN_LANGUAGE)), c.selected);
+    EXPECT_EQ(::SendMessageW(Item(IDC_MAIN_ENV_OPTION), BM_GETCHECK, 0, 0) == BST_CHECKED, c.option);
+    // The combobox lists the languages in ordinal order of their names.
+    HWND combo = Item(IDC_MAIN_LANGUAGE);
+    ASSERT_EQ(::SendMessageW(combo, CB_GETCOUNT, 0, 0), 3);
+    wchar_t first[32] = {};
+    ::SendMessageW(combo, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(first));
+    EXPECT_STREQ(first, L"Deutsch");
+    dlg.reset();
+  }
+}
+
+TEST_F(MainDlgLanguageTest, SwitchingTranslatesAgainWritesTheSettingsAndLeavesTypedListsAlone) {
+  Open();
+  const std::wstring english = Text(Item(IDC_MAIN_SELECT_SHEET));
+  EXPECT_NE(english, L"2003");
+  EXPECT_EQ(Text(Item(IDC_MAIN_FIRST_EDIT + 1)), L"64bit\\lib");
+  ::SetWindowTextW(Item(IDC_MAIN_FIRST_EDIT + 2), L"2003 typed by the user");
+
+  Choose(L"Deutsch");
+  const std::wstring german = Text(Item(IDC_MAIN_SELECT_SHEET));
+  EXPECT_NE(german, english);
+  EXPECT_EQ(Settings(), kBom + "Deutsch\r\ntrue\r\n");
+  // Lists that start with a number are user data, never captions.
+  EXPECT_EQ(Text(Item(IDC_MAIN_FIRST_EDIT + 1)), L"64bit\\lib");
+  EXPECT_EQ(Text(Item(IDC_MAIN_FIRST_EDIT + 2)), L"2003 typed by the user");
+
+  ::DeleteFileW((scratch / L"programm.ini").c_str());
+  Choose(L"Deutsch");  // the same language again changes and writes nothing
+  EXPECT_FALSE(wintest::FileExists(scratch / L"programm.ini"));
+
+  Choose(L"English");
+  EXPECT_EQ(Text(Item(IDC_MAIN_SELECT_SHEET)), english);
+  EXPECT_EQ(Settings(), kBom + "English\r\ntrue\r\n");
+}
+
+TEST_F(MainDlgLanguageTest, TheOptionCheckBoxWritesTheSettingsAtOnce) {
+  wintest::WriteFileBytes(scratch / L"programm.ini", kBom + "Deutsch\r\ntrue\r\n");
+  Open();
+  HWND box = Item(IDC_MAIN_ENV_OPTION);
+  ::SendMessageW(box, BM_SETCHECK, BST_UNCHECKED, 0);
+  ::SendMessageW(dlg->m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_MAIN_ENV_OPTION, BN_CLICKED), reinterpret_cast<LPARAM>(box));
+  EXPECT_EQ(g_environmentSubstitution, 0);
+  EXPECT_EQ(Settings(), kBom + "Deutsch\r\nfalse\r\n");
+  ::SendMessageW(box, BM_SETCHECK, BST_CHECKED, 0);
+  ::SendMessageW(dlg->m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_MAIN_ENV_OPTION, BN_CLICKED), reinterpret_cast<LPARAM>(box));
+  EXPECT_EQ(Settings(), kBom + "Deutsch\r\ntrue\r\n");
+}
+
+}  // namespace
+}  // namespace pathwright
