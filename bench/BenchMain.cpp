@@ -310,6 +310,13 @@ int main(int argc, char** argv) {
 
   const bool haveCli = !g_options.cli.empty() && fs::exists(g_options.cli);
   const bool havePython = RunQuietly({g_options.python, "-c", "import xml.etree.ElementTree"}) == 0;
+  if (havePython) {
+    // The interpreter itself, not a launcher script (pyenv's shims cost a shell start per run).
+    std::string real = RunAndRead("'" + g_options.python + "' -c 'import sys; print(sys.executable)'");
+    while (!real.empty() && (real.back() == '\n' || real.back() == '\r')) real.pop_back();
+    if (!real.empty() && fs::exists(real)) g_options.python = real;
+    std::printf("Python: %s\n", g_options.python.c_str());
+  }
   const int shrink = g_options.quick ? 2 : 1;
 
   for (const SheetSize& size : kSheetSizes) {

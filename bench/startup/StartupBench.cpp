@@ -2,6 +2,8 @@
 // Pathwright and for a minimal program showing an empty dialog from a template, alternating, with
 // the median of each. Every run is closed with WM_CLOSE.
 //   StartupBench PATHWRIGHT.EXE EMPTYDIALOG.EXE [RUNS]
+//   StartupBench --open-close PATHWRIGHT.EXE   (one start: the window must show with translated
+//                                              captions and close on WM_CLOSE with exit code 2)
 // Pathwright's window counts as its main window once it is a visible dialog holding the sheet
 // path box (a message box, also a dialog, does not count). Prints one tab-separated row:
 // measure, value, baseline, ratio, target, met.
@@ -42,8 +44,27 @@ double Seconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
   return static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-// Seconds until the window shows, or a negative value when it never did within 20 s.
-double TimeOneStart(const std::wstring& exe, int childId) {
+// A caption that is still a bare text number was not translated: the language files were not found.
+BOOL CALLBACK CountUntranslated(HWND control, LPARAM param) {
+  wchar_t text[64] = {};
+  const int n = GetWindowTextW(control, text, 64);
+  bool digits = n >= 4;
+  for (int i = 0; i < n && digits; ++i) digits = text[i] >= L'0' && text[i] <= L'9';
+  if (digits) {
+    ++*reinterpret_cast<int*>(param);
+    std::fprintf(stderr, "untranslated caption %ls\n", text);
+  }
+  return TRUE;
+}
+
+struct StartResult {
+  double seconds = -1;  // until the window showed; negative when it never did within 20 s
+  int untranslated = 0;
+  DWORD exitCode = STILL_ACTIVE;
+};
+
+StartResult StartAndClose(const std::wstring& exe, int childId) {
+  StartResult result;
   std::wstring commandLine = L"\"" + exe + L"\"";
   std::wstring folder = exe.substr(0, exe.find_last_of(L"\\/"));
   STARTUPINFOW startup = {};
@@ -53,26 +74,31 @@ double TimeOneStart(const std::wstring& exe, int childId) {
   QueryPerformanceCounter(&start);
   if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
                       &startup, &process)) {
-    return -1;
+    return result;
   }
   Search search{process.dwProcessId, childId, nullptr};
-  double seconds = -1;
   for (;;) {
     EnumWindows(FindWindowOf, reinterpret_cast<LPARAM>(&search));
     QueryPerformanceCounter(&now);
     if (search.found) {
-      seconds = Seconds(start, now);
+      result.seconds = Seconds(start, now);
       break;
     }
     if (Seconds(start, now) > 20 || WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0) break;
     Sleep(0);
   }
-  if (search.found) PostMessageW(search.found, WM_CLOSE, 0, 0);
+  if (search.found) {
+    EnumChildWindows(search.found, CountUntranslated, reinterpret_cast<LPARAM>(&result.untranslated));
+    PostMessageW(search.found, WM_CLOSE, 0, 0);
+  }
   if (WaitForSingleObject(process.hProcess, 10000) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 99);
+  GetExitCodeProcess(process.hProcess, &result.exitCode);
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
-  return seconds;
+  return result;
 }
+
+double TimeOneStart(const std::wstring& exe, int childId) { return StartAndClose(exe, childId).seconds; }
 
 double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
@@ -102,6 +128,13 @@ void EnsureDefaultSheet() {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  if (argc == 3 && std::wstring(argv[1]) == L"--open-close") {
+    EnsureDefaultSheet();
+    const StartResult r = StartAndClose(argv[2], kSheetPathBoxId);
+    std::printf("window shown after %.1f ms, %d untranslated captions, exit code %lu\n", r.seconds * 1e3,
+                r.untranslated, static_cast<unsigned long>(r.exitCode));
+    return r.seconds >= 0 && r.untranslated == 0 && r.exitCode == 2 ? 0 : 1;
+  }
   if (argc < 3) {
     std::fprintf(stderr, "usage: StartupBench PATHWRIGHT.EXE EMPTYDIALOG.EXE [RUNS]\n");
     return 2;
