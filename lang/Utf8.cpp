@@ -5,18 +5,6 @@ namespace pathwright {
 namespace {
 constexpr char32_t kReplacement = 0xFFFD;
 
-void AppendCodePoint(std::wstring& out, char32_t cp) {
-  if constexpr (sizeof(wchar_t) == 2) {
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      out += static_cast<wchar_t>(0xD800 + (cp >> 10));
-      out += static_cast<wchar_t>(0xDC00 + (cp & 0x3FF));
-      return;
-    }
-  }
-  out += static_cast<wchar_t>(cp);
-}
-
 void AppendUtf8(std::string& out, char32_t cp) {
   if (cp < 0x80) {
     out += static_cast<char>(cp);
@@ -39,15 +27,17 @@ bool IsSurrogate(char32_t cp) { return cp >= 0xD800 && cp <= 0xDFFF; }
 }  // namespace
 
 std::wstring DecodeUtf8(std::string_view bytes) {
-  std::wstring out;
-  out.reserve(bytes.size());
+  // Every byte gives at most one wide character (a four-byte sequence gives two UTF-16 units), so
+  // the result is written in place and cut to length at the end.
+  std::wstring out(bytes.size(), L'\0');
+  wchar_t* o = out.data();
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   const size_t n = bytes.size();
   size_t i = 0;
   while (i < n) {
     const unsigned char b = p[i];
     if (b < 0x80) {
-      out += static_cast<wchar_t>(b);
+      *o++ = static_cast<wchar_t>(b);
       ++i;
       continue;
     }
@@ -58,7 +48,7 @@ std::wstring DecodeUtf8(std::string_view bytes) {
     else if ((b & 0xF0) == 0xE0) { len = 3; cp = b & 0x0F; min = 0x800; }
     else if ((b & 0xF8) == 0xF0) { len = 4; cp = b & 0x07; min = 0x10000; }
     if (len == 0) {  // a stray continuation byte or a byte that starts nothing
-      out += static_cast<wchar_t>(kReplacement);
+      *o++ = static_cast<wchar_t>(kReplacement);
       ++i;
       continue;
     }
@@ -66,13 +56,20 @@ std::wstring DecodeUtf8(std::string_view bytes) {
     for (; j < len && i + j < n && (p[i + j] & 0xC0) == 0x80; ++j) cp = (cp << 6) | (p[i + j] & 0x3F);
     if (j < len || cp < min || cp > 0x10FFFF || IsSurrogate(cp)) {
       // Skip only what was consumed, so a valid sequence after a broken one is still read.
-      out += static_cast<wchar_t>(kReplacement);
+      *o++ = static_cast<wchar_t>(kReplacement);
       i += j;
       continue;
     }
-    AppendCodePoint(out, cp);
+    if (sizeof(wchar_t) == 2 && cp >= 0x10000) {
+      cp -= 0x10000;
+      *o++ = static_cast<wchar_t>(0xD800 + (cp >> 10));
+      *o++ = static_cast<wchar_t>(0xDC00 + (cp & 0x3FF));
+    } else {
+      *o++ = static_cast<wchar_t>(cp);
+    }
     i += len;
   }
+  out.resize(static_cast<size_t>(o - out.data()));
   return out;
 }
 
