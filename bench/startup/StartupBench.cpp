@@ -1,7 +1,7 @@
 // Start-up time under Wine: from CreateProcessW until the program's main window is visible, for
 // Pathwright and for a minimal program showing an empty dialog from a template, alternating, with
 // the median of each. Every run is closed with WM_CLOSE.
-//   StartupBench PATHWRIGHT.EXE EMPTYDIALOG.EXE [RUNS]
+//   StartupBench PATHWRIGHT.EXE EMPTYDIALOG.EXE [RUNS [STYLEDEMPTYDIALOG.EXE]]
 //   StartupBench --open-close PATHWRIGHT.EXE   (one start: the window must show with translated
 //                                              captions and close on WM_CLOSE with exit code 2)
 // Pathwright's window counts as its main window once it is a visible dialog holding the sheet
@@ -63,9 +63,9 @@ struct StartResult {
   DWORD exitCode = STILL_ACTIVE;
 };
 
-StartResult StartAndClose(const std::wstring& exe, int childId) {
+StartResult StartAndClose(const std::wstring& exe, int childId, const std::wstring& arguments = L"") {
   StartResult result;
-  std::wstring commandLine = L"\"" + exe + L"\"";
+  std::wstring commandLine = L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
   std::wstring folder = exe.substr(0, exe.find_last_of(L"\\/"));
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
@@ -98,7 +98,9 @@ StartResult StartAndClose(const std::wstring& exe, int childId) {
   return result;
 }
 
-double TimeOneStart(const std::wstring& exe, int childId) { return StartAndClose(exe, childId).seconds; }
+double TimeOneStart(const std::wstring& exe, int childId, const std::wstring& arguments = L"") {
+  return StartAndClose(exe, childId, arguments).seconds;
+}
 
 double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
@@ -145,22 +147,41 @@ int wmain(int argc, wchar_t** argv) {
   // loading Wine's DLLs from disk.
   TimeOneStart(argv[1], kSheetPathBoxId);
   TimeOneStart(argv[2], 0);
-  std::vector<double> ours, base;
+  const std::wstring styled = argc > 4 ? argv[4] : L"";
+  std::vector<double> ours, base, withCom, withStyles;
   for (int i = 0; i < runs; ++i) {
     const double a = TimeOneStart(argv[1], kSheetPathBoxId);
     const double b = TimeOneStart(argv[2], 0);
-    if (a < 0 || b < 0) {
-      std::fprintf(stderr, "run %d: a window did not appear (%.3f, %.3f)\n", i, a, b);
+    const double c = TimeOneStart(argv[2], 0, L"--com");
+    const double d = styled.empty() ? 0 : TimeOneStart(styled, 0, L"--com");
+    if (a < 0 || b < 0 || c < 0 || d < 0) {
+      std::fprintf(stderr, "run %d: a window did not appear (%.3f, %.3f, %.3f)\n", i, a, b, c);
       continue;
     }
     ours.push_back(a);
     base.push_back(b);
-    std::fprintf(stderr, "run %2d: Pathwright %.1f ms, empty dialog %.1f ms\n", i, a * 1e3, b * 1e3);
+    withCom.push_back(c);
+    withStyles.push_back(d);
+    std::fprintf(stderr,
+                 "run %2d: Pathwright %.1f ms, empty dialog %.1f ms, with COM and common controls %.1f ms, "
+                 "also with visual styles %.1f ms\n",
+                 i, a * 1e3, b * 1e3, c * 1e3, d * 1e3);
   }
   if (ours.empty()) return 1;
-  const double a = Median(ours), b = Median(base), ratio = a / b;
+  const double a = Median(ours), b = Median(base), c = Median(withCom), ratio = a / b;
   std::printf("start-up to visible main window, Wine, median of %zu (vs empty dialog)\t%.1f ms\t%.1f ms\t%.2fx\t"
               "<= 1.25x\t%s\n",
               ours.size(), a * 1e3, b * 1e3, ratio, ratio <= 1.25 ? "yes" : "NO");
+  std::printf("  the empty dialog after CoInitializeEx + InitCommonControlsEx (vs empty dialog)\t%.1f ms\t%.1f ms\t"
+              "%.2fx\t(reference)\t-\n",
+              c * 1e3, b * 1e3, c / b);
+  if (!styled.empty()) {
+    const double d = Median(withStyles);
+    std::printf("  the same with the common-controls 6 manifest (vs empty dialog)\t%.1f ms\t%.1f ms\t%.2fx\t"
+                "(reference)\t-\n",
+                d * 1e3, b * 1e3, d / b);
+    std::printf("start-up, Pathwright vs the themed empty dialog with COM\t%.1f ms\t%.1f ms\t%.2fx\t(reference)\t-\n",
+                a * 1e3, d * 1e3, a / d);
+  }
   return 0;
 }
