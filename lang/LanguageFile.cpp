@@ -71,7 +71,7 @@ bool Utf8LineReader::ReadRaw(std::wstring& line, size_t limit) {
         width = 2;
       }
     } else {
-      if (static_cast<uint32_t>(c) > 0xFFFF) width = 2;
+      if ((static_cast<uint32_t>(c) & ~uint32_t{0xFFFF}) != 0) width = 2;
     }
     if (units + width > limit) break;
     m_pos += codeUnits;
