@@ -89,6 +89,8 @@ bool DirectorySettings::LoadSheet() {
   for (auto& list : m_lists) list.clear();
   m_loaded = false;
 
+  // A folder opens like a file on some systems and then reports an absurd size to read.
+  if (IsFolder(m_path)) return false;
   const pugi::xml_parse_result parsed =
       m_doc.load_file(m_path.c_str(), pugi::parse_default | pugi::parse_declaration, pugi::encoding_auto);
   if (!parsed) return false;

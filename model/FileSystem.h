@@ -45,6 +45,9 @@ IoResult ReadFileBytes(const std::wstring& path, std::string& bytes);
 // Whether anything (file or folder) of that name exists.
 bool PathExists(const std::wstring& path);
 
+// Whether the name is a folder.
+bool IsFolder(const std::wstring& path);
+
 // The bare names of the entries of `folder` (which ends with a separator) that match the wildcard
 // `pattern` such as "*.lng", folders included, in the order the file system lists them. Nothing when
 // the folder cannot be listed; on Windows also when folder and pattern together reach 260 characters.

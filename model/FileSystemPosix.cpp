@@ -139,4 +139,9 @@ std::vector<std::wstring> ListMatchingEntries(const std::wstring& folder, const 
   return names;
 }
 
+bool IsFolder(const std::wstring& path) {
+  struct stat st {};
+  return !path.empty() && ::stat(NativePath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 }  // namespace pathwright

@@ -243,6 +243,10 @@ TEST(SheetLoad, UnreadableSheetsFailAndLeaveAnEmptyRecord) {
   DirectorySettings missing;
   missing.m_path = L"/no/such/folder/x.props";
   EXPECT_FALSE(missing.LoadSheet());
+  ScratchFolder dir;
+  DirectorySettings folder;
+  folder.m_path = dir.Root().wstring();
+  EXPECT_FALSE(folder.LoadSheet());
 }
 
 TEST(SheetLoad, Utf16SheetIsWrittenAsUtf8WithATruthfulDeclaration) {
