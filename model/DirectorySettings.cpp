@@ -54,6 +54,11 @@ bool NestingWithin(const pugi::xml_document& doc, int limit) {
   return true;
 }
 
+// Non-empty and made only of the characters the reader takes for white space.
+bool IsBlank(std::wstring_view text) {
+  return !text.empty() && text.find_first_not_of(L" \t\r\n") == std::wstring_view::npos;
+}
+
 bool NamesUtf8(std::wstring_view encoding) {
   std::wstring lower;
   for (wchar_t c : encoding) lower += static_cast<wchar_t>(std::towlower(c));
@@ -152,7 +157,16 @@ IoResult DirectorySettings::SaveSheet() {
       std::wstring& list = m_lists[k];
       const bool listEmpty = list.empty();
       while (!list.empty() && list.back() == L';') list.pop_back();
-      if (!listEmpty) m_group.append_child(kUserMacros[k]).text().set(list.c_str());
+      if (!listEmpty) {
+        pugi::xml_node macro = m_group.append_child(kUserMacros[k]);
+        // Text of blanks alone is dropped when a sheet is read; in CDATA it is kept, so the list
+        // reads back as it was written.
+        if (IsBlank(list)) {
+          macro.append_child(pugi::node_cdata).set_value(list.c_str());
+        } else {
+          macro.text().set(list.c_str());
+        }
+      }
       if (auto value = PathValueAfterSave(k, listEmpty, before[k])) {
         m_group.append_child(kPathProperties[k]).text().set(value->c_str());
       }

@@ -95,6 +95,35 @@ TEST(HardenedSheet, DeepNestingIsRefusedLikeADamagedFile) {
   }
 }
 
+// Found by the sheet fuzzer: a list of blanks alone (possible through CDATA or the edit line) was
+// written as plain text, which the next load drops, so the list came back empty.
+TEST(HardenedSheet, ListsOfBlanksReadBackAsWritten) {
+  struct Case {
+    std::wstring list;
+    std::string written;  // the user macro element as saved
+  };
+  const Case cases[] = {
+      {L"  ", "<UserInclude><![CDATA[  ]]></UserInclude>"},
+      {L" \t\n ", "<UserInclude><![CDATA[ \t\n ]]></UserInclude>"},
+      {L"  ;", "<UserInclude><![CDATA[  ]]></UserInclude>"},  // the final ";" goes first
+      {L";", "<UserInclude></UserInclude>"},                 // empty text stays plain
+      {L" a ", "<UserInclude> a </UserInclude>"},            // blanks around text are kept as text
+  };
+  for (const Case& c : cases) {
+    ScratchFolder dir;
+    DirectorySettings s;
+    s.m_path = dir.WidePath("sheet.props");
+    ASSERT_TRUE(s.CreateDefaultSheet(0));
+    s.m_lists[1] = c.list;
+    ASSERT_TRUE(s.SaveSheet());
+    EXPECT_NE(ReadBytes(dir.Path("sheet.props")).find(c.written), std::string::npos) << c.written;
+    DirectorySettings again;
+    again.m_path = s.m_path;
+    ASSERT_TRUE(again.LoadSheet());
+    EXPECT_EQ(again.m_lists[1], s.m_lists[1]) << c.written;
+  }
+}
+
 // ReadBytes goes character by character, which is slow for 100 MB.
 std::string ReadWholeFile(const std::filesystem::path& path) {
   std::string bytes(std::filesystem::file_size(path), '\0');
