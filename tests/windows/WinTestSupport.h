@@ -1,5 +1,5 @@
-// Shared pieces of the in-process window tests: a scratch folder, sheet files, platform services
-// that answer from a script and record what they were asked, and small message helpers.
+// Shared pieces of the in-process window tests: a scratch folder, files, platform services that
+// answer from a script and record what they were asked, and small message helpers.
 #pragma once
 
 #include <windows.h>
@@ -29,63 +29,41 @@ class ScratchDir {
 
 void MakeFolders(const std::wstring& path);
 void WriteFileBytes(const std::wstring& path, const std::string& bytes);
-std::string ReadFileBytes(const std::wstring& path);
+std::string ReadFileBytes(const std::wstring& path);  // "<missing>" when it cannot be read
 bool FileExists(const std::wstring& path);
-
-// A valid sheet whose user include list is `include` (nothing else set).
-std::string SheetWithInclude(const std::string& include);
+std::string SheetWithInclude(const std::string& include);  // a valid sheet with only the user include list
 
 // Holds a file open without sharing, so every write to it (and every replacement) fails.
 class FileLock {
  public:
-  explicit FileLock(const std::wstring& path);
+  explicit FileLock(const std::wstring& path)
+      : m_file(::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)) {}
   FileLock(const FileLock&) = delete;
   FileLock& operator=(const FileLock&) = delete;
   ~FileLock() { Release(); }
   bool Held() const { return m_file != INVALID_HANDLE_VALUE; }
-  void Release();
+  void Release() {
+    if (m_file != INVALID_HANDLE_VALUE) ::CloseHandle(m_file);
+    m_file = INVALID_HANDLE_VALUE;
+  }
 
  private:
   HANDLE m_file;
 };
 
-struct ShownMessage {
-  HWND owner;
-  bool ownerVisible;
-  std::wstring text;
-  std::wstring caption;
-  UINT type;
-};
-
-struct FileDialogAnswer {
-  INT_PTR result;
-  std::wstring path;
-  std::wstring title;
-};
-
-struct FileDialogSeen {
-  std::wstring initialFolder;
-  DWORD flags;
-  std::wstring filter;
-  std::wstring defaultExtension;
-  bool open;
-};
-
-struct ChooserAnswer {
-  INT_PTR result;
-  int version;
-};
+struct ShownMessage { HWND owner; bool ownerVisible; std::wstring text, caption; UINT type; };
+struct FileDialogAnswer { INT_PTR result; std::wstring path, title; };
+struct FileDialogSeen { std::wstring initialFolder; DWORD flags; std::wstring filter, defaultExtension; bool open; };
+struct ChooserAnswer { INT_PTR result; int version; };
 
 class FakePlatform : public PlatformServices {
  public:
   std::wstring appData;  // empty: the shell has no folder
-  std::deque<FileDialogAnswer> fileAnswers;
+  std::deque<FileDialogAnswer> fileAnswers;  // none left: cancelled
   std::deque<ChooserAnswer> chooserAnswers;
   std::vector<ShownMessage> messages;
   std::vector<FileDialogSeen> fileDialogs;
   std::vector<int> chooserVersionsOnEntry;
-  // Called when a message box shows, e.g. to look at the files at that moment.
-  void (*onMessage)(const ShownMessage&) = nullptr;
 
   std::wstring LocalAppDataFolder() override { return appData; }
   INT_PTR RunFileDialog(CFileDialog& dialog, HWND owner) override;
@@ -94,12 +72,8 @@ class FakePlatform : public PlatformServices {
   bool BrowseForFolder(HWND, const std::wstring&, const std::wstring&, std::wstring&) override { return false; }
 };
 
-// Takes a posted WM_QUIT off the queue: its exit code, or -1 when none is waiting.
-int TakeQuitCode();
-
-// Runs the messages waiting for this thread.
-void PumpMessages();
-
+int TakeQuitCode();   // a posted WM_QUIT's exit code, or -1 when none is waiting
+void PumpMessages();  // runs the waiting messages, leaving a WM_QUIT in the queue
 std::wstring WindowText(HWND window);
 
 }  // namespace pathwright::wintest
