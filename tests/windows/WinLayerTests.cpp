@@ -118,9 +118,7 @@ class DataExchangeTest : public ::testing::Test {
 };
 
 TEST_F(DataExchangeTest, TextAndCheckGoBothWaysAndAnOddCheckValueIsKeptAsZero) {
-  dialog.first = L"C:\\one;D:\\two";
-  dialog.second = std::wstring(3000, L'x');
-  dialog.check = 1;
+  dialog.first = L"C:\\one;D:\\two", dialog.second = std::wstring(3000, L'x'), dialog.check = 1;
   ASSERT_TRUE(dialog.DoDataExchange(kFillControls));
   EXPECT_EQ(WindowText(Item(kFirst)) + WindowText(Item(kSecond)), dialog.first + dialog.second);
   EXPECT_EQ(::SendMessageW(Item(kCheck), BM_GETCHECK, 0, 0), BST_CHECKED);
@@ -145,8 +143,7 @@ TEST_F(DataExchangeTest, TextAndCheckGoBothWaysAndAnOddCheckValueIsKeptAsZero) {
 TEST_F(DataExchangeTest, AFailedFillFocusesTheControlAndStopsTheExchange) {
   MakeStubborn(kFirst);
   ::SetWindowTextW(Item(kSecond), L"before");
-  dialog.first = L"refused";
-  dialog.second = L"never reached";
+  dialog.first = L"refused", dialog.second = L"never reached";
   EXPECT_FALSE(dialog.DoDataExchange(kFillControls));
   EXPECT_EQ(::GetFocus(), Item(kFirst));
   EXPECT_EQ(WindowText(Item(kSecond)), L"before");
@@ -205,8 +202,7 @@ TEST(HandleTest, OwnersMoveReleaseOnceAndKeepTheLastError) {
   ::SetLastError(ERROR_SHARING_VIOLATION);
   moved.Reset();
   EXPECT_EQ(::GetLastError(), DWORD(ERROR_SHARING_VIOLATION));
-  EXPECT_FALSE(moved);
-  EXPECT_EQ(::GetObjectType(raw), 0u) << "the font was deleted";
+  EXPECT_TRUE(!moved && ::GetObjectType(raw) == 0) << "released, and the font deleted";
   int runs = 0;
   {
     ScopeExit once([&] { ++runs; });
@@ -251,8 +247,7 @@ class AnsweredRestoreDlg : public CRestoreDlg {
 TEST(RestoreDlgTest, OffersThreeVersionsStartingAtTheFirstAndReportsTheChoice) {
   for (auto [pick, press] : {std::pair<int, WORD>{2, IDOK}, {1, IDCANCEL}, {0, IDOK}}) {
     AnsweredRestoreDlg chooser;
-    chooser.pick = pick;
-    chooser.press = press;
+    chooser.pick = pick, chooser.press = press;
     EXPECT_EQ(chooser.DoModal(nullptr), press);
     EXPECT_EQ(chooser.entries,
               (std::vector<std::wstring>{L"Visual Studio 2010", L"Visual Studio 2012", L"Visual Studio 2013"}));
