@@ -1,10 +1,11 @@
-// Drives the real Pathwright.exe from outside, as a user would: a prepared start-up folder, the
-// per-user sheet in the prefix's MSBuild folder, windows found by process and class, commands and
-// keys sent as real messages, and the exit code and file bytes checked afterwards.
-// Every wait has a deadline, and a program still running when its test ends is terminated.
+// Drives the real Pathwright.exe from outside, as a user would: a start-up folder with the shipped
+// language files, the per-user sheet in the prefix's MSBuild folder, windows found by process and
+// class, commands and keys sent as real messages. Every wait has a deadline.
 #pragma once
 
 #include <windows.h>
+
+#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <functional>
@@ -13,112 +14,76 @@
 
 namespace pathwright::e2e {
 
-// Generous for a loaded machine under Wine; a healthy start takes well under a second.
-inline constexpr DWORD kTimeoutMs = 20000;
+inline constexpr DWORD kTimeoutMs = 20000;  // generous for a loaded machine under Wine
 
-// Polls `condition` until it holds or the deadline passes; true when it held.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = kTimeoutMs);
+std::string ReadBytes(const std::wstring& path);  // "" for a missing file
+void WriteBytes(const std::wstring& path, const std::string& bytes);
+bool Exists(const std::wstring& path);
 
-// Whole-file helpers on wide paths. ReadFileBytes gives "" for a missing file; ask FileExists.
-std::string ReadFileBytes(const std::wstring& path);
-bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
-bool FileExists(const std::wstring& path);
-// Creates every missing folder of a full path; removes a folder with everything in it.
-void CreateFolders(const std::wstring& path);
-void RemoveTree(const std::wstring& folder);
+// A text of a shipped language file, its one "%s" (if any) replaced by `argument`.
+std::wstring ShippedText(const std::wstring& fileName, uint32_t number, const std::wstring& argument = L"");
 
-// A path the build names in Linux terms, as Windows programs under Wine see it (drive Z:).
-std::wstring WinePath(const char* linuxPath);
-
-// The default sheet of this prefix's user, Microsoft.Cpp.Win32.user.props in the MSBuild folder
-// (<local app data>\Microsoft\MSBuild\v4.0). Whatever lies there (and its .bak) is moved aside while the
-// test runs and put back afterwards, so a developer's own prefix loses nothing.
-class SheetSlot {
- public:
-  SheetSlot();
-  ~SheetSlot();
-  SheetSlot(const SheetSlot&) = delete;
-  SheetSlot& operator=(const SheetSlot&) = delete;
-
-  const std::wstring& Path() const { return m_path; }
-  std::wstring BackupPath() const { return m_path + L".bak"; }
-  void Write(const std::string& bytes) const;
-  std::string Read() const { return ReadFileBytes(m_path); }
-
- private:
-  std::wstring m_path;
-};
-
-// A scratch start-up folder: lang\ with the shipped language files (unless told otherwise) and,
-// when a test writes one, programm.ini. Removed with everything in it afterwards.
-class StartFolder {
- public:
-  explicit StartFolder(bool withLanguages = true);
-  ~StartFolder();
-  StartFolder(const StartFolder&) = delete;
-  StartFolder& operator=(const StartFolder&) = delete;
-
-  const std::wstring& Path() const { return m_path; }
-  std::wstring SettingsPath() const { return m_path + L"\\programm.ini"; }
-
- private:
-  std::wstring m_path;
-};
-
-// Texts of a shipped language file (lang\<fileName>), looked up by text number.
-std::wstring ShippedText(const std::wstring& fileName, uint32_t number);
-// printf-style "%s" replaced by `argument` (the one string argument of 4003, 4005 and 3001).
-std::wstring FormatOne(const std::wstring& format, const std::wstring& argument);
-
-// Window helpers. Cross-process sends use a timeout, so a stuck program fails a test, never hangs it.
-std::wstring WindowText(HWND window);
-std::wstring ItemText(HWND dialog, int id);
-bool SetItemText(HWND dialog, int id, const std::wstring& text);
+// Cross-process sends time out, so a stuck program fails a test, never hangs it.
 LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+std::wstring Text(HWND window, int id = 0);  // id 0: the window's own text
+bool SetText(HWND dialog, int id, const std::wstring& text);
 void PostCommand(HWND dialog, int id, WORD code = BN_CLICKED);
 void PostKey(HWND window, WPARAM key);
-bool HasChild(HWND dialog, int id);
-std::wstring ClassOf(HWND window);
 std::vector<std::wstring> ComboItems(HWND combo);
 std::vector<std::wstring> ListItems(HWND list);
+bool Enabled(HWND dialog, int id);
 
-// One run of Pathwright.exe in a start-up folder.
-class App {
- public:
-  explicit App(const StartFolder& folder);
-  ~App();  // terminates the program if a test left it running
-  App(const App&) = delete;
-  App& operator=(const App&) = delete;
-
-  bool Started() const { return m_process.hProcess != nullptr; }
-  bool Running() const;
-
-  // Top-level dialogs (class #32770) of the program; visible ones only unless asked otherwise.
-  std::vector<HWND> Dialogs(bool visibleOnly = true) const;
-  // The first dialog that passes `match`, waited for; null at the deadline.
-  HWND WaitDialog(const std::function<bool(HWND)>& match, bool visibleOnly = true,
-                  DWORD timeoutMs = kTimeoutMs) const;
-  // The main window once it is visible; the message box (static 0xFFFF) of any owner.
-  HWND WaitMainWindow(DWORD timeoutMs = kTimeoutMs) const;
-  HWND WaitMessageBox(DWORD timeoutMs = kTimeoutMs) const;
-  // The main window even while hidden (it exists hidden during its own initialisation).
-  HWND FindMainWindow(bool visibleOnly) const;
-
-  // The exit code, or STILL_ACTIVE when the program has not ended by the deadline.
-  DWORD WaitExit(DWORD timeoutMs = kTimeoutMs) const;
-  // Waits for the program to close its windows and stop; ends it when it does not.
-  void Close();
-
- private:
-  PROCESS_INFORMATION m_process = {};
-};
-
-// Predicates for App::WaitDialog.
+// What kind of top-level dialog a window is.
 bool IsMainWindow(HWND dialog);
 bool IsMessageBox(HWND dialog);
 bool IsVersionChooser(HWND dialog);
 bool IsListEditor(HWND dialog);
 bool IsFolderBrowser(HWND dialog);
 bool IsAboutBox(HWND dialog);
+
+// Every test gets the prefix user's Microsoft.Cpp.Win32.user.props, the file the program opens (what lay
+// there, and its .bak, is moved aside and put back afterwards), and a scratch start-up folder with lang\.
+class E2e : public ::testing::Test {
+ protected:
+  E2e();
+  ~E2e() override;
+  std::wstring sheet, bak, folder, settings;  // settings: the start-up folder's programm.ini
+};
+
+// One run of Pathwright.exe in the start-up folder; terminated if a test leaves it running.
+class App {
+ public:
+  explicit App(const std::wstring& folder);
+  ~App();
+  App(const App&) = delete;
+  App& operator=(const App&) = delete;
+
+  bool Running() const;
+  // The first of the program's dialogs (class #32770) that passes `match`; null at the deadline.
+  HWND Wait(const std::function<bool(HWND)>& match, bool visibleOnly = true, DWORD timeoutMs = kTimeoutMs) const;
+  DWORD WaitExit() const;  // STILL_ACTIVE when the program has not ended by the deadline
+
+ private:
+  PROCESS_INFORMATION m_process = {};
+};
+
+// A small Visual Studio 2012 sheet with a library list, and what a save with an include list makes of it.
+inline const std::string kDecl = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n";
+inline std::string Project(const char* tools) {
+  return kDecl + "<Project DefaultTargets=\"Build\" ToolsVersion=\"" + tools +
+         "\" xmlns=\"http://schemas.microsoft.com/developer/msbuild/2003\">\n"
+         "\t<ImportGroup Label=\"PropertySheets\" />\n\t<PropertyGroup Label=\"UserMacros\" />\n";
+}
+inline const std::string kTail = "\t<ItemDefinitionGroup />\n\t<ItemGroup />\n</Project>\n";
+inline const std::string kNew2013 = Project("12.0") + "\t<PropertyGroup />\n" + kTail;
+inline std::string SheetWithInclude(const std::string& list) {
+  return Project("4.0") + "\t<PropertyGroup>\n" +
+         (list.empty() ? "" : "\t\t<UserInclude>" + list + "</UserInclude>\n"
+                              "\t\t<IncludePath>$(UserInclude);$(IncludePath)</IncludePath>\n") +
+         "\t\t<UserLibrary>C:\\lib</UserLibrary>\n\t\t<LibraryPath>$(UserLibrary);$(LibraryPath)</LibraryPath>\n"
+         "\t</PropertyGroup>\n" + kTail;
+}
+inline const std::string kSheet = SheetWithInclude("");
 
 }  // namespace pathwright::e2e
