@@ -14,221 +14,152 @@ namespace {
 using testing::ReadBytes;
 using testing::ScratchFolder;
 using testing::WriteBytes;
+using Edits = std::vector<std::pair<int, std::wstring>>;
 
 const std::string kDecl = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n";
-const std::string kProjectOpen =
-    "<Project DefaultTargets=\"Build\" ToolsVersion=\"4.0\" "
-    "xmlns=\"http://schemas.microsoft.com/developer/msbuild/2003\">\n";
+const std::string kBareDecl = "<?xml version=\"1.0\"?>\n";
+const std::string kNs = " xmlns=\"http://schemas.microsoft.com/developer/msbuild/2003\"";
+const std::string kHead = kDecl + "<Project DefaultTargets=\"Build\" ToolsVersion=\"4.0\"" + kNs + ">\n";
+const std::string kTail = "</Project>\n";
+const std::string kNewGroups =
+    "\t<ImportGroup Label=\"PropertySheets\" />\n\t<PropertyGroup Label=\"UserMacros\" />\n"
+    "\t<PropertyGroup />\n\t<ItemDefinitionGroup />\n\t<ItemGroup />\n";
 
-struct NewSheetCase {
-  int version;
-  std::string expected;
-};
+// The two lines a kind gets in the user group when its list is set: user macro, composed path.
+std::string Kind(const std::string& macro, const std::string& path, const std::string& list) {
+  return "\t\t<" + macro + ">" + list + "</" + macro + ">\n\t\t<" + path + ">$(" + macro + ");$(" + path + ")</" +
+         path + ">\n";
+}
+std::string Group(const std::string& body, const std::string& attributes = "") {
+  return "\t<PropertyGroup" + attributes + ">\n" + body + "\t</PropertyGroup>\n";
+}
 
-TEST(NewSheet, EachVersionIsWrittenByteExact) {
-  const std::string groups =
-      "\t<ImportGroup Label=\"PropertySheets\" />\n"
-      "\t<PropertyGroup Label=\"UserMacros\" />\n"
-      "\t<PropertyGroup />\n"
-      "\t<ItemDefinitionGroup />\n"
-      "\t<ItemGroup />\n"
-      "</Project>\n";
-  const NewSheetCase cases[] = {
-      {0, kDecl + "<Project DefaultTargets=\"Build\" ToolsVersion=\"4.0\" "
-                  "xmlns=\"http://schemas.microsoft.com/developer/msbuild/2003\" />\n"},
-      {1, kDecl + kProjectOpen + groups},
-      {2, kDecl + "<Project DefaultTargets=\"Build\" ToolsVersion=\"12.0\" "
-                  "xmlns=\"http://schemas.microsoft.com/developer/msbuild/2003\">\n" + groups},
+// Writes `input`, loads it, applies the edits, saves; returns the record for further checks.
+DirectorySettings LoadEditSave(const ScratchFolder& dir, const std::string& input, const Edits& edits) {
+  WriteBytes(dir.Path("s.props"), input);
+  DirectorySettings s;
+  s.m_path = dir.WidePath("s.props");
+  EXPECT_TRUE(s.LoadSheet());
+  for (const auto& [kind, list] : edits) s.m_lists[kind] = list;
+  EXPECT_TRUE(s.SaveSheet());
+  return s;
+}
+
+TEST(NewSheet, EachVersionIsWrittenByteExactAndSavesLikeALoadedOne) {
+  const std::pair<int, std::string> cases[] = {
+      {0, kDecl + "<Project DefaultTargets=\"Build\" ToolsVersion=\"4.0\"" + kNs + " />\n"},
+      {1, kHead + kNewGroups + kTail},
+      {2, kDecl + "<Project DefaultTargets=\"Build\" ToolsVersion=\"12.0\"" + kNs + ">\n" + kNewGroups + kTail},
   };
-  for (const auto& c : cases) {
+  for (const auto& [version, expected] : cases) {
     ScratchFolder dir;
     DirectorySettings s;
-    s.m_path = dir.WidePath("sheet.props");
-    EXPECT_TRUE(s.CreateDefaultSheet(c.version));
+    s.m_path = dir.WidePath("s.props");
+    EXPECT_TRUE(s.CreateDefaultSheet(version));
     EXPECT_TRUE(s.m_loaded);
-    EXPECT_EQ(ReadBytes(dir.Path("sheet.props")), c.expected) << "version " << c.version;
-    EXPECT_FALSE(std::filesystem::exists(dir.Path("sheet.props.bak"))) << "nothing to keep for a new file";
+    EXPECT_EQ(ReadBytes(dir.Path("s.props")), expected) << version;
+    EXPECT_FALSE(std::filesystem::exists(dir.Path("s.props.bak"))) << "nothing to keep for a new file";
   }
-}
-
-TEST(NewSheet, LoadThenSaveMovesTheUserGroupToTheEnd) {
-  ScratchFolder dir;
-  DirectorySettings s;
-  s.m_path = dir.WidePath("sheet.props");
-  ASSERT_TRUE(s.CreateDefaultSheet(1));
-  for (bool reload : {true, false}) {
-    DirectorySettings t;
-    t.m_path = s.m_path;
+  // Saving straight after creating, or after loading the new sheet, drops the empty group and
+  // puts the user group last.
+  const std::string expected = kHead + "\t<ImportGroup Label=\"PropertySheets\" />\n" +
+                               "\t<PropertyGroup Label=\"UserMacros\" />\n\t<ItemDefinitionGroup />\n\t<ItemGroup />\n" +
+                               Group(Kind("UserInclude", "IncludePath", "C:\\inc;D:\\inc")) + kTail;
+  for (bool reload : {false, true}) {
+    ScratchFolder dir;
+    DirectorySettings s;
+    s.m_path = dir.WidePath("s.props");
+    ASSERT_TRUE(s.CreateDefaultSheet(1));
     if (reload) {
-      ASSERT_TRUE(t.LoadSheet());
-    } else {
-      ASSERT_TRUE(t.CreateDefaultSheet(1));  // saving straight after creating gives the same file
+      ASSERT_TRUE(s.LoadSheet());
     }
-    t.m_lists[1] = L"C:\\inc;D:\\inc";
-    ASSERT_TRUE(t.SaveSheet());
-    EXPECT_EQ(ReadBytes(dir.Path("sheet.props")),
-              kDecl + kProjectOpen +
-                  "\t<ImportGroup Label=\"PropertySheets\" />\n"
-                  "\t<PropertyGroup Label=\"UserMacros\" />\n"
-                  "\t<ItemDefinitionGroup />\n"
-                  "\t<ItemGroup />\n"
-                  "\t<PropertyGroup>\n"
-                  "\t\t<UserInclude>C:\\inc;D:\\inc</UserInclude>\n"
-                  "\t\t<IncludePath>$(UserInclude);$(IncludePath)</IncludePath>\n"
-                  "\t</PropertyGroup>\n"
-                  "</Project>\n")
-        << "reload " << reload;
-    ASSERT_TRUE(t.CreateDefaultSheet(1));
+    s.m_lists[1] = L"C:\\inc;D:\\inc";
+    ASSERT_TRUE(s.SaveSheet());
+    EXPECT_EQ(ReadBytes(dir.Path("s.props")), expected) << reload;
   }
 }
 
-// One load, optional edits of the lists, one save: the whole file afterwards.
 struct RoundTrip {
   const char* name;
   std::string input;
-  std::vector<std::pair<int, std::wstring>> edits;
-  std::array<std::wstring, kKindCount> loaded;  // lists as read
+  Edits edits;
   std::string output;
 };
 
-const std::string kSimpleHead = kDecl + kProjectOpen;
-
-std::vector<RoundTrip> RoundTrips() {
-  return {
-      {"all lists empty gives an empty group at the end",
-       kSimpleHead + "\t<PropertyGroup>\n\t\t<UserInclude>C:\\a</UserInclude>\n\t\t<IncludePath>$(UserInclude);$(IncludePath)</IncludePath>\n\t</PropertyGroup>\n</Project>\n",
-       {{1, L""}},
-       {L"", L"C:\\a"},
-       kSimpleHead + "\t<PropertyGroup />\n</Project>\n"},
-      {"trailing semicolons are trimmed, inner ones kept",
-       kSimpleHead + "</Project>\n",
-       {{0, L";C:\\a;;C:\\b;;;"}},
-       {},
-       kSimpleHead + "\t<PropertyGroup>\n\t\t<UserExecutable>;C:\\a;;C:\\b</UserExecutable>\n"
-                     "\t\t<ExecutablePath>$(UserExecutable);$(ExecutablePath)</ExecutablePath>\n\t</PropertyGroup>\n</Project>\n"},
-      {"a list of semicolons only is written empty with its path property",
-       kSimpleHead + "</Project>\n",
-       {{4, L";;"}},
-       {},
-       kSimpleHead + "\t<PropertyGroup>\n\t\t<UserWPath></UserWPath>\n"
-                     "\t\t<LibraryWPath>$(UserWPath);$(LibraryWPath)</LibraryWPath>\n\t</PropertyGroup>\n</Project>\n"},
-      {"all seven kinds in kind order",
-       kSimpleHead + "</Project>\n",
+TEST(SheetRoundTrip, LoadEditSaveGivesTheExpectedFileAndReadsBack) {
+  const RoundTrip cases[] = {
+      {"all lists emptied gives an empty group", kHead + Group(Kind("UserInclude", "IncludePath", "C:\\a")) + kTail,
+       {{1, L""}}, kHead + "\t<PropertyGroup />\n" + kTail},
+      {"trailing semicolons trimmed, inner and leading ones kept", kHead + kTail, {{0, L";C:\\a;;C:\\b;;;"}},
+       kHead + Group(Kind("UserExecutable", "ExecutablePath", ";C:\\a;;C:\\b")) + kTail},
+      {"semicolons only: empty macro, path still written", kHead + kTail, {{4, L";;"}},
+       kHead + Group("\t\t<UserWPath></UserWPath>\n\t\t<LibraryWPath>$(UserWPath);$(LibraryWPath)</LibraryWPath>\n") +
+           kTail},
+      {"all seven kinds in kind order", kHead + kTail,
        {{6, L"g"}, {0, L"a"}, {3, L"d"}, {1, L"b"}, {2, L"c"}, {5, L"f"}, {4, L"e"}},
-       {},
-       kSimpleHead + "\t<PropertyGroup>\n"
-                     "\t\t<UserExecutable>a</UserExecutable>\n\t\t<ExecutablePath>$(UserExecutable);$(ExecutablePath)</ExecutablePath>\n"
-                     "\t\t<UserInclude>b</UserInclude>\n\t\t<IncludePath>$(UserInclude);$(IncludePath)</IncludePath>\n"
-                     "\t\t<UserReference>c</UserReference>\n\t\t<ReferencePath>$(UserReference);$(ReferencePath)</ReferencePath>\n"
-                     "\t\t<UserLibrary>d</UserLibrary>\n\t\t<LibraryPath>$(UserLibrary);$(LibraryPath)</LibraryPath>\n"
-                     "\t\t<UserWPath>e</UserWPath>\n\t\t<LibraryWPath>$(UserWPath);$(LibraryWPath)</LibraryWPath>\n"
-                     "\t\t<UserSource>f</UserSource>\n\t\t<SourcePath>$(UserSource);$(SourcePath)</SourcePath>\n"
-                     "\t\t<UserExclude>g</UserExclude>\n\t\t<ExcludePath>$(UserExclude);$(ExcludePath)</ExcludePath>\n"
-                     "\t</PropertyGroup>\n</Project>\n"},
-      {"CDATA is read and written back as escaped text",
-       kSimpleHead + "\t<PropertyGroup>\n\t\t<UserInclude><![CDATA[C:\\a&b<c]]></UserInclude>\n\t</PropertyGroup>\n</Project>\n",
-       {},
-       {L"", L"C:\\a&b<c"},
-       kSimpleHead + "\t<PropertyGroup>\n\t\t<UserInclude>C:\\a&amp;b&lt;c</UserInclude>\n"
-                     "\t\t<IncludePath>$(UserInclude);$(IncludePath)</IncludePath>\n\t</PropertyGroup>\n</Project>\n"},
-      {"blanks and line breaks around a list are kept",
-       kSimpleHead + "\t<PropertyGroup>\n\t\t<UserSource> C:\\s\r\n </UserSource>\n\t</PropertyGroup>\n</Project>\n",
-       {},
-       {L"", L"", L"", L"", L"", L" C:\\s\n "},
-       kSimpleHead + "\t<PropertyGroup>\n\t\t<UserSource> C:\\s\n </UserSource>\n"
-                     "\t\t<SourcePath>$(UserSource);$(SourcePath)</SourcePath>\n\t</PropertyGroup>\n</Project>\n"},
-      {"names in another letter case are not user macros and stay",
-       kSimpleHead + "\t<PropertyGroup>\n\t\t<userinclude>C:\\x</userinclude>\n\t</PropertyGroup>\n</Project>\n",
-       {{1, L"C:\\y"}},
-       {},
-       kSimpleHead + "\t<PropertyGroup>\n\t\t<userinclude>C:\\x</userinclude>\n\t\t<UserInclude>C:\\y</UserInclude>\n"
-                     "\t\t<IncludePath>$(UserInclude);$(IncludePath)</IncludePath>\n\t</PropertyGroup>\n</Project>\n"},
-      {"user macros in labelled groups are not read; labelled groups stay in place",
-       kSimpleHead + "\t<PropertyGroup Label=\"UserMacros\">\n\t\t<UserInclude>C:\\m</UserInclude>\n\t</PropertyGroup>\n"
-                     "\t<PropertyGroup Label=\"\">\n\t\t<UserLibrary>C:\\l</UserLibrary>\n\t</PropertyGroup>\n"
-                     "\t<ItemGroup>\n\t\t<None Include=\"a&amp;b\" />\n\t</ItemGroup>\n</Project>\n",
-       {{3, L"C:\\lib"}},
-       {},
-       kSimpleHead + "\t<PropertyGroup Label=\"UserMacros\">\n\t\t<UserInclude>C:\\m</UserInclude>\n\t</PropertyGroup>\n"
-                     "\t<PropertyGroup Label=\"\">\n\t\t<UserLibrary>C:\\l</UserLibrary>\n\t</PropertyGroup>\n"
-                     "\t<ItemGroup>\n\t\t<None Include=\"a&amp;b\" />\n\t</ItemGroup>\n"
-                     "\t<PropertyGroup>\n\t\t<UserLibrary>C:\\lib</UserLibrary>\n"
-                     "\t\t<LibraryPath>$(UserLibrary);$(LibraryPath)</LibraryPath>\n\t</PropertyGroup>\n</Project>\n"},
-      {"comments, white space and empty unlabelled groups are dropped",
+       kHead +
+           Group(Kind("UserExecutable", "ExecutablePath", "a") + Kind("UserInclude", "IncludePath", "b") +
+                 Kind("UserReference", "ReferencePath", "c") + Kind("UserLibrary", "LibraryPath", "d") +
+                 Kind("UserWPath", "LibraryWPath", "e") + Kind("UserSource", "SourcePath", "f") +
+                 Kind("UserExclude", "ExcludePath", "g")) +
+           kTail},
+      {"CDATA read, written back as escaped text",
+       kHead + Group("\t\t<UserInclude><![CDATA[C:\\a&b<c]]></UserInclude>\n") + kTail, {},
+       kHead + Group(Kind("UserInclude", "IncludePath", "C:\\a&amp;b&lt;c")) + kTail},
+      {"blanks and line breaks around a list kept", kHead + Group("\t\t<UserSource> C:\\s\r\n </UserSource>\n") + kTail,
+       {}, kHead + Group(Kind("UserSource", "SourcePath", " C:\\s\n ")) + kTail},
+      {"other letter case is no user macro and stays", kHead + Group("\t\t<userinclude>x</userinclude>\n") + kTail,
+       {{1, L"y"}}, kHead + Group("\t\t<userinclude>x</userinclude>\n" + Kind("UserInclude", "IncludePath", "y")) + kTail},
+      {"labelled groups are not read and stay in place",
+       kHead + Group("\t\t<UserInclude>m</UserInclude>\n", " Label=\"UserMacros\"") +
+           Group("\t\t<UserLibrary>l</UserLibrary>\n", " Label=\"\"") + "\t<ItemGroup>\n\t\t<None Include=\"a&amp;b\" />\n\t</ItemGroup>\n" + kTail,
+       {{3, L"lib"}},
+       kHead + Group("\t\t<UserInclude>m</UserInclude>\n", " Label=\"UserMacros\"") +
+           Group("\t\t<UserLibrary>l</UserLibrary>\n", " Label=\"\"") + "\t<ItemGroup>\n\t\t<None Include=\"a&amp;b\" />\n\t</ItemGroup>\n" +
+           Group(Kind("UserLibrary", "LibraryPath", "lib")) + kTail},
+      {"comments, white space and empty unlabelled groups dropped",
        "<?xml version=\"1.0\"?>\n<!-- hi -->\n<Project   a='1'  b=\"2\">\n  <PropertyGroup></PropertyGroup>\n"
        "  <PropertyGroup>  <!-- only a comment --> </PropertyGroup>\n  <ItemGroup/>\n</Project>\n",
-       {},
-       {},
-       "<?xml version=\"1.0\"?>\n<Project a=\"1\" b=\"2\">\n\t<ItemGroup />\n\t<PropertyGroup />\n</Project>\n"},
-      {"no declaration gets the library's",
-       "<Project><PropertyGroup><UserInclude>x</UserInclude></PropertyGroup></Project>",
-       {},
-       {L"", L"x"},
-       "<?xml version=\"1.0\"?>\n<Project>\n\t<PropertyGroup>\n\t\t<UserInclude>x</UserInclude>\n"
-       "\t\t<IncludePath>$(UserInclude);$(IncludePath)</IncludePath>\n\t</PropertyGroup>\n</Project>\n"},
-      {"a list with markup characters is escaped",
-       kSimpleHead + "</Project>\n",
-       {{2, L"C:\\R&D;<x>;\"q\""}},
-       {},
-       kSimpleHead + "\t<PropertyGroup>\n\t\t<UserReference>C:\\R&amp;D;&lt;x&gt;;\"q\"</UserReference>\n"
-                     "\t\t<ReferencePath>$(UserReference);$(ReferencePath)</ReferencePath>\n\t</PropertyGroup>\n</Project>\n"},
+       {}, kBareDecl + "<Project a=\"1\" b=\"2\">\n\t<ItemGroup />\n\t<PropertyGroup />\n" + kTail},
+      {"no declaration gets the library's", "<Project><PropertyGroup><UserInclude>x</UserInclude></PropertyGroup></Project>",
+       {}, kBareDecl + "<Project>\n" + Group(Kind("UserInclude", "IncludePath", "x")) + kTail},
+      {"markup characters escaped", kHead + kTail, {{2, L"C:\\R&D;<x>;\"q\""}},
+       kHead + Group(Kind("UserReference", "ReferencePath", "C:\\R&amp;D;&lt;x&gt;;\"q\"")) + kTail},
+      {"a group holding only a path property becomes the user group",
+       "<Project><PropertyGroup><IncludePath>$(UserInclude);$(IncludePath)</IncludePath></PropertyGroup></Project>", {},
+       kBareDecl + "<Project>\n\t<PropertyGroup />\n" + kTail},
   };
-}
-
-TEST(SheetRoundTrip, LoadEditSaveGivesTheExpectedFile) {
-  for (const auto& c : RoundTrips()) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     ScratchFolder dir;
-    WriteBytes(dir.Path("s.props"), c.input);
-    DirectorySettings s;
-    s.m_path = dir.WidePath("s.props");
-    ASSERT_TRUE(s.LoadSheet());
-    if (c.edits.empty() && c.loaded != std::array<std::wstring, kKindCount>{}) {
-      EXPECT_EQ(s.m_lists, c.loaded);
-    }
-    for (const auto& [kind, list] : c.edits) s.m_lists[kind] = list;
-    ASSERT_TRUE(s.SaveSheet());
+    const DirectorySettings saved = LoadEditSave(dir, c.input, c.edits);
     EXPECT_EQ(ReadBytes(dir.Path("s.props")), c.output);
-
-    // What was written reads back as the (trimmed) lists of the record.
     DirectorySettings again;
-    again.m_path = s.m_path;
+    again.m_path = saved.m_path;
     ASSERT_TRUE(again.LoadSheet());
-    for (int k = 0; k < kKindCount; ++k) {
-      EXPECT_EQ(again.m_lists[k], s.m_lists[k]) << "kind " << k;
-    }
+    EXPECT_EQ(again.m_lists, saved.m_lists) << "the written lists read back as the (trimmed) record";
   }
 }
 
 TEST(SheetRoundTrip, TrailingSemicolonsAreTrimmedInTheRecordToo) {
   ScratchFolder dir;
-  DirectorySettings s;
-  s.m_path = dir.WidePath("s.props");
-  ASSERT_TRUE(s.CreateDefaultSheet(0));
-  s.m_lists[1] = L"C:\\a;";
-  s.m_lists[2] = L";";
-  ASSERT_TRUE(s.SaveSheet());
+  const DirectorySettings s = LoadEditSave(dir, "<Project />", {{1, L"C:\\a;"}, {2, L";"}});
   EXPECT_EQ(s.m_lists[1], L"C:\\a");
   EXPECT_EQ(s.m_lists[2], L"");
 }
 
-struct BadSheet {
-  const char* name;
-  std::string bytes;
-};
-
 TEST(SheetLoad, UnreadableSheetsFailAndLeaveAnEmptyRecord) {
-  const BadSheet cases[] = {
+  const std::pair<const char*, std::string> cases[] = {
       {"empty file", ""},
       {"white space only", " \n\t"},
       {"damaged XML", "<Project><PropertyGroup></Project>"},
-      {"root is not Project", "<?xml version=\"1.0\"?>\n<project><PropertyGroup><UserInclude>x</UserInclude></PropertyGroup></project>"},
+      {"root is not Project", "<project><PropertyGroup><UserInclude>x</UserInclude></PropertyGroup></project>"},
       {"text only", "hello"},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
+  for (const auto& [name, bytes] : cases) {
+    SCOPED_TRACE(name);
     ScratchFolder dir;
-    WriteBytes(dir.Path("s.props"), c.bytes);
+    WriteBytes(dir.Path("s.props"), bytes);
     DirectorySettings s;
     s.m_path = dir.WidePath("s.props");
     s.m_lists[1] = L"stale";
@@ -236,17 +167,15 @@ TEST(SheetLoad, UnreadableSheetsFailAndLeaveAnEmptyRecord) {
     EXPECT_FALSE(s.LoadSheet());
     EXPECT_FALSE(s.m_loaded);
     EXPECT_EQ(s.m_lists[1], L"");
-    // Nothing is ever written while the record is not loaded.
-    EXPECT_TRUE(s.SaveSheet());
-    EXPECT_EQ(ReadBytes(dir.Path("s.props")), c.bytes);
+    EXPECT_TRUE(s.SaveSheet()) << "nothing to do while not loaded";
+    EXPECT_EQ(ReadBytes(dir.Path("s.props")), bytes);
   }
-  DirectorySettings missing;
-  missing.m_path = L"/no/such/folder/x.props";
-  EXPECT_FALSE(missing.LoadSheet());
   ScratchFolder dir;
-  DirectorySettings folder;
-  folder.m_path = dir.Root().wstring();
-  EXPECT_FALSE(folder.LoadSheet());
+  for (std::wstring path : {std::wstring(L"/no/such/folder/x.props"), dir.Root().wstring()}) {
+    DirectorySettings s;
+    s.m_path = path;
+    EXPECT_FALSE(s.LoadSheet());
+  }
 }
 
 TEST(SheetLoad, Utf16SheetIsWrittenAsUtf8WithATruthfulDeclaration) {
@@ -254,172 +183,96 @@ TEST(SheetLoad, Utf16SheetIsWrittenAsUtf8WithATruthfulDeclaration) {
       u"\uFEFF<?xml version=\"1.0\" encoding=\"utf-16\"?>\r\n<Project>\r\n  <PropertyGroup>\r\n"
       u"    <UserInclude>C:\\\u00C4rger</UserInclude>\r\n  </PropertyGroup>\r\n</Project>\r\n";
   std::string bytes;
-  for (char16_t c : text) {
-    bytes += static_cast<char>(c & 0xFF);
-    bytes += static_cast<char>(c >> 8);
-  }
+  for (char16_t c : text) bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
   ScratchFolder dir;
-  WriteBytes(dir.Path("s.props"), bytes);
-  DirectorySettings s;
-  s.m_path = dir.WidePath("s.props");
-  ASSERT_TRUE(s.LoadSheet());
+  const DirectorySettings s = LoadEditSave(dir, bytes, {});
   EXPECT_EQ(s.m_lists[1], L"C:\\\u00C4rger");
-  ASSERT_TRUE(s.SaveSheet());
   EXPECT_EQ(ReadBytes(dir.Path("s.props")),
-            "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<Project>\n\t<PropertyGroup>\n"
-            "\t\t<UserInclude>C:\\\xC3\x84rger</UserInclude>\n"
-            "\t\t<IncludePath>$(UserInclude);$(IncludePath)</IncludePath>\n\t</PropertyGroup>\n</Project>\n");
+            kDecl + "<Project>\n" + Group(Kind("UserInclude", "IncludePath", "C:\\\xC3\x84rger")) + kTail);
 }
 
 TEST(SheetSave, DeclarationEncodingIsCorrectedOnlyWhenItLies) {
-  const std::pair<const char*, const char*> cases[] = {
-      {"<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>", "<?xml version=\"1.0\" encoding=\"utf-8\"?>"},
-      {"<?xml version=\"1.0\" encoding=\"UTF-16\"?>", "<?xml version=\"1.0\" encoding=\"utf-8\"?>"},
-      {"<?xml version=\"1.0\" encoding=\"UTF-8\"?>", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"},
-      {"<?xml version=\"1.0\" encoding=\"utf8\"?>", "<?xml version=\"1.0\" encoding=\"utf8\"?>"},
-      {"<?xml version=\"1.0\" standalone=\"yes\"?>", "<?xml version=\"1.0\" standalone=\"yes\"?>"},
+  const std::pair<std::string, std::string> cases[] = {
+      {"encoding=\"ISO-8859-1\"", "encoding=\"utf-8\""}, {"encoding=\"UTF-16\"", "encoding=\"utf-8\""},
+      {"encoding=\"UTF-8\"", "encoding=\"UTF-8\""},      {"encoding=\"utf8\"", "encoding=\"utf8\""},
+      {"standalone=\"yes\"", "standalone=\"yes\""},
   };
   for (const auto& [in, out] : cases) {
     ScratchFolder dir;
-    WriteBytes(dir.Path("s.props"), std::string(in) + "\n<Project />");
-    DirectorySettings s;
-    s.m_path = dir.WidePath("s.props");
-    ASSERT_TRUE(s.LoadSheet()) << in;
-    ASSERT_TRUE(s.SaveSheet());
-    EXPECT_EQ(ReadBytes(dir.Path("s.props")), std::string(out) + "\n<Project>\n\t<PropertyGroup />\n</Project>\n") << in;
+    LoadEditSave(dir, "<?xml version=\"1.0\" " + in + "?>\n<Project />", {});
+    EXPECT_EQ(ReadBytes(dir.Path("s.props")), "<?xml version=\"1.0\" " + out + "?>\n<Project>\n\t<PropertyGroup />\n" + kTail);
   }
 }
-
-// A sheet as Visual Studio's property manager writes it: inline path values and other properties
-// in the unlabelled group, which a save must keep.
-const std::string kVsSheet =
-    "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n"
-    "<Project DefaultTargets=\"Build\" ToolsVersion=\"4.0\" xmlns=\"http://schemas.microsoft.com/developer/msbuild/2003\">\r\n"
-    "  <ImportGroup Label=\"PropertySheets\" />\r\n"
-    "  <PropertyGroup Label=\"UserMacros\" />\r\n"
-    "  <PropertyGroup>\r\n"
-    "    <IncludePath>C:\\Qt\\include;$(IncludePath)</IncludePath>\r\n"
-    "    <LibraryPath>C:\\Qt\\lib;$(LibraryPath)</LibraryPath>\r\n"
-    "    <OutDir>$(SolutionDir)bin\\</OutDir>\r\n"
-    "    <IntDir>$(SolutionDir)obj\\</IntDir>\r\n"
-    "    <TargetName>$(ProjectName)d</TargetName>\r\n"
-    "  </PropertyGroup>\r\n"
-    "  <ItemDefinitionGroup />\r\n"
-    "  <ItemGroup />\r\n"
-    "</Project>";
 
 TEST(SheetSave, VisualStudioSheetKeepsItsSettingsAndOrder) {
+  // As Visual Studio's property manager writes it: inline path values and other properties in
+  // the unlabelled group, which a save must keep.
+  const std::string vsSheet =
+      "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<Project DefaultTargets=\"Build\" ToolsVersion=\"4.0\"" +
+      kNs + ">\r\n  <ImportGroup Label=\"PropertySheets\" />\r\n  <PropertyGroup Label=\"UserMacros\" />\r\n"
+      "  <PropertyGroup>\r\n    <IncludePath>C:\\Qt\\include;$(IncludePath)</IncludePath>\r\n"
+      "    <LibraryPath>C:\\Qt\\lib;$(LibraryPath)</LibraryPath>\r\n    <OutDir>$(SolutionDir)bin\\</OutDir>\r\n"
+      "    <TargetName>$(ProjectName)d</TargetName>\r\n  </PropertyGroup>\r\n  <ItemGroup />\r\n</Project>";
+  const std::string head = kHead + "\t<ImportGroup Label=\"PropertySheets\" />\n\t<PropertyGroup Label=\"UserMacros\" />\n";
+  const std::string kept = "\t\t<OutDir>$(SolutionDir)bin\\</OutDir>\n\t\t<TargetName>$(ProjectName)d</TargetName>\n";
+  const std::string lib = "\t\t<LibraryPath>C:\\Qt\\lib;$(LibraryPath)</LibraryPath>\n";
   ScratchFolder dir;
-  WriteBytes(dir.Path("s.props"), kVsSheet);
-  DirectorySettings s;
-  s.m_path = dir.WidePath("s.props");
-  ASSERT_TRUE(s.LoadSheet());
-  s.m_lists[1] = L"D:\\boost";
-  s.m_lists[0] = L"D:\\tools";
-  ASSERT_TRUE(s.SaveSheet());
+  LoadEditSave(dir, vsSheet, {{0, L"D:\\tools"}, {1, L"D:\\boost"}});
   EXPECT_EQ(ReadBytes(dir.Path("s.props")),
-            kDecl + kProjectOpen +
-                "\t<ImportGroup Label=\"PropertySheets\" />\n"
-                "\t<PropertyGroup Label=\"UserMacros\" />\n"
-                "\t<PropertyGroup>\n"
-                "\t\t<OutDir>$(SolutionDir)bin\\</OutDir>\n"
-                "\t\t<IntDir>$(SolutionDir)obj\\</IntDir>\n"
-                "\t\t<TargetName>$(ProjectName)d</TargetName>\n"
-                "\t\t<UserExecutable>D:\\tools</UserExecutable>\n"
-                "\t\t<ExecutablePath>$(UserExecutable);$(ExecutablePath)</ExecutablePath>\n"
-                "\t\t<UserInclude>D:\\boost</UserInclude>\n"
-                "\t\t<IncludePath>$(UserInclude);C:\\Qt\\include;$(IncludePath)</IncludePath>\n"
-                "\t\t<LibraryPath>C:\\Qt\\lib;$(LibraryPath)</LibraryPath>\n"
-                "\t</PropertyGroup>\n"
-                "\t<ItemDefinitionGroup />\n"
-                "\t<ItemGroup />\n"
-                "</Project>\n");
-
-  // Clearing the list again gives the user's own value back, without our prefix.
-  DirectorySettings t;
-  t.m_path = s.m_path;
-  ASSERT_TRUE(t.LoadSheet());
-  EXPECT_EQ(t.m_lists[1], L"D:\\boost");
-  t.m_lists[1].clear();
-  ASSERT_TRUE(t.SaveSheet());
-  const std::string after = ReadBytes(dir.Path("s.props"));
-  EXPECT_NE(after.find("\t\t<IncludePath>C:\\Qt\\include;$(IncludePath)</IncludePath>\n"), std::string::npos) << after;
-  EXPECT_EQ(after.find("UserInclude"), std::string::npos) << after;
+            head + Group(kept + Kind("UserExecutable", "ExecutablePath", "D:\\tools") +
+                         "\t\t<UserInclude>D:\\boost</UserInclude>\n"
+                         "\t\t<IncludePath>$(UserInclude);C:\\Qt\\include;$(IncludePath)</IncludePath>\n" + lib) +
+                "\t<ItemGroup />\n" + kTail);
+  // Clearing the lists again gives the user's own values back, without our prefix.
+  LoadEditSave(dir, ReadBytes(dir.Path("s.props")), {{0, L""}, {1, L""}});
+  EXPECT_EQ(ReadBytes(dir.Path("s.props")),
+            head + Group(kept + "\t\t<IncludePath>C:\\Qt\\include;$(IncludePath)</IncludePath>\n" + lib) +
+                "\t<ItemGroup />\n" + kTail);
 }
 
-struct PathValueCase {
-  const char* name;
-  std::optional<std::string> before;  // the IncludePath element's text before the save; none: absent
-  std::wstring list;
-  std::optional<std::string> after;   // IncludePath after the save; none: no element
-};
-
 TEST(SheetSave, PathPropertyKeepsWhatItHeld) {
-  const PathValueCase cases[] = {
-      {"absent, list set", std::nullopt, L"C:\\a", "$(UserInclude);$(IncludePath)"},
-      {"absent, list empty", std::nullopt, L"", std::nullopt},
-      {"composed, list set", "$(UserInclude);$(IncludePath)", L"C:\\a", "$(UserInclude);$(IncludePath)"},
-      {"composed, list empty", "$(UserInclude);$(IncludePath)", L"", std::nullopt},
-      {"own value, list set", "C:\\Qt;$(IncludePath)", L"C:\\a", "$(UserInclude);C:\\Qt;$(IncludePath)"},
-      {"own value with our prefix, list set", "$(UserInclude);C:\\Qt", L"C:\\a", "$(UserInclude);C:\\Qt"},
-      {"own value with our prefix, list empty", "$(UserInclude);C:\\Qt", L"", "C:\\Qt"},
-      {"own value, list empty", "C:\\only", L"", "C:\\only"},
-      {"prefix alone, list empty", "$(UserInclude);", L"", std::nullopt},
-      {"empty own value, list set", "", L"C:\\a", "$(UserInclude);"},
-      {"empty own value, list empty", "", L"", std::nullopt},
+  const struct {
+    std::optional<std::string> before;  // IncludePath's text before the save; none: absent
+    std::wstring list;
+    std::optional<std::string> after;   // after the save; none: no element
+  } cases[] = {
+      {std::nullopt, L"C:\\a", "$(UserInclude);$(IncludePath)"},
+      {std::nullopt, L"", std::nullopt},
+      {"$(UserInclude);$(IncludePath)", L"C:\\a", "$(UserInclude);$(IncludePath)"},
+      {"$(UserInclude);$(IncludePath)", L"", std::nullopt},
+      {"C:\\Qt;$(IncludePath)", L"C:\\a", "$(UserInclude);C:\\Qt;$(IncludePath)"},
+      {"$(UserInclude);C:\\Qt", L"C:\\a", "$(UserInclude);C:\\Qt"},
+      {"$(UserInclude);C:\\Qt", L"", "C:\\Qt"},
+      {"C:\\only", L"", "C:\\only"},
+      {"$(UserInclude);", L"", std::nullopt},
+      {"", L"C:\\a", "$(UserInclude);"},
+      {"", L"", std::nullopt},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
+    SCOPED_TRACE(c.before.value_or("(absent)") + " / " + std::to_string(c.list.size()));
     ScratchFolder dir;
-    std::string group = "<Project><PropertyGroup><OutDir>o</OutDir>";
-    if (c.before) group += "<IncludePath>" + *c.before + "</IncludePath>";
-    group += "</PropertyGroup></Project>";
-    WriteBytes(dir.Path("s.props"), group);
-    DirectorySettings s;
-    s.m_path = dir.WidePath("s.props");
-    ASSERT_TRUE(s.LoadSheet());
-    s.m_lists[1] = c.list;
-    ASSERT_TRUE(s.SaveSheet());
-    std::string expected = "<?xml version=\"1.0\"?>\n<Project>\n\t<PropertyGroup>\n\t\t<OutDir>o</OutDir>\n";
-    if (!c.list.empty()) expected += "\t\t<UserInclude>C:\\a</UserInclude>\n";
-    if (c.after) expected += "\t\t<IncludePath>" + *c.after + "</IncludePath>\n";
-    expected += "\t</PropertyGroup>\n</Project>\n";
-    EXPECT_EQ(ReadBytes(dir.Path("s.props")), expected);
+    const std::string before = c.before ? "<IncludePath>" + *c.before + "</IncludePath>" : "";
+    LoadEditSave(dir, "<Project><PropertyGroup><OutDir>o</OutDir>" + before + "</PropertyGroup></Project>", {{1, c.list}});
+    std::string body = "\t\t<OutDir>o</OutDir>\n";
+    if (!c.list.empty()) body += "\t\t<UserInclude>C:\\a</UserInclude>\n";
+    if (c.after) body += "\t\t<IncludePath>" + *c.after + "</IncludePath>\n";
+    EXPECT_EQ(ReadBytes(dir.Path("s.props")), kBareDecl + "<Project>\n" + Group(body) + kTail);
   }
 }
 
-TEST(SheetSave, TwoUnlabelledGroupsOnlyTheLastIsEdited) {
+TEST(SheetSave, TwoUnlabelledGroupsOnlyTheLastIsEditedInPlace) {
   ScratchFolder dir;
-  WriteBytes(dir.Path("s.props"),
-             "<Project>"
-             "<PropertyGroup><UserInclude>first</UserInclude><OutDir>x</OutDir></PropertyGroup>"
-             "<PropertyGroup Condition=\"'$(Configuration)'=='Debug'\"><UserInclude>second</UserInclude></PropertyGroup>"
-             "<ItemGroup />"
-             "</Project>");
-  DirectorySettings s;
-  s.m_path = dir.WidePath("s.props");
-  ASSERT_TRUE(s.LoadSheet());
-  EXPECT_EQ(s.m_lists[1], L"second");
-  s.m_lists[1] = L"third";
-  ASSERT_TRUE(s.SaveSheet());
+  DirectorySettings s = LoadEditSave(
+      dir,
+      "<Project><PropertyGroup><UserInclude>first</UserInclude><OutDir>x</OutDir></PropertyGroup>"
+      "<PropertyGroup Condition=\"'$(Configuration)'=='Debug'\"><UserInclude>second</UserInclude></PropertyGroup>"
+      "<ItemGroup /></Project>",
+      {{1, L"third"}});
   ASSERT_TRUE(s.SaveSheet());  // a second save in the same run edits the same group again
   EXPECT_EQ(ReadBytes(dir.Path("s.props")),
-            "<?xml version=\"1.0\"?>\n<Project>\n"
-            "\t<PropertyGroup>\n\t\t<UserInclude>first</UserInclude>\n\t\t<OutDir>x</OutDir>\n\t</PropertyGroup>\n"
-            "\t<PropertyGroup Condition=\"'$(Configuration)'=='Debug'\">\n\t\t<UserInclude>third</UserInclude>\n"
-            "\t\t<IncludePath>$(UserInclude);$(IncludePath)</IncludePath>\n\t</PropertyGroup>\n"
-            "\t<ItemGroup />\n</Project>\n");
-}
-
-TEST(SheetSave, GroupHoldingOnlyAPathPropertyBecomesTheUserGroup) {
-  ScratchFolder dir;
-  WriteBytes(dir.Path("s.props"), "<Project><PropertyGroup><IncludePath>$(UserInclude);$(IncludePath)</IncludePath></PropertyGroup></Project>");
-  DirectorySettings s;
-  s.m_path = dir.WidePath("s.props");
-  ASSERT_TRUE(s.LoadSheet());
-  EXPECT_EQ(s.m_lists, (std::array<std::wstring, kKindCount>{}));
-  ASSERT_TRUE(s.SaveSheet());
-  EXPECT_EQ(ReadBytes(dir.Path("s.props")), "<?xml version=\"1.0\"?>\n<Project>\n\t<PropertyGroup />\n</Project>\n");
+            kBareDecl + "<Project>\n" + Group("\t\t<UserInclude>first</UserInclude>\n\t\t<OutDir>x</OutDir>\n") +
+                Group(Kind("UserInclude", "IncludePath", "third"), " Condition=\"'$(Configuration)'=='Debug'\"") +
+                "\t<ItemGroup />\n" + kTail);
 }
 
 TEST(SheetSave, NoPathNothingToWrite) {
