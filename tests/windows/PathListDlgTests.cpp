@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -31,80 +32,68 @@ using wintest::WindowText;
 using Entries = std::vector<std::wstring>;
 
 // Answers the folder browser from a script (nullopt: the user cancels) and records how it was asked.
-class FolderPlatform : public wintest::FakePlatform {
- public:
+struct FolderPlatform : wintest::FakePlatform {
   struct Asked { HWND owner; std::wstring instruction, initialFolder; };
   std::deque<std::optional<std::wstring>> picks;
   std::vector<Asked> asked;
-
   bool BrowseForFolder(HWND owner, const std::wstring& instruction, const std::wstring& initial,
                        std::wstring& folder) override {
     asked.push_back({owner, instruction, initial});
     const std::optional<std::wstring> pick = picks.empty() ? std::nullopt : picks.front();
     if (!picks.empty()) picks.pop_front();
-    if (pick) folder = *pick;
-    return pick.has_value();
+    return pick ? (folder = *pick, true) : false;
   }
 };
 
 // Environment variables (through the C runtime, which the editor reads), unset at the end of the scope.
 struct EnvironmentScope {
+  std::vector<std::pair<std::wstring, std::wstring>> set;
   EnvironmentScope(std::initializer_list<std::pair<std::wstring, std::wstring>> vars) : set(vars) {
     for (const auto& [name, value] : set) _wputenv_s(name.c_str(), value.c_str());
   }
-  ~EnvironmentScope() {
-    for (const auto& entry : set) _wputenv_s(entry.first.c_str(), L"");
-  }
-  std::vector<std::pair<std::wstring, std::wstring>> set;
+  ~EnvironmentScope() { for (const auto& entry : set) _wputenv_s(entry.first.c_str(), L""); }
 };
 
 Entries ListEntries(HWND list) {
-  Entries entries(static_cast<size_t>(::SendMessageW(list, LB_GETCOUNT, 0, 0)));
+  Entries entries(size_t(::SendMessageW(list, LB_GETCOUNT, 0, 0)));
   for (size_t i = 0; i < entries.size(); ++i) {
-    entries[i].resize(static_cast<size_t>(::SendMessageW(list, LB_GETTEXTLEN, i, 0)));
-    ::SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(entries[i].data()));
+    entries[i].resize(size_t(::SendMessageW(list, LB_GETTEXTLEN, i, 0)));
+    ::SendMessageW(list, LB_GETTEXT, i, LPARAM(entries[i].data()));
   }
   return entries;
 }
 
 void Click(HWND dialog, int id, int code = BN_CLICKED) {
-  ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
+  ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, code), LPARAM(::GetDlgItem(dialog, id)));
 }
 
 class PathListDlgTest : public ::testing::Test {
  protected:
-  void TearDown() override {
-    dlg.reset();
-    g_environmentSubstitution = savedOption;
-  }
+  void TearDown() override { dlg.reset(), g_environmentSubstitution = savedOption; }
   // Modeless on the same template: the handlers are the ones DoModal runs.
   void Open(const std::wstring& paths, const std::wstring& lastFolder = L"") {
     dlg = std::make_unique<CPathListDlg>();
-    dlg->m_paths = paths;
-    dlg->m_kindTitle = L"Include Directories";
-    dlg->m_lastFolder = lastFolder;
+    dlg->m_paths = paths, dlg->m_kindTitle = L"Include Directories", dlg->m_lastFolder = lastFolder;
     ASSERT_NE(dlg->Create(nullptr), nullptr);
   }
   HWND List() const { return dlg->GetDlgItem(IDC_LIST_BOX); }
   Entries Shown() const { return ListEntries(List()); }
-  int Selection() const { return static_cast<int>(::SendMessageW(List(), LB_GETCURSEL, 0, 0)); }
   void Command(int id, int code = BN_CLICKED) { Click(dlg->m_hWnd, id, code); }
   void Select(int index) {  // what a click in the list does
-    ::SendMessageW(List(), LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    ::SendMessageW(List(), LB_SETCURSEL, WPARAM(index), 0);
     Command(IDC_LIST_BOX, LBN_SELCHANGE);
   }
   bool IsDefault(int id) const { return ::GetWindowLongW(dlg->GetDlgItem(id), GWL_STYLE) & BS_DEFPUSHBUTTON; }
-  int ListExtent() const { return static_cast<int>(::SendMessageW(List(), LB_GETHORIZONTALEXTENT, 0, 0)); }
-  // Entries, selection, and Change/Delete/Clear/Up/Down as a letter when enabled, "-" when not.
-  void ExpectList(const Entries& entries, int selection, const std::string& states) const {
-    EXPECT_EQ(Shown(), entries);
-    EXPECT_EQ(Selection(), selection);
-    std::string got;
-    for (const auto& [id, letter] : {std::pair{IDC_LIST_CHANGE, 'C'}, {IDC_LIST_DELETE, 'D'}, {IDC_LIST_CLEAR, 'L'},
-                                     {IDC_LIST_UP, 'U'}, {IDC_LIST_DOWN, 'N'}}) {
-      got += ::IsWindowEnabled(dlg->GetDlgItem(id)) ? letter : '-';
-    }
-    EXPECT_EQ(got, states);
+  int ListExtent() const { return int(::SendMessageW(List(), LB_GETHORIZONTALEXTENT, 0, 0)); }
+  // "entry|entry| selection letters": Change/Delete/Clear/Up/Down as a letter when enabled, "-" when not.
+  std::wstring State() const {
+    std::wstring state;
+    for (const std::wstring& entry : Shown()) state += entry + L"|";
+    state += L" " + std::to_wstring(::SendMessageW(List(), LB_GETCURSEL, 0, 0)) + L" ";
+    for (auto [id, letter] : {std::pair{IDC_LIST_CHANGE, L'C'}, {IDC_LIST_DELETE, L'D'}, {IDC_LIST_CLEAR, L'L'},
+                              {IDC_LIST_UP, L'U'}, {IDC_LIST_DOWN, L'N'}})
+      state += ::IsWindowEnabled(dlg->GetDlgItem(id)) ? letter : L'-';
+    return state;
   }
 
   FolderPlatform platform;
@@ -114,22 +103,18 @@ class PathListDlgTest : public ::testing::Test {
 };
 
 TEST_F(PathListDlgTest, ListTextRoundTripsKeepBlanksEmptiesAndDuplicates) {
-  const struct { const wchar_t* in; Entries entries; const wchar_t* out; } cases[] = {
-      {L"", {}, L""},
-      {L"C:\\a;;C:\\b", {L"C:\\a", L"", L"C:\\b"}, L"C:\\a;;C:\\b"},
-      {L"C:\\a;C:\\b;", {L"C:\\a", L"C:\\b"}, L"C:\\a;C:\\b"},
-      {L";C:\\a", {L"", L"C:\\a"}, L";C:\\a"},
-      {L";", {L""}, L""},
-      {L";;", {L"", L""}, L";"},
-      {L"C:\\a ; C:\\b", {L"C:\\a ", L" C:\\b"}, L"C:\\a ; C:\\b"},
-      {L"c:\\A;C:\\a;c:\\A", {L"c:\\A", L"C:\\a", L"c:\\A"}, L"c:\\A;C:\\a;c:\\A"},
+  const struct { const wchar_t *in, *state, *out; } cases[] = {
+      {L"", L" -1 -----", L""}, {L"C:\\a;;C:\\b", L"C:\\a||C:\\b| -1 --L--", L"C:\\a;;C:\\b"},
+      {L"C:\\a;C:\\b;", L"C:\\a|C:\\b| -1 --L--", L"C:\\a;C:\\b"}, {L";C:\\a", L"|C:\\a| -1 --L--", L";C:\\a"},
+      {L";", L"| -1 --L--", L""}, {L";;", L"|| -1 --L--", L";"},
+      {L"C:\\a ; C:\\b", L"C:\\a | C:\\b| -1 --L--", L"C:\\a ; C:\\b"},
+      {L"c:\\A;C:\\a;c:\\A", L"c:\\A|C:\\a|c:\\A| -1 --L--", L"c:\\A;C:\\a;c:\\A"},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(testing::PrintToString(std::wstring(c.in)));
     Open(c.in);
-    ExpectList(c.entries, -1, c.entries.empty() ? "-----" : "--L--");
+    EXPECT_EQ(State(), c.state);
     Command(IDOK);
-    EXPECT_EQ(dlg->m_paths, c.out);
+    EXPECT_EQ(dlg->m_paths, c.out) << testing::PrintToString(std::wstring(c.in));
   }
 }
 
@@ -137,50 +122,45 @@ TEST_F(PathListDlgTest, ButtonStatesFollowEveryOperation) {
   platform.picks = {L"D:\\added", L"D:\\changed"};
   g_environmentSubstitution = 0;
   Open(L"A;B;C", L"C:\\start");
-  const struct { const char* step; int select, id; Entries entries; int selection; const char* states; } steps[] = {
-      {"change, nothing selected", -1, IDC_LIST_CHANGE, {L"A", L"B", L"C"}, -1, "--L--"},
-      {"double-click, nothing selected", -1, IDC_LIST_BOX, {L"A", L"B", L"C"}, -1, "--L--"},
-      {"select first", 0, 0, {L"A", L"B", L"C"}, 0, "CDL-N"},
-      {"select middle", 1, 0, {L"A", L"B", L"C"}, 1, "CDLUN"},
-      {"select last", 2, 0, {L"A", L"B", L"C"}, 2, "CDLU-"},
-      {"add", -1, IDC_LIST_ADD, {L"A", L"B", L"C", L"D:\\added"}, 2, "CDLUN"},
-      {"change", -1, IDC_LIST_CHANGE, {L"A", L"B", L"D:\\changed", L"D:\\added"}, 2, "CDLUN"},
-      {"up", -1, IDC_LIST_UP, {L"A", L"D:\\changed", L"B", L"D:\\added"}, 1, "CDLUN"},
-      {"up to the top", -1, IDC_LIST_UP, {L"D:\\changed", L"A", L"B", L"D:\\added"}, 0, "CDL-N"},
-      {"stray up at the top", -1, IDC_LIST_UP, {L"D:\\changed", L"A", L"B", L"D:\\added"}, 0, "CDL-N"},
-      {"delete first", -1, IDC_LIST_DELETE, {L"A", L"B", L"D:\\added"}, 0, "CDL-N"},
-      {"down", -1, IDC_LIST_DOWN, {L"B", L"A", L"D:\\added"}, 1, "CDLUN"},
-      {"down to the bottom", -1, IDC_LIST_DOWN, {L"B", L"D:\\added", L"A"}, 2, "CDLU-"},
-      {"stray down at the bottom", -1, IDC_LIST_DOWN, {L"B", L"D:\\added", L"A"}, 2, "CDLU-"},
-      {"cancelled add", -1, IDC_LIST_ADD, {L"B", L"D:\\added", L"A"}, 2, "CDLU-"},
-      {"clear", -1, IDC_LIST_CLEAR, {}, -1, "-----"},
+  const struct { int select, id; const wchar_t* state; } steps[] = {
+      {-1, IDC_LIST_CHANGE, L"A|B|C| -1 --L--"},  // nothing selected: nothing happens
+      {-1, IDC_LIST_BOX, L"A|B|C| -1 --L--"},     // double-click, nothing selected
+      {0, 0, L"A|B|C| 0 CDL-N"}, {1, 0, L"A|B|C| 1 CDLUN"}, {2, 0, L"A|B|C| 2 CDLU-"},
+      {-1, IDC_LIST_ADD, L"A|B|C|D:\\added| 2 CDLUN"},
+      {-1, IDC_LIST_CHANGE, L"A|B|D:\\changed|D:\\added| 2 CDLUN"},
+      {-1, IDC_LIST_UP, L"A|D:\\changed|B|D:\\added| 1 CDLUN"},
+      {-1, IDC_LIST_UP, L"D:\\changed|A|B|D:\\added| 0 CDL-N"},
+      {-1, IDC_LIST_UP, L"D:\\changed|A|B|D:\\added| 0 CDL-N"},  // stray up at the top
+      {-1, IDC_LIST_DELETE, L"A|B|D:\\added| 0 CDL-N"},
+      {-1, IDC_LIST_DOWN, L"B|A|D:\\added| 1 CDLUN"},
+      {-1, IDC_LIST_DOWN, L"B|D:\\added|A| 2 CDLU-"},
+      {-1, IDC_LIST_DOWN, L"B|D:\\added|A| 2 CDLU-"},  // stray down at the bottom
+      {-1, IDC_LIST_ADD, L"B|D:\\added|A| 2 CDLU-"},   // cancelled add
+      {-1, IDC_LIST_CLEAR, L" -1 -----"},
   };
   for (const auto& s : steps) {
-    SCOPED_TRACE(s.step);
     if (s.select >= 0) Select(s.select);
     if (s.id) Command(s.id, s.id == IDC_LIST_BOX ? LBN_DBLCLK : BN_CLICKED);
-    ExpectList(s.entries, s.selection, s.states);
+    EXPECT_EQ(State(), s.state) << "step " << &s - steps;
   }
   ASSERT_EQ(platform.asked.size(), 3u) << "Change without a selection asks nothing";
   EXPECT_EQ(platform.asked[0].owner, dlg->m_hWnd);
   EXPECT_EQ(platform.asked[0].instruction, UiText(3005));
-  EXPECT_EQ(platform.asked[0].initialFolder, L"C:\\start");
-  EXPECT_EQ(platform.asked[2].initialFolder, L"D:\\changed") << "Add starts from the last pick";
+  EXPECT_EQ(platform.asked[0].initialFolder + L"|" + platform.asked[2].initialFolder, L"C:\\start|D:\\changed")
+      << "Add starts from the last pick";
   for (int id : {IDC_LIST_ADD, IDOK, IDCANCEL}) EXPECT_TRUE(::IsWindowEnabled(dlg->GetDlgItem(id))) << id;
 }
 
 TEST_F(PathListDlgTest, DeleteSelectsTheEntryAboveOrTheNewFirst) {
-  const struct { const wchar_t* list; int selected; Entries entries; int selection; const char* states; } cases[] = {
-      {L"A;B;C", 0, {L"B", L"C"}, 0, "CDL-N"}, {L"A;B;C", 1, {L"A", L"C"}, 0, "CDL-N"},
-      {L"A;B;C", 2, {L"A", L"B"}, 1, "CDLU-"}, {L"A", 0, {}, -1, "-----"},
-      {L"A;B", -1, {L"A", L"B"}, -1, "--L--"}, {L";;", 1, {L""}, 0, "CDL--"},
+  const struct { const wchar_t* list; int selected; const wchar_t* state; } cases[] = {
+      {L"A;B;C", 0, L"B|C| 0 CDL-N"}, {L"A;B;C", 1, L"A|C| 0 CDL-N"}, {L"A;B;C", 2, L"A|B| 1 CDLU-"},
+      {L"A", 0, L" -1 -----"}, {L"A;B", -1, L"A|B| -1 --L--"}, {L";;", 1, L"| 0 CDL--"},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(testing::Message() << testing::PrintToString(std::wstring(c.list)) << " delete " << c.selected);
     Open(c.list);
     if (c.selected >= 0) Select(c.selected);
     Command(IDC_LIST_DELETE);
-    ExpectList(c.entries, c.selection, c.states);
+    EXPECT_EQ(State(), c.state) << testing::PrintToString(std::wstring(c.list)) << " delete " << c.selected;
   }
 }
 
@@ -209,12 +189,9 @@ TEST_F(PathListDlgTest, TheHorizontalExtentOnlyGrows) {
   Open(wide);
   const int initial = ListExtent();
   Open(L"C:\\x;" + wide + L";C:\\y");
-  EXPECT_EQ(ListExtent(), initial) << "the widest entry counts";
-  EXPECT_GT(initial, 0);
-  Select(1);
-  Command(IDC_LIST_DELETE);
-  Select(0);
-  Command(IDC_LIST_CHANGE);  // to the short D:\s
+  EXPECT_TRUE(initial > 0 && ListExtent() == initial) << "the widest entry counts";
+  Select(1), Command(IDC_LIST_DELETE);
+  Select(0), Command(IDC_LIST_CHANGE);  // to the short D:\s
   Command(IDC_LIST_CLEAR);
   EXPECT_EQ(ListExtent(), initial);
   Command(IDC_LIST_ADD);  // wider than anything before: at once
@@ -226,8 +203,15 @@ TEST_F(PathListDlgTest, TheHorizontalExtentOnlyGrows) {
 TEST_F(PathListDlgTest, PicksAreSubstitutedOnlyAtAFolderBoundaryAndOnlyWithTheOptionOn) {
   const EnvironmentScope environment{{L"PWTEST_TOOLS", L"D:\\Tools\\"}, {L"PWTEST_TRAIL", L"E:\\Kits\\\\\\"},
                                       {L"PWTEST_MANY", L"F:\\one;F:\\two"}, {L"PWTEST_BARE", L"G:"},
-                                      {L"PWTEST_ROOT", L"H:\\"}};
-  const struct { int option; const wchar_t* picked; const wchar_t* entry; } cases[] = {
+                                      {L"PWTEST_ROOT", L"H:\\"}, {L"PWTEST_OUTER", L"J:\\Nest"},
+                                      {L"PWTEST_INNER", L"J:\\Nest\\inner"}};
+  const Entries table = ProcessEnvironment();  // the first qualifying variable in the environment's order wins
+  const auto at = [&](const wchar_t* prefix) {
+    return std::ranges::find_if(table, [&](const std::wstring& e) { return e.starts_with(prefix); });
+  };
+  const bool outerFirst = at(L"PWTEST_OUTER=") < at(L"PWTEST_INNER=");
+  ASSERT_NE(at(L"PWTEST_INNER="), table.end());
+  const struct { int option; const wchar_t *picked, *entry; } cases[] = {
       {1, L"D:\\Tools\\lib", L"$(PWTEST_TOOLS)\\lib"},
       {1, L"D:\\TOOLS\\Lib\\x64", L"$(PWTEST_TOOLS)\\Lib\\x64"},  // any case; the rest keeps its own
       {1, L"d:\\tools", L"$(PWTEST_TOOLS)"},
@@ -240,6 +224,7 @@ TEST_F(PathListDlgTest, PicksAreSubstitutedOnlyAtAFolderBoundaryAndOnlyWithTheOp
       {1, L"G:\\x", L"G:\\x"},                          // nor one without a backslash
       {1, L"H:\\x", L"$(PWTEST_ROOT)\\x"},
       {1, L"X:\\D:\\Tools", L"X:\\D:\\Tools"},  // the value must start the path
+      {1, L"J:\\Nest\\inner\\x", outerFirst ? L"$(PWTEST_OUTER)\\inner\\x" : L"$(PWTEST_INNER)\\x"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.option << " " << testing::PrintToString(std::wstring(c.picked)));
@@ -247,31 +232,15 @@ TEST_F(PathListDlgTest, PicksAreSubstitutedOnlyAtAFolderBoundaryAndOnlyWithTheOp
     platform.picks = {c.picked, c.picked};
     Open(L"C:\\old");
     Command(IDC_LIST_ADD);
-    EXPECT_EQ(Shown().back(), c.entry);
     EXPECT_EQ(dlg->m_lastFolder, c.picked);  // the raw pick, for the next browser
-    Select(0);
-    Command(IDC_LIST_CHANGE);
-    EXPECT_EQ(Shown().front(), c.entry);
+    Select(0), Command(IDC_LIST_CHANGE);
+    EXPECT_EQ(State(), c.entry + (L"|" + std::wstring(c.entry)) + L"| 0 CDL-N");
   }
-}
-
-TEST_F(PathListDlgTest, TheFirstQualifyingVariableOfTheEnvironmentWins) {
-  const EnvironmentScope environment{{L"PWTEST_OUTER", L"D:\\Nest"}, {L"PWTEST_INNER", L"D:\\Nest\\inner"}};
-  const Entries table = ProcessEnvironment();
-  auto at = [&](const wchar_t* prefix) {
-    return std::find_if(table.begin(), table.end(), [&](const std::wstring& e) { return e.starts_with(prefix); });
-  };
-  const auto outer = at(L"PWTEST_OUTER="), inner = at(L"PWTEST_INNER=");
-  ASSERT_TRUE(outer != table.end() && inner != table.end());
-  platform.picks = {L"D:\\Nest\\inner\\x"};
-  Open(L"");
-  Command(IDC_LIST_ADD);
-  EXPECT_EQ(Shown().back(), outer < inner ? L"$(PWTEST_OUTER)\\inner\\x" : L"$(PWTEST_INNER)\\x");
 }
 
 TEST_F(PathListDlgTest, ChangeOpensOnTheExpandedEntryAndReplacesItInPlace) {
   const EnvironmentScope environment{{L"PWTEST_LIB", L"D:\\Tools"}};
-  const struct { const wchar_t* entry; const wchar_t* initial; } cases[] = {
+  const std::pair<const wchar_t*, const wchar_t*> cases[] = {  // entry, initial folder
       {L"$(PWTEST_LIB)\\lib", L"D:\\Tools\\lib"},
       {L"$(PWTEST_LIB)\\x\\$(PWTEST_LIB)", L"D:\\Tools\\x\\D:\\Tools"},  // every occurrence
       {L"$(PWTEST_UNSET)\\lib", L"\\lib"},                                // not set: replaced by nothing
@@ -280,88 +249,70 @@ TEST_F(PathListDlgTest, ChangeOpensOnTheExpandedEntryAndReplacesItInPlace) {
       {L"", L""},
   };
   g_environmentSubstitution = 0;
-  for (const auto& c : cases) {
-    SCOPED_TRACE(testing::PrintToString(std::wstring(c.entry)));
+  for (const auto& [entry, initial] : cases) {
+    SCOPED_TRACE(testing::PrintToString(std::wstring(entry)));
     platform.asked.clear();
     platform.picks = {std::nullopt, L"D:\\picked"};
-    Open(std::wstring(L"A;") + c.entry + L";B", L"C:\\last");
-    Select(1);
-    Command(IDC_LIST_CHANGE);  // cancelled: the entry stays as written
+    Open(std::wstring(L"A;") + entry + L";B", L"C:\\last");
+    Select(1), Command(IDC_LIST_CHANGE);  // cancelled: the entry stays as written
     ASSERT_EQ(platform.asked.size(), 1u);
-    EXPECT_EQ(platform.asked[0].initialFolder, c.initial);
-    EXPECT_EQ(platform.asked[0].instruction, UiText(3006));
-    EXPECT_EQ(Shown(), (Entries{L"A", c.entry, L"B"}));
-    EXPECT_EQ(dlg->m_lastFolder, L"C:\\last");
+    EXPECT_EQ(platform.asked[0].initialFolder + L"|" + platform.asked[0].instruction, initial + (L"|" + UiText(3006)));
+    EXPECT_EQ(State() + dlg->m_lastFolder, L"A|" + (entry + std::wstring(L"|B| 1 CDLUNC:\\last")));
     Command(IDC_LIST_BOX, LBN_DBLCLK);  // a double-click changes too
-    ExpectList({L"A", L"D:\\picked", L"B"}, 1, "CDLUN");
-    EXPECT_EQ(dlg->m_lastFolder, L"D:\\picked");
+    EXPECT_EQ(State() + dlg->m_lastFolder, L"A|D:\\picked|B| 1 CDLUND:\\picked");
   }
 }
 
-// --- from the main window, modally ---------------------------------------------------------------
-
-// Runs the script once on the list editor when it is up in the modal loop of the code under test.
+// From the main window, modally: `g_script` answers the list editor once it is up in the modal loop.
 std::function<void(HWND)> g_script;
 void CALLBACK RunScript(HWND, UINT, UINT_PTR timer, DWORD) {
   HWND editor = nullptr;
-  ::EnumThreadWindows(
-      ::GetCurrentThreadId(),
-      [](HWND window, LPARAM found) -> BOOL {
-        const bool isEditor = ::IsWindowVisible(window) && ::GetDlgItem(window, IDC_LIST_BOX);
-        if (isEditor) *reinterpret_cast<HWND*>(found) = window;
-        return !isEditor;
-      },
-      reinterpret_cast<LPARAM>(&editor));
-  if (!editor || !g_script) return;
-  ::KillTimer(nullptr, timer);
-  std::exchange(g_script, nullptr)(editor);
+  ::EnumThreadWindows(::GetCurrentThreadId(), [](HWND window, LPARAM found) -> BOOL {
+    const bool isEditor = ::IsWindowVisible(window) && ::GetDlgItem(window, IDC_LIST_BOX);
+    return isEditor ? (*reinterpret_cast<HWND*>(found) = window, FALSE) : TRUE;
+  }, LPARAM(&editor));
+  if (editor && g_script) ::KillTimer(nullptr, timer), std::exchange(g_script, nullptr)(editor);
 }
 
 class EditorFromMainTest : public ::testing::Test {
  protected:
   void SetUp() override {
     platform.appData = scratch.Path();
-    const std::wstring folder = scratch / L"Microsoft\\MSBuild\\v4.0";
-    wintest::MakeFolders(folder);
-    wintest::WriteFileBytes(folder + L"\\Microsoft.Cpp.Win32.user.props", wintest::SheetWithInclude("C:\\inc"));
+    wintest::MakeFolders(scratch / L"Microsoft\\MSBuild\\v4.0");
+    wintest::WriteFileBytes(scratch / L"Microsoft\\MSBuild\\v4.0\\Microsoft.Cpp.Win32.user.props",
+                            wintest::SheetWithInclude("C:\\inc"));
     g_environmentSubstitution = 0;
     std::filesystem::current_path(scratch.Path());
-    main = std::make_unique<CMainDlg>();
-    ASSERT_NE(main->Create(nullptr), nullptr);
-    ASSERT_TRUE(main->m_loaded);
+    ASSERT_NE(main.Create(nullptr), nullptr);
+    ASSERT_TRUE(main.m_loaded);
   }
   void TearDown() override {
-    main.reset();
+    main.DestroyWindow();
     wintest::TakeQuitCode();
     g_environmentSubstitution = savedOption;
     std::filesystem::current_path(savedDirectory);
   }
-  HWND Edit(int kind) const { return main->GetDlgItem(IDC_MAIN_FIRST_EDIT + kind); }
+  HWND Edit(int kind) const { return main.GetDlgItem(IDC_MAIN_FIRST_EDIT + kind); }
   // Presses the kind's list button with `script` answering the editor; false when it never came up.
   bool Press(int kind, std::function<void(HWND)> script) {
     g_script = std::move(script);
     const UINT_PTR timer = ::SetTimer(nullptr, 0, 20, &RunScript);
-    Click(main->m_hWnd, IDC_MAIN_FIRST_BUTTON + kind);
+    Click(main.m_hWnd, IDC_MAIN_FIRST_BUTTON + kind);
     ::KillTimer(nullptr, timer);
     return !std::exchange(g_script, nullptr);
   }
 
+  const int savedOption = g_environmentSubstitution;
+  const std::filesystem::path savedDirectory = std::filesystem::current_path();
   wintest::ScratchDir scratch;
   FolderPlatform platform;
   PlatformOverride installed{platform};
-  std::unique_ptr<CMainDlg> main;
-  const int savedOption = g_environmentSubstitution;
-  const std::filesystem::path savedDirectory = std::filesystem::current_path();
+  CMainDlg main;
 };
-
-std::wstring KindTitle(HWND editor) {
-  auto* object = dynamic_cast<CPathListDlg*>(reinterpret_cast<CDialogBase*>(::GetWindowLongPtrW(editor, DWLP_USER)));
-  return object ? object->m_kindTitle : L"<none>";
-}
 
 TEST_F(EditorFromMainTest, OnlyOkTakesTheListAndTheLastFolderBackForThatKind) {
   ::SetWindowTextW(Edit(1), L"C:\\typed;;C:\\b;");  // handed over as typed, not as last saved
-  main->m_lastFolder = L"C:\\before";
+  main.m_lastFolder = L"C:\\before";
   platform.picks = {L"D:\\new"};
   Entries shown;
   ASSERT_TRUE(Press(1, [&](HWND editor) {
@@ -370,25 +321,22 @@ TEST_F(EditorFromMainTest, OnlyOkTakesTheListAndTheLastFolderBackForThatKind) {
   }));
   EXPECT_EQ(shown, (Entries{L"C:\\typed", L"", L"C:\\b"}));
   EXPECT_EQ(platform.asked.at(0).initialFolder, L"C:\\before");
-  EXPECT_EQ(WindowText(Edit(1)), L"C:\\typed;;C:\\b;") << "Cancel changes nothing";
-  EXPECT_EQ(main->m_lastFolder, L"C:\\before");
+  EXPECT_EQ(WindowText(Edit(1)) + L"|" + main.m_lastFolder, L"C:\\typed;;C:\\b;|C:\\before") << "Cancel: unchanged";
 
   for (int kind = 0; kind < kKindCount; ++kind) {
-    SCOPED_TRACE(kind);
-    std::wstring before = WindowText(Edit(kind));
+    std::wstring before = WindowText(Edit(kind)), title;
     if (before.ends_with(L';')) before.pop_back();  // a final ";" gives no entry
     const std::wstring picked = L"D:\\kind" + std::to_wstring(kind);
     platform.picks = {picked};
-    std::wstring title;
     ASSERT_TRUE(Press(kind, [&](HWND editor) {
-      title = KindTitle(editor);
+      const auto* object = dynamic_cast<CPathListDlg*>(reinterpret_cast<CDialogBase*>(
+          ::GetWindowLongPtrW(editor, DWLP_USER)));
+      title = object ? object->m_kindTitle : L"<none>";
       for (int id : {IDC_LIST_ADD, IDOK}) Click(editor, id);
     }));
-    EXPECT_EQ(title, kKindTitles[kind]);
     const std::wstring expected = before.empty() ? picked : before + L";" + picked;
-    EXPECT_EQ(main->m_lists[kind], expected);
-    EXPECT_EQ(WindowText(Edit(kind)), expected);
-    EXPECT_EQ(main->m_lastFolder, picked);
+    EXPECT_EQ(title + L"|" + main.m_lists[kind] + L"|" + WindowText(Edit(kind)) + L"|" + main.m_lastFolder,
+              kKindTitles[kind] + (L"|" + expected + L"|" + expected + L"|" + picked)) << kind;
   }
   EXPECT_EQ(platform.asked.back().initialFolder, L"D:\\kind5") << "the next opening starts where the last ended";
 }

@@ -1,21 +1,19 @@
-// The window layer: dialogs bound to their objects before WM_INITDIALOG, modal runs, data exchange
-// both ways and its failure path, update-UI states, centring, handle owners, the version chooser.
+// The window layer: binding, modal runs, data exchange, update-UI, centring, handle owners, the chooser.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <span>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "WinTestSupport.h"
 #include "res/resource.h"
 #include "ui/RestoreDlg.h"
 #include "ui/TextFormat.h"
-#include "win/AppModule.h"
 #include "win/Centre.h"
 #include "win/DataExchange.h"
-#include "win/Dialog.h"
 #include "win/Handle.h"
 #include "win/UpdateUI.h"
 
@@ -25,8 +23,8 @@ namespace {
 using wintest::WindowText;
 constexpr int kFirst = IDC_MAIN_FIRST_EDIT, kSecond = IDC_MAIN_FIRST_EDIT + 1, kCheck = IDC_MAIN_ENV_OPTION;
 
-// A dialog on the main window's template (hidden, so closing it is quick under Wine) that records
-// what reached its message map; with `endWith` set it ends itself as soon as it opens.
+// A hidden dialog on the main window's template that records its messages; with `endWith` set it ends
+// itself as soon as it opens.
 class ProbeDlg : public CDialogImpl<ProbeDlg>, public CWinDataExchange<ProbeDlg>, public CUpdateUI<ProbeDlg> {
  public:
   static constexpr UINT IDD = IDD_MAIN;
@@ -37,9 +35,8 @@ class ProbeDlg : public CDialogImpl<ProbeDlg>, public CWinDataExchange<ProbeDlg>
   std::vector<UINT> seen;
   HWND boundAtInit = nullptr, finalWindow = nullptr;
   WORD endWith = 0;
-  int finalMessages = 0;
+  int finalMessages = 0, check = 0;
   std::wstring first, second;
-  int check = 0;
 
   BOOL ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM, LRESULT& result, DWORD) override {
     seen.push_back(message);
@@ -53,13 +50,11 @@ class ProbeDlg : public CDialogImpl<ProbeDlg>, public CWinDataExchange<ProbeDlg>
   bool DoDataExchange(bool save) {
     for (auto [id, value] : {std::pair{kFirst, &first}, std::pair{kSecond, &second}})
       if (!TransferText(save, id, *value)) return OnDataExchangeError(id), false;
-    if (!TransferCheck(save, kCheck, check)) return OnDataExchangeError(kCheck), false;
-    return true;
+    return TransferCheck(save, kCheck, check) || (OnDataExchangeError(kCheck), false);
   }
 };
 
-class MissingDlg : public CDialogImpl<MissingDlg> {
- public:
+struct MissingDlg : CDialogImpl<MissingDlg> {
   static constexpr UINT IDD = 9999;  // no such template
   BOOL ProcessWindowMessage(HWND, UINT, WPARAM, LPARAM, LRESULT&, DWORD) override { return FALSE; }
 };
@@ -72,25 +67,21 @@ TEST(DialogTest, TheObjectIsBoundBeforeWmInitDialogAndReleasedAfterTheLastMessag
     EXPECT_EQ(dialog.boundAtInit, window);
     EXPECT_EQ(dialog.seen.at(0), UINT(WM_SETFONT)) << "even the font message reaches the object";
     EXPECT_TRUE(dialog.DestroyWindow());
-    EXPECT_EQ(dialog.m_hWnd, nullptr);
-    EXPECT_EQ(dialog.finalMessages, 1);
-    EXPECT_EQ(dialog.finalWindow, window) << "OnFinalMessage runs after m_hWnd is cleared";
+    EXPECT_EQ(std::tuple(dialog.m_hWnd, dialog.finalMessages, dialog.finalWindow), std::tuple(HWND{}, 1, window))
+        << "OnFinalMessage runs once, after m_hWnd is cleared";
     ASSERT_NE(window = dialog.Create(nullptr), nullptr);
   }
   EXPECT_FALSE(::IsWindow(window)) << "an object destroyed first takes its window along";
-
   MissingDlg missing;
   EXPECT_EQ(missing.Create(nullptr), nullptr);
   EXPECT_EQ(missing.DoModal(nullptr), -1);
   ProbeDlg next;  // bound to its own object, not to the one whose window never came
   ASSERT_NE(next.Create(nullptr), nullptr);
   EXPECT_EQ(next.boundAtInit, next.m_hWnd);
-
   for (WORD command : {IDOK, IDCANCEL}) {
     ProbeDlg modal;
     modal.endWith = command;
-    EXPECT_EQ(modal.DoModal(nullptr), command);
-    EXPECT_EQ(modal.m_hWnd, nullptr);
+    EXPECT_EQ(std::pair(modal.DoModal(nullptr), modal.m_hWnd), std::pair(INT_PTR{command}, HWND{}));
   }
 }
 
@@ -107,13 +98,14 @@ class DataExchangeTest : public ::testing::Test {
     ASSERT_NE(dialog.Create(nullptr), nullptr);
     ::ShowWindow(dialog.m_hWnd, SW_SHOW);
     ::SetForegroundWindow(dialog.m_hWnd);
-    ::SetFocus(Item(IDOK));
   }
   HWND Item(int id) { return dialog.GetDlgItem(id); }
-  void MakeStubborn(int id) {
-    ::SetPropW(Item(id), L"original", HANDLE(::GetWindowLongPtrW(Item(id), GWLP_WNDPROC)));
-    ::SetWindowLongPtrW(Item(id), GWLP_WNDPROC, LONG_PTR(&StubbornEdit));
+  void Stubborn(int id, bool on) {
+    HWND item = Item(id);
+    if (!::GetPropW(item, L"original")) ::SetPropW(item, L"original", HANDLE(::GetWindowLongPtrW(item, GWLP_WNDPROC)));
+    ::SetWindowLongPtrW(item, GWLP_WNDPROC, on ? LONG_PTR(&StubbornEdit) : LONG_PTR(::GetPropW(item, L"original")));
   }
+  LRESULT Checked() { return ::SendMessageW(Item(kCheck), BM_GETCHECK, 0, 0); }
   ProbeDlg dialog;
 };
 
@@ -121,51 +113,41 @@ TEST_F(DataExchangeTest, TextAndCheckGoBothWaysAndAnOddCheckValueIsKeptAsZero) {
   dialog.first = L"C:\\one;D:\\two", dialog.second = std::wstring(3000, L'x'), dialog.check = 1;
   ASSERT_TRUE(dialog.DoDataExchange(kFillControls));
   EXPECT_EQ(WindowText(Item(kFirst)) + WindowText(Item(kSecond)), dialog.first + dialog.second);
-  EXPECT_EQ(::SendMessageW(Item(kCheck), BM_GETCHECK, 0, 0), BST_CHECKED);
-
+  EXPECT_EQ(Checked(), BST_CHECKED);
   ::SetWindowTextW(Item(kFirst), L"");
   ::SetWindowTextW(Item(kSecond), L"$(Tools)\\include");
   ::SendMessageW(Item(kCheck), BM_SETCHECK, BST_UNCHECKED, 0);
   ASSERT_TRUE(dialog.DoDataExchange(kSaveControls));
-  EXPECT_EQ(dialog.first + L"|" + dialog.second, L"|$(Tools)\\include");
-  EXPECT_EQ(dialog.check, 0);
-
-  for (int value : {-1, 3, 1000}) {
+  EXPECT_EQ(dialog.first + L"|" + dialog.second + std::to_wstring(dialog.check), L"|$(Tools)\\include0");
+  for (int value : {-1, 3}) {
     ::SendMessageW(Item(kCheck), BM_SETCHECK, BST_CHECKED, 0);
     dialog.check = value;
     ASSERT_TRUE(dialog.DoDataExchange(kFillControls));
-    EXPECT_EQ(dialog.check, 0) << value;
-    EXPECT_EQ(::SendMessageW(Item(kCheck), BM_GETCHECK, 0, 0), BST_UNCHECKED) << value;
+    EXPECT_EQ(std::pair(dialog.check, Checked()), std::pair(0, LRESULT{BST_UNCHECKED})) << value;
   }
 }
 
-// A failed transfer stops the exchange, focuses its control and leaves the rest as it was.
-TEST_F(DataExchangeTest, AFailedFillFocusesTheControlAndStopsTheExchange) {
-  MakeStubborn(kFirst);
-  ::SetWindowTextW(Item(kSecond), L"before");
+// A failed transfer stops the exchange, focuses its control and leaves the rest (control or member) as it was.
+TEST_F(DataExchangeTest, AFailedTransferFocusesTheControlAndStopsTheExchange) {
+  ::SetFocus(Item(IDOK));
+  Stubborn(kFirst, true);
+  ::SetWindowTextW(Item(kSecond), L"short");
   dialog.first = L"refused", dialog.second = L"never reached";
   EXPECT_FALSE(dialog.DoDataExchange(kFillControls));
-  EXPECT_EQ(::GetFocus(), Item(kFirst));
-  EXPECT_EQ(WindowText(Item(kSecond)), L"before");
-}
-
-TEST_F(DataExchangeTest, AShortReadFailsTheSaveAndKeepsTheMember) {
+  EXPECT_EQ(std::pair(::GetFocus(), WindowText(Item(kSecond))), std::pair(Item(kFirst), std::wstring(L"short")));
+  ::SetFocus(Item(IDOK));
+  Stubborn(kFirst, false), Stubborn(kSecond, true);
   ::SetWindowTextW(Item(kFirst), L"new first");
-  ::SetWindowTextW(Item(kSecond), L"short");
-  MakeStubborn(kSecond);
-  dialog.second = L"old second";
-  EXPECT_FALSE(dialog.DoDataExchange(kSaveControls));
-  EXPECT_EQ(dialog.first + L"|" + dialog.second, L"new first|old second");
+  EXPECT_FALSE(dialog.DoDataExchange(kSaveControls)) << "a short read fails";
+  EXPECT_EQ(dialog.first + L"|" + dialog.second, L"new first|never reached");
   EXPECT_EQ(::GetFocus(), Item(kSecond));
 }
 
-TEST(UpdateUiTest, EnableStatesWaitUntilTheyAreAppliedTogether) {
-  ProbeDlg dialog;
-  ASSERT_NE(dialog.Create(nullptr), nullptr);
+TEST_F(DataExchangeTest, UpdateUiEnableStatesWaitUntilTheyAreAppliedTogether) {
   dialog.UIAddChildWindowContainer(dialog.m_hWnd);
   const auto enabled = [&] {
     std::string states;
-    for (int id : {IDOK, IDC_MAIN_LANGUAGE, IDCANCEL}) states += ::IsWindowEnabled(dialog.GetDlgItem(id)) ? '1' : '0';
+    for (int id : {IDOK, IDC_MAIN_LANGUAGE, IDCANCEL}) states += ::IsWindowEnabled(Item(id)) ? '1' : '0';
     return states;
   };
   EXPECT_TRUE(dialog.UIEnable(IDOK, false) && dialog.UIEnable(IDC_MAIN_LANGUAGE, false));
@@ -175,17 +157,15 @@ TEST(UpdateUiTest, EnableStatesWaitUntilTheyAreAppliedTogether) {
   EXPECT_EQ(enabled(), "001");
   dialog.UIEnable(IDOK, true);
   dialog.UIUpdateChildWindows();
-  EXPECT_EQ(enabled(), "101");
-  EXPECT_TRUE(dialog.UIIsEnabled(IDOK) && !dialog.UIIsEnabled(IDC_MAIN_LANGUAGE));
+  EXPECT_EQ(enabled() + (dialog.UIIsEnabled(IDOK) ? "1" : "0") + (dialog.UIIsEnabled(IDC_MAIN_LANGUAGE) ? "1" : "0"),
+            "10110");
 }
 
 TEST(CentreTest, TheWindowLandsInTheMiddleAndInsideTheWorkArea) {
-  const struct { SIZE size; RECT target; POINT expected; } cases[] = {
-      {{200, 100}, {0, 0, 1000, 800}, {400, 350}},      // centred on the work area
-      {{200, 100}, {100, 100, 300, 300}, {100, 150}},   // centred on an owner
-      {{200, 100}, {900, 700, 1100, 900}, {800, 700}},  // owner near the corner: pushed back in
-      {{200, 100}, {-300, -300, -100, -100}, {0, 0}},   // owner off the top-left
-      {{1200, 900}, {0, 0, 1000, 800}, {0, 0}}};        // larger than the work area: top-left stays visible
+  const struct { SIZE size; RECT target; POINT expected; } cases[] = {  // work area 1000 x 800
+      {{200, 100}, {0, 0, 1000, 800}, {400, 350}}, {{200, 100}, {100, 100, 300, 300}, {100, 150}},  // centred
+      {{200, 100}, {900, 700, 1100, 900}, {800, 700}}, {{200, 100}, {-300, -300, -100, -100}, {0, 0}},  // pushed in
+      {{1200, 900}, {0, 0, 1000, 800}, {0, 0}}};  // larger than the work area: top-left stays visible
   for (const auto& c : cases) {
     const POINT at = CentredPosition(c.size, c.target, RECT{0, 0, 1000, 800});
     EXPECT_EQ(std::pair(at.x, at.y), std::pair(c.expected.x, c.expected.y)) << c.target.left << "," << c.target.top;
@@ -204,11 +184,7 @@ TEST(HandleTest, OwnersMoveReleaseOnceAndKeepTheLastError) {
   EXPECT_EQ(::GetLastError(), DWORD(ERROR_SHARING_VIOLATION));
   EXPECT_TRUE(!moved && ::GetObjectType(raw) == 0) << "released, and the font deleted";
   int runs = 0;
-  {
-    ScopeExit once([&] { ++runs; });
-    ScopeExit dismissed([&] { runs += 10; });
-    dismissed.Dismiss();
-  }
+  ScopeExit(([&] { ++runs; })), ScopeExit([&] { runs += 10; }).Dismiss();
   EXPECT_EQ(runs, 1);
 }
 
@@ -220,27 +196,23 @@ TEST(TextFormatTest, OnlyStringConversionsAreHonoured) {
   for (auto [format, expected] : cases) EXPECT_EQ(FormatWithString(format, L"X.props"), expected) << format;
 }
 
-// The real version chooser, answered from inside: pick an entry, then press a button.
-class AnsweredRestoreDlg : public CRestoreDlg {
- public:
+// The real version chooser, answered from inside: record the entries and the selection, pick, press.
+struct AnsweredRestoreDlg : CRestoreDlg {
   int pick = 0;
   WORD press = IDOK;
-  std::vector<std::wstring> entries;
-  LRESULT selectedAtStart = -2;
+  std::wstring seen;
   BOOL ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result,
                             DWORD id) override {
     const BOOL handled = CRestoreDlg::ProcessWindowMessage(window, message, wParam, lParam, result, id);
     if (message != WM_INITDIALOG) return handled;
-    HWND combo = GetDlgItem(IDC_RESTORE_VERSION);
-    for (int i = 0; i < ::SendMessageW(combo, CB_GETCOUNT, 0, 0); ++i) {
+    for (int i = 0; i < SendDlgItemMessageW(window, IDC_RESTORE_VERSION, CB_GETCOUNT, 0, 0); ++i) {
       wchar_t text[64] = {};
-      ::SendMessageW(combo, CB_GETLBTEXT, i, LPARAM(text));
-      entries.push_back(text);
+      SendDlgItemMessageW(window, IDC_RESTORE_VERSION, CB_GETLBTEXT, i, LPARAM(text));
+      seen += text + std::wstring(L"|");
     }
-    selectedAtStart = ::SendMessageW(combo, CB_GETCURSEL, 0, 0);
-    ::SendMessageW(combo, CB_SETCURSEL, pick, 0);
-    ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(press, BN_CLICKED), 0);
-    return handled;
+    seen += std::to_wstring(SendDlgItemMessageW(window, IDC_RESTORE_VERSION, CB_GETCURSEL, 0, 0));
+    SendDlgItemMessageW(window, IDC_RESTORE_VERSION, CB_SETCURSEL, pick, 0);
+    return ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(press, BN_CLICKED), 0), handled;
   }
 };
 
@@ -249,9 +221,7 @@ TEST(RestoreDlgTest, OffersThreeVersionsStartingAtTheFirstAndReportsTheChoice) {
     AnsweredRestoreDlg chooser;
     chooser.pick = pick, chooser.press = press;
     EXPECT_EQ(chooser.DoModal(nullptr), press);
-    EXPECT_EQ(chooser.entries,
-              (std::vector<std::wstring>{L"Visual Studio 2010", L"Visual Studio 2012", L"Visual Studio 2013"}));
-    EXPECT_EQ(chooser.selectedAtStart, 0);
+    EXPECT_EQ(chooser.seen, L"Visual Studio 2010|Visual Studio 2012|Visual Studio 2013|0");
     EXPECT_EQ(chooser.m_version, pick) << "kept for Cancel as well";
   }
 }
