@@ -21,8 +21,7 @@ using wintest::WindowText;
 
 INT_PTR CALLBACK PlainDialogProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
 
-// A dialog from one of the program's templates, destroyed with the test.
-struct Dialog {
+struct Dialog {  // from one of the program's templates, destroyed with the test
   HWND hwnd;
   explicit Dialog(int id)
       : hwnd(::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), nullptr, PlainDialogProc, 0)) {}
@@ -30,31 +29,25 @@ struct Dialog {
   std::wstring Item(int id) const { return WindowText(::GetDlgItem(hwnd, id)); }
 };
 
-void WriteLanguage(const wintest::ScratchDir& folder, const std::wstring& name, const std::string& display,
-                   const std::string& lines) {
-  wintest::WriteFileBytes(folder / name, "<utf-8 encoding>\r\nLangID " + display + "\r\n" + lines);
+void WriteLanguage(const wintest::ScratchDir& folder, const char* name, const std::string& lines) {
+  wintest::WriteFileBytes(folder / DecodeUtf8(name) + L".lng", "<utf-8 encoding>\r\nLangID " + std::string(name) +
+                                                                   "\r\n" + lines);
 }
 
 class LanguageManagerTest : public ::testing::Test {
  protected:
   void SetUp() override {
     // English lacks 2002; Deutsch lacks 2002 and 2003. Both have 64, which a list such as 64bit\lib reads as.
-    WriteLanguage(files, L"a.lng", "English", "2000 Title A\r\n2001 Sheet A\r\n2003 Choose A\r\n2004 Edit A\r\n"
-                                              "2006 \r\n3000 List A\r\n3002 Add A\r\n64 Sixty-four A\r\n");
-    WriteLanguage(files, L"b.lng", "Deutsch",
-                  "2000 Titel B\r\n2001 Blatt B\r\n2006 Option B\r\n3000 Liste B\r\n64 V\r\n");
-    // The longest text a line can give 2000: 254 characters less the number and its space.
-    WriteLanguage(files, L"c.lng", "Long", "2000 " + std::string(249, 'x') + "\r\n");
-    WriteLanguage(files, L"d.lng", "Empty", "2000 \r\n");
-    WriteLanguage(files, L"e.lng", "Astral", "2000 ab\xF0\x9F\x98\x80\r\n");
+    WriteLanguage(files, "English", "2000 Title A\r\n2001 Sheet A\r\n2003 Choose A\r\n2004 Edit A\r\n2006 \r\n"
+                                    "3000 List A\r\n3002 Add A\r\n64 Sixty-four A\r\n");
+    WriteLanguage(files, "Deutsch", "2000 Titel B\r\n2001 Blatt B\r\n2006 Option B\r\n3000 Liste B\r\n64 V\r\n");
+    WriteLanguage(files, "Long", "2000 " + std::string(249, 'x') + "\r\n");  // the longest a line can give
+    WriteLanguage(files, "Empty", "2000 \r\n");
+    WriteLanguage(files, "Astral", "2000 ab\xF0\x9F\x98\x80\r\n");
     manager.SetFolder(files.Path() + L"\\");
     manager.ScanLanguages();
     ASSERT_EQ(manager.Languages().size(), 5u);
   }
-  int Load(wchar_t* buffer, int size) const {
-    return manager.TranslatedLoadString(::GetModuleHandleW(nullptr), IDS_TITLE, buffer, size);
-  }
-
   wintest::ScratchDir files;
   CLanguageManager manager;
 };
@@ -62,13 +55,13 @@ class LanguageManagerTest : public ::testing::Test {
 // Placeholders replaced, missing numbers kept, empty texts empty the caption; a later dialog's translation
 // reaches the open ones through the registry and skips closed ones; edit lines are never touched.
 TEST_F(LanguageManagerTest, TranslatesCaptionsAgainAfterASwitchButNeverUserText) {
-  constexpr int kItems[] = {IDC_MAIN_SELECT_SHEET, IDC_MAIN_FIRST_BUTTON, IDC_MAIN_LAST_BUTTON, IDC_MAIN_HEADING,
-                            IDC_MAIN_ENV_OPTION, IDC_MAIN_PLATFORM, IDOK, IDC_MAIN_SHEET_PATH, IDC_MAIN_FIRST_EDIT,
-                            IDC_MAIN_LAST_EDIT};
   Dialog main(IDD_MAIN);
   const auto texts = [&] {
     std::wstring all = WindowText(main.hwnd);
-    for (int id : kItems) all += L"|" + main.Item(id);
+    for (int id : {IDC_MAIN_SELECT_SHEET, IDC_MAIN_FIRST_BUTTON, IDC_MAIN_LAST_BUTTON, IDC_MAIN_HEADING,
+                   IDC_MAIN_ENV_OPTION, IDC_MAIN_PLATFORM, IDOK, IDC_MAIN_SHEET_PATH, IDC_MAIN_FIRST_EDIT,
+                   IDC_MAIN_LAST_EDIT})
+      all += L"|" + main.Item(id);
     return all;
   };
   ASSERT_TRUE(manager.SelectLanguage(L"English"));
@@ -102,10 +95,8 @@ TEST(LanguageManagerShipped, EveryNumberedCaptionOfEveryTemplateIsTranslated) {
     Dialog dialog(id);
     ASSERT_TRUE(dialog.hwnd) << id;
     manager.TranslateWindow(dialog.hwnd);
-    EXPECT_EQ(LeadingNumber(WindowText(dialog.hwnd)), 0u) << id;
-    for (HWND child = ::GetWindow(dialog.hwnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-      EXPECT_EQ(LeadingNumber(WindowText(child)), 0u) << id << ": " << EncodeUtf8(WindowText(child));
-    }
+    for (HWND at = dialog.hwnd; at; at = ::GetWindow(at, at == dialog.hwnd ? GW_CHILD : GW_HWNDNEXT))
+      EXPECT_EQ(LeadingNumber(WindowText(at)), 0u) << id << ": " << EncodeUtf8(WindowText(at));
   }
 }
 
@@ -117,38 +108,33 @@ TEST_F(LanguageManagerTest, TitleStringWithAndWithoutText2000InAnyBuffer) {
       {L"Long", 249, 248, std::wstring(248, L'x')}, {L"Long", 2, 1, L"x"}, {L"Long", 1, 0, L""},
       {L"Astral", 4, 2, L"ab"},  // a cut never leaves half a surrogate pair
   };
+  const HINSTANCE module = ::GetModuleHandleW(nullptr);
   for (const auto& c : cases) {
-    if (c.language) {
-      ASSERT_TRUE(manager.SelectLanguage(c.language));
-    } else {
-      manager.LoadLanguage(L"missing.lng");  // nothing loaded
-    }
+    if (!c.language) manager.LoadLanguage(L"missing.lng");  // nothing loaded
+    ASSERT_TRUE(!c.language || manager.SelectLanguage(c.language));
     std::vector<wchar_t> buffer(300, L'#');
-    EXPECT_EQ(Load(buffer.data(), c.size), c.result) << c.size;
+    EXPECT_EQ(manager.TranslatedLoadString(module, IDS_TITLE, buffer.data(), c.size), c.result) << c.size;
     EXPECT_EQ(std::wstring(buffer.data()), c.text) << c.size;
     EXPECT_EQ(std::count(buffer.begin() + c.size, buffer.end(), L'#'), 300 - c.size) << c.size;
   }
   wchar_t buffer[16] = {};
-  EXPECT_EQ(manager.TranslatedLoadString(::GetModuleHandleW(nullptr), 12345, buffer, 16), 0);
+  EXPECT_EQ(manager.TranslatedLoadString(module, 12345, buffer, 16), 0);
   const wchar_t* resource = nullptr;  // the read-only pointer form goes to the system untouched
-  EXPECT_EQ(Load(reinterpret_cast<LPWSTR>(&resource), 0), 15);
+  EXPECT_EQ(manager.TranslatedLoadString(module, IDS_TITLE, reinterpret_cast<LPWSTR>(&resource), 0), 15);
   EXPECT_EQ(resource ? std::wstring(resource, 15) : L"", L"2000 Pathwright");
+
+  CLanguageManager& global = LanguageManager();  // the one LoadResourceString goes through
+  const std::wstring oldFolder = global.Folder();
+  global.SetFolder(files.Path() + L"\\"), global.ScanLanguages();
+  ASSERT_TRUE(global.SelectLanguage(L"English"));
+  EXPECT_EQ(LoadResourceString(module, IDS_TITLE), L"Title A");
+  global.LoadLanguage(L"missing.lng");
+  EXPECT_EQ(LoadResourceString(module, IDS_TITLE), L"2000 Pathwright");
+  global.SetFolder(oldFolder), global.ScanLanguages();
 }
 
-TEST(LanguageManagerGlobal, LoadResourceStringGoesThroughTheProcessWideManagerAndOnlyIt) {
-  wintest::ScratchDir files;
-  WriteLanguage(files, L"a.lng", "English", "2000 Global title\r\n");
-  CLanguageManager& manager = LanguageManager();
-  const std::wstring oldFolder = manager.Folder();
-  manager.SetFolder(files.Path() + L"\\");
-  manager.ScanLanguages();
-  ASSERT_TRUE(manager.SelectLanguage(L"English"));
-  EXPECT_EQ(LoadResourceString(::GetModuleHandleW(nullptr), IDS_TITLE), L"Global title");
-  manager.LoadLanguage(L"missing.lng");
-  EXPECT_EQ(LoadResourceString(::GetModuleHandleW(nullptr), IDS_TITLE), L"2000 Pathwright");
-  manager.SetFolder(oldFolder);
-  manager.ScanLanguages();
-  // Translated string resources rest on every load going through LoadResourceString.
+// Translated string resources rest on every load of the program going through LoadResourceString.
+TEST(LanguageManagerGlobal, NoOtherSourceLoadsAStringResource) {
   for (const char* folder : {"app", "ui", "win", "lang", "model"}) {
     for (const auto& entry : std::filesystem::directory_iterator(DecodeUtf8(PATHWRIGHT_SOURCE_DIR) + L"/" +
                                                                  DecodeUtf8(folder))) {

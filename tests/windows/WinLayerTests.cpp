@@ -1,21 +1,20 @@
-// The window layer: binding, modal runs, data exchange, update-UI, centring, handle owners, the chooser.
+// The window layer: binding, modal runs, data exchange, centring, handle owners, the message format.
+// (Update-UI is exercised through the list editor's buttons, the version chooser end to end.)
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <span>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "WinTestSupport.h"
 #include "res/resource.h"
-#include "ui/RestoreDlg.h"
 #include "ui/TextFormat.h"
 #include "win/Centre.h"
 #include "win/DataExchange.h"
+#include "win/Dialog.h"
 #include "win/Handle.h"
-#include "win/UpdateUI.h"
 
 namespace pathwright {
 namespace {
@@ -25,13 +24,9 @@ constexpr int kFirst = IDC_MAIN_FIRST_EDIT, kSecond = IDC_MAIN_FIRST_EDIT + 1, k
 
 // A hidden dialog on the main window's template that records its messages; with `endWith` set it ends
 // itself as soon as it opens.
-class ProbeDlg : public CDialogImpl<ProbeDlg>, public CWinDataExchange<ProbeDlg>, public CUpdateUI<ProbeDlg> {
+class ProbeDlg : public CDialogImpl<ProbeDlg>, public CWinDataExchange<ProbeDlg> {
  public:
   static constexpr UINT IDD = IDD_MAIN;
-  static std::span<const int> UpdateUiMap() {
-    static constexpr int kItems[] = {IDOK, IDC_MAIN_LANGUAGE};
-    return kItems;
-  }
   std::vector<UINT> seen;
   HWND boundAtInit = nullptr, finalWindow = nullptr;
   WORD endWith = 0;
@@ -92,73 +87,40 @@ LRESULT CALLBACK StubbornEdit(HWND window, UINT message, WPARAM wParam, LPARAM l
   return ::CallWindowProcW(WNDPROC(::GetPropW(window, L"original")), window, message, wParam, lParam);
 }
 
-class DataExchangeTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_NE(dialog.Create(nullptr), nullptr);
-    ::ShowWindow(dialog.m_hWnd, SW_SHOW);
-    ::SetForegroundWindow(dialog.m_hWnd);
-  }
-  HWND Item(int id) { return dialog.GetDlgItem(id); }
-  void Stubborn(int id, bool on) {
-    HWND item = Item(id);
-    if (!::GetPropW(item, L"original")) ::SetPropW(item, L"original", HANDLE(::GetWindowLongPtrW(item, GWLP_WNDPROC)));
-    ::SetWindowLongPtrW(item, GWLP_WNDPROC, on ? LONG_PTR(&StubbornEdit) : LONG_PTR(::GetPropW(item, L"original")));
-  }
-  LRESULT Checked() { return ::SendMessageW(Item(kCheck), BM_GETCHECK, 0, 0); }
+// Both ways, then a failed transfer: it stops the exchange, focuses its control and leaves the rest as it was.
+TEST(DataExchangeTest, TextAndCheckGoBothWaysAndAFailedTransferFocusesItsControl) {
   ProbeDlg dialog;
-};
-
-TEST_F(DataExchangeTest, TextAndCheckGoBothWaysAndAnOddCheckValueIsKeptAsZero) {
+  ASSERT_NE(dialog.Create(nullptr), nullptr);
+  ::ShowWindow(dialog.m_hWnd, SW_SHOW);
+  ::SetForegroundWindow(dialog.m_hWnd);
+  const auto item = [&](int id) { return dialog.GetDlgItem(id); };
   dialog.first = L"C:\\one;D:\\two", dialog.second = std::wstring(3000, L'x'), dialog.check = 1;
   ASSERT_TRUE(dialog.DoDataExchange(kFillControls));
-  EXPECT_EQ(WindowText(Item(kFirst)) + WindowText(Item(kSecond)), dialog.first + dialog.second);
-  EXPECT_EQ(Checked(), BST_CHECKED);
-  ::SetWindowTextW(Item(kFirst), L"");
-  ::SetWindowTextW(Item(kSecond), L"$(Tools)\\include");
-  ::SendMessageW(Item(kCheck), BM_SETCHECK, BST_UNCHECKED, 0);
+  EXPECT_EQ(WindowText(item(kFirst)) + WindowText(item(kSecond)), dialog.first + dialog.second);
+  EXPECT_EQ(::SendMessageW(item(kCheck), BM_GETCHECK, 0, 0), BST_CHECKED);
+  ::SetWindowTextW(item(kFirst), L"");
+  ::SetWindowTextW(item(kSecond), L"$(Tools)\\include");
+  ::SendMessageW(item(kCheck), BM_SETCHECK, BST_UNCHECKED, 0);
   ASSERT_TRUE(dialog.DoDataExchange(kSaveControls));
   EXPECT_EQ(dialog.first + L"|" + dialog.second + std::to_wstring(dialog.check), L"|$(Tools)\\include0");
-  for (int value : {-1, 3}) {
-    ::SendMessageW(Item(kCheck), BM_SETCHECK, BST_CHECKED, 0);
-    dialog.check = value;
-    ASSERT_TRUE(dialog.DoDataExchange(kFillControls));
-    EXPECT_EQ(std::pair(dialog.check, Checked()), std::pair(0, LRESULT{BST_UNCHECKED})) << value;
-  }
-}
 
-// A failed transfer stops the exchange, focuses its control and leaves the rest (control or member) as it was.
-TEST_F(DataExchangeTest, AFailedTransferFocusesTheControlAndStopsTheExchange) {
-  ::SetFocus(Item(IDOK));
-  Stubborn(kFirst, true);
-  ::SetWindowTextW(Item(kSecond), L"short");
+  const auto stubborn = [&](int id, bool on) {
+    HWND edit = item(id);
+    if (!::GetPropW(edit, L"original")) ::SetPropW(edit, L"original", HANDLE(::GetWindowLongPtrW(edit, GWLP_WNDPROC)));
+    ::SetWindowLongPtrW(edit, GWLP_WNDPROC, on ? LONG_PTR(&StubbornEdit) : LONG_PTR(::GetPropW(edit, L"original")));
+  };
+  ::SetFocus(item(IDOK));
+  stubborn(kFirst, true);
+  ::SetWindowTextW(item(kSecond), L"short");
   dialog.first = L"refused", dialog.second = L"never reached";
   EXPECT_FALSE(dialog.DoDataExchange(kFillControls));
-  EXPECT_EQ(std::pair(::GetFocus(), WindowText(Item(kSecond))), std::pair(Item(kFirst), std::wstring(L"short")));
-  ::SetFocus(Item(IDOK));
-  Stubborn(kFirst, false), Stubborn(kSecond, true);
-  ::SetWindowTextW(Item(kFirst), L"new first");
+  EXPECT_EQ(std::pair(::GetFocus(), WindowText(item(kSecond))), std::pair(item(kFirst), std::wstring(L"short")));
+  ::SetFocus(item(IDOK));
+  stubborn(kFirst, false), stubborn(kSecond, true);
+  ::SetWindowTextW(item(kFirst), L"new first");
   EXPECT_FALSE(dialog.DoDataExchange(kSaveControls)) << "a short read fails";
   EXPECT_EQ(dialog.first + L"|" + dialog.second, L"new first|never reached");
-  EXPECT_EQ(::GetFocus(), Item(kSecond));
-}
-
-TEST_F(DataExchangeTest, UpdateUiEnableStatesWaitUntilTheyAreAppliedTogether) {
-  dialog.UIAddChildWindowContainer(dialog.m_hWnd);
-  const auto enabled = [&] {
-    std::string states;
-    for (int id : {IDOK, IDC_MAIN_LANGUAGE, IDCANCEL}) states += ::IsWindowEnabled(Item(id)) ? '1' : '0';
-    return states;
-  };
-  EXPECT_TRUE(dialog.UIEnable(IDOK, false) && dialog.UIEnable(IDC_MAIN_LANGUAGE, false));
-  EXPECT_FALSE(dialog.UIEnable(IDCANCEL, false)) << "not in the map";
-  EXPECT_EQ(enabled(), "111") << "nothing happens before the update";
-  dialog.UIUpdateChildWindows();
-  EXPECT_EQ(enabled(), "001");
-  dialog.UIEnable(IDOK, true);
-  dialog.UIUpdateChildWindows();
-  EXPECT_EQ(enabled() + (dialog.UIIsEnabled(IDOK) ? "1" : "0") + (dialog.UIIsEnabled(IDC_MAIN_LANGUAGE) ? "1" : "0"),
-            "10110");
+  EXPECT_EQ(::GetFocus(), item(kSecond));
 }
 
 TEST(CentreTest, TheWindowLandsInTheMiddleAndInsideTheWorkArea) {
@@ -194,36 +156,6 @@ TEST(TextFormatTest, OnlyStringConversionsAreHonoured) {
       {L"%S and %ws", L"X.props and "}, {L"100%% of %s", L"100% of X.props"}, {L"%d %n %x %s", L"%d %n %x X.props"},
       {L"no argument", L"no argument"}, {L"trailing %", L"trailing %"}, {L"", L""}};
   for (auto [format, expected] : cases) EXPECT_EQ(FormatWithString(format, L"X.props"), expected) << format;
-}
-
-// The real version chooser, answered from inside: record the entries and the selection, pick, press.
-struct AnsweredRestoreDlg : CRestoreDlg {
-  int pick = 0;
-  WORD press = IDOK;
-  std::wstring seen;
-  BOOL ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result,
-                            DWORD id) override {
-    const BOOL handled = CRestoreDlg::ProcessWindowMessage(window, message, wParam, lParam, result, id);
-    if (message != WM_INITDIALOG) return handled;
-    for (int i = 0; i < SendDlgItemMessageW(window, IDC_RESTORE_VERSION, CB_GETCOUNT, 0, 0); ++i) {
-      wchar_t text[64] = {};
-      SendDlgItemMessageW(window, IDC_RESTORE_VERSION, CB_GETLBTEXT, i, LPARAM(text));
-      seen += text + std::wstring(L"|");
-    }
-    seen += std::to_wstring(SendDlgItemMessageW(window, IDC_RESTORE_VERSION, CB_GETCURSEL, 0, 0));
-    SendDlgItemMessageW(window, IDC_RESTORE_VERSION, CB_SETCURSEL, pick, 0);
-    return ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(press, BN_CLICKED), 0), handled;
-  }
-};
-
-TEST(RestoreDlgTest, OffersThreeVersionsStartingAtTheFirstAndReportsTheChoice) {
-  for (auto [pick, press] : {std::pair<int, WORD>{2, IDOK}, {1, IDCANCEL}, {0, IDOK}}) {
-    AnsweredRestoreDlg chooser;
-    chooser.pick = pick, chooser.press = press;
-    EXPECT_EQ(chooser.DoModal(nullptr), press);
-    EXPECT_EQ(chooser.seen, L"Visual Studio 2010|Visual Studio 2012|Visual Studio 2013|0");
-    EXPECT_EQ(chooser.m_version, pick) << "kept for Cancel as well";
-  }
 }
 
 }  // namespace
