@@ -8,40 +8,27 @@
 
 #include "TestFiles.h"
 #include "lang/Catalogue.h"
-#include "lang/Utf8.h"
 #include "model/FileSystem.h"
 
 namespace pathwright {
 namespace {
 
-std::wstring FolderOf(const testing::ScratchFolder& scratch) {
-  std::wstring folder = scratch.Root().wstring();
-  folder += std::filesystem::path::preferred_separator;
-  return folder;
-}
+using testing::ScratchFolder;
+using testing::WriteBytes;
+
+std::wstring FolderOf(const ScratchFolder& scratch) { return (scratch.Root() / "").wstring(); }
 
 std::string Language(const std::string& name) { return "<utf-8 encoding>\r\nLangID " + name + "\r\n2000 x\r\n"; }
 
-class LanguageCatalogueTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    testing::WriteBytes(m_scratch.Path("fr.lng"), Language("Fran\xC3\xA7" "ais"));
-    testing::WriteBytes(m_scratch.Path("de.lng"), Language("Deutsch"));
-    testing::WriteBytes(m_scratch.Path("en.lng"), Language("English"));
-    testing::WriteBytes(m_scratch.Path("en2.lng"), Language("English"));
-    testing::WriteBytes(m_scratch.Path("bad.lng"), "<utf-8 encoding>\r\nLangID\r\n");
-    m_folder = FolderOf(m_scratch);
+TEST(LanguageCatalogue, ScanKeepsListingOrderAndStopsAtTheFirstBadHeader) {
+  ScratchFolder scratch;
+  for (const auto& [file, name] : {std::pair{"fr.lng", "Fran\xC3\xA7" "ais"}, {"de.lng", "Deutsch"},
+                                    {"en.lng", "English"}, {"en2.lng", "English"}}) {
+    WriteBytes(scratch.Path(file), Language(name));
   }
-  testing::ScratchFolder m_scratch;
-  std::wstring m_folder;
-};
-
-TEST_F(LanguageCatalogueTest, ScanKeepsListingOrderAndStopsAtTheFirstBadHeader) {
-  struct Case {
-    const char* name;
-    std::vector<std::wstring> listing;
-    LanguageCatalogue catalogue;
-  } cases[] = {
+  WriteBytes(scratch.Path("bad.lng"), "<utf-8 encoding>\r\nLangID\r\n");
+  std::filesystem::create_directory(scratch.Path("folder.lng"));
+  const struct { const char* name; std::vector<std::wstring> listing; LanguageCatalogue catalogue; } cases[] = {
       {"ordered by display name", {L"fr.lng", L"en.lng", L"de.lng"},
        {{L"Deutsch", L"de.lng"}, {L"English", L"en.lng"}, {L"Fran\u00E7ais", L"fr.lng"}}},
       {"later file wins a name", {L"en.lng", L"en2.lng"}, {{L"English", L"en2.lng"}}},
@@ -49,54 +36,39 @@ TEST_F(LanguageCatalogueTest, ScanKeepsListingOrderAndStopsAtTheFirstBadHeader) 
       {"bad header ends the scan", {L"de.lng", L"bad.lng", L"en.lng"}, {{L"Deutsch", L"de.lng"}}},
       {"bad first file offers nothing", {L"bad.lng", L"de.lng"}, {}},
       {"vanished file ends the scan", {L"de.lng", L"gone.lng", L"en.lng"}, {{L"Deutsch", L"de.lng"}}},
+      {"folder ends the scan", {L"de.lng", L"folder.lng", L"en.lng"}, {{L"Deutsch", L"de.lng"}}},
       {"nothing listed", {}, {}},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     LanguageCatalogue catalogue = {{L"Stale", L"stale.lng"}};
-    ScanLanguages(m_folder, c.listing, catalogue);
+    ScanLanguages(FolderOf(scratch), c.listing, catalogue);
     EXPECT_EQ(catalogue, c.catalogue) << c.name;
   }
-}
-
-TEST_F(LanguageCatalogueTest, ReadLanguageHeaderReportsValidity) {
   LanguageCatalogue catalogue;
-  EXPECT_TRUE(ReadLanguageHeader(m_folder, L"de.lng", catalogue));
-  EXPECT_FALSE(ReadLanguageHeader(m_folder, L"bad.lng", catalogue));
-  EXPECT_FALSE(ReadLanguageHeader(m_folder, L"gone.lng", catalogue));
+  for (const wchar_t* name : {L"de.lng", L"bad.lng", L"gone.lng", L"folder.lng"}) {
+    EXPECT_EQ(ReadLanguageHeader(FolderOf(scratch), name, catalogue), name == std::wstring(L"de.lng"));
+  }
   EXPECT_EQ(catalogue, (LanguageCatalogue{{L"Deutsch", L"de.lng"}}));
 }
 
-TEST_F(LanguageCatalogueTest, ListingFindsMatchingEntriesFoldersIncluded) {
-  testing::WriteBytes(m_scratch.Path("readme.txt"), "x");
-  testing::WriteBytes(m_scratch.Path("UPPER.LNG"), Language("Upper"));
-  std::filesystem::create_directory(m_scratch.Path("folder.lng"));
-  std::vector<std::wstring> names = ListMatchingEntries(m_folder, L"*.lng");
-  std::sort(names.begin(), names.end());
-  EXPECT_EQ(names, (std::vector<std::wstring>{L"UPPER.LNG", L"bad.lng", L"de.lng", L"en.lng", L"en2.lng",
-                                              L"folder.lng", L"fr.lng"}));
-  EXPECT_TRUE(ListMatchingEntries(m_folder + L"missing" + m_folder.back(), L"*.lng").empty());
-}
-
-TEST_F(LanguageCatalogueTest, FolderMatchingThePatternEndsTheScan) {
-  testing::ScratchFolder other;
-  std::filesystem::create_directory(other.Path("folder.lng"));
+TEST(LanguageCatalogue, ListingAndScanOfAFolderOnDisk) {
+  ScratchFolder scratch;
+  const std::wstring folder = FolderOf(scratch), missing = folder + L"missing" + folder.back();
+  WriteBytes(scratch.Path("b.lng"), Language("English"));
+  WriteBytes(scratch.Path("a.lng"), Language("Deutsch"));
+  WriteBytes(scratch.Path("notes.txt"), Language("Notes"));
   LanguageCatalogue catalogue;
-  EXPECT_FALSE(ReadLanguageHeader(FolderOf(other), L"folder.lng", catalogue));
-  ScanLanguages(FolderOf(other), L"*.lng", catalogue);
-  EXPECT_TRUE(catalogue.empty());
-}
-
-TEST_F(LanguageCatalogueTest, ScanOfAFolderOnDisk) {
-  testing::ScratchFolder other;
-  testing::WriteBytes(other.Path("b.lng"), Language("English"));
-  testing::WriteBytes(other.Path("a.lng"), Language("Deutsch"));
-  testing::WriteBytes(other.Path("notes.txt"), "not a language");
-  LanguageCatalogue catalogue;
-  ScanLanguages(FolderOf(other), L"*.lng", catalogue);
+  ScanLanguages(folder, L"*.lng", catalogue);
   EXPECT_EQ(catalogue, (LanguageCatalogue{{L"Deutsch", L"a.lng"}, {L"English", L"b.lng"}}));
-
-  ScanLanguages(FolderOf(other) + L"missing" + FolderOf(other).back(), L"*.lng", catalogue);
+  ScanLanguages(missing, L"*.lng", catalogue);
   EXPECT_TRUE(catalogue.empty());
+
+  WriteBytes(scratch.Path("UPPER.LNG"), Language("Upper"));
+  std::filesystem::create_directory(scratch.Path("folder.lng"));
+  std::vector<std::wstring> names = ListMatchingEntries(folder, L"*.lng");
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::wstring>{L"UPPER.LNG", L"a.lng", L"b.lng", L"folder.lng"}));
+  EXPECT_TRUE(ListMatchingEntries(missing, L"*.lng").empty());
 }
 
 }  // namespace

@@ -9,47 +9,30 @@
 namespace pathwright {
 namespace {
 
-constexpr char kBom[] = "\xEF\xBB\xBF";
+const std::string kBom = "\xEF\xBB\xBF";
 
 TEST(LanguageSettings, FormatsExactBytes) {
-  struct Case {
-    std::wstring language;
-    int option;
-    std::string bytes;
-  } cases[] = {
-      {L"English", 1, std::string(kBom) + "English\r\ntrue\r\n"},
-      {L"Deutsch", 0, std::string(kBom) + "Deutsch\r\nfalse\r\n"},
-      {L"Fran\u00E7ais", 2, std::string(kBom) + "Fran\xC3\xA7" "ais\r\ntrue\r\n"},
-      {L"", 0, std::string(kBom) + "\r\nfalse\r\n"},
-  };
-  for (const Case& c : cases) EXPECT_EQ(FormatSettings(c.language, c.option), c.bytes);
+  EXPECT_EQ(FormatSettings(L"English", 1), kBom + "English\r\ntrue\r\n");
+  EXPECT_EQ(FormatSettings(L"Fran\u00E7ais", 2), kBom + "Fran\xC3\xA7" "ais\r\ntrue\r\n");
+  EXPECT_EQ(FormatSettings(L"", 0), kBom + "\r\nfalse\r\n");
 }
 
 TEST(LanguageSettings, ParsesLines) {
-  const std::string long1023(1023, 'n');
-  struct Case {
-    const char* name;
-    std::string bytes;
-    std::wstring language;
-    int option;
-  } cases[] = {
-      {"as written", std::string(kBom) + "English\r\ntrue\r\n", L"English", 1},
-      {"no BOM, LF, no final break", "English\ntrue", L"English", 1},
-      {"name kept as it stands", std::string(kBom) + "english\r\ntrue\r\n", L"english", 1},
-      {"one line", std::string(kBom) + "Deutsch\r\n", L"Deutsch", 0},
-      {"one line without break", "Deutsch", L"Deutsch", 0},
+  const std::string n1023(1023, 'n');
+  const std::wstring w1023(1023, L'n');
+  const struct { const char* name; std::string bytes; std::wstring language; int option; } cases[] = {
+      {"as written", kBom + "English\r\ntrue\r\n", L"English", 1}, {"LF, no BOM", "English\ntrue", L"English", 1},
+      {"name as it stands", kBom + "english\r\ntrue\r\n", L"english", 1},
+      {"one line", kBom + "Deutsch\r\n", L"Deutsch", 0}, {"one line without break", "Deutsch", L"Deutsch", 0},
       {"True is not true", "English\r\nTrue\r\n", L"English", 0},
-      {"trailing space", "English\r\ntrue \r\n", L"English", 0},
-      {"1 is not true", "English\r\n1\r\n", L"English", 0},
-      {"empty line 1", "\r\ntrue\r\n", L"", 1},
-      {"empty file", "", L"", 0},
-      {"BOM only", kBom, L"", 0},
-      {"UTF-8 name", std::string(kBom) + "Fran\xC3\xA7" "ais\r\nfalse\r\n", L"Fran\u00E7ais", 0},
-      {"1023 characters read whole", long1023 + "\r\ntrue\r\n", std::wstring(1023, L'n'), 1},
-      {"longer line spills into line 2", long1023 + "true\r\ntrue\r\n", std::wstring(1023, L'n'), 1},
-      {"longer line, other text", long1023 + "xx\r\ntrue\r\n", std::wstring(1023, L'n'), 0},
+      {"trailing space", "English\r\ntrue \r\n", L"English", 0}, {"1 is not true", "English\r\n1\r\n", L"English", 0},
+      {"empty line 1", "\r\ntrue\r\n", L"", 1}, {"empty file", "", L"", 0}, {"BOM only", kBom, L"", 0},
+      {"UTF-8 name", kBom + "Fran\xC3\xA7" "ais\r\nfalse\r\n", L"Fran\u00E7ais", 0},
+      {"1023 characters read whole", n1023 + "\r\ntrue\r\n", w1023, 1},
+      {"longer line spills into line 2", n1023 + "true\r\ntrue\r\n", w1023, 1},
+      {"longer line, other text", n1023 + "xx\r\ntrue\r\n", w1023, 0},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     const Settings settings = ParseSettings(c.bytes);
     EXPECT_TRUE(settings.found) << c.name;
     EXPECT_EQ(settings.language, c.language) << c.name;
@@ -57,39 +40,28 @@ TEST(LanguageSettings, ParsesLines) {
   }
 }
 
-TEST(LanguageSettings, MissingFileIsNotFound) {
+TEST(LanguageSettings, MissingFileThenWritesThatReplaceTheWholeFile) {
   testing::ScratchFolder folder;
-  const Settings settings = ReadSettingsFile(folder.WidePath("programm.ini"));
+  const std::wstring path = folder.WidePath("programm.ini");
+  Settings settings = ReadSettingsFile(path);
   EXPECT_FALSE(settings.found);
   EXPECT_TRUE(settings.language.empty());
-}
-
-TEST(LanguageSettings, WriteReplacesTheWholeFileAndReadsBack) {
-  testing::ScratchFolder folder;
-  const auto path = folder.Path("programm.ini");
-  testing::WriteBytes(path, std::string(kBom) + "A much longer language name\r\ntrue\r\nstray third line\r\n");
-
-  ASSERT_TRUE(WriteSettingsFile(path.wstring(), L"Fran\u00E7ais", 0));
-  EXPECT_EQ(testing::ReadBytes(path), std::string(kBom) + "Fran\xC3\xA7" "ais\r\nfalse\r\n");
-  Settings settings = ReadSettingsFile(path.wstring());
-  EXPECT_TRUE(settings.found);
-  EXPECT_EQ(settings.language, L"Fran\u00E7ais");
-  EXPECT_EQ(settings.option, 0);
-
-  ASSERT_TRUE(WriteSettingsFile(path.wstring(), L"english", 1));
-  EXPECT_EQ(testing::ReadBytes(path), std::string(kBom) + "english\r\ntrue\r\n");
-  settings = ReadSettingsFile(path.wstring());
-  EXPECT_EQ(settings.language, L"english");
-  EXPECT_EQ(settings.option, 1);
-}
-
-TEST(LanguageSettings, FailedWriteIsReportedAndLeavesNoFile) {
-  testing::ScratchFolder folder;
-  const auto path = folder.Path("missing") / "programm.ini";
-  const IoResult result = WriteSettingsFile(path.wstring(), L"English", 1);
-  EXPECT_FALSE(result);
-  EXPECT_FALSE(result.message.empty());
-  EXPECT_FALSE(PathExists(path.wstring()));
+  testing::WriteBytes(path, kBom + "A much longer language name\r\ntrue\r\nstray third line\r\n");
+  const struct { std::wstring language; int option; std::string bytes; } writes[] = {
+      {L"Fran\u00E7ais", 0, kBom + "Fran\xC3\xA7" "ais\r\nfalse\r\n"}, {L"english", 1, kBom + "english\r\ntrue\r\n"}};
+  for (const auto& w : writes) {
+    ASSERT_TRUE(WriteSettingsFile(path, w.language, w.option));
+    EXPECT_EQ(testing::ReadBytes(path), w.bytes);
+    settings = ReadSettingsFile(path);
+    EXPECT_TRUE(settings.found);
+    EXPECT_EQ(settings.language, w.language);
+    EXPECT_EQ(settings.option, w.option);
+  }
+  const std::wstring missing = (folder.Path("missing") / "programm.ini").wstring();
+  const IoResult failed = WriteSettingsFile(missing, L"English", 1);
+  EXPECT_FALSE(failed);
+  EXPECT_FALSE(failed.message.empty());
+  EXPECT_FALSE(PathExists(missing));
 }
 
 }  // namespace
