@@ -1,6 +1,9 @@
 #include "LanguageFile.h"
 
+#include <algorithm>
+#include <cstring>
 #include <limits>
+#include <utility>
 
 #include "lang/Utf8.h"
 #include "model/FileSystem.h"
@@ -11,73 +14,109 @@ namespace {
 constexpr std::wstring_view kEncodingLine = L"<utf-8 encoding>";
 constexpr std::wstring_view kLangIdWord = L"LangID";
 
-bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLowSurrogate(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
-
 bool IsSpace(wchar_t c) {
   return c == L' ' || c == L'\t' || c == L'\n' || c == L'\v' || c == L'\f' || c == L'\r';
 }
 
-// Copies the runs between occurrences whole: comparing at every character made this most of the
-// time a language file takes to load.
-std::wstring ReplaceAll(std::wstring_view text, std::wstring_view from, wchar_t to) {
-  std::wstring out;
+// Backslash-n and backslash-t cannot overlap, and a line feed or tab put in their place cannot
+// form a new escape, so one pass left to right gives the same text as replacing every backslash-n
+// and then every backslash-t. Text without a backslash is copied as it is.
+void AssignUnescaped(std::wstring_view text, std::wstring& out) {
+  size_t hit = text.find(L'\\');
+  if (hit == std::wstring_view::npos) {
+    out.assign(text);
+    return;
+  }
+  out.clear();
   out.reserve(text.size());
   size_t i = 0;
-  for (;;) {
-    const size_t hit = text.find(from, i);
-    if (hit == std::wstring_view::npos) break;
+  for (; hit != std::wstring_view::npos; hit = text.find(L'\\', i)) {
     out.append(text, i, hit - i);
-    out += to;
-    i = hit + from.size();
+    const wchar_t next = hit + 1 < text.size() ? text[hit + 1] : L'\0';
+    if (next == L'n' || next == L't') {
+      out += next == L'n' ? L'\n' : L'\t';
+      i = hit + 2;
+    } else {
+      out += L'\\';
+      i = hit + 1;
+    }
   }
   out.append(text, i, std::wstring_view::npos);
-  return out;
+}
+
+// The text number and where the text starts, or false for a line that carries no text.
+bool SplitTextLine(std::wstring_view line, uint32_t& number, size_t& textStart) {
+  if (line.empty() || line.front() == L' ') return false;
+  const size_t space = line.find(L' ');
+  if (space == std::wstring_view::npos) return false;
+  number = LeadingNumber(line);
+  textStart = space + 1;
+  return true;
 }
 }  // namespace
 
-Utf8LineReader::Utf8LineReader(std::string_view bytes) {
-  if (StartsWithUtf8Bom(bytes)) bytes.remove_prefix(3);
-  m_text = DecodeUtf8(bytes);
+Utf8LineReader::Utf8LineReader(std::string_view bytes) : Utf8LineReader(std::string(bytes)) {}
+
+Utf8LineReader::Utf8LineReader(std::string&& bytes) : m_bytes(std::move(bytes)) {
+  if (StartsWithUtf8Bom(m_bytes)) m_pos = 3;
 }
 
 bool Utf8LineReader::ReadRaw(std::wstring& line, size_t limit) {
   line.clear();
   if (AtEnd()) return false;
-  size_t units = 0;
-  // The characters of the line are appended in one piece when the line ends.
-  const size_t start = m_pos;
-  auto take = [&] { line.append(m_text, start, m_pos - start); };
-  while (m_pos < m_text.size()) {
-    const wchar_t c = m_text[m_pos];
-    // The line break is checked before the limit, so a line of exactly the limit is read whole.
-    if (c == L'\n') {
-      take();
-      line += L'\n';
-      ++m_pos;
-      return true;
+  std::string_view rest(m_bytes);
+  rest.remove_prefix(m_pos);
+  // No character takes more than 4 bytes, so the line break that can still end this read lies in
+  // the first 4 * limit + 2 bytes (CR LF included); looking no further keeps a file without line
+  // breaks from being searched to its end at every read.
+  if (limit < rest.size() / 4) rest = rest.substr(0, 4 * limit + 2);
+  size_t breakAt = rest.find('\n');
+  const bool hasBreak = breakAt != std::string_view::npos;
+  if (!hasBreak) breakAt = rest.size();
+  // A CR directly before the LF belongs to the line break; any other CR is a character.
+  const size_t contentEnd = hasBreak && breakAt > 0 && rest[breakAt - 1] == '\r' ? breakAt - 1 : breakAt;
+  const std::string_view content = rest.substr(0, contentEnd);
+
+  // Each byte gives at most one wide character and the read takes at most `limit` of them, so the
+  // line is sized once (line feed included) and cut to length at the end.
+  line.resize(std::min(content.size(), limit) + 1);
+  wchar_t* const first = line.data();
+  wchar_t* out = first;
+  const auto* bytes = reinterpret_cast<const unsigned char*>(content.data());
+  size_t units = 0;  // UTF-16 code units taken
+  size_t i = 0;
+  while (i < content.size()) {
+    // Runs of ASCII, most of any language file, are widened eight bytes at a time while no byte of
+    // the eight has its top bit set.
+    const size_t runStart = i;
+    const size_t runEnd = i + std::min(content.size() - i, limit - units);
+    for (uint64_t word = 0; i + 8 <= runEnd; i += 8, out += 8) {
+      std::memcpy(&word, bytes + i, 8);
+      if ((word & 0x8080808080808080u) != 0) break;
+      for (size_t k = 0; k < 8; ++k) out[k] = static_cast<wchar_t>(bytes[i + k]);
     }
-    if (c == L'\r' && m_pos + 1 < m_text.size() && m_text[m_pos + 1] == L'\n') {
-      take();
-      line += L'\n';
-      m_pos += 2;
-      return true;
-    }
-    size_t codeUnits = 1;  // wchar_t elements this character takes here
-    size_t width = 1;      // UTF-16 code units it counts as
-    if constexpr (sizeof(wchar_t) == 2) {
-      if (IsHighSurrogate(c) && m_pos + 1 < m_text.size() && IsLowSurrogate(m_text[m_pos + 1])) {
-        codeUnits = 2;
-        width = 2;
-      }
-    } else {
-      if ((static_cast<uint32_t>(c) & ~uint32_t{0xFFFF}) != 0) width = 2;
-    }
+    while (i < runEnd && bytes[i] < 0x80) *out++ = static_cast<wchar_t>(bytes[i++]);
+    units += i - runStart;
+    if (i == runEnd) break;  // the end of the line or of the limit
+    // A character outside the Basic Multilingual Plane counts as two units and is never cut in
+    // half: when only one unit is left, it starts the next line.
+    size_t next = i;
+    const char32_t cp = DecodeUtf8Char(content, next);
+    const size_t width = cp >= 0x10000 ? 2 : 1;
     if (units + width > limit) break;
-    m_pos += codeUnits;
+    out = PutWideChar(cp, out);
     units += width;
+    i = next;
   }
-  take();
+  // The line break is consumed even when the line filled the limit exactly, so such a line is read
+  // whole and no empty line follows it.
+  if (i == content.size() && hasBreak) {
+    *out++ = L'\n';
+    m_pos += breakAt + 1;
+  } else {
+    m_pos += i;
+  }
+  line.resize(static_cast<size_t>(out - first));
   return true;
 }
 
@@ -128,15 +167,15 @@ uint32_t LeadingNumber(std::wstring_view text) {
 }
 
 std::wstring ReplaceEscapes(std::wstring_view text) {
-  return ReplaceAll(ReplaceAll(text, L"\\n", L'\n'), L"\\t", L'\t');
+  std::wstring out;
+  AssignUnescaped(text, out);
+  return out;
 }
 
 bool ParseTextLine(std::wstring_view line, uint32_t& number, std::wstring& text) {
-  if (line.empty() || line.front() == L' ') return false;
-  const size_t space = line.find(L' ');
-  if (space == std::wstring_view::npos) return false;
-  number = LeadingNumber(line);
-  text = ReplaceEscapes(line.substr(space + 1));
+  size_t textStart = 0;
+  if (!SplitTextLine(line, number, textStart)) return false;
+  AssignUnescaped(line.substr(textStart), text);
   return true;
 }
 
@@ -152,25 +191,38 @@ bool ReadLanguageHeaderLines(Utf8LineReader& reader, std::wstring& displayName) 
   return true;
 }
 
-bool ParseLanguage(std::string_view bytes, LanguageTable& table) {
+namespace {
+bool ParseLanguageFrom(Utf8LineReader& reader, LanguageTable& table) {
   table.clear();
-  Utf8LineReader reader(bytes);
   std::wstring displayName;
   if (!ReadLanguageHeaderLines(reader, displayName)) return false;
   std::wstring line;
-  std::wstring text;
+  line.reserve(kLanguageLineLimit + 1);
   while (ReadLine(reader, line)) {
     uint32_t number = 0;
-    if (ParseTextLine(line, number, text)) table[number] = std::move(text);
+    size_t textStart = 0;
+    if (!SplitTextLine(line, number, textStart)) continue;
+    // Files list their numbers in rising order, so a new number normally goes at the end: the hint
+    // saves the search. The text is written straight into the table's own string.
+    const auto hint = table.empty() || table.rbegin()->first < number ? table.end() : table.lower_bound(number);
+    const auto it = table.try_emplace(hint, number);
+    AssignUnescaped(std::wstring_view(line).substr(textStart), it->second);
   }
   return true;
+}
+}  // namespace
+
+bool ParseLanguage(std::string_view bytes, LanguageTable& table) {
+  Utf8LineReader reader(bytes);
+  return ParseLanguageFrom(reader, table);
 }
 
 bool LoadLanguage(const std::wstring& path, LanguageTable& table) {
   table.clear();
   std::string bytes;
   if (!ReadFileBytes(path, bytes)) return false;
-  return ParseLanguage(bytes, table);
+  Utf8LineReader reader(std::move(bytes));  // the file's bytes are not needed again: no copy
+  return ParseLanguageFrom(reader, table);
 }
 
 std::wstring GetText(const LanguageTable& table, uint32_t number) {

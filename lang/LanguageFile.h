@@ -30,18 +30,23 @@ inline constexpr size_t kLanguageLineLimit = 254;
 // limit is consumed with it, so such a line is read whole and no empty line follows.
 class Utf8LineReader {
  public:
+  // The reader keeps its own bytes: a copy of a view, or the string it is given to keep.
   explicit Utf8LineReader(std::string_view bytes);
+  explicit Utf8LineReader(std::string&& bytes);
+  explicit Utf8LineReader(const char* bytes) : Utf8LineReader(std::string_view(bytes)) {}
 
   // Reads at most `limit` characters up to the next line break; `line` receives them together with
   // the line feed that ended them (CR LF is passed on as one line feed), if any. False, with an
   // empty line, at the end of the text.
   bool ReadRaw(std::wstring& line, size_t limit);
 
-  bool AtEnd() const { return m_pos >= m_text.size(); }
+  bool AtEnd() const { return m_pos >= m_bytes.size(); }
 
  private:
-  std::wstring m_text;
-  size_t m_pos = 0;
+  // Each line is decoded as it is read: decoding the whole file first and copying every line out
+  // of it again cost more than the rest of a language file's load.
+  std::string m_bytes;
+  size_t m_pos = 0;  // byte offset of the next line (past a byte-order mark at first)
 };
 
 // One line of a language file: at most 254 characters, every trailing CR and LF removed.

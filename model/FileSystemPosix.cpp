@@ -103,6 +103,9 @@ IoResult ReadFileBytes(const std::wstring& path, std::string& bytes) {
   bytes.clear();
   const int fd = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return IoResult::FromSystemError(errno);
+  // Room for the whole file up front, so the bytes are not copied again and again as they grow.
+  struct stat st {};
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) bytes.reserve(static_cast<size_t>(st.st_size));
   char buffer[65536];
   for (;;) {
     const ssize_t n = ::read(fd, buffer, sizeof buffer);
