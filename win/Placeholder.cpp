@@ -1,1 +1,0 @@
-// Keeps the Windows library non-empty while the window layer grows.
