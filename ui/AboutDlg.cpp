@@ -1,4 +1,5 @@
 #include "ui/AboutDlg.h"
+#include "win/Fonts.h"
 
 #include "ui/UiLanguage.h"
 
@@ -29,11 +30,7 @@ LRESULT CAboutDlg::OnInitDialog() {
   CentreWindow(::GetParent(m_hWnd));
   UiTranslate(m_hWnd);
 
-  LOGFONTW description = {};
-  if (::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof(description), &description)) {
-    description.lfWeight = FW_BOLD;
-    m_boldFont.Reset(::CreateFontIndirectW(&description));
-  }
+  m_boldFont = CreateBoldGuiFont();
   SetDlgItemText(IDC_ABOUT_AUTHOR, kCopyright);
   SetDlgItemText(IDC_ABOUT_VERSION, kVersionText);
   ::SendDlgItemMessageW(m_hWnd, IDC_ABOUT_TITLE, WM_SETFONT, reinterpret_cast<WPARAM>(m_boldFont.Get()), TRUE);

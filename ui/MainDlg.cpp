@@ -9,6 +9,7 @@
 #include "ui/TextFormat.h"
 #include "ui/UiLanguage.h"
 #include "win/FileDialog.h"
+#include "win/Fonts.h"
 #include "win/Platform.h"
 
 namespace pathwright {
@@ -93,10 +94,7 @@ LRESULT CMainDlg::OnInitDialog() {
 }
 
 void CMainDlg::MakeBoldFont() {
-  LOGFONTW description = {};
-  if (!::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof(description), &description)) return;
-  description.lfWeight = FW_BOLD;
-  m_font.Reset(::CreateFontIndirectW(&description));
+  m_font = CreateBoldGuiFont();
   if (!m_font) return;
   for (int id : {IDC_MAIN_HEADING, IDC_MAIN_PLATFORM}) {
     ::SendDlgItemMessageW(m_hWnd, id, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.Get()), TRUE);
