@@ -9,15 +9,12 @@
 #include <pugixml.hpp>
 
 #include "Platform.h"
-#include "lang/Utf8.h"
+#include "base/Utf8.h"
 #include "model/DirectoryKinds.h"
 #include "model/DirectoryList.h"
 #include "model/DirectorySettings.h"
-#include "model/FileSystem.h"
-
-#ifndef PATHWRIGHT_VERSION
-#define PATHWRIGHT_VERSION "1.1.8"
-#endif
+#include "base/FileSystem.h"
+#include "base/Version.h"
 
 namespace pathwright::cli {
 

@@ -7,7 +7,7 @@
 #include <cstdio>
 #endif
 
-#include "lang/Utf8.h"
+#include "base/Utf8.h"
 
 namespace pathwright::cli {
 

@@ -6,7 +6,7 @@
 #include "Platform.h"
 
 #ifndef _WIN32
-#include "lang/Utf8.h"
+#include "base/Utf8.h"
 #endif
 
 namespace {

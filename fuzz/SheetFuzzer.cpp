@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "lang/Utf8.h"
+#include "base/Utf8.h"
 #include "model/DirectorySettings.h"
 
 namespace {

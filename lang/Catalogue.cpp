@@ -1,7 +1,7 @@
 #include "Catalogue.h"
 
 #include "lang/LanguageFile.h"
-#include "model/FileSystem.h"
+#include "base/FileSystem.h"
 
 namespace pathwright {
 

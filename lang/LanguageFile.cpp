@@ -5,8 +5,8 @@
 #include <limits>
 #include <utility>
 
-#include "lang/Utf8.h"
-#include "model/FileSystem.h"
+#include "base/Utf8.h"
+#include "base/FileSystem.h"
 
 namespace pathwright {
 

@@ -1,7 +1,7 @@
 #include "Settings.h"
 
 #include "lang/LanguageFile.h"
-#include "lang/Utf8.h"
+#include "base/Utf8.h"
 
 namespace pathwright {
 

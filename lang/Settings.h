@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "model/FileSystem.h"
+#include "base/FileSystem.h"
 
 namespace pathwright {
 

@@ -36,12 +36,6 @@ std::wstring ComposedPathValue(int kind) {
   return std::wstring(L"$(") + kUserMacros[kind] + L");$(" + kPathProperties[kind] + L")";
 }
 
-int KindFromControlId(int id) {
-  if (id >= kFirstKindEditId && id < kFirstKindEditId + kKindCount) return id - kFirstKindEditId;
-  if (id >= kFirstKindButtonId && id < kFirstKindButtonId + kKindCount) return id - kFirstKindButtonId;
-  return -1;
-}
-
 int KindFromName(std::wstring_view name) {
   for (int k = 0; k < kKindCount; ++k) {
     if (EqualsIgnoringCase(name, kUserMacros[k]) || EqualsIgnoringCase(name, kPathProperties[k]) ||

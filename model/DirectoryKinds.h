@@ -1,5 +1,5 @@
 // The seven VC++ directory settings a user property sheet carries, in their fixed order.
-// The index of a kind is its identity everywhere: record slot, write order and control ids.
+// The index of a kind is its identity everywhere: record slot and write order.
 #pragma once
 
 #include <array>
@@ -9,8 +9,6 @@
 namespace pathwright {
 
 inline constexpr int kKindCount = 7;
-inline constexpr int kFirstKindEditId = 57695;    // edit line of kind k: 57695 + k
-inline constexpr int kFirstKindButtonId = 57702;  // list editor button of kind k: 57702 + k
 
 // Fixed English titles; the list editor shows them, they are never translated.
 extern const std::array<const wchar_t*, kKindCount> kKindTitles;
@@ -21,9 +19,6 @@ extern const std::array<const wchar_t*, kKindCount> kPathProperties;
 
 // "$(UserInclude);$(IncludePath)": the user's folders first, then whatever was inherited.
 std::wstring ComposedPathValue(int kind);
-
-// Kind of an edit line or list button of the main window, or -1 for any other id.
-int KindFromControlId(int id);
 
 // Kind named by its user macro, its path property or one short word (executable, include,
 // reference, library, winrt, source, exclude), in any letter case; -1 when nothing matches.

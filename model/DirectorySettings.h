@@ -9,7 +9,7 @@
 #include <pugixml.hpp>
 
 #include "DirectoryKinds.h"
-#include "FileSystem.h"
+#include "base/FileSystem.h"
 
 namespace pathwright {
 

@@ -1,6 +1,7 @@
 // The About box: banner, title, version, two credit links and the copyright line.
 #pragma once
 
+#include "base/Version.h"
 #include "res/resource.h"
 #include "win/Dialog.h"
 #include "win/Handle.h"
@@ -13,7 +14,7 @@ class CAboutDlg : public CDialogImpl<CAboutDlg> {
   static constexpr UINT IDD = IDD_ABOUT;
 
   // What the box shows; the version is the product version of the program's version record.
-  static constexpr const wchar_t* kVersionText = L"v1.1.8 (64 bit)";
+  static constexpr const wchar_t* kVersionText = L"v" PATHWRIGHT_VERSION_WIDE L" (64 bit)";
   static constexpr const wchar_t* kCopyright = L"(c) 2026 The Pathwright authors";
   static constexpr const wchar_t* kWindowingCredit = L"Window layer modelled on WTL (Microsoft, open source)";
   static constexpr const wchar_t* kWindowingHome = L"https://sourceforge.net/projects/wtl/";

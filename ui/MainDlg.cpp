@@ -6,11 +6,11 @@
 #include "lang/TextNumbers.h"
 #include "model/DirectoryKinds.h"
 #include "ui/Options.h"
-#include "ui/TextFormat.h"
+#include "lang/TextFormat.h"
 #include "ui/UiLanguage.h"
 #include "win/FileDialog.h"
 #include "win/Fonts.h"
-#include "win/Platform.h"
+#include "ui/Platform.h"
 
 namespace pathwright {
 

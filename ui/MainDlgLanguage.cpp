@@ -2,7 +2,7 @@
 // box and the settings file that remembers both.
 #include <windows.h>
 
-#include "lang/LanguageManager.h"
+#include "win/LanguageManager.h"
 #include "lang/Settings.h"
 #include "ui/MainDlg.h"
 #include "ui/Options.h"

@@ -7,11 +7,11 @@
 #include "model/DirectoryList.h"
 #include "model/EnvironmentPaths.h"
 #include "ui/Options.h"
-#include "ui/TextFormat.h"
+#include "lang/TextFormat.h"
 #include "ui/UiLanguage.h"
 #include "win/AppModule.h"
 #include "win/Handle.h"
-#include "win/Platform.h"
+#include "ui/Platform.h"
 
 namespace pathwright {
 

@@ -1,6 +1,6 @@
 #include "ui/UiLanguage.h"
 
-#include "lang/LanguageManager.h"
+#include "win/LanguageManager.h"
 
 namespace pathwright {
 

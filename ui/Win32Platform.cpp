@@ -5,7 +5,7 @@
 #include "ui/RestoreDlg.h"
 #include "win/FileDialog.h"
 #include "win/Handle.h"
-#include "win/Platform.h"
+#include "ui/Platform.h"
 
 namespace pathwright {
 

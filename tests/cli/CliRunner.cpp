@@ -5,7 +5,7 @@
 #ifdef _WIN32
 #include <windows.h>
 
-#include "lang/Utf8.h"
+#include "base/Utf8.h"
 #else
 #include <sys/wait.h>
 

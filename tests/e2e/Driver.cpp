@@ -8,7 +8,7 @@
 #include <iterator>
 
 #include "lang/LanguageFile.h"
-#include "lang/Utf8.h"
+#include "base/Utf8.h"
 
 namespace pathwright::e2e {
 

@@ -8,7 +8,7 @@
 #include "TestFiles.h"
 #include "lang/LanguageFile.h"
 #include "lang/Settings.h"
-#include "lang/Utf8.h"
+#include "base/Utf8.h"
 #include "model/DirectorySettings.h"
 
 namespace pathwright {

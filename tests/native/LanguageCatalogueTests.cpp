@@ -8,7 +8,7 @@
 
 #include "TestFiles.h"
 #include "lang/Catalogue.h"
-#include "model/FileSystem.h"
+#include "base/FileSystem.h"
 
 namespace pathwright {
 namespace {

@@ -6,7 +6,7 @@
 
 #include "TestFiles.h"
 #include "lang/LanguageFile.h"
-#include "lang/Utf8.h"
+#include "base/Utf8.h"
 
 namespace pathwright {
 namespace {

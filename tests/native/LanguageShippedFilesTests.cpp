@@ -8,8 +8,8 @@
 #include "lang/Catalogue.h"
 #include "lang/LanguageFile.h"
 #include "lang/TextNumbers.h"
-#include "lang/Utf8.h"
-#include "model/FileSystem.h"
+#include "base/Utf8.h"
+#include "base/FileSystem.h"
 
 namespace pathwright {
 namespace {

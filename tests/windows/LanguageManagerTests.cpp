@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "WinTestSupport.h"
-#include "lang/LanguageManager.h"
-#include "lang/Utf8.h"
-#include "resource.h"
+#include "win/LanguageManager.h"
+#include "base/Utf8.h"
+#include "res/resource.h"
 
 namespace pathwright {
 namespace {

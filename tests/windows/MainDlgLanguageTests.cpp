@@ -6,8 +6,8 @@
 
 #include <memory>
 
-#include "lang/LanguageManager.h"
-#include "lang/Utf8.h"
+#include "win/LanguageManager.h"
+#include "base/Utf8.h"
 #include "res/resource.h"
 #include "ui/MainDlg.h"
 #include "ui/Options.h"

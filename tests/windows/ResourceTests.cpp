@@ -9,7 +9,7 @@
 #include <tuple>
 #include <vector>
 
-#include "resource.h"
+#include "res/resource.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include "WinTestSupport.h"
 #include "res/resource.h"
-#include "ui/TextFormat.h"
+#include "lang/TextFormat.h"
 #include "win/Centre.h"
 #include "win/DataExchange.h"
 #include "win/Dialog.h"

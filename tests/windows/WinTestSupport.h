@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "win/FileDialog.h"
-#include "win/Platform.h"
+#include "ui/Platform.h"
 
 namespace pathwright::wintest {
 

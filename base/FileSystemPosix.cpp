@@ -1,4 +1,4 @@
-#include "FileSystem.h"
+#include "base/FileSystem.h"
 
 #include <cerrno>
 #include <cstring>
@@ -8,7 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "lang/Utf8.h"
+#include "base/Utf8.h"
 
 namespace pathwright {
 

@@ -1,4 +1,4 @@
-#include "LanguageManager.h"
+#include "win/LanguageManager.h"
 
 #include <algorithm>
 

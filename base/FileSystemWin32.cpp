@@ -1,5 +1,5 @@
 // Windows side of model/FileSystem.h.
-#include "model/FileSystem.h"
+#include "base/FileSystem.h"
 
 #include <windows.h>
 
