@@ -1,20 +1,23 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Draws Pathwright's pictures and writes them into res/.
 
-    python3 tools/make_images.py [output folder]      (default: res/ beside this tool)
+    tools/make_images.py [output folder]      (default: res/ beside this tool)
 
 Writes Pathwright.ico (nine images), banner.bmp (About box banner), arrow_up.bmp and arrow_down.bmp
-(the list editor's Up and Down buttons). Standard library only and no randomness or time stamps, so
-the same script always writes the same bytes: run it again after a change and commit both.
+(the list editor's Up and Down buttons). Needs Debian's Pillow (python3-pil, hence /usr/bin/python3).
+No randomness or time stamps, so the same script always writes the same bytes: run it again after a
+change and commit both.
 
 Everything is drawn as filled polygons on a supersampled grid and averaged down, which gives clean
-anti-aliased edges without an imaging library.
+anti-aliased edges whose pixels do not depend on an imaging library's rasteriser.
 """
+import io
 import math
 import os
 import struct
 import sys
-import zlib
+
+from PIL import Image
 
 # ---------------------------------------------------------------------------------------------
 # Rasteriser: polygons (lists of contours, even-odd) filled on a grid `ss` times finer than the
@@ -371,155 +374,58 @@ def draw_arrows(up):
 
 
 # ---------------------------------------------------------------------------------------------
-# File formats.
+# Files: Pillow encodes every picture. The icon's directory is written here because Pillow's icon
+# writer keeps one image per size (or, in its BMP mode, writes no usable transparency mask), and the
+# icon holds an 8-bit and a 32-bit image of each size.
 
 
-def median_cut(colours, count):
-    """Deterministic palette of at most `count` colours for a {colour: frequency} table."""
-    boxes = [sorted(colours.items())]
-    while len(boxes) < count:
-        best, best_range, axis = None, 0, 0
-        for i, b in enumerate(boxes):
-            if len(b) < 2:
-                continue
-            for ch in range(3):
-                lo = min(c[0][ch] for c in b)
-                hi = max(c[0][ch] for c in b)
-                if hi - lo > best_range:
-                    best, best_range, axis = i, hi - lo, ch
-        if best is None:
-            break
-        b = sorted(boxes.pop(best), key=lambda c: (c[0][axis], c[0]))
-        total = sum(w for _, w in b)
-        acc, cut = 0, 1
-        for j, (_, w) in enumerate(b):
-            acc += w
-            if acc * 2 >= total:
-                cut = min(max(j + 1, 1), len(b) - 1)
-                break
-        boxes[best:best] = [b[:cut], b[cut:]]
-    palette = []
-    for b in boxes:
-        total = sum(w for _, w in b)
-        palette.append(tuple(round(sum(c[ch] * w for c, w in b) / total) for ch in range(3)))
-    return palette
+def rgba_image(pixels):
+    image = Image.new('RGBA', (len(pixels[0]), len(pixels)))
+    image.putdata([p for row in pixels for p in row])
+    return image
 
 
-def nearest(palette, colour, cache):
-    hit = cache.get(colour)
-    if hit is None:
-        hit = min(range(len(palette)),
-                  key=lambda i: sum((a - b) ** 2 for a, b in zip(palette[i], colour)))
-        cache[colour] = hit
-    return hit
+def encoded(image, kind):
+    out = io.BytesIO()
+    image.save(out, kind)
+    return out.getvalue()
 
 
-def and_mask(pixels):
-    size = len(pixels)
-    stride = ((size + 31) // 32) * 4
-    out = bytearray()
-    for row in reversed(pixels):
-        bits = bytearray(stride)
-        for x, p in enumerate(row):
-            if p[3] < 128:
-                bits[x // 8] |= 0x80 >> (x % 8)
-        out += bits
-    return bytes(out)
+def eight_bit(image):
+    """The icon in the colours of its opaque pixels (255 at most) after black at index 0, which
+    transparent pixels carry so that the mask leaves the screen as it is."""
+    clear = transparent(image)
+    rgb = image.convert('RGB')
+    rgb.paste(next(p[:3] for p in image.getdata() if p[3] >= 128), mask=clear)  # adds no colour
+    indexed = rgb.quantize(255, method=Image.Quantize.MEDIANCUT, dither=Image.Dither.NONE)
+    palette = indexed.getpalette()[:255 * 3]
+    indexed = indexed.point(lambda i: i + 1)
+    indexed.putpalette([0, 0, 0] + palette)
+    indexed.paste(0, mask=clear)
+    return indexed
 
 
-def icon_dib(pixels, bits):
-    size = len(pixels)
-    header = struct.pack('<IiiHHIIiiII', 40, size, size * 2, 1, bits, 0, 0, 0, 0, 0, 0)
-    if bits == 32:
-        body = bytearray()
-        for row in reversed(pixels):
-            for r, g, b, a in row:
-                body += bytes((b, g, r, a))
-        return header + bytes(body) + and_mask(pixels)
-    # 8-bit: index 0 is black, which transparent pixels carry so that the mask leaves the screen as is.
-    counts = {}
-    for row in pixels:
-        for r, g, b, a in row:
-            if a >= 128:
-                counts[(r, g, b)] = counts.get((r, g, b), 0) + 1
-    palette = [(0, 0, 0)] + median_cut(counts, 255)
-    palette += [(0, 0, 0)] * (256 - len(palette))
-    cache = {}
-    stride = (size + 3) // 4 * 4
-    body = bytearray()
-    for row in reversed(pixels):
-        line = bytearray(stride)
-        for x, (r, g, b, a) in enumerate(row):
-            if a >= 128:
-                line[x] = nearest(palette, (r, g, b), cache)
-        body += line
-    table = b''.join(bytes((b, g, r, 0)) for r, g, b in palette)
-    header = struct.pack('<IiiHHIIiiII', 40, size, size * 2, 1, 8, 0, 0, 0, 0, 256, 0)
-    return header + table + bytes(body) + and_mask(pixels)
+def transparent(image):
+    return image.getchannel('A').point(lambda a: 255 if a < 128 else 0).convert('1')
 
 
-def png(pixels):
-    height, width = len(pixels), len(pixels[0])
-
-    def chunk(kind, data):
-        return struct.pack('>I', len(data)) + kind + data + struct.pack('>I', zlib.crc32(kind + data))
-
-    raw = bytearray()
-    for row in pixels:
-        raw.append(1)                         # "Sub" filter: each byte minus the one to its left
-        prev = (0, 0, 0, 0)
-        for p in row:
-            raw += bytes((p[i] - prev[i]) & 0xFF for i in range(4))
-            prev = p
-    ihdr = struct.pack('>IIBBBBB', width, height, 8, 6, 0, 0, 0)
-    return (b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', ihdr) + chunk(b'IDAT', zlib.compress(bytes(raw), 9))
-            + chunk(b'IEND', b''))
+def icon_image(image, bits):
+    """An icon image as a DIB whose height counts the AND mask appended to it (1: transparent)."""
+    dib = encoded(eight_bit(image) if bits == 8 else image, 'DIB')
+    mask = encoded(transparent(image), 'DIB')[40 + 8:]  # past the header and the two-colour table
+    return dib[:8] + struct.pack('<i', 2 * image.height) + dib[12:] + mask
 
 
 def write_ico(path, images):
-    """`images`: list of (pixels, bits, as_png)."""
-    blobs = []
-    for pixels, bits, as_png in images:
-        blobs.append((len(pixels), bits, png(pixels) if as_png else icon_dib(pixels, bits)))
-    out = struct.pack('<HHH', 0, 1, len(blobs))
-    offset = 6 + 16 * len(blobs)
-    for size, bits, data in blobs:
+    """`images`: list of (size, bits, encoded image)."""
+    out = struct.pack('<HHH', 0, 1, len(images))
+    offset = 6 + 16 * len(images)
+    for size, bits, data in images:
         dim = 0 if size >= 256 else size
         out += struct.pack('<BBBBHHII', dim, dim, 0, 0, 1, bits, len(data), offset)
         offset += len(data)
-    out += b''.join(data for _, _, data in blobs)
     with open(path, 'wb') as f:
-        f.write(out)
-
-
-def write_bmp24(path, image):
-    height, width = len(image), len(image[0])
-    stride = (width * 3 + 3) // 4 * 4
-    body = bytearray()
-    for row in reversed(image):
-        line = bytearray()
-        for r, g, b in row:
-            line += bytes((b, g, r))
-        body += line + bytes(stride - len(line))
-    info = struct.pack('<IiiHHIIiiII', 40, width, height, 1, 24, 0, len(body), 3780, 3780, 0, 0)
-    head = struct.pack('<2sIHHI', b'BM', 14 + len(info) + len(body), 0, 0, 14 + len(info))
-    with open(path, 'wb') as f:
-        f.write(head + info + bytes(body))
-
-
-def write_bmp8(path, indices, palette):
-    height, width = len(indices), len(indices[0])
-    stride = (width + 3) // 4 * 4
-    body = bytearray()
-    for row in reversed(indices):
-        body += bytes(row) + bytes(stride - width)
-    palette = list(palette) + [(0, 0, 0)] * (256 - len(palette))
-    table = b''.join(bytes((b, g, r, 0)) for r, g, b in palette)
-    info = struct.pack('<IiiHHIIiiII', 40, width, height, 1, 8, 0, len(body), 3780, 3780, 256, 0)
-    offset = 14 + len(info) + len(table)
-    head = struct.pack('<2sIHHI', b'BM', offset + len(body), 0, 0, offset)
-    with open(path, 'wb') as f:
-        f.write(head + info + table + bytes(body))
+        f.write(out + b''.join(data for _, _, data in images))
 
 
 def main():
@@ -527,16 +433,23 @@ def main():
     out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, '..', 'res')
     os.makedirs(out, exist_ok=True)
 
-    drawn = {size: draw_icon(size) for size in (16, 32, 48, 128, 256)}
-    images = [(drawn[256], 32, True)]
-    images += [(drawn[s], 32, False) for s in (128, 48, 32, 16)]
-    images += [(drawn[s], 8, False) for s in (128, 48, 32, 16)]
+    icons = {size: rgba_image(draw_icon(size)) for size in (16, 32, 48, 128, 256)}
+    images = [(256, 32, encoded(icons[256], 'PNG'))]
+    images += [(s, bits, icon_image(icons[s], bits)) for bits in (32, 8) for s in (128, 48, 32, 16)]
     write_ico(os.path.join(out, 'Pathwright.ico'), images)
 
-    write_bmp24(os.path.join(out, 'banner.bmp'), draw_banner())
-    arrows_palette = [MAGENTA, BLACK, GREY]
-    write_bmp8(os.path.join(out, 'arrow_up.bmp'), draw_arrows(True), arrows_palette)
-    write_bmp8(os.path.join(out, 'arrow_down.bmp'), draw_arrows(False), arrows_palette)
+    banner = draw_banner()
+    image = Image.new('RGB', (len(banner[0]), len(banner)))
+    image.putdata([p for row in banner for p in row])
+    image.save(os.path.join(out, 'banner.bmp'))
+
+    palette = [c for colour in (MAGENTA, BLACK, GREY) for c in colour]
+    for name, up in (('arrow_up.bmp', True), ('arrow_down.bmp', False)):
+        strip = draw_arrows(up)
+        image = Image.new('P', (len(strip[0]), len(strip)))
+        image.putpalette(palette + [0] * (768 - len(palette)))
+        image.putdata([i for row in strip for i in row])
+        image.save(os.path.join(out, name))
 
 
 if __name__ == '__main__':
