@@ -29,16 +29,15 @@ echo "== start-up under Wine"
 if command -v x86_64-w64-mingw32-g++-posix >/dev/null 2>&1 && command -v wine >/dev/null 2>&1; then
   cmake --preset windows >/dev/null
   if cmake --build --preset windows -j2 --target Pathwright pathwright_startup_bench pathwright_empty_dialog \
-       pathwright_empty_dialog_styled \
-       > "$out/windows-build.log" 2>&1 && [ -f build/windows/app/Pathwright.exe ]; then
-    winpath() { echo "Z:$(echo "$1" | tr / '\\')"; }
-    scripts/wine-run.sh build/windows/bench/startup/pathwright_startup_bench.exe \
-      "$(winpath "$here/build/windows/app/Pathwright.exe")" \
-      "$(winpath "$here/build/windows/bench/startup/pathwright_empty_dialog.exe")" "$startups" \
-      "$(winpath "$here/build/windows/bench/startup/pathwright_empty_dialog_styled.exe")" \
-      2> "$out/startup.log" | tr -d '\r' >> "$table" || echo "start-up benchmark failed: see $out/startup.log"
+       pathwright_empty_dialog_styled > "$out/windows-build.log" 2>&1; then
+    bin="$here/build/windows"
+    mapfile -t programs < <(scripts/wine-run.sh winepath -w "$bin/app/Pathwright.exe" \
+      "$bin/bench/startup/pathwright_empty_dialog.exe" "$bin/bench/startup/pathwright_empty_dialog_styled.exe")
+    scripts/wine-run.sh "$bin/bench/startup/pathwright_startup_bench.exe" \
+      "${programs[0]}" "${programs[1]}" "$startups" "${programs[2]}" \
+      2> "$out/startup.log" >> "$table" || echo "start-up benchmark failed: see $out/startup.log"
   else
-    printf 'start-up to visible main window (vs empty dialog)\t-\t-\t-\t<= 1.25x\tnot run: Pathwright.exe not built\n' >> "$table"
+    printf 'start-up to visible main window (vs empty dialog)\t-\t-\t-\t<= 1.25x\tnot run: the Windows build failed\n' >> "$table"
   fi
 else
   printf 'start-up to visible main window (vs empty dialog)\t-\t-\t-\t<= 1.25x\tnot run: no mingw-w64 or Wine\n' >> "$table"

@@ -1,16 +1,15 @@
-# Sourced by the scripts: a private Xvfb display when there is no $DISPLAY.
-start_headless_display() {
-  [ -n "${DISPLAY:-}" ] && return 0
-  local n=90
-  while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-  PATHWRIGHT_XVFB_PID=$!
-  export DISPLAY=":$n"
-  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && return 0; sleep 0.1; done
-  echo "headless: Xvfb did not start on :$n" >&2
-  return 1
-}
-
-stop_headless_display() {
-  [ -n "${PATHWRIGHT_XVFB_PID:-}" ] && kill "$PATHWRIGHT_XVFB_PID" 2>/dev/null || true
-}
+#!/usr/bin/env bash
+# Runs a command on $DISPLAY or, when there is none, on a headless X server of its own (xvfb-run -a)
+# that lives exactly as long as the command. Before that display goes, the Wine server of
+# $WINEPREFIX is ended: a server that outlives its display leaves the next program without windows.
+#   scripts/headless.sh COMMAND [ARGS...]
+set -euo pipefail
+if [ "${1:-}" = --on-own-display ]; then
+  shift
+  status=0
+  "$@" || status=$?
+  if [ -n "${WINEPREFIX:-}" ]; then wineserver -k 2>/dev/null || true; wineserver -w 2>/dev/null || true; fi
+  exit "$status"
+fi
+[ -z "${DISPLAY:-}" ] || exec "$@"
+exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" "$0" --on-own-display "$@"

@@ -1,35 +1,27 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and starts Pathwright under Wine in a project-local prefix
 # (build/run-prefix, never ~/.wine) seeded with a sample sheet and the language files.
-# With $DISPLAY the window opens there; without, it runs on a private Xvfb display, a screenshot
-# is written to build/run-screenshot.png (the path is printed) and the program is closed.
+# With $DISPLAY the window opens there; without, it runs on a headless display of its own, a
+# screenshot is written to build/run-screenshot.png (the path is printed) and the program is closed.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
-
-scripts/setup.sh
-cmake --preset windows >/dev/null
-cmake --build --preset windows -j "$(nproc 2>/dev/null || echo 2)"
-
 exe="$here/build/windows/app/Pathwright.exe"
-export WINEPREFIX="$here/build/run-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export PATHWRIGHT_WINEPREFIX="$here/build/run-prefix" WINEPREFIX="$here/build/run-prefix"
 
-if [ ! -f "$exe" ]; then
-  # Until the window exists the command-line tool shows the sample sheet.
-  exec env PATHWRIGHT_WINEPREFIX="$WINEPREFIX" scripts/wine-run.sh "$here/build/windows/cli/pathwright-cli.exe" show \
-    "Z:${here//\//\\}\\scripts\\sample\\Microsoft.Cpp.Win32.user.props"
+if [ "${1:-}" != --headless ]; then
+  scripts/setup.sh
+  cmake --preset windows >/dev/null
+  cmake --build --preset windows -j "$(nproc 2>/dev/null || echo 2)" --target Pathwright
+  [ -n "${DISPLAY:-}" ] || exec scripts/headless.sh "$0" --headless
 fi
-
-source scripts/headless.sh
-headless=0
-if [ -z "${DISPLAY:-}" ]; then headless=1; start_headless_display; fi
 
 # wine-run.sh makes the prefix once, with unmanaged windows: without a window manager (Xvfb) Wine
 # otherwise waits 2 s for every window it hides. On a desktop the window manager should frame and
 # stack the window, so there the prefix is switched back to managed windows.
-PATHWRIGHT_WINEPREFIX="$WINEPREFIX" scripts/wine-run.sh cmd /c exit 0 >/dev/null 2>&1 || true
-if [ "$headless" = 1 ]; then managed=N; else managed=Y; fi
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d "$managed" /f >/dev/null 2>&1 || true
+scripts/wine-run.sh
+if [ "${1:-}" = --headless ]; then managed=N; else managed=Y; fi
+scripts/wine-run.sh reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d "$managed" /f >/dev/null 2>&1 || true
 
 user=$(id -un)
 sheets="$WINEPREFIX/drive_c/users/$user/AppData/Local/Microsoft/MSBuild/v4.0"
@@ -42,18 +34,12 @@ mkdir -p "$start/lang"
 cp lang/*.lng "$start/lang/"
 cd "$start"
 
-if [ "$headless" = 0 ]; then
+if [ "${1:-}" != --headless ]; then
   echo "run: sheet at $sheets/Microsoft.Cpp.Win32.user.props"
-  exec wine "$exe"
+  exec "$here/scripts/wine-run.sh" "$exe"
 fi
 
-finish() {
-  wineserver -k 2>/dev/null || true   # this prefix's own server: explorer and services of this run
-  stop_headless_display
-}
-trap finish EXIT
-
-wine "$exe" &
+"$here/scripts/wine-run.sh" "$exe" &
 pid=$!
 
 # The main window is created hidden and shown once it is complete: wait until its X window is
@@ -86,7 +72,7 @@ import -window root "$shot"
 echo "run: screenshot written to $shot"
 
 # Close it as the close box would (WM_CLOSE, which the window takes as Cancel); end it otherwise.
-wine taskkill /im Pathwright.exe >/dev/null 2>&1 || true
+"$here/scripts/wine-run.sh" taskkill /im Pathwright.exe >/dev/null 2>&1 || true
 for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
 kill "$pid" 2>/dev/null || true
 wait "$pid" 2>/dev/null || true
