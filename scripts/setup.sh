@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
-# Brings a Debian machine to the point where both presets build and every test runs:
+# Brings a Debian machine to the point where every preset builds and every test runs:
 # the packages, and pugixml's source taken from Debian's source package. Safe to run again.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 
-need=(cmake make g++ ninja-build googletest libgtest-dev libbenchmark-dev
+need=(cmake make g++ ninja-build googletest libgtest-dev libbenchmark-dev clang libclang-rt-dev
       g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
-      wine wine64 fonts-wine fonts-liberation xvfb xauth x11-utils imagemagick python3 python3-pil dpkg-dev ca-certificates zip unzip)
+      wine wine64 fonts-wine fonts-liberation xvfb xauth x11-utils imagemagick python3 python3-pil dpkg-dev ca-certificates unzip)
 missing=()
 for p in "${need[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
