@@ -13,7 +13,7 @@ if [ "${1:-}" != --headless ]; then
   scripts/setup.sh
   cmake --preset windows >/dev/null
   cmake --build --preset windows -j "$(nproc 2>/dev/null || echo 2)" --target Pathwright
-  [ -n "${DISPLAY:-}" ] || exec scripts/headless.sh "$0" --headless
+  [ -n "${DISPLAY:-}" ] || exec scripts/headless.sh "$here/scripts/run.sh" --headless
 fi
 
 # wine-run.sh makes the prefix once, with unmanaged windows: without a window manager (Xvfb) Wine
