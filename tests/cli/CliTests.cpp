@@ -224,8 +224,8 @@ TEST(Cli, SetupCommands) {
           {"{sheet}", msb / "Microsoft.Cpp.Win32.user.props"}, {"{x64}", msb / "Microsoft.Cpp.x64.user.props"},
           {"{config}", folder.Root() / "team.json"}};
       for (const auto& [name, path] : names) {
-        std::string value = Utf8(path);
-        if (json) for (size_t at = 0; (at = value.find('\\', at)) != std::string::npos; at += 2) value.insert(at, "\\");
+        std::string value;
+        for (const char c : Utf8(path)) value += json && c == '\\' ? std::string(2, c) : std::string(1, c);
         for (size_t at; (at = text.find(name)) != std::string::npos;) text.replace(at, name.size(), value);
       }
       return text;
