@@ -140,7 +140,7 @@ LRESULT CPathListDlg::OnInitDialog() {
     }
   }
   if (m_metrics.tmHeight > 0) ::SendMessageW(m_listBox, LB_SETITEMHEIGHT, 0, m_metrics.tmHeight + 2);
-  LookUpFolders(SplitEntries(m_paths));
+  StartFolderCheck(SplitEntries(m_paths));
   if (m_extent > 0) ::SendMessageW(m_listBox, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(m_extent), 0);
 
   UIAddChildWindowContainer(m_hWnd);
@@ -199,7 +199,7 @@ void CPathListDlg::OnAdd() {
   TakePick(folder);
   ::SendMessageW(m_listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(m_picked.c_str()));
   WidenExtent(m_picked, true);
-  LookUpFolders({m_picked});
+  StartFolderCheck({m_picked});
   UpdateButtons();
 }
 
@@ -220,7 +220,7 @@ void CPathListDlg::OnChange() {
   ::SendMessageW(m_listBox, LB_INSERTSTRING, static_cast<WPARAM>(selected), reinterpret_cast<LPARAM>(m_picked.c_str()));
   ::SendMessageW(m_listBox, LB_SETCURSEL, static_cast<WPARAM>(selected), 0);
   WidenExtent(m_picked, true);
-  LookUpFolders({m_picked});
+  StartFolderCheck({m_picked});
   UpdateButtons();
 }
 
@@ -305,7 +305,7 @@ std::wstring CPathListDlg::EntryText(int index) const {
   return text;
 }
 
-void CPathListDlg::LookUpFolders(const std::vector<std::wstring>& entries) {
+void CPathListDlg::StartFolderCheck(const std::vector<std::wstring>& entries) {
   std::vector<std::wstring> folders;
   for (const std::wstring& entry : entries) {
     if (std::wstring folder = CheckableFolder(entry); !folder.empty()) folders.push_back(std::move(folder));
@@ -317,7 +317,7 @@ void CPathListDlg::LookUpFolders(const std::vector<std::wstring>& entries) {
   }
   try {
     std::thread([check = m_check, folders = std::move(folders)] {
-      const std::vector<FolderState> states = pathwright::LookUpFolders(folders, IsFolder);
+      const std::vector<FolderState> states = LookUpFolders(folders, IsFolder);
       std::lock_guard lock(check->mutex);
       for (size_t i = 0; i < folders.size(); ++i) {
         if (states[i] != FolderState::kNoAnswer) check->answers.emplace_back(folders[i], states[i] == FolderState::kAbsent);

@@ -74,7 +74,7 @@ class CPathListDlg : public CDialogImpl<CPathListDlg>, public CUpdateUI<CPathLis
   // answers come back with kFoldersChecked.
   struct FolderCheck;
   std::shared_ptr<FolderCheck> m_check;
-  void LookUpFolders(const std::vector<std::wstring>& entries);
+  void StartFolderCheck(const std::vector<std::wstring>& entries);
   void OnFoldersChecked();
   void OnDrawItem(const DRAWITEMSTRUCT& item);
   void StopFolderCheck();
