@@ -330,6 +330,7 @@ void CPathListDlg::StartFolderCheck(const std::vector<std::wstring>& entries) {
 }
 
 void CPathListDlg::OnFoldersChecked() {
+  if (!m_check) return;
   std::vector<std::pair<std::wstring, bool>> answers;
   {
     std::lock_guard lock(m_check->mutex);
