@@ -1,6 +1,5 @@
 #include "Commands.h"
 
-#include <cwchar>
 #include <iterator>
 #include <optional>
 #include <string_view>
