@@ -1,6 +1,5 @@
 #include "Commands.h"
 
-#include <cwchar>
 #include <iterator>
 #include <optional>
 #include <string_view>
@@ -8,6 +7,8 @@
 
 #include <pugixml.hpp>
 
+#include "CommandSupport.h"
+#include "Json.h"
 #include "Platform.h"
 #include "base/Utf8.h"
 #include "model/DirectoryKinds.h"
@@ -20,13 +21,14 @@ namespace pathwright::cli {
 
 namespace {
 
-enum class Command { kShow, kGet, kSet, kAdd, kRemove, kCreate };
+enum class Command { kShow, kGet, kSet, kAdd, kRemove, kCreate, kCheck, kDoctor, kApply };
 
 struct CommandInfo {
   const wchar_t* name;
   Command command;
   int words;             // words after SHEET
   const wchar_t* tail;   // what the usage line shows after SHEET
+  bool sheet = true;     // false: the command names a file of its own and works on a folder's sheets
 };
 
 constexpr CommandInfo kCommands[] = {
@@ -36,6 +38,9 @@ constexpr CommandInfo kCommands[] = {
     {L"add", Command::kAdd, 2, L" KIND ENTRY"},
     {L"remove", Command::kRemove, 2, L" KIND ENTRY"},
     {L"create", Command::kCreate, 0, L" --vs 2010|2012|2013 [--force]"},
+    {L"check", Command::kCheck, 0, L" [--json]"},
+    {L"doctor", Command::kDoctor, 1, L" PROJECT.vcxproj|SOLUTION.sln [--json]", false},
+    {L"apply", Command::kApply, 1, L" CONFIG.json [--dry-run]", false},
 };
 
 // A new sheet replaces whatever stands at SHEET, so it is never aimed at the default sheet implicitly.
@@ -44,6 +49,7 @@ bool SheetMayBeLeftOut(const CommandInfo& info) {
 }
 
 std::wstring UsageLine(const CommandInfo& info) {
+  if (!info.sheet) return info.name + std::wstring(info.tail);
   return std::wstring(info.name) + (SheetMayBeLeftOut(info) ? L" [SHEET]" : L" SHEET") + info.tail;
 }
 
@@ -64,6 +70,16 @@ std::wstring HelpText() {
       L"write a new, empty sheet for that Visual Studio version;\n"
       L"        a sheet that can be read is only replaced with --force,\n"
       L"        and any file replaced is kept as SHEET.bak",
+      L"judge every entry in force: the lists, folders written inline\n"
+      L"        in path properties, conditional elements and other groups;\n"
+      L"        one line per entry, problems first, or one JSON object",
+      L"tell for each platform of a project (or of each project of a\n"
+      L"        solution) whether it imports that platform's sheet, and\n"
+      L"        whether the sheet exists and reads",
+      L"make the sheets of the folder hold the lists CONFIG names:\n"
+      L"        {\"mode\": \"ensure\"|\"exact\", \"platforms\": {\"x64\":\n"
+      L"        {\"include\": [\"C:\\\\inc\"]}}}; a missing sheet is created;\n"
+      L"        --dry-run prints the changes and writes nothing",
   };
   for (size_t i = 0; i < std::size(kCommands); ++i) {
     text += L"  " + UsageLine(kCommands[i]) + L"\n        " + what[i] + L"\n";
@@ -86,23 +102,37 @@ std::wstring HelpText() {
         L"reads my.props. The default sheet is the current user's\n"
         L"%LOCALAPPDATA%\\Microsoft\\MSBuild\\v4.0\\Microsoft.Cpp.Win32.user.props;\n"
         L"--platform NAME picks Microsoft.Cpp.NAME.user.props in that folder instead.\n"
+        L"--folder DIR takes the sheets of DIR instead of the current user's.\n"
         L"\n";
   } else {
-    text += L"SHEET is the path of the sheet; it is required on this system.\n\n";
+    text += L"SHEET is the path of the sheet; it is required on this system unless\n"
+            L"--folder DIR names the folder of the sheets (--platform NAME then picks\n"
+            L"Microsoft.Cpp.NAME.user.props there; Win32 by default).\n\n";
   }
+  text +=
+      L"--platform all takes every Microsoft.Cpp.*.user.props of the folder in name\n"
+      L"order; the text of each sheet then follows a line \"== SHEET\", and --json\n"
+      L"gives an array.\n"
+      L"\n";
   text +=
       L"Exit codes:\n"
       L"  0  done\n"
       L"  1  the sheet cannot be read (nothing is created or written then)\n"
       L"  2  usage error, or create without --force over a sheet that can be read\n"
-      L"  3  the sheet could not be written (the old file is unchanged)\n";
+      L"  3  the sheet could not be written (the old file is unchanged)\n"
+      L"  5  check or doctor found a problem\n"
+      L"  6  apply --dry-run: a run without it would change a sheet\n";
   return text;
 }
+
+}  // namespace
 
 int UsageError(Output& output, const std::wstring& message) {
   output.err += L"pathwright-cli: " + message + L"\nTry 'pathwright-cli --help'.\n";
   return kExitUsage;
 }
+
+namespace {
 
 // Why LoadSheet refused the file, in words for the user. The load itself reports only a yes or no.
 std::wstring WhyUnreadable(const std::wstring& path) {
@@ -117,6 +147,8 @@ std::wstring WhyUnreadable(const std::wstring& path) {
   return L"not a readable property sheet";
 }
 
+}  // namespace
+
 int ReadFailure(Output& output, const std::wstring& path) {
   output.err += L"pathwright-cli: cannot read " + path + L": " + WhyUnreadable(path) + L"\n";
   return kExitUnreadable;
@@ -127,45 +159,27 @@ int WriteFailure(Output& output, const std::wstring& path, const IoResult& resul
   return kExitUnwritable;
 }
 
-void AppendJsonString(std::wstring& out, std::wstring_view text) {
-  out += L'"';
-  for (const wchar_t c : text) {
-    switch (c) {
-      case L'"': out += L"\\\""; break;
-      case L'\\': out += L"\\\\"; break;
-      case L'\b': out += L"\\b"; break;
-      case L'\f': out += L"\\f"; break;
-      case L'\n': out += L"\\n"; break;
-      case L'\r': out += L"\\r"; break;
-      case L'\t': out += L"\\t"; break;
-      default:
-        if (static_cast<unsigned>(c) < 0x20) {
-          wchar_t escaped[8];
-          std::swprintf(escaped, std::size(escaped), L"\\u%04x", static_cast<unsigned>(c));
-          out += escaped;
-        } else {
-          out += c;
-        }
-    }
-  }
-  out += L'"';
+int EditSheet(const std::wstring& sheet, const std::function<bool(DirectorySettings&)>& change, Output& output) {
+  DirectorySettings settings;
+  settings.m_path = sheet;
+  if (!settings.LoadSheet()) return ReadFailure(output, sheet);
+  if (!change(settings)) return kExitDone;
+  if (IoResult saved = settings.SaveSheet(); !saved) return WriteFailure(output, sheet, saved);
+  return kExitDone;
 }
 
-std::wstring ShowText(const DirectorySettings& settings, bool json) {
+namespace {
+
+// The seven lists keyed by user macro, in their fixed order.
+Json ShowJson(const DirectorySettings& settings) {
+  Json json = Json::object();
+  for (int k = 0; k < kKindCount; ++k) json[EncodeUtf8(kUserMacros[k])] = JsonText(settings.m_lists[k]);
+  return json;
+}
+
+std::wstring ShowText(const DirectorySettings& settings) {
   std::wstring text;
-  if (json) {
-    text += L"{\n";
-    for (int k = 0; k < kKindCount; ++k) {
-      text += L"  ";
-      AppendJsonString(text, kUserMacros[k]);
-      text += L": ";
-      AppendJsonString(text, settings.m_lists[k]);
-      text += k + 1 < kKindCount ? L",\n" : L"\n";
-    }
-    text += L"}\n";
-  } else {
-    for (int k = 0; k < kKindCount; ++k) text += std::wstring(kKindTitles[k]) + L": " + settings.m_lists[k] + L"\n";
-  }
+  for (int k = 0; k < kKindCount; ++k) text += std::wstring(kKindTitles[k]) + L": " + settings.m_lists[k] + L"\n";
   return text;
 }
 
@@ -174,7 +188,9 @@ struct Invocation {
   std::vector<std::wstring> words;
   bool json = false;
   bool force = false;
+  bool dryRun = false;
   std::optional<std::wstring> platform;
+  std::optional<std::wstring> folder;
   std::optional<std::wstring> vs;
 };
 
@@ -214,19 +230,19 @@ std::optional<int> ParseOptions(const std::vector<std::wstring>& args, Invocatio
       output.out += HelpText();
       return kExitDone;
     }
-    if (name == L"--json" || name == L"--force") {
+    if (name == L"--json" || name == L"--force" || name == L"--dry-run") {
       if (value) return UsageError(output, name + L" takes no value");
-      (name == L"--json" ? inv.json : inv.force) = true;
+      (name == L"--json" ? inv.json : name == L"--force" ? inv.force : inv.dryRun) = true;
       continue;
     }
-    if (name == L"--platform" || name == L"--vs") {
+    if (name == L"--platform" || name == L"--vs" || name == L"--folder") {
       if (!value) {
         if (i + 1 >= args.size()) {
-          return UsageError(output, name + (name == L"--vs" ? L" needs a version" : L" needs a NAME"));
+          return UsageError(output, name + (name == L"--vs" ? L" needs a version" : name == L"--folder" ? L" needs a DIR" : L" needs a NAME"));
         }
         value = args[++i];
       }
-      (name == L"--vs" ? inv.vs : inv.platform) = *value;
+      (name == L"--vs" ? inv.vs : name == L"--folder" ? inv.folder : inv.platform) = *value;
       continue;
     }
     return UsageError(output, L"unknown option " + arg);
@@ -236,23 +252,21 @@ std::optional<int> ParseOptions(const std::vector<std::wstring>& args, Invocatio
 
 int ChangeList(const Invocation& inv, const std::wstring& sheet, int kind, const std::wstring& value,
                Output& output) {
-  DirectorySettings settings;
-  settings.m_path = sheet;
-  if (!settings.LoadSheet()) return ReadFailure(output, sheet);
-  std::wstring& list = settings.m_lists[kind];
-  if (inv.info->command == Command::kSet) {
-    list = value;
-  } else {
-    std::vector<std::wstring> entries = SplitEntries(list);
-    if (inv.info->command == Command::kAdd) {
-      entries.push_back(value);
+  return EditSheet(sheet, [&](DirectorySettings& settings) {
+    std::wstring& list = settings.m_lists[kind];
+    if (inv.info->command == Command::kSet) {
+      list = value;
     } else {
-      std::erase(entries, value);
+      std::vector<std::wstring> entries = SplitEntries(list);
+      if (inv.info->command == Command::kAdd) {
+        entries.push_back(value);
+      } else {
+        std::erase(entries, value);
+      }
+      list = JoinEntries(entries);
     }
-    list = JoinEntries(entries);
-  }
-  if (IoResult saved = settings.SaveSheet(); !saved) return WriteFailure(output, sheet, saved);
-  return kExitDone;
+    return true;
+  }, output);
 }
 
 int Create(const Invocation& inv, const std::wstring& sheet, Output& output) {
@@ -303,33 +317,49 @@ int Run(const std::vector<std::wstring>& args, Output& output) {
   if (std::optional<int> done = ParseOptions(args, inv, output)) return *done;
 
   const CommandInfo& info = *inv.info;
-  if (inv.json && info.command != Command::kShow) return UsageError(output, L"--json belongs to show");
+  const bool json = info.command == Command::kShow || info.command == Command::kCheck || info.command == Command::kDoctor;
+  if (inv.json && !json) return UsageError(output, L"--json belongs to show, check and doctor");
+  if (inv.dryRun && info.command != Command::kApply) return UsageError(output, L"--dry-run belongs to apply");
   if ((inv.force || inv.vs) && info.command != Command::kCreate) {
     return UsageError(output, std::wstring(inv.force ? L"--force" : L"--vs") + L" belongs to create");
   }
-  if (inv.platform && !SheetMayBeLeftOut(info)) {
-    return UsageError(output, kHasUserSheetFolder
-                                  ? L"--platform picks one of the current user's sheets; create needs SHEET named"
+  if (inv.platform && *inv.platform != L"all" && !IsPlainPlatformName(*inv.platform)) {
+    return UsageError(output, L"--platform takes a plain name such as x64, or all");
+  }
+  if (!info.sheet) {
+    if (inv.words.size() != 1) {
+      return UsageError(output, std::wstring(inv.words.empty() ? L"too few" : L"too many") +
+                                    L" arguments; usage: pathwright-cli " + UsageLine(info));
+    }
+    if (info.command == Command::kApply && inv.platform) {
+      return UsageError(output, L"apply takes its platforms from CONFIG, not from --platform");
+    }
+    std::wstring folder;
+    if (std::optional<int> failed = PickSheetFolder(inv.folder, folder, output)) return *failed;
+    if (info.command == Command::kApply) return ApplyConfig(inv.words[0], folder, inv.dryRun, output);
+    return DoctorProjects(inv.words[0], folder, inv.platform, inv.json, output);
+  }
+  const bool mayLeaveOut = SheetMayBeLeftOut(info) || (inv.folder && info.command != Command::kCreate);
+  if ((inv.platform || inv.folder) && !mayLeaveOut) {
+    return UsageError(output, info.command == Command::kCreate
+                                  ? L"--platform and --folder pick one of the folder's sheets; create needs SHEET named"
                                   : L"--platform needs the current user's MSBuild folder, which exists on Windows "
-                                    L"only; name the SHEET");
+                                    L"only; name the SHEET, or the folder with --folder DIR");
   }
 
   // The number of words alone tells whether SHEET is there, so a sheet named like a KIND stays a sheet.
   const size_t count = inv.words.size();
   const size_t needed = static_cast<size_t>(info.words);
   const bool sheetNamed = count == needed + 1;
-  if (!sheetNamed && !(count == needed && SheetMayBeLeftOut(info))) {
+  if (!sheetNamed && !(count == needed && mayLeaveOut)) {
     std::wstring why = count > needed ? L"too many arguments" : L"too few arguments";
-    if (count == needed && !kHasUserSheetFolder) why += L" (SHEET is required on this system)";
+    if (count == needed && !kHasUserSheetFolder) why += L" (SHEET or --folder DIR is required on this system)";
     return UsageError(output, why + L"; usage: pathwright-cli " + UsageLine(info));
   }
   const std::vector<std::wstring> rest(inv.words.begin() + (sheetNamed ? 1 : 0), inv.words.end());
   if (sheetNamed && inv.words[0].empty()) return UsageError(output, L"SHEET is empty");
-  if (sheetNamed && inv.platform) {
-    return UsageError(output, L"--platform picks the sheet, so SHEET cannot be named as well");
-  }
-  if (inv.platform && !IsPlainPlatformName(*inv.platform)) {
-    return UsageError(output, L"--platform takes a plain name such as x64");
+  if (sheetNamed && (inv.platform || inv.folder)) {
+    return UsageError(output, L"--platform and --folder pick the sheet, so SHEET cannot be named as well");
   }
 
   int kind = -1;
@@ -348,32 +378,51 @@ int Run(const std::vector<std::wstring>& args, Output& output) {
     if (info.command == Command::kAdd && rest[1].empty()) return UsageError(output, L"ENTRY is empty");
   }
 
-  std::wstring sheet;
+  std::vector<std::wstring> sheets;
   if (sheetNamed) {
-    sheet = inv.words[0];
+    sheets.push_back(inv.words[0]);
   } else {
     std::wstring folder;
-    if (!FindUserSheetFolder(folder)) {
-      output.err += L"pathwright-cli: cannot find the current user's local application data folder\n";
-      return kExitUnreadable;
+    if (std::optional<int> failed = PickSheetFolder(inv.folder, folder, output)) return *failed;
+    if (inv.platform == L"all") {
+      sheets = SheetsInFolder(folder);
+      if (sheets.empty()) {
+        output.err += L"pathwright-cli: there is no Microsoft.Cpp.*.user.props in " + folder + L"\n";
+        return kExitUnreadable;
+      }
+    } else {
+      sheets.push_back(SheetInFolder(folder, inv.platform.value_or(L"Win32")));
     }
-    sheet = folder + L"\\Microsoft.Cpp." + inv.platform.value_or(L"Win32") + L".user.props";
   }
 
-  switch (info.command) {
-    case Command::kCreate:
-      return Create(inv, sheet, output);
-    case Command::kShow:
-    case Command::kGet: {
-      DirectorySettings settings;
-      settings.m_path = sheet;
-      if (!settings.LoadSheet()) return ReadFailure(output, sheet);
-      output.out += info.command == Command::kShow ? ShowText(settings, inv.json) : settings.m_lists[kind] + L"\n";
-      return kExitDone;
+  if (info.command == Command::kCreate) return Create(inv, sheets[0], output);
+  if (info.command == Command::kCheck) return CheckSheets(sheets, inv.json, output);
+  int code = kExitDone;
+  Json shown = Json::array();  // show --json over several sheets
+  for (const std::wstring& sheet : sheets) {
+    if (info.command != Command::kShow && info.command != Command::kGet) {
+      code = WorseExit(code, ChangeList(inv, sheet, kind, rest[1], output));
+      continue;
     }
-    default:
-      return ChangeList(inv, sheet, kind, rest[1], output);
+    DirectorySettings settings;
+    settings.m_path = sheet;
+    if (sheets.size() > 1 && !inv.json) output.out += L"== " + sheet + L"\n";
+    if (!settings.LoadSheet()) {
+      code = WorseExit(code, ReadFailure(output, sheet));
+    } else if (info.command == Command::kGet) {
+      output.out += settings.m_lists[kind] + L"\n";
+    } else if (!inv.json) {
+      output.out += ShowText(settings);
+    } else if (sheets.size() == 1) {
+      output.out += JsonOutput(ShowJson(settings));
+    } else {
+      Json one = {{"sheet", JsonText(sheet)}};
+      one.update(ShowJson(settings));
+      shown.push_back(std::move(one));
+    }
   }
+  if (!shown.empty()) output.out += JsonOutput(shown);
+  return code;
 }
 
 }  // namespace pathwright::cli

@@ -27,6 +27,7 @@ inline constexpr uint32_t kListDelete = 3004;
 inline constexpr uint32_t kListBrowseAdd = 3005;
 inline constexpr uint32_t kListBrowseChange = 3006;
 inline constexpr uint32_t kListClear = 3007;
+inline constexpr uint32_t kListNotFound = 3008;  // drawn after an entry whose folder does not exist
 // Version chooser and message boxes
 inline constexpr uint32_t kRestoreTitle = 4000;
 inline constexpr uint32_t kRestorePrompt = 4001;

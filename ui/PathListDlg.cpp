@@ -2,10 +2,16 @@
 
 #include <stdlib.h>
 
+#include <mutex>
 #include <optional>
+#include <system_error>
+#include <thread>
 
 #include "model/DirectoryList.h"
 #include "model/EnvironmentPaths.h"
+#include "model/SheetCheck.h"
+#include "base/FileSystem.h"
+#include "lang/TextNumbers.h"
 #include "ui/Options.h"
 #include "lang/TextFormat.h"
 #include "ui/UiLanguage.h"
@@ -20,7 +26,27 @@ constexpr uint32_t kAddInstruction = 3005;
 constexpr uint32_t kChangeInstruction = 3006;
 constexpr COLORREF kTransparent = RGB(255, 0, 255);
 constexpr int kArrowSize = 16;
+constexpr UINT kFoldersChecked = WM_APP + 1;
+
+std::optional<std::wstring> EnvironmentVariable(const std::wstring& name) {
+  const wchar_t* value = _wgetenv(name.c_str());
+  if (!value) return std::nullopt;
+  return std::wstring(value);
+}
+
+// The folder an entry names when it can be looked up at all: absolute after expansion, nothing
+// left for a project to fill in. Empty otherwise.
+std::wstring CheckableFolder(const std::wstring& entry) {
+  Judgement judged = Prejudge(entry, EnvironmentVariable);
+  return judged.status == EntryStatus::kOk ? judged.expanded : std::wstring();
+}
 }  // namespace
+
+struct CPathListDlg::FolderCheck {
+  std::mutex mutex;
+  HWND window = nullptr;  // null once the dialog closes; the answers are then dropped
+  std::vector<std::pair<std::wstring, bool>> answers;  // folder, absent
+};
 
 std::vector<std::wstring> ProcessEnvironment() {
   // The C runtime builds its wide table on first demand when the program did not start through wmain.
@@ -31,11 +57,24 @@ std::vector<std::wstring> ProcessEnvironment() {
   return entries;
 }
 
-CPathListDlg::~CPathListDlg() { DestroyImageLists(); }
+CPathListDlg::~CPathListDlg() {
+  StopFolderCheck();
+  DestroyImageLists();
+}
 
-BOOL CPathListDlg::ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LPARAM, LRESULT& result, DWORD) {
+BOOL CPathListDlg::ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result, DWORD) {
   if (message == WM_INITDIALOG) {
     result = OnInitDialog();
+    return TRUE;
+  }
+  if (message == WM_DRAWITEM && wParam == IDC_LIST_BOX) {
+    OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+    result = TRUE;
+    return TRUE;
+  }
+  if (message == kFoldersChecked) {
+    OnFoldersChecked();
+    result = 0;
     return TRUE;
   }
   if (message != WM_COMMAND) return FALSE;
@@ -100,6 +139,8 @@ LRESULT CPathListDlg::OnInitDialog() {
       WidenExtent(entry, false);
     }
   }
+  if (m_metrics.tmHeight > 0) ::SendMessageW(m_listBox, LB_SETITEMHEIGHT, 0, m_metrics.tmHeight + 2);
+  StartFolderCheck(SplitEntries(m_paths));
   if (m_extent > 0) ::SendMessageW(m_listBox, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(m_extent), 0);
 
   UIAddChildWindowContainer(m_hWnd);
@@ -124,6 +165,7 @@ void CPathListDlg::DestroyImageLists() {
 }
 
 LRESULT CPathListDlg::OnCloseCmd(WORD id) {
+  StopFolderCheck();
   std::vector<std::wstring> entries;
   const int count = Count();
   for (int i = 0; i < count; ++i) entries.push_back(EntryText(i));
@@ -157,6 +199,7 @@ void CPathListDlg::OnAdd() {
   TakePick(folder);
   ::SendMessageW(m_listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(m_picked.c_str()));
   WidenExtent(m_picked, true);
+  StartFolderCheck({m_picked});
   UpdateButtons();
 }
 
@@ -177,6 +220,7 @@ void CPathListDlg::OnChange() {
   ::SendMessageW(m_listBox, LB_INSERTSTRING, static_cast<WPARAM>(selected), reinterpret_cast<LPARAM>(m_picked.c_str()));
   ::SendMessageW(m_listBox, LB_SETCURSEL, static_cast<WPARAM>(selected), 0);
   WidenExtent(m_picked, true);
+  StartFolderCheck({m_picked});
   UpdateButtons();
 }
 
@@ -259,6 +303,83 @@ std::wstring CPathListDlg::EntryText(int index) const {
       ::SendMessageW(m_listBox, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
   text.resize(got > 0 ? static_cast<size_t>(got) : 0);
   return text;
+}
+
+void CPathListDlg::StartFolderCheck(const std::vector<std::wstring>& entries) {
+  std::vector<std::wstring> folders;
+  for (const std::wstring& entry : entries) {
+    if (std::wstring folder = CheckableFolder(entry); !folder.empty()) folders.push_back(std::move(folder));
+  }
+  if (folders.empty() || !m_hWnd) return;
+  if (!m_check) {
+    m_check = std::make_shared<FolderCheck>();
+    m_check->window = m_hWnd;
+  }
+  try {
+    std::thread([check = m_check, folders = std::move(folders)] {
+      const std::vector<FolderState> states = LookUpFolders(folders, IsFolder);
+      std::lock_guard lock(check->mutex);
+      for (size_t i = 0; i < folders.size(); ++i) {
+        if (states[i] != FolderState::kNoAnswer) check->answers.emplace_back(folders[i], states[i] == FolderState::kAbsent);
+      }
+      if (check->window) ::PostMessageW(check->window, kFoldersChecked, 0, 0);
+    }).detach();
+  } catch (const std::system_error&) {
+    // No thread, no marks: the list works as before.
+  }
+}
+
+void CPathListDlg::OnFoldersChecked() {
+  if (!m_check) return;
+  std::vector<std::pair<std::wstring, bool>> answers;
+  {
+    std::lock_guard lock(m_check->mutex);
+    answers.swap(m_check->answers);
+  }
+  for (const auto& [folder, absent] : answers) {
+    if (absent) {
+      m_absent.insert(folder);
+    } else {
+      m_absent.erase(folder);
+    }
+  }
+  const std::wstring mark = L"  " + UiText(text::kListNotFound);
+  for (int i = 0; i < Count(); ++i) {
+    const std::wstring entry = EntryText(i);
+    if (m_absent.contains(CheckableFolder(entry))) WidenExtent(entry + mark, true);
+  }
+  ::InvalidateRect(m_listBox, nullptr, TRUE);
+}
+
+void CPathListDlg::StopFolderCheck() {
+  if (!m_check) return;
+  std::lock_guard lock(m_check->mutex);
+  m_check->window = nullptr;
+}
+
+void CPathListDlg::OnDrawItem(const DRAWITEMSTRUCT& item) {
+  if (item.itemID == static_cast<UINT>(-1)) return;
+  const HDC dc = item.hDC;
+  const bool selected = (item.itemState & ODS_SELECTED) != 0;
+  const std::wstring entry = EntryText(static_cast<int>(item.itemID));
+  const bool absent = m_absent.contains(CheckableFolder(entry));
+  ::FillRect(dc, &item.rcItem, ::GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+  SelectedObject font(dc, m_font);
+  ::SetBkMode(dc, TRANSPARENT);
+  ::SetTextColor(dc, ::GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : absent ? COLOR_GRAYTEXT : COLOR_WINDOWTEXT));
+  RECT area = item.rcItem;
+  area.left += 2;
+  constexpr UINT kFormat = DT_SINGLELINE | DT_NOPREFIX | DT_VCENTER;
+  ::DrawTextW(dc, entry.c_str(), static_cast<int>(entry.size()), &area, kFormat);
+  if (absent) {
+    // The mark is drawn after the entry, never part of its text.
+    RECT measured = area;
+    ::DrawTextW(dc, entry.c_str(), static_cast<int>(entry.size()), &measured, kFormat | DT_CALCRECT);
+    area.left = measured.right + static_cast<LONG>(m_metrics.tmAveCharWidth) * 2;
+    const std::wstring mark = UiText(text::kListNotFound);
+    ::DrawTextW(dc, mark.c_str(), static_cast<int>(mark.size()), &area, kFormat);
+  }
+  if (item.itemState & ODS_FOCUS) ::DrawFocusRect(dc, &item.rcItem);
 }
 
 }  // namespace pathwright

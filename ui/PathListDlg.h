@@ -7,6 +7,8 @@
 #include <commctrl.h>
 
 #include <cstdint>
+#include <memory>
+#include <set>
 #include <span>
 #include <string>
 #include <vector>
@@ -37,6 +39,7 @@ class CPathListDlg : public CDialogImpl<CPathListDlg>, public CUpdateUI<CPathLis
   BUTTON_IMAGELIST m_downImages = {};  // owned: destroyed when the dialog closes
   std::wstring m_picked;               // latest pick after substitution: the text Add and Change insert
   int m_extent = 0;                    // horizontal scroll extent in pixels; only ever grows
+  std::set<std::wstring> m_absent;     // expanded folders a look-up found missing: drawn grey, marked
 
   CPathListDlg() = default;
   ~CPathListDlg() override;
@@ -67,6 +70,14 @@ class CPathListDlg : public CDialogImpl<CPathListDlg>, public CUpdateUI<CPathLis
   int Count() const;
   int Selection() const;
   std::wstring EntryText(int index) const;
+  // Existence checks run on a worker thread, so a dead network share never stalls the window; the
+  // answers come back with kFoldersChecked.
+  struct FolderCheck;
+  std::shared_ptr<FolderCheck> m_check;
+  void StartFolderCheck(const std::vector<std::wstring>& entries);
+  void OnFoldersChecked();
+  void OnDrawItem(const DRAWITEMSTRUCT& item);
+  void StopFolderCheck();
 };
 
 // The process environment as "NAME=VALUE" entries in the C runtime's order, read afresh each call.

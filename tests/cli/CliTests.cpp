@@ -173,6 +173,85 @@ TEST(Cli, CommandsOnASheet) {
   }
 }
 
+// check, doctor and apply on a folder of sheets ({msb}); {inc} is a folder that exists, {sheet} the Win32 sheet.
+TEST(Cli, SetupCommands) {
+  const std::string fixtures = PATHWRIGHT_SOURCE_DIR "/tests/fixtures/projects/";
+  const std::string ok = OurSheet(Include("{inc}")), team = R"({"platforms": {"Win32": {"include": ["{inc}", "C:\\n"]}}})";
+  struct Row {
+    const char* name;
+    std::vector<std::string> sheets;  // Win32, then x64
+    std::vector<Args> steps;
+    int code;
+    std::string out, config = "";
+  };
+  const Row rows[] = {
+      {"check: all well", {ok}, {{"check", "--folder", "{msb}"}}, 0,
+       "ok         UserInclude {inc} (list)\n1 entry, 0 problems\n"},
+      {"check: problems first", {OurSheet(Include("{inc};%X%\\y"))}, {{"check", "--folder", "{msb}"}}, 5,
+       "percent    UserInclude %X%\\y (list)\nok         UserInclude {inc} (list)\n2 entries, 1 problem\n"},
+      {"check: JSON", {ok}, {{"check", "{sheet}", "--json"}}, 0,
+       "{\n  \"sheet\": \"{sheet}\",\n  \"entries\": [\n    {\n      \"kind\": \"UserInclude\",\n      \"entry\": \"{inc}\",\n"
+       "      \"source\": \"list\",\n      \"expanded\": \"{inc}\",\n      \"status\": \"ok\"\n    }\n  ],\n"
+       "  \"problems\": 0\n}\n"},
+      {"check: every sheet", {kNew2012, kNew2012}, {{"check", "--folder", "{msb}", "--platform", "all"}}, 0,
+       "== {sheet}\n0 entries, 0 problems\n== {x64}\n0 entries, 0 problems\n"},
+      {"check: no sheet", {}, {{"check", "--folder", "{msb}"}}, 1, ""},
+      {"check: every sheet as a JSON array", {kNew2012, kNew2012}, {{"check", "--folder={msb}", "--platform=all", "--json"}},
+       0, "[\n  {\n    \"sheet\": \"{sheet}\",\n    \"entries\": [],\n    \"problems\": 0\n  },\n"
+          "  {\n    \"sheet\": \"{x64}\",\n    \"entries\": [],\n    \"problems\": 0\n  }\n]\n"},
+      {"doctor: IDE project and its sheet", {ok}, {{"doctor", "--folder", "{msb}", fixtures + "ide2010.vcxproj"}}, 0,
+       "Win32 (Debug, Release): ok, imports {sheet}\n"},
+      {"doctor: CMake's own sheet in its place", {ok}, {{"doctor", "--folder", "{msb}", fixtures + "cmake-user-props.vcxproj"}},
+       5, ""},
+      {"doctor: a solution", {ok}, {{"doctor", "--folder", "{msb}", fixtures + "two.sln", "--json"}}, 5, ""},
+      {"doctor: no project", {ok}, {{"doctor", "--folder", "{msb}", fixtures + "none.vcxproj"}}, 1, ""},
+      {"apply: dry run", {ok}, {{"apply", "--folder", "{msb}", "{config}", "--dry-run"}}, 6, "Win32 include: + C:\\n\n", team},
+      {"apply twice: the second run has nothing to do", {ok},
+       {{"apply", "--folder", "{msb}", "{config}"}, {"apply", "--folder", "{msb}", "{config}"}}, 0, "", team},
+      {"apply: nothing to change", {OurSheet(Include("{inc};C:\\n"))}, {{"apply", "--dry-run", "--folder", "{msb}", "{config}"}},
+       0, "", team},
+      {"apply: malformed", {ok}, {{"apply", "--folder", "{msb}", "{config}"}}, 2, "", "{\"platforms\":\n {,}}"},
+      {"apply: unknown KIND", {ok}, {{"apply", "--folder", "{msb}", "{config}"}}, 2, "", R"({"platforms": {"x64": {"inc": []}}})"},
+      {"usage", {ok}, {{"check", "--folder", "{msb}", "--dry-run"}}, 2, ""},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    ScratchFolder folder;
+    const fs::path msb = folder.Root() / "msb";
+    fs::create_directories(msb);
+    fs::create_directories(folder.Root() / "inc");
+    const auto expand = [&](std::string text, bool json = false) {
+      const std::pair<std::string, fs::path> names[] = {{"{msb}", msb}, {"{inc}", folder.Root() / "inc"},
+          {"{sheet}", msb / "Microsoft.Cpp.Win32.user.props"}, {"{x64}", msb / "Microsoft.Cpp.x64.user.props"},
+          {"{config}", folder.Root() / "team.json"}};
+      for (const auto& [name, path] : names) {
+        std::string value;
+        for (const char c : Utf8(path)) value += json && c == '\\' ? std::string(2, c) : std::string(1, c);
+        for (size_t at; (at = text.find(name)) != std::string::npos;) text.replace(at, name.size(), value);
+      }
+      return text;
+    };
+    const char* platforms[] = {"Win32", "x64"};
+    for (size_t i = 0; i < row.sheets.size(); ++i) {
+      WriteBytes(msb / ("Microsoft.Cpp." + std::string(platforms[i]) + ".user.props"), expand(row.sheets[i]));
+    }
+    WriteBytes(folder.Root() / "team.json", expand(row.config, true));
+    CliRun run;
+    for (Args args : row.steps) {
+      for (std::string& arg : args) arg = expand(arg);
+      run = RunCli(args);
+    }
+    EXPECT_EQ(run.code, row.code) << run.out << run.err;
+    if (!row.out.empty()) {
+      EXPECT_EQ(run.out, expand(row.out, row.out[0] == '{' || row.out[0] == '['));
+    }
+    EXPECT_EQ(run.err.empty(), row.code == 0 || row.code >= 5) << run.err;
+    if (row.config == team && row.code == 0) {
+      EXPECT_EQ(ReadBytes(msb / "Microsoft.Cpp.Win32.user.props"), expand(OurSheet(Include("{inc};C:\\n"))));
+    }
+  }
+}
+
 #ifdef _WIN32
 // The current user's sheet through --platform, with a name no real platform has.
 TEST(Cli, PlatformPicksTheUsersSheet) {

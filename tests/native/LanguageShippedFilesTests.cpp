@@ -20,7 +20,8 @@ const std::set<uint32_t> kAllNumbers = {
     text::kMainSheetLabel,  text::kMainHeading,        text::kMainSelectSheet,    text::kMainEditList,
     text::kMainPlatformLabel, text::kMainEnvOption,    text::kListTitle,          text::kListLabel,
     text::kListAdd,         text::kListChange,         text::kListDelete,         text::kListBrowseAdd,
-    text::kListBrowseChange, text::kListClear,         text::kRestoreTitle,       text::kRestorePrompt,
+    text::kListBrowseChange, text::kListClear,         text::kListNotFound,       text::kRestoreTitle,
+    text::kRestorePrompt,
     text::kMissingSheetCaption, text::kMissingSheetText, text::kSaveFailedCaption, text::kSaveFailedText,
 };
 // Texts used as printf formats with exactly one string argument.

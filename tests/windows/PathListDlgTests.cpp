@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -281,6 +282,16 @@ TEST(EditorFromMainTest, OnlyOkTakesTheListAndTheLastFolderBackForThatKind) {
               kKindTitles[kind] + (L"|" + expected + L"|" + expected + L"|" + picked)) << kind;
   }
   EXPECT_EQ(platform.asked.back().initialFolder, L"D:\\kind5") << "the next opening starts where the last ended";
+}
+
+// The worker's answer marks what is missing; only what can be looked up is, and the entries stay as they are.
+TEST_F(PathListDlgTest, MissingFoldersAreMarkedAndTheEntriesStay) {
+  const EnvironmentScope environment{{L"PWTEST_WIN", L"C:\\windows"}};
+  Open(L"$(PWTEST_WIN);C:\\pw-no-such-folder;$(SolutionDir)x;relative;%TEMP%");
+  for (int i = 0; i < 300 && dlg->m_absent.empty(); ++i) wintest::PumpMessages(), ::Sleep(10);
+  EXPECT_EQ(dlg->m_absent, std::set<std::wstring>{L"C:\\pw-no-such-folder"});
+  EXPECT_EQ(State(), L"$(PWTEST_WIN)|C:\\pw-no-such-folder|$(SolutionDir)x|relative|%TEMP%| -1 --L--");
+  EXPECT_NE(::GetWindowLongW(List(), GWL_STYLE) & LBS_OWNERDRAWFIXED, 0);
 }
 
 }  // namespace
