@@ -38,10 +38,8 @@ constexpr CommandInfo kCommands[] = {
     {L"create", Command::kCreate, 0, L" --vs 2010|2012|2013 [--force]"},
 };
 
-// A new sheet replaces whatever stands at SHEET, so it is never aimed at the default sheet implicitly.
-bool SheetMayBeLeftOut(const CommandInfo& info) {
-  return kHasUserSheetFolder && info.command != Command::kCreate;
-}
+// Every command may work on the current user's sheet; create replaces a readable one only with --force.
+bool SheetMayBeLeftOut(const CommandInfo&) { return kHasUserSheetFolder; }
 
 std::wstring UsageLine(const CommandInfo& info) {
   return std::wstring(info.name) + (SheetMayBeLeftOut(info) ? L" [SHEET]" : L" SHEET") + info.tail;
@@ -61,9 +59,10 @@ std::wstring HelpText() {
       L"replace one list (an empty LIST empties it)",
       L"append ENTRY to one list",
       L"drop every entry equal to ENTRY from one list",
-      L"write a new, empty sheet for that Visual Studio version;\n"
-      L"        a sheet that can be read is only replaced with --force,\n"
-      L"        and any file replaced is kept as SHEET.bak",
+      L"write a new, empty sheet for that Visual Studio version (2013 also\n"
+      L"        serves every later version), creating missing folders; a sheet\n"
+      L"        that can be read is only replaced with --force, and any file\n"
+      L"        replaced is kept as SHEET.bak",
   };
   for (size_t i = 0; i < std::size(kCommands); ++i) {
     text += L"  " + UsageLine(kCommands[i]) + L"\n        " + what[i] + L"\n";
@@ -81,7 +80,7 @@ std::wstring HelpText() {
       L"\n";
   if (kHasUserSheetFolder) {
     text +=
-        L"SHEET may be left out of show, get, set, add and remove. The number of words\n"
+        L"SHEET may be left out of every command. The number of words\n"
         L"alone decides: \"get include\" reads the default sheet, \"get my.props include\"\n"
         L"reads my.props. The default sheet is the current user's\n"
         L"%LOCALAPPDATA%\\Microsoft\\MSBuild\\v4.0\\Microsoft.Cpp.Win32.user.props;\n"
@@ -255,6 +254,16 @@ int ChangeList(const Invocation& inv, const std::wstring& sheet, int kind, const
   return kExitDone;
 }
 
+// The folder part of a path, without its final separator; empty when the path names no folder.
+std::wstring FolderOf(const std::wstring& path) {
+#ifdef _WIN32
+  const size_t slash = path.find_last_of(L"\\/");
+#else
+  const size_t slash = path.find_last_of(L'/');
+#endif
+  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+}
+
 int Create(const Invocation& inv, const std::wstring& sheet, Output& output) {
   if (!inv.vs) return UsageError(output, L"create needs --vs 2010, 2012 or 2013");
   int version = -1;
@@ -274,6 +283,8 @@ int Create(const Invocation& inv, const std::wstring& sheet, Output& output) {
       return kExitUsage;
     }
   }
+  // Visual Studio 2019 and later no longer make the MSBuild folder, so the sheet may be the first thing in it.
+  if (IoResult folder = CreateFolders(FolderOf(sheet)); !folder) return WriteFailure(output, sheet, folder);
   DirectorySettings settings;
   settings.m_path = sheet;
   if (IoResult written = settings.CreateDefaultSheet(version); !written) return WriteFailure(output, sheet, written);
@@ -308,10 +319,8 @@ int Run(const std::vector<std::wstring>& args, Output& output) {
     return UsageError(output, std::wstring(inv.force ? L"--force" : L"--vs") + L" belongs to create");
   }
   if (inv.platform && !SheetMayBeLeftOut(info)) {
-    return UsageError(output, kHasUserSheetFolder
-                                  ? L"--platform picks one of the current user's sheets; create needs SHEET named"
-                                  : L"--platform needs the current user's MSBuild folder, which exists on Windows "
-                                    L"only; name the SHEET");
+    return UsageError(output, L"--platform needs the current user's MSBuild folder, which exists on Windows only; "
+                              L"name the SHEET");
   }
 
   // The number of words alone tells whether SHEET is there, so a sheet named like a KIND stays a sheet.
