@@ -30,6 +30,7 @@
 
 // Version chooser (template 143)
 #define IDC_RESTORE_VERSION 1001
+#define IDC_RESTORE_PROMPT 1002
 
 // Directory list editor (template 132)
 #define IDC_LIST_LABEL 1000

@@ -49,6 +49,8 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
   // Sheet location, selection and creation.
   void OpenDefaultSheet();
   void OnSelectSheet();
+  // Offers the version chooser for the sheet at m_path that was read but is no sheet; true when a new
+  // sheet was written in its place. Otherwise the record stays unloaded.
   bool RecreateSheet();
   void ShowPlatform(const std::wstring& fileName);
 
@@ -71,8 +73,18 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
   void Close(int exitCode);
   void MakeBoldFont();
   void LoadIcons();
+  // Reads the sheet at m_path and tells a file that could not be read from one that is no sheet.
+  SheetLoad ReadSheet();
+  // After the missing-sheet message: the version chooser, then the folders and the sheet at `path`.
+  // True when the sheet was written (the Open state); otherwise the None state.
+  bool CreateMissingSheet(const std::wstring& folder, const std::wstring& path);
+  // Writes the open sheet unless a list holds a character XML cannot carry; false (after telling the
+  // user) when nothing was written.
+  bool SaveOpenSheet();
   // A sheet that could not be written: the user is told which and why, nothing closes.
   void ReportSaveFailure(const IoResult& result);
+  void ReportUnreadable(const SheetLoad& loaded);
+  void ReportForbiddenCharacter(const ListCharacter& found);
 
   UniqueIcon m_bigIcon;
   UniqueIcon m_smallIcon;

@@ -20,8 +20,10 @@ class Win32Platform final : public PlatformServices {
 
   INT_PTR RunFileDialog(CFileDialog& dialog, HWND owner) override { return dialog.DoModal(owner); }
 
-  INT_PTR RunVersionChooser(HWND owner, int& version) override {
+  INT_PTR RunVersionChooser(HWND owner, int& version, uint32_t prompt) override {
     CRestoreDlg chooser;
+    chooser.m_version = version;
+    chooser.m_prompt = prompt;
     const INT_PTR result = chooser.DoModal(owner);
     version = chooser.m_version;
     return result;

@@ -51,7 +51,7 @@ TEST(Resources, DialogTemplatesLoadWithTheirControls) {
                  L"-1:s 57692:s -1:s -1:s -1:s -1:s -1:s -1:s -1:s 1000:s -1:s -1:s"},
       {IDD_PATHLIST, L"3000|Ms Shell Dlg 2 8/400|273x145|57714:l 57709:b 1001:b 57710:b 57711:b 57712:b 57713:b 1:b "
                      L"2:b 1000:s -1:s"},
-      {IDD_RESTORE, L"4000|Ms Shell Dlg 8/400|150x89|1001:c 1:b 2:b -1:s -1:s"},
+      {IDD_RESTORE, L"4000|Ms Shell Dlg 8/400|230x106|1002:s 1001:c 1:b 2:b -1:s"},
   };
   for (const auto& [id, want] : kTemplates) {
     Reader in = Load(id, RT_DIALOG);

@@ -67,7 +67,7 @@ class FakePlatform : public PlatformServices {
 
   std::wstring LocalAppDataFolder() override { return appData; }
   INT_PTR RunFileDialog(CFileDialog& dialog, HWND owner) override;
-  INT_PTR RunVersionChooser(HWND owner, int& version) override;
+  INT_PTR RunVersionChooser(HWND owner, int& version, uint32_t prompt) override;
   int ShowMessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT type) override;
   bool BrowseForFolder(HWND, const std::wstring&, const std::wstring&, std::wstring&) override { return false; }
 };
