@@ -29,7 +29,8 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
   UniqueFont m_font;            // bold copy of the default GUI font: heading and platform field
   HWND m_combo = nullptr;       // language combobox 1001
   std::wstring m_language;      // display name of the language in use
-  std::wstring m_startDir;      // current directory when the window opened
+  std::wstring m_startDir;      // current directory when the window opened, or the program's folder
+                                // when the current directory has no lang folder
   std::wstring m_lastFolder;    // last folder browsed in the list editor
 
   CMainDlg() = default;

@@ -2,6 +2,7 @@
 // box and the settings file that remembers both.
 #include <windows.h>
 
+#include "base/FileSystem.h"
 #include "win/LanguageManager.h"
 #include "lang/Settings.h"
 #include "ui/MainDlg.h"
@@ -11,12 +12,33 @@ namespace pathwright {
 
 namespace {
 std::wstring SettingsPath(const std::wstring& startDir) { return startDir + L"\\programm.ini"; }
+
+// The folder that holds the program itself; empty when the system cannot tell.
+std::wstring ProgramFolder() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return {};
+    if (length < path.size()) {
+      path.resize(length);
+      break;
+    }
+    path.resize(path.size() * 2);  // cut short: try again with more room
+  }
+  const size_t slash = path.find_last_of(L'\\');
+  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+}
 }  // namespace
 
 void CMainDlg::InitLanguage() {
   wchar_t directory[MAX_PATH] = {};
   const DWORD length = ::GetCurrentDirectoryW(MAX_PATH, directory);
   m_startDir.assign(directory, length < MAX_PATH ? length : 0);
+  // Started from a shortcut with another "Start in" folder, or from a console: the language files and
+  // the settings file are the ones beside the program.
+  if (!IsFolder(m_startDir + L"\\lang")) {
+    if (std::wstring own = ProgramFolder(); !own.empty()) m_startDir = std::move(own);
+  }
   m_combo = GetDlgItem(IDC_MAIN_LANGUAGE);
 
   CLanguageManager& languages = LanguageManager();
