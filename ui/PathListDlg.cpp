@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "model/DirectoryList.h"
+#include "lang/TextNumbers.h"
 #include "model/EnvironmentPaths.h"
 #include "ui/Options.h"
 #include "lang/TextFormat.h"
@@ -16,8 +17,8 @@
 namespace pathwright {
 
 namespace {
-constexpr uint32_t kAddInstruction = 3005;
-constexpr uint32_t kChangeInstruction = 3006;
+constexpr uint32_t kAddInstruction = text::kListBrowseAdd;
+constexpr uint32_t kChangeInstruction = text::kListBrowseChange;
 constexpr COLORREF kTransparent = RGB(255, 0, 255);
 constexpr int kArrowSize = 16;
 }  // namespace
@@ -145,16 +146,24 @@ bool CPathListDlg::BrowseForFolder(uint32_t titleNumber, const std::wstring& ini
   return Platform().BrowseForFolder(m_hWnd, UiText(titleNumber), initialFolder, folder);
 }
 
-void CPathListDlg::TakePick(const std::wstring& folder) {
+bool CPathListDlg::TakePick(const std::wstring& folder) {
+  if (folder.find(L';') != std::wstring::npos) {
+    // The list would read it as two entries, neither of them the folder.
+    std::wstring format = UiText(text::kListSemicolonText);
+    if (format.empty()) format = L"%s";
+    Platform().ShowMessageBox(m_hWnd, FormatWithString(format, folder), UiText(text::kListTitle),
+                              MB_OK | MB_ICONWARNING);
+    return false;
+  }
   m_picked = folder;
   m_lastFolder = folder;
   if (g_environmentSubstitution != 0) m_picked = SubstituteEnvironment(m_picked, ProcessEnvironment());
+  return true;
 }
 
 void CPathListDlg::OnAdd() {
   std::wstring folder;
-  if (!BrowseForFolder(kAddInstruction, m_lastFolder, folder)) return;
-  TakePick(folder);
+  if (!BrowseForFolder(kAddInstruction, m_lastFolder, folder) || !TakePick(folder)) return;
   ::SendMessageW(m_listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(m_picked.c_str()));
   WidenExtent(m_picked, true);
   UpdateButtons();
@@ -171,8 +180,7 @@ void CPathListDlg::OnChange() {
         return std::wstring(value);
       });
   std::wstring folder;
-  if (!BrowseForFolder(kChangeInstruction, initial, folder)) return;
-  TakePick(folder);
+  if (!BrowseForFolder(kChangeInstruction, initial, folder) || !TakePick(folder)) return;
   ::SendMessageW(m_listBox, LB_DELETESTRING, static_cast<WPARAM>(selected), 0);
   ::SendMessageW(m_listBox, LB_INSERTSTRING, static_cast<WPARAM>(selected), reinterpret_cast<LPARAM>(m_picked.c_str()));
   ::SendMessageW(m_listBox, LB_SETCURSEL, static_cast<WPARAM>(selected), 0);

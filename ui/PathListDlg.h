@@ -59,8 +59,9 @@ class CPathListDlg : public CDialogImpl<CPathListDlg>, public CUpdateUI<CPathLis
   void DestroyImageLists();
   // False when the browser was cancelled or gave no file-system folder.
   bool BrowseForFolder(uint32_t titleNumber, const std::wstring& initialFolder, std::wstring& folder);
-  // Takes a fresh pick: remembered as the last folder, then substituted when the option is on.
-  void TakePick(const std::wstring& folder);
+  // Takes a fresh pick: remembered as the last folder, then substituted when the option is on. A
+  // folder whose name holds ";" is refused with a message (false), and nothing changes.
+  bool TakePick(const std::wstring& folder);
   // Widens m_extent for an entry; `apply` also tells the list box at once.
   void WidenExtent(const std::wstring& text, bool apply);
   void MoveSelected(int offset);
