@@ -45,8 +45,12 @@ void CMainDlg::InitLanguage() {
   languages.SetFolder(m_startDir + L"\\lang\\");
   languages.ScanLanguages();
   m_language = ReadSettings();
-  // No texts are built in: "English" only names the language file to look for.
-  if (m_language.empty()) m_language = L"English";
+  // No texts are built in: "English" only names the language file to look for. A remembered language
+  // whose file is gone (renamed, removed, a hand-edited settings file) gives way to English when it is
+  // offered, else to the first language offered, rather than a window of bare text numbers.
+  const LanguageCatalogue& offered = languages.Languages();
+  if (m_language.empty() || (!offered.contains(m_language) && offered.contains(L"English"))) m_language = L"English";
+  if (!offered.contains(m_language) && !offered.empty()) m_language = offered.begin()->first;
   languages.SelectLanguage(m_language);
   for (const auto& [name, file] : languages.Languages()) {
     ::SendMessageW(m_combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));

@@ -41,7 +41,7 @@ class AboutDlgTest : public ::testing::Test {
 
 TEST_F(AboutDlgTest, TextsFontsAndColours) {
   EXPECT_EQ(WindowText(Item(IDC_ABOUT_VERSION)), L"v1.1.8 (64 bit)");
-  EXPECT_EQ(WindowText(Item(IDC_ABOUT_AUTHOR)), L"(c) 2026 The Pathwright authors");
+  EXPECT_EQ(WindowText(Item(IDC_ABOUT_AUTHOR)), L"Copyright \u00A9 2026 The Pathwright authors");
   const struct { CHyperLink* link; int id; const wchar_t *label, *target; } links[] = {
       {&dlg->m_wtlLink, IDC_ABOUT_WTL_LINK, L"Window layer modelled on WTL (Microsoft, open source)",
        L"https://sourceforge.net/projects/wtl/"},

@@ -66,10 +66,10 @@ TEST_F(LanguageManagerTest, TranslatesCaptionsAgainAfterASwitchButNeverUserText)
   };
   ASSERT_TRUE(manager.SelectLanguage(L"English"));
   manager.TranslateWindow(nullptr);
-  ::SetDlgItemTextW(main.hwnd, IDC_MAIN_PLATFORM, L" 3002");  // white space before the number still counts
+  ::SetDlgItemTextW(main.hwnd, IDC_MAIN_PLATFORM, L" 3002");  // a file name's part, never a text number
   ::SetDlgItemTextW(main.hwnd, IDC_MAIN_SHEET_PATH, L"2001");
   manager.TranslateWindow(main.hwnd);
-  EXPECT_EQ(texts(), L"Title A|Choose A|Edit A|Edit A|2002||Add A|OK|2001||");
+  EXPECT_EQ(texts(), L"Title A|Choose A|Edit A|Edit A|2002|| 3002|OK|2001||");
   HWND closed = nullptr;
   {
     Dialog first(IDD_PATHLIST);
@@ -83,7 +83,7 @@ TEST_F(LanguageManagerTest, TranslatesCaptionsAgainAfterASwitchButNeverUserText)
   Dialog second(IDD_PATHLIST);
   manager.TranslateWindow(second.hwnd);
   EXPECT_EQ(WindowText(second.hwnd) + L"|" + second.Item(IDC_LIST_ADD), L"Liste B|3002");
-  EXPECT_EQ(texts(), L"Titel B|Choose A|Edit A|Edit A|2002|Option B|Add A|OK|2001|64bit\\lib|64;C:\\x");
+  EXPECT_EQ(texts(), L"Titel B|Choose A|Edit A|Edit A|2002|Option B| 3002|OK|2001|64bit\\lib|64;C:\\x");
 }
 
 TEST(LanguageManagerShipped, EveryNumberedCaptionOfEveryTemplateIsTranslated) {
