@@ -118,6 +118,8 @@ void CMainDlg::LoadIcons() {
 }
 
 void CMainDlg::OnDestroy() {
+  // The names given to the list buttons go with their windows.
+  for (int id = IDC_MAIN_FIRST_BUTTON; id <= IDC_MAIN_LAST_BUTTON; ++id) Platform().SetAccessibleName(GetDlgItem(id), {});
   if (CMessageLoop* loop = g_module.GetMessageLoop()) {
     loop->RemoveMessageFilter(this);
     loop->RemoveIdleHandler(this);

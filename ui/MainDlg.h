@@ -58,6 +58,8 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
   // Language side: start-up steps, the language combobox and the option check box.
   void InitLanguage();
   void OnLanguageChange();
+  // The seven list buttons share one caption; screen readers announce each with the row it edits.
+  void NameListButtons();
   void OnOptionChanged();
   std::wstring ReadSettings();
   void WriteSettings(const std::wstring& language);

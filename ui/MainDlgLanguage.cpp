@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include "base/FileSystem.h"
+#include "model/DirectoryKinds.h"
+#include "ui/Platform.h"
 #include "win/LanguageManager.h"
 #include "lang/Settings.h"
 #include "ui/MainDlg.h"
@@ -57,6 +59,7 @@ void CMainDlg::InitLanguage() {
   }
   ::SendMessageW(m_combo, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(m_language.c_str()));
   languages.TranslateWindow(m_hWnd);
+  NameListButtons();
 }
 
 void CMainDlg::OnLanguageChange() {
@@ -71,7 +74,17 @@ void CMainDlg::OnLanguageChange() {
   m_language = text;
   LanguageManager().SelectLanguage(m_language);
   LanguageManager().TranslateWindow(m_hWnd);
+  NameListButtons();
   WriteSettings(m_language);
+}
+
+void CMainDlg::NameListButtons() {
+  std::wstring caption = GetDlgItemText(IDC_MAIN_FIRST_BUTTON);  // "&Edit..." reads "Edit"
+  std::erase(caption, L'&');
+  while (!caption.empty() && (caption.back() == L'.' || caption.back() == L' ')) caption.pop_back();
+  for (int k = 0; k < kKindCount; ++k) {
+    Platform().SetAccessibleName(GetDlgItem(IDC_MAIN_FIRST_BUTTON + k), caption + L" " + kKindTitles[k]);
+  }
 }
 
 void CMainDlg::OnOptionChanged() {

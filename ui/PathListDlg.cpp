@@ -208,14 +208,6 @@ void CPathListDlg::OnUp() { MoveSelected(-1); }
 void CPathListDlg::OnDown() { MoveSelected(+1); }
 
 void CPathListDlg::MoveSelected(int offset) {
-  // The arrow just used becomes the default push button, so Enter repeats the move.
-  HWND from = offset < 0 ? m_downButton : m_upButton;
-  HWND to = offset < 0 ? m_upButton : m_downButton;
-  const LONG fromStyle = ::GetWindowLongW(from, GWL_STYLE);
-  if (fromStyle & BS_DEFPUSHBUTTON) ::SetWindowLongW(from, GWL_STYLE, fromStyle & ~BS_DEFPUSHBUTTON);
-  const LONG toStyle = ::GetWindowLongW(to, GWL_STYLE);
-  if (!(toStyle & BS_DEFPUSHBUTTON)) ::SetWindowLongW(to, GWL_STYLE, toStyle | BS_DEFPUSHBUTTON);
-
   const int selected = Selection();
   const int target = selected + offset;
   if (selected >= 0 && target >= 0 && target < Count()) {
@@ -226,17 +218,34 @@ void CPathListDlg::MoveSelected(int offset) {
     ::SendMessageW(m_listBox, LB_SETCURSEL, static_cast<WPARAM>(at), 0);
   }
   UpdateButtons();
+  // The arrow just used keeps the focus, and with it the default frame, so Enter repeats the move;
+  // one that has just disabled itself has handed both to the list.
+  HWND used = offset < 0 ? m_upButton : m_downButton;
+  if (::IsWindowEnabled(used)) FocusControl(used);
 }
 
 void CPathListDlg::UpdateButtons() {
   const int selected = Selection();
   const int count = Count();
-  UIEnable(IDC_LIST_CHANGE, selected >= 0);
-  UIEnable(IDC_LIST_DELETE, selected >= 0);
-  UIEnable(IDC_LIST_CLEAR, count >= 1);
-  UIEnable(IDC_LIST_UP, selected >= 1);
-  UIEnable(IDC_LIST_DOWN, selected >= 0 && selected < count - 1);
+  const std::pair<int, bool> states[] = {{IDC_LIST_CHANGE, selected >= 0},
+                                         {IDC_LIST_DELETE, selected >= 0},
+                                         {IDC_LIST_CLEAR, count >= 1},
+                                         {IDC_LIST_UP, selected >= 1},
+                                         {IDC_LIST_DOWN, selected >= 0 && selected < count - 1}};
+  // A focused button about to disable itself hands the focus to the list first: with the focus on no
+  // control, the next Enter would press OK while another button still looked like the default.
+  const HWND focus = ::GetFocus();
+  for (const auto& [id, enabled] : states) {
+    if (!enabled && focus && focus == GetDlgItem(id)) FocusControl(m_listBox);
+  }
+  for (const auto& [id, enabled] : states) UIEnable(id, enabled);
   UIUpdateChildWindows();
+}
+
+void CPathListDlg::FocusControl(HWND control) {
+  // Through the dialog manager, which also moves the default frame: to a push button that takes the
+  // focus, back to OK for any other control.
+  ::SendMessageW(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
 }
 
 void CPathListDlg::WidenExtent(const std::wstring& text, bool apply) {

@@ -65,6 +65,7 @@ class CPathListDlg : public CDialogImpl<CPathListDlg>, public CUpdateUI<CPathLis
   // Widens m_extent for an entry; `apply` also tells the list box at once.
   void WidenExtent(const std::wstring& text, bool apply);
   void MoveSelected(int offset);
+  void FocusControl(HWND control);
   int Count() const;
   int Selection() const;
   std::wstring EntryText(int index) const;

@@ -31,6 +31,10 @@ struct PlatformServices {
   // MessageBoxW: the id of the button that closed the box, 0 when it could not be shown.
   virtual int ShowMessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT type) = 0;
 
+  // Gives a control the name screen readers announce in place of its text; an empty name takes that
+  // name away again. False when the system's accessibility service cannot be reached.
+  virtual bool SetAccessibleName(HWND control, const std::wstring& name) = 0;
+
   // The classic folder browser (file-system folders only), starting at `initialFolder`. True with
   // the picked folder's path; false when cancelled or when the pick is not a file-system folder.
   virtual bool BrowseForFolder(HWND owner, const std::wstring& instruction, const std::wstring& initialFolder,

@@ -50,6 +50,7 @@ TEST_F(AboutDlgTest, TextsFontsAndColours) {
     RECT client = {};
     ::GetClientRect(Item(l.id), &client);
     EXPECT_EQ(l.link->Window(), Item(l.id));
+    EXPECT_EQ(WindowText(Item(l.id)), l.label) << "the static says what the link shows";
     EXPECT_EQ(l.link->Label() + L"|" + l.link->Target(), l.label + (L"|" + std::wstring(l.target)));
     EXPECT_LT(l.link->LabelRect().right, client.right) << l.id << ": the label fits on one line";
   }

@@ -6,10 +6,13 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "WinTestSupport.h"
+#include "lang/TextNumbers.h"
 #include "win/LanguageManager.h"
 #include "base/Utf8.h"
 #include "res/resource.h"
@@ -97,6 +100,38 @@ TEST(LanguageManagerShipped, EveryNumberedCaptionOfEveryTemplateIsTranslated) {
     manager.TranslateWindow(dialog.hwnd);
     for (HWND at = dialog.hwnd; at; at = ::GetWindow(at, at == dialog.hwnd ? GW_CHILD : GW_HWNDNEXT))
       EXPECT_EQ(LeadingNumber(WindowText(at)), 0u) << id << ": " << EncodeUtf8(WindowText(at));
+  }
+}
+
+// In every shipped language each translated button and label carries a mnemonic that no other control of its dialog
+// has; headings, the platform label and the caption the seven list buttons share carry none.
+TEST(LanguageManagerShipped, MnemonicsAreUniqueInEachDialog) {
+  CLanguageManager manager;
+  manager.SetFolder(DecodeUtf8(PATHWRIGHT_SOURCE_DIR) + L"\\lang\\");
+  manager.ScanLanguages();
+  const std::set<uint32_t> without = {text::kAboutHeading, text::kMainHeading, text::kMainEditList,
+                                      text::kMainPlatformLabel};
+  for (const auto& [language, file] : manager.Languages()) {
+    SCOPED_TRACE(EncodeUtf8(language));
+    ASSERT_TRUE(manager.SelectLanguage(language));
+    for (const int id : {IDD_ABOUT, IDD_MAIN, IDD_PATHLIST, IDD_RESTORE}) {
+      Dialog dialog(id);
+      std::map<HWND, uint32_t> numbers;
+      for (HWND at = ::GetWindow(dialog.hwnd, GW_CHILD); at; at = ::GetWindow(at, GW_HWNDNEXT))
+        numbers[at] = LeadingNumber(WindowText(at));
+      manager.TranslateWindow(dialog.hwnd);
+      std::map<wchar_t, std::wstring> keys;  // mnemonic -> caption
+      for (const auto& [control, number] : numbers) {
+        const std::wstring text = WindowText(control);
+        const size_t amp = text.find(L'&');
+        if (amp == std::wstring::npos || amp + 1 == text.size()) {
+          EXPECT_TRUE(number == 0 || without.count(number)) << id << ": " << number << " has no mnemonic";
+          continue;
+        }
+        const auto [known, fresh] = keys.emplace(wchar_t(towupper(text[amp + 1])), text);
+        EXPECT_TRUE(fresh || known->second == text) << id << ": " << EncodeUtf8(text) << " / " << EncodeUtf8(known->second);
+      }
+    }
   }
 }
 

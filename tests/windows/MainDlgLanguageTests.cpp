@@ -98,6 +98,7 @@ TEST_F(MainDlgLanguageTest, StartUpFollowsTheSettingsFile) {
   ::DeleteFileW((scratch / L"lang\\English.lng").c_str());  // without English: the first language offered
   Open();
   EXPECT_EQ(Text(Item(IDC_MAIN_LANGUAGE)) + L"|" + Text(dlg->m_hWnd), L"Deutsch|Pathwright");
+  EXPECT_EQ(platform.accessibleNames[Item(IDC_MAIN_FIRST_BUTTON + 4)], L"Bearbeiten Library WinRT Directories");
 }
 
 }  // namespace

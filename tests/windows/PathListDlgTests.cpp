@@ -124,12 +124,12 @@ TEST_F(PathListDlgTest, ButtonStatesFollowEveryOperationAndTheArrowImagesGoOnClo
       {0, 0, L"A|B|C| 0 CDL-N"}, {1, 0, L"A|B|C| 1 CDLUN"}, {2, 0, L"A|B|C| 2 CDLU-"},
       {-1, IDC_LIST_ADD, L"A|B|C|D:\\added| 2 CDLUN"},
       {-1, IDC_LIST_CHANGE, L"A|B|D:\\changed|D:\\added| 2 CDLUN"},
-      {-1, IDC_LIST_UP, L"A|D:\\changed|B|D:\\added| 1 CDLUN^"}, {-1, IDC_LIST_UP, L"D:\\changed|A|B|D:\\added| 0 CDL-N^"},
-      {-1, IDC_LIST_UP, L"D:\\changed|A|B|D:\\added| 0 CDL-N^"},  // stray up at the top
-      {-1, IDC_LIST_DELETE, L"A|B|D:\\added| 0 CDL-N^"}, {-1, IDC_LIST_DOWN, L"B|A|D:\\added| 1 CDLUNv"},
-      {-1, IDC_LIST_DOWN, L"B|D:\\added|A| 2 CDLU-v"}, {-1, IDC_LIST_DOWN, L"B|D:\\added|A| 2 CDLU-v"},  // stray
-      {-1, IDC_LIST_ADD, L"B|D:\\added|A| 2 CDLU-v"},  // cancelled add
-      {-1, IDC_LIST_CLEAR, L" -1 -----v"},
+      {-1, IDC_LIST_UP, L"A|D:\\changed|B|D:\\added| 1 CDLUN^"}, {-1, IDC_LIST_UP, L"D:\\changed|A|B|D:\\added| 0 CDL-N"},
+      {-1, IDC_LIST_UP, L"D:\\changed|A|B|D:\\added| 0 CDL-N"},  // stray up at the top
+      {-1, IDC_LIST_DELETE, L"A|B|D:\\added| 0 CDL-N"}, {-1, IDC_LIST_DOWN, L"B|A|D:\\added| 1 CDLUNv"},
+      {-1, IDC_LIST_DOWN, L"B|D:\\added|A| 2 CDLU-"}, {-1, IDC_LIST_DOWN, L"B|D:\\added|A| 2 CDLU-"},  // stray
+      {-1, IDC_LIST_ADD, L"B|D:\\added|A| 2 CDLU-"},  // cancelled add
+      {-1, IDC_LIST_CLEAR, L" -1 -----"},
   };
   for (const auto& s : steps) {
     if (s.select >= 0) Select(s.select);
@@ -146,6 +146,38 @@ TEST_F(PathListDlgTest, ButtonStatesFollowEveryOperationAndTheArrowImagesGoOnClo
   Command(IDCANCEL);
   EXPECT_TRUE(!dlg->m_upImages.himl && !dlg->m_downImages.himl);
   for (const HIMAGELIST list : images) EXPECT_EQ(::ImageList_GetImageCount(list), 0) << "destroyed";
+}
+
+// The keyboard trap: a focused button that disables itself hands the focus to the list, and the button that looks
+// like the default is always the one Enter presses.
+TEST_F(PathListDlgTest, FocusNeverEndsOnADisabledButtonAndEnterPressesTheDefaultShown) {
+  Open(L"A;B;C");
+  const std::pair<int, const wchar_t*> names[] = {{IDC_LIST_BOX, L"list"}, {IDC_LIST_UP, L"up"},
+      {IDC_LIST_DOWN, L"down"}, {IDC_LIST_DELETE, L"delete"}, {IDC_LIST_CLEAR, L"clear"}, {IDOK, L"OK"}};
+  const auto keys = [&] {  // the focused control, then every button that shows the default frame
+    std::wstring focus = L"none", defaults;
+    for (auto [id, name] : names) {
+      if (::GetFocus() == dlg->GetDlgItem(id)) focus = name;
+      if (id != IDC_LIST_BOX && ::GetWindowLongW(dlg->GetDlgItem(id), GWL_STYLE) & BS_DEFPUSHBUTTON) defaults += name;
+    }
+    return focus + L"|" + defaults;
+  };
+  const struct { int select, button; const wchar_t *entries, *keys; } steps[] = {
+      {1, IDC_LIST_DOWN, L"A|C|B| 2 CDLU-", L"list|OK"},  // moved to the bottom: Down disabled itself
+      {-1, IDC_LIST_UP, L"A|B|C| 1 CDLUN^", L"up|up"},     // Enter would move it again
+      {-1, IDC_LIST_UP, L"B|A|C| 0 CDL-N", L"list|OK"},
+      {-1, IDC_LIST_DELETE, L"A|C| 0 CDL-N", L"delete|delete"},
+      {-1, IDC_LIST_CLEAR, L" -1 -----", L"list|OK"},
+  };
+  for (const auto& s : steps) {
+    if (s.select >= 0) Select(s.select);
+    ::SendMessageW(dlg->m_hWnd, WM_NEXTDLGCTL, WPARAM(dlg->GetDlgItem(s.button)), TRUE);
+    ::SendMessageW(dlg->GetDlgItem(s.button), BM_CLICK, 0, 0);
+    EXPECT_EQ(State() + L"/" + keys(), s.entries + (L"/" + std::wstring(s.keys))) << "step " << &s - steps;
+  }
+  MSG enter = {::GetFocus(), WM_KEYDOWN, VK_RETURN, 1, 0, {}};
+  EXPECT_TRUE(::IsDialogMessageW(dlg->m_hWnd, &enter));
+  EXPECT_EQ(dlg->m_upButton, nullptr) << "Enter pressed OK, the default shown";
 }
 
 TEST_F(PathListDlgTest, TheHorizontalExtentOnlyGrows) {

@@ -46,11 +46,11 @@ TEST(Resources, DialogTemplatesLoadWithTheirControls) {
   const std::pair<int, const wchar_t*> kTemplates[] = {
       {IDD_ABOUT, L"1000|MS Shell Dlg 8/0|275x147|57714:s -1:s 1:b -1:s 1000:s 1003:s 57709:s 57708:s -1:s -1:s "
                   L"1004:s"},
-      {IDD_MAIN, L"2000|MS Shell Dlg 8/0|425x204|57693:e 57694:b 57695:e 57702:b 57696:e 57703:b 57697:e 57704:b "
-                 L"57698:e 57705:b 57699:e 57706:b 57700:e 57707:b 57701:e 57708:b 57664:b 1001:c 40001:b 1:b 2:b "
-                 L"-1:s 57692:s -1:s -1:s -1:s -1:s -1:s -1:s -1:s 1000:s -1:s -1:s"},
-      {IDD_PATHLIST, L"3000|Ms Shell Dlg 2 8/400|273x145|57714:l 57709:b 1001:b 57710:b 57711:b 57712:b 57713:b 1:b "
-                     L"2:b 1000:s -1:s"},
+      {IDD_MAIN, L"2000|MS Shell Dlg 8/0|425x204|-1:s 1000:s -1:s 57693:e 57694:b 57692:s -1:s 57695:e 57702:b "
+                 L"-1:s 57696:e 57703:b -1:s 57697:e 57704:b -1:s 57698:e 57705:b -1:s 57699:e 57706:b -1:s 57700:e "
+                 L"57707:b -1:s 57701:e 57708:b -1:s 57664:b 1001:c 40001:b 1:b 2:b"},
+      {IDD_PATHLIST, L"3000|Ms Shell Dlg 2 8/400|273x145|1000:s 57714:l 57709:b 1001:b 57710:b 57711:b 57712:b "
+                     L"57713:b 1:b 2:b -1:s"},
       {IDD_RESTORE, L"4000|Ms Shell Dlg 8/400|230x106|1002:s 1001:c 1:b 2:b -1:s"},
   };
   for (const auto& [id, want] : kTemplates) {
