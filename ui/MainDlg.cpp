@@ -46,6 +46,12 @@ BOOL CMainDlg::ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LPARAM, L
     case WM_DESTROY:
       OnDestroy();
       return TRUE;
+    case WM_DPICHANGED:
+      ::PostMessageW(m_hWnd, kDpiApplied, LOWORD(wParam), 0);
+      return FALSE;  // the dialog manager scales the window and its own font
+    case kDpiApplied:
+      MakeBoldFont(static_cast<UINT>(wParam));
+      return TRUE;
     case WM_COMMAND:
       break;
     default:
@@ -83,7 +89,9 @@ bool CMainDlg::OnIdle() { return false; }
 LRESULT CMainDlg::OnInitDialog() {
   CentreWindow(::GetWindow(m_hWnd, GW_OWNER));
   InitLanguage();
-  MakeBoldFont();
+  m_baseFont = FontOf(m_hWnd);
+  m_baseDpi = WindowDpi(m_hWnd);
+  MakeBoldFont(m_baseDpi);
   SetDlgItemText(IDC_MAIN_PLATFORM, kNoPlatform);
   OpenDefaultSheet();
   LoadIcons();
@@ -97,12 +105,13 @@ LRESULT CMainDlg::OnInitDialog() {
   return TRUE;  // the dialog manager focuses the first tab stop, the sheet path
 }
 
-void CMainDlg::MakeBoldFont() {
-  m_font = CreateBoldGuiFont();
-  if (!m_font) return;
+void CMainDlg::MakeBoldFont(UINT dpi) {
+  UniqueFont font = CreateBoldFont(m_baseFont, m_baseDpi, dpi);
+  if (!font) return;
   for (int id : {IDC_MAIN_HEADING, IDC_MAIN_PLATFORM}) {
-    ::SendDlgItemMessageW(m_hWnd, id, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.Get()), TRUE);
+    ::SendDlgItemMessageW(m_hWnd, id, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
   }
+  m_font = std::move(font);  // the previous font goes once no control uses it
 }
 
 void CMainDlg::LoadIcons() {

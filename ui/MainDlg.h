@@ -10,6 +10,7 @@
 #include "res/resource.h"
 #include "win/AppModule.h"
 #include "win/DataExchange.h"
+#include "win/Dpi.h"
 #include "win/Dialog.h"
 #include "win/Handle.h"
 #include "win/UpdateUI.h"
@@ -74,7 +75,8 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
   void OnOK();
   void OnCancel();
   void Close(int exitCode);
-  void MakeBoldFont();
+  // The bold font of the heading and the platform field, for the window's DPI.
+  void MakeBoldFont(UINT dpi);
   void LoadIcons();
   // Reads the sheet at m_path and tells a file that could not be read from one that is no sheet.
   SheetLoad ReadSheet();
@@ -91,6 +93,8 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
 
   UniqueIcon m_bigIcon;
   UniqueIcon m_smallIcon;
+  LOGFONTW m_baseFont = {};  // the dialog's font as made at m_baseDpi, which the bold font follows
+  UINT m_baseDpi = 0;
 };
 
 }  // namespace pathwright

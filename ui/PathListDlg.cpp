@@ -11,6 +11,7 @@
 #include "lang/TextFormat.h"
 #include "ui/UiLanguage.h"
 #include "win/AppModule.h"
+#include "win/Dpi.h"
 #include "win/Handle.h"
 #include "ui/Platform.h"
 
@@ -20,7 +21,6 @@ namespace {
 constexpr uint32_t kAddInstruction = text::kListBrowseAdd;
 constexpr uint32_t kChangeInstruction = text::kListBrowseChange;
 constexpr COLORREF kTransparent = RGB(255, 0, 255);
-constexpr int kArrowSize = 16;
 }  // namespace
 
 std::vector<std::wstring> ProcessEnvironment() {
@@ -37,6 +37,14 @@ CPathListDlg::~CPathListDlg() { DestroyImageLists(); }
 BOOL CPathListDlg::ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LPARAM, LRESULT& result, DWORD) {
   if (message == WM_INITDIALOG) {
     result = OnInitDialog();
+    return TRUE;
+  }
+  if (message == WM_DPICHANGED) {
+    ::PostMessageW(m_hWnd, kDpiApplied, LOWORD(wParam), 0);
+    return FALSE;  // the dialog manager scales the dialog and the list box's font
+  }
+  if (message == kDpiApplied) {
+    ApplyDpi(static_cast<UINT>(wParam));
     return TRUE;
   }
   if (message != WM_COMMAND) return FALSE;
@@ -85,8 +93,10 @@ LRESULT CPathListDlg::OnInitDialog() {
   CentreWindow(::GetParent(m_hWnd));
   UiTranslate(m_hWnd);
   m_listBox = GetDlgItem(IDC_LIST_BOX);
-  LoadArrowImages(IDB_ARROW_UP, IDC_LIST_UP, m_upButton, m_upImages);
-  LoadArrowImages(IDB_ARROW_DOWN, IDC_LIST_DOWN, m_downButton, m_downImages);
+  m_upButton = GetDlgItem(IDC_LIST_UP);
+  m_downButton = GetDlgItem(IDC_LIST_DOWN);
+  m_dpi = WindowDpi(m_hWnd);
+  LoadArrowImages(m_dpi);
 
   // The label's translated text is a format for the kind title; only "%s" is honoured in it.
   SetDlgItemText(IDC_LIST_LABEL, FormatWithString(GetDlgItemText(IDC_LIST_LABEL), m_kindTitle));
@@ -108,13 +118,36 @@ LRESULT CPathListDlg::OnInitDialog() {
   return TRUE;  // the focus goes to the list box, with no entry selected
 }
 
-void CPathListDlg::LoadArrowImages(UINT bitmapId, int buttonId, HWND& button, BUTTON_IMAGELIST& images) {
-  images = {};
-  images.himl = ::ImageList_LoadImageW(CAppModule::GetResourceInstance(), MAKEINTRESOURCEW(bitmapId), kArrowSize, 0,
-                                       kTransparent, IMAGE_BITMAP, 0);
-  images.uAlign = BUTTON_IMAGELIST_ALIGN_CENTER;
-  button = GetDlgItem(buttonId);
-  ::SendMessageW(button, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&images));
+void CPathListDlg::LoadArrowImages(UINT dpi) {
+  const int size = static_cast<int>(PictureFor(dpi, 16, 24, 32));
+  const std::pair<UINT, BUTTON_IMAGELIST*> arrows[] = {
+      {PictureFor(dpi, IDB_ARROW_UP, IDB_ARROW_UP_150, IDB_ARROW_UP_200), &m_upImages},
+      {PictureFor(dpi, IDB_ARROW_DOWN, IDB_ARROW_DOWN_150, IDB_ARROW_DOWN_200), &m_downImages}};
+  for (const auto& [bitmap, images] : arrows) {
+    BUTTON_IMAGELIST loaded = {};
+    loaded.himl = ::ImageList_LoadImageW(CAppModule::GetResourceInstance(), MAKEINTRESOURCEW(bitmap), size, 0,
+                                         kTransparent, IMAGE_BITMAP, 0);
+    loaded.uAlign = BUTTON_IMAGELIST_ALIGN_CENTER;
+    ::SendMessageW(images == &m_upImages ? m_upButton : m_downButton, BCM_SETIMAGELIST, 0,
+                   reinterpret_cast<LPARAM>(&loaded));
+    if (images->himl) ::ImageList_Destroy(images->himl);  // the button has let go of it
+    *images = loaded;
+  }
+}
+
+void CPathListDlg::ApplyDpi(UINT dpi) {
+  if (dpi == 0 || dpi == m_dpi) return;
+  LoadArrowImages(dpi);
+  m_font = reinterpret_cast<HFONT>(::SendMessageW(m_listBox, WM_GETFONT, 0, 0));
+  {
+    WindowDc dc(m_listBox);
+    SelectedObject font(dc.Get(), m_font);
+    if (dc) ::GetTextMetricsW(dc.Get(), &m_metrics);
+  }
+  // The entries are as wide as before in the new pixels: the extent keeps its proportion.
+  m_extent = ::MulDiv(m_extent, static_cast<int>(dpi), static_cast<int>(m_dpi));
+  m_dpi = dpi;
+  ::SendMessageW(m_listBox, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(m_extent), 0);
 }
 
 void CPathListDlg::DestroyImageLists() {

@@ -36,7 +36,8 @@ class CPathListDlg : public CDialogImpl<CPathListDlg>, public CUpdateUI<CPathLis
   BUTTON_IMAGELIST m_upImages = {};    // owned: destroyed when the dialog closes
   BUTTON_IMAGELIST m_downImages = {};  // owned: destroyed when the dialog closes
   std::wstring m_picked;               // latest pick after substitution: the text Add and Change insert
-  int m_extent = 0;                    // horizontal scroll extent in pixels; only ever grows
+  int m_extent = 0;                    // horizontal scroll extent in pixels; only ever grows at one DPI
+  UINT m_dpi = 0;                      // the DPI the extent and the arrow images were made for
 
   CPathListDlg() = default;
   ~CPathListDlg() override;
@@ -55,8 +56,11 @@ class CPathListDlg : public CDialogImpl<CPathListDlg>, public CUpdateUI<CPathLis
  private:
   LRESULT OnInitDialog();
   LRESULT OnCloseCmd(WORD id);
-  void LoadArrowImages(UINT bitmapId, int buttonId, HWND& button, BUTTON_IMAGELIST& images);
+  // The arrows drawn nearest to the DPI go onto the buttons; the images they had before are destroyed.
+  void LoadArrowImages(UINT dpi);
   void DestroyImageLists();
+  // The arrows, the font metrics and the extent for a new DPI.
+  void ApplyDpi(UINT dpi);
   // False when the browser was cancelled or gave no file-system folder.
   bool BrowseForFolder(uint32_t titleNumber, const std::wstring& initialFolder, std::wstring& folder);
   // Takes a fresh pick: remembered as the last folder, then substituted when the option is on. A

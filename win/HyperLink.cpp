@@ -238,6 +238,12 @@ LRESULT CHyperLink::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, bo
     case WM_SIZE:
       UpdateToolTip();
       break;
+    case WM_SETFONT:
+      // A new DPI brings the static a new font; the link's underlined copy follows it.
+      m_normalFont = reinterpret_cast<HFONT>(wParam);
+      MakeLinkFont();
+      UpdateToolTip();
+      break;
     case WM_GETDLGCODE: {
       // Characters come to the link; Enter too, which the dialog would otherwise turn into its
       // default button.

@@ -100,7 +100,10 @@ TEST(Resources, IconGroupHoldsNineImages) {
 
 TEST(Resources, BitmapsStringManifestAndVersion) {
   for (auto [id, width, height, bits] : {std::tuple{IDB_BANNER, 412, 75, 24}, {IDB_ARROW_UP, 80, 16, 8},
-                                         {IDB_ARROW_DOWN, 80, 16, 8}}) {  // height > 0: bottom-up
+                                         {IDB_ARROW_DOWN, 80, 16, 8}, {IDB_BANNER_150, 618, 112, 24},
+                                         {IDB_ARROW_UP_150, 120, 24, 8}, {IDB_ARROW_DOWN_150, 120, 24, 8},
+                                         {IDB_BANNER_200, 824, 150, 24}, {IDB_ARROW_UP_200, 160, 32, 8},
+                                         {IDB_ARROW_DOWN_200, 160, 32, 8}}) {  // height > 0: bottom-up
     const auto header = Load(id, RT_BITMAP).Get<BITMAPINFOHEADER>();
     EXPECT_EQ(std::tie(header.biWidth, header.biHeight, header.biBitCount), std::tie(width, height, bits)) << id;
   }
@@ -111,7 +114,8 @@ TEST(Resources, BitmapsStringManifestAndVersion) {
   EXPECT_EQ(title, L"2000 Pathwright");
   Reader manifest = Load(IDR_MANIFEST, RT_MANIFEST);
   const std::string xml(reinterpret_cast<const char*>(manifest.data), manifest.size);
-  for (const char* part : {"name=\"Microsoft.Windows.Common-Controls\"", "version=\"6.0.0.0\"", "level=\"asInvoker\""})
+  for (const char* part : {"name=\"Microsoft.Windows.Common-Controls\"", "version=\"6.0.0.0\"", "level=\"asInvoker\"",
+                           ">true</dpiAware>", ">PerMonitorV2, System</dpiAwareness>"})
     EXPECT_NE(xml.find(part), std::string::npos) << part;
 
   Reader version = Load(VS_VERSION_INFO, RT_VERSION);
