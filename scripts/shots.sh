@@ -5,7 +5,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 out=$(mkdir -p "${1:-$here/build/shots}" && cd "${1:-$here/build/shots}" && pwd)
-driver="$here/build/windows/tests/e2e/pathwright_e2e_tests.exe"
+driver="$here/build/windows/tests/e2e/pathwright_shots.exe"
 wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
 
 # A screen large enough for the main window at 200 percent.
@@ -23,8 +23,7 @@ for dpi in 96 144 192; do
   "$wineserver" -k || true
   "$wineserver" -w || true
   mkdir -p "$out/$dpi"
-  PATHWRIGHT_SHOTS=$(winepath -w "$out/$dpi") "$here/scripts/wine-run.sh" "$driver" \
-    --gtest_also_run_disabled_tests --gtest_filter='Screens.*'
+  PATHWRIGHT_SHOTS=$(winepath -w "$out/$dpi") "$here/scripts/wine-run.sh" "$driver"
   for picture in "$out/$dpi"/*.bmp; do convert "$picture" "${picture%.bmp}.png" && rm "$picture"; done
   "$wineserver" -k || true
 done

@@ -1,12 +1,12 @@
-// Not a check but pictures: every dialog of the real program, for judging the layout by eye at each DPI.
-// Disabled; scripts/shots.sh runs it in prefixes set to 96, 144 and 192 DPI, with PATHWRIGHT_SHOTS naming
-// the folder that receives the .bmp files.
+// Pictures of every dialog of the real program, for judging the layout by eye: it drives Pathwright.exe as the
+// end-to-end tests do and checks nothing. scripts/shots.sh runs it in prefixes set to 96, 144 and 192 DPI,
+// with PATHWRIGHT_SHOTS naming the folder that receives the .bmp files.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <string>
 
-#include "Driver.h"
+#include "tests/e2e/Driver.h"
 
 namespace pathwright::e2e {
 namespace {
@@ -40,7 +40,7 @@ void Close(HWND window, int id = IDCANCEL) {
 
 using Screens = E2e;
 
-TEST_F(Screens, DISABLED_EveryDialog) {
+TEST_F(Screens, EveryDialog) {
   ASSERT_TRUE(_wgetenv(L"PATHWRIGHT_SHOTS"));
   for (const std::string language : {"English", "Deutsch"}) {
     WriteBytes(settings, language + "\r\ntrue\r\n");
