@@ -264,6 +264,7 @@ void CMainDlg::OpenDefaultSheet() {
 
 SheetLoad CMainDlg::ReadSheet() {
   if (LoadSheet()) return {SheetLoad::Status::kLoaded, {}};
+  // LoadSheet answers yes or no; a second read tells a file that cannot be read from one that is no sheet.
   std::string bytes;
   if (IoResult read = ReadFileBytes(m_path, bytes); !read) return {SheetLoad::Status::kCannotRead, read.message};
   return {SheetLoad::Status::kNotASheet, {}};
