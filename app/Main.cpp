@@ -31,7 +31,9 @@ int Run(int showCommand) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int showCommand) {
-  ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+  // The shell's folder browser, the explorer-style file dialog and the accessibility services need a
+  // single-threaded apartment on the window thread.
+  ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
   // Touches user32 before any window exists, so the window manager is set up for this thread.
   ::DefWindowProcW(nullptr, 0, 0, 0);
   INITCOMMONCONTROLSEX controls = {};

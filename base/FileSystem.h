@@ -48,6 +48,10 @@ bool PathExists(const std::wstring& path);
 // Whether the name is a folder.
 bool IsFolder(const std::wstring& path);
 
+// Creates the folder and every missing folder above it. Succeeds when the folder exists afterwards;
+// otherwise the error of the first folder that could not be made.
+IoResult CreateFolders(const std::wstring& folder);
+
 // The bare names of the entries of `folder` (which ends with a separator) that match the wildcard
 // `pattern` such as "*.lng", folders included, in the order the file system lists them. Nothing when
 // the folder cannot be listed; on Windows also when folder and pattern together reach 260 characters.

@@ -147,4 +147,19 @@ bool IsFolder(const std::wstring& path) {
   return !path.empty() && ::stat(NativePath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+IoResult CreateFolders(const std::wstring& folder) {
+  if (folder.empty() || IsFolder(folder)) return {};
+  const size_t slash = folder.find_last_of(L'/');
+  if (slash != std::wstring::npos && slash > 0) {
+    const size_t end = folder.find_last_not_of(L'/', slash);
+    if (end != std::wstring::npos) {
+      if (IoResult parent = CreateFolders(folder.substr(0, end + 1)); !parent) return parent;
+    }
+  }
+  if (::mkdir(NativePath(folder).c_str(), 0777) == 0) return {};
+  const int error = errno;
+  if (error == EEXIST && IsFolder(folder)) return {};
+  return IoResult::FromSystemError(error);
+}
+
 }  // namespace pathwright

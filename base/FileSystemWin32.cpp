@@ -162,4 +162,19 @@ bool IsFolder(const std::wstring& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+IoResult CreateFolders(const std::wstring& folder) {
+  if (folder.empty() || IsFolder(folder)) return {};
+  const size_t slash = folder.find_last_of(L"\\/");
+  if (slash != std::wstring::npos && slash > 0) {
+    const size_t end = folder.find_last_not_of(L"\\/", slash);
+    if (end != std::wstring::npos) {
+      if (IoResult parent = CreateFolders(folder.substr(0, end + 1)); !parent) return parent;
+    }
+  }
+  if (CreateDirectoryW(folder.c_str(), nullptr)) return {};
+  const DWORD error = GetLastError();
+  if (error == ERROR_ALREADY_EXISTS && IsFolder(folder)) return {};
+  return IoResult::FromSystemError(static_cast<int>(error));
+}
+
 }  // namespace pathwright

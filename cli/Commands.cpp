@@ -43,10 +43,8 @@ constexpr CommandInfo kCommands[] = {
     {L"apply", Command::kApply, 1, L" CONFIG.json [--dry-run]", false},
 };
 
-// A new sheet replaces whatever stands at SHEET, so it is never aimed at the default sheet implicitly.
-bool SheetMayBeLeftOut(const CommandInfo& info) {
-  return kHasUserSheetFolder && info.command != Command::kCreate;
-}
+// Every command may work on the current user's sheet; create replaces a readable one only with --force.
+bool SheetMayBeLeftOut(const CommandInfo&) { return kHasUserSheetFolder; }
 
 std::wstring UsageLine(const CommandInfo& info) {
   if (!info.sheet) return info.name + std::wstring(info.tail);
@@ -67,9 +65,10 @@ std::wstring HelpText() {
       L"replace one list (an empty LIST empties it)",
       L"append ENTRY to one list",
       L"drop every entry equal to ENTRY from one list",
-      L"write a new, empty sheet for that Visual Studio version;\n"
-      L"        a sheet that can be read is only replaced with --force,\n"
-      L"        and any file replaced is kept as SHEET.bak",
+      L"write a new, empty sheet for that Visual Studio version (2013 also\n"
+      L"        serves every later version), creating missing folders; a sheet\n"
+      L"        that can be read is only replaced with --force, and any file\n"
+      L"        replaced is kept as SHEET.bak",
       L"judge every entry in force: the lists, folders written inline\n"
       L"        in path properties, conditional elements and other groups;\n"
       L"        one line per entry, problems first, or one JSON object",
@@ -97,7 +96,7 @@ std::wstring HelpText() {
       L"\n";
   if (kHasUserSheetFolder) {
     text +=
-        L"SHEET may be left out of show, get, set, add and remove. The number of words\n"
+        L"SHEET may be left out of every command. The number of words\n"
         L"alone decides: \"get include\" reads the default sheet, \"get my.props include\"\n"
         L"reads my.props. The default sheet is the current user's\n"
         L"%LOCALAPPDATA%\\Microsoft\\MSBuild\\v4.0\\Microsoft.Cpp.Win32.user.props;\n"
@@ -269,6 +268,16 @@ int ChangeList(const Invocation& inv, const std::wstring& sheet, int kind, const
   }, output);
 }
 
+// The folder part of a path, without its final separator; empty when the path names no folder.
+std::wstring FolderOf(const std::wstring& path) {
+#ifdef _WIN32
+  const size_t slash = path.find_last_of(L"\\/");
+#else
+  const size_t slash = path.find_last_of(L'/');
+#endif
+  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+}
+
 int Create(const Invocation& inv, const std::wstring& sheet, Output& output) {
   if (!inv.vs) return UsageError(output, L"create needs --vs 2010, 2012 or 2013");
   int version = -1;
@@ -288,6 +297,8 @@ int Create(const Invocation& inv, const std::wstring& sheet, Output& output) {
       return kExitUsage;
     }
   }
+  // Visual Studio 2019 and later no longer make the MSBuild folder, so the sheet may be the first thing in it.
+  if (IoResult folder = CreateFolders(FolderOf(sheet)); !folder) return WriteFailure(output, sheet, folder);
   DirectorySettings settings;
   settings.m_path = sheet;
   if (IoResult written = settings.CreateDefaultSheet(version); !written) return WriteFailure(output, sheet, written);
@@ -339,12 +350,13 @@ int Run(const std::vector<std::wstring>& args, Output& output) {
     if (info.command == Command::kApply) return ApplyConfig(inv.words[0], folder, inv.dryRun, output);
     return DoctorProjects(inv.words[0], folder, inv.platform, inv.json, output);
   }
-  const bool mayLeaveOut = SheetMayBeLeftOut(info) || (inv.folder && info.command != Command::kCreate);
-  if ((inv.platform || inv.folder) && !mayLeaveOut) {
-    return UsageError(output, info.command == Command::kCreate
-                                  ? L"--platform and --folder pick one of the folder's sheets; create needs SHEET named"
-                                  : L"--platform needs the current user's MSBuild folder, which exists on Windows "
-                                    L"only; name the SHEET, or the folder with --folder DIR");
+  if (info.command == Command::kCreate && inv.platform == L"all") {
+    return UsageError(output, L"create makes one sheet; name its platform, not all");
+  }
+  const bool mayLeaveOut = SheetMayBeLeftOut(info) || inv.folder.has_value();
+  if (inv.platform && !mayLeaveOut) {
+    return UsageError(output, L"--platform needs the current user's MSBuild folder, which exists on Windows only; "
+                              L"name the SHEET, or the folder with --folder DIR");
   }
 
   // The number of words alone tells whether SHEET is there, so a sheet named like a KIND stays a sheet.

@@ -17,9 +17,8 @@ bool ReadLanguageHeader(const std::wstring& folder, const std::wstring& fileName
 
 void ScanLanguages(const std::wstring& folder, const std::vector<std::wstring>& names, LanguageCatalogue& catalogue) {
   catalogue.clear();
-  for (const std::wstring& name : names) {
-    if (!ReadLanguageHeader(folder, name, catalogue)) break;
-  }
+  // One file that cannot be read or is no language file hides nothing listed after it.
+  for (const std::wstring& name : names) ReadLanguageHeader(folder, name, catalogue);
 }
 
 void ScanLanguages(const std::wstring& folder, const std::wstring& pattern, LanguageCatalogue& catalogue) {

@@ -14,8 +14,8 @@ using LanguageCatalogue = std::map<std::wstring, std::wstring>;
 // name, replacing the file of an earlier entry of the same name. The text lines are not read.
 bool ReadLanguageHeader(const std::wstring& folder, const std::wstring& fileName, LanguageCatalogue& catalogue);
 
-// Empties the catalogue and reads the headers of the given names in the given order. The first
-// name whose header is not valid ends the scan: the names after it are not offered.
+// Empties the catalogue and reads the headers of the given names in the given order. A name whose
+// header cannot be read or is not valid is skipped.
 void ScanLanguages(const std::wstring& folder, const std::vector<std::wstring>& names, LanguageCatalogue& catalogue);
 
 // The same over the folder's entries that match the pattern, in the order the folder lists them.

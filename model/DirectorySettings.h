@@ -4,7 +4,9 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include <pugixml.hpp>
 
@@ -59,5 +61,58 @@ class DirectorySettings {
   pugi::xml_node m_group;
   bool m_backupBeforeWrite = false;
 };
+
+// ---- Reading results and the characters a save refuses, as the dialogs use them. A LoadSheet that
+// says why it failed, and a save that refuses what XML cannot hold, replace this block. ----
+
+// What reading a sheet found: false unless it was read and may be edited. A file that could not be
+// read at all (locked, no access, not a file, an I/O error) is told apart from one that was read and
+// is no usable sheet, since only the second may be replaced by a new sheet.
+struct SheetLoad {
+  enum class Status { kLoaded, kCannotRead, kNotASheet };
+  Status status = Status::kCannotRead;
+  std::wstring why;  // for the user: the system's reason, or what is wrong with the content
+
+  explicit operator bool() const noexcept { return status == Status::kLoaded; }
+  bool CouldNotRead() const noexcept { return status == Status::kCannotRead; }
+};
+
+// A character XML 1.0 does not allow: U+0000-U+0008, U+000B, U+000C, U+000E-U+001F, U+FFFE,
+// U+FFFF, or an unpaired surrogate.
+struct ForbiddenCharacter {
+  size_t offset = 0;    // index of its first wchar_t in the text, as an edit control selects it
+  size_t position = 0;  // 1-based, counting characters as a user does (a surrogate pair is one)
+  char32_t code = 0;    // the character, or the lone surrogate's value
+};
+
+inline std::optional<ForbiddenCharacter> FindForbiddenCharacter(std::wstring_view text) {
+  size_t position = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    ++position;
+    const char32_t c = static_cast<char32_t>(text[i]);
+    const bool high = c >= 0xD800 && c <= 0xDBFF, low = c >= 0xDC00 && c <= 0xDFFF;
+    if (sizeof(wchar_t) == 2 && high && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+      ++i;
+      continue;
+    }
+    if ((c < 0x20 && c != 0x9 && c != 0xA && c != 0xD) || c == 0xFFFE || c == 0xFFFF || high || low) {
+      return ForbiddenCharacter{i, position, c};
+    }
+  }
+  return std::nullopt;
+}
+
+// A list holding such a character: the first one, in kind order.
+struct ListCharacter {
+  int kind = 0;
+  ForbiddenCharacter character;
+};
+
+inline std::optional<ListCharacter> FindForbiddenInLists(const std::array<std::wstring, kKindCount>& lists) {
+  for (int k = 0; k < kKindCount; ++k) {
+    if (auto found = FindForbiddenCharacter(lists[k])) return ListCharacter{k, *found};
+  }
+  return std::nullopt;
+}
 
 }  // namespace pathwright

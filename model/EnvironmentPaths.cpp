@@ -1,13 +1,53 @@
 #include "EnvironmentPaths.h"
 
-#include <cwctype>
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <iterator>
 
 namespace pathwright {
 
 namespace {
-std::wstring Lower(std::wstring text) {
-  for (auto& c : text) c = static_cast<wchar_t>(std::towlower(c));
-  return text;
+struct LowerRun {
+  uint16_t first, last;
+  uint8_t step;
+  int32_t delta;
+};
+
+constexpr LowerRun kLowerRuns[] = {
+#include "LowerCaseTable.inc"
+};
+
+wchar_t LowerChar(wchar_t c) {
+  const auto code = static_cast<uint32_t>(c);
+  if (code < 0x41 || code > 0xFFFF) return c;
+  // The last run that starts at or before the character is the only one that can hold it.
+  const auto* run = std::upper_bound(std::begin(kLowerRuns), std::end(kLowerRuns), code,
+                                     [](uint32_t value, const LowerRun& r) { return value < r.first; });
+  if (run == std::begin(kLowerRuns)) return c;
+  --run;
+  if (code > run->last || (code - run->first) % run->step != 0) return c;
+  return static_cast<wchar_t>(static_cast<int32_t>(code) + run->delta);
+}
+
+bool IsAsciiLetter(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
+
+bool IsMsBuildPropertyName(std::wstring_view name) {
+  if (name.empty() || !(IsAsciiLetter(name[0]) || name[0] == L'_')) return false;
+  return std::all_of(name.begin(), name.end(),
+                     [](wchar_t c) { return IsAsciiLetter(c) || (c >= L'0' && c <= L'9') || c == L'_'; });
+}
+
+bool EqualsAsciiNoCase(std::wstring_view a, std::wstring_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](wchar_t x, wchar_t y) {
+           const auto fold = [](wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c + 32) : c; };
+           return fold(x) == fold(y);
+         });
+}
+
+// Names whose values a 32-bit process sees differently from a 64-bit one.
+bool DependsOnBitness(std::wstring_view name) {
+  return EqualsAsciiNoCase(name, L"ProgramFiles") || EqualsAsciiNoCase(name, L"CommonProgramFiles");
 }
 
 bool IsSingleDrivePath(const std::wstring& value) {
@@ -17,20 +57,36 @@ bool IsSingleDrivePath(const std::wstring& value) {
 }
 }  // namespace
 
+std::wstring LowerCase(std::wstring_view text) {
+  std::wstring lower(text);
+  for (wchar_t& c : lower) c = LowerChar(c);
+  return lower;
+}
+
 std::wstring SubstituteEnvironment(const std::wstring& path, const std::vector<std::wstring>& environment) {
-  const std::wstring lower = Lower(path);
+  const std::wstring lower = LowerCase(path);
+  std::wstring_view bestName;
+  size_t bestLength = 0;
   for (const std::wstring& entry : environment) {
     const size_t equals = entry.find(L'=');
-    if (equals == std::wstring::npos || equals == 0) continue;  // "=C:=C:\x" entries carry no name
+    if (equals == std::wstring::npos) continue;
+    const std::wstring_view name(entry.data(), equals);  // "=C:=C:\x" entries have no name and are skipped
+    if (!IsMsBuildPropertyName(name) || DependsOnBitness(name)) continue;
     std::wstring value = entry.substr(equals + 1);
     if (!IsSingleDrivePath(value)) continue;
     while (!value.empty() && value.back() == L'\\') value.pop_back();
-    value = Lower(value);
+    // A drive root alone would take over every pick on its drive.
+    if (value.size() <= 2) continue;
+    value = LowerCase(value);
     if (lower.compare(0, value.size(), value) != 0) continue;
     if (lower.size() > value.size() && lower[value.size()] != L'\\') continue;
-    return L"$(" + entry.substr(0, equals) + L")" + path.substr(value.size());
+    if (value.size() > bestLength || (value.size() == bestLength && name < bestName)) {
+      bestName = name;
+      bestLength = value.size();
+    }
   }
-  return path;
+  if (bestLength == 0) return path;
+  return L"$(" + std::wstring(bestName) + L")" + path.substr(bestLength);
 }
 
 std::wstring ExpandLeadingReference(const std::wstring& entry,
@@ -41,11 +97,15 @@ std::wstring ExpandLeadingReference(const std::wstring& entry,
   const std::wstring name = entry.substr(2, close - 2);
   const std::wstring reference = L"$(" + name + L")";
   const std::wstring value = lookup(name).value_or(L"");
+  std::wstring trimmed = value;
+  while (!trimmed.empty() && trimmed.back() == L'\\') trimmed.pop_back();
   std::wstring result;
   size_t start = 0;
   for (size_t p; (p = entry.find(reference, start)) != std::wstring::npos; start = p + reference.size()) {
     result.append(entry, start, p - start);
-    result += value;
+    const size_t after = p + reference.size();
+    // TOOLS=C:\Tools\ and $(TOOLS)\lib: the browser can select C:\Tools\lib, not C:\Tools\\lib.
+    result += after < entry.size() && entry[after] == L'\\' ? trimmed : value;
   }
   result.append(entry, start);
   return result;

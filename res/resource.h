@@ -12,6 +12,13 @@
 #define IDB_BANNER 137
 #define IDB_ARROW_UP 139
 #define IDB_ARROW_DOWN 141
+// The same pictures at 150 and 200 percent, for screens with more dots per inch
+#define IDB_BANNER_150 144
+#define IDB_BANNER_200 145
+#define IDB_ARROW_UP_150 146
+#define IDB_ARROW_UP_200 147
+#define IDB_ARROW_DOWN_150 148
+#define IDB_ARROW_DOWN_200 149
 #define IDS_TITLE 129
 #define IDR_MANIFEST 1
 
@@ -30,6 +37,7 @@
 
 // Version chooser (template 143)
 #define IDC_RESTORE_VERSION 1001
+#define IDC_RESTORE_PROMPT 1002
 
 // Directory list editor (template 132)
 #define IDC_LIST_LABEL 1000

@@ -4,9 +4,9 @@
     tools/make_images.py [output folder]      (default: res/ beside this tool)
 
 Writes Pathwright.ico (nine images), banner.bmp (About box banner), arrow_up.bmp and arrow_down.bmp
-(the list editor's Up and Down buttons). Needs Debian's Pillow (python3-pil, hence /usr/bin/python3).
-No randomness or time stamps, so the same script always writes the same bytes: run it again after a
-change and commit both.
+(the list editor's Up and Down buttons), the last three also at 150 and 200 percent (suffix _150, _200).
+Needs Debian's Pillow (python3-pil, hence /usr/bin/python3). No randomness or time stamps, so the same script
+always writes the same bytes: run it again after a change and commit both.
 
 Everything is drawn as filled polygons on a supersampled grid and averaged down, which gives clean
 anti-aliased edges whose pixels do not depend on an imaging library's rasteriser.
@@ -316,22 +316,24 @@ def over(dst, src):
     return tuple(round(s * a + d * (1 - a)) for s, d in zip(src[:3], dst))
 
 
-def draw_banner():
+def draw_banner(scale=1):
+    """The banner at `scale` times its 96-DPI size (1, 1.5 or 2)."""
+    width, height = round(BANNER_W * scale), round(BANNER_H * scale)
     # The bottom stays white: the About box's version line sits there on a white brush.
-    sky = gradient(0, SKY, 54, WHITE)
-    image = [[sky(y + 0.5)] * BANNER_W for y in range(BANNER_H)]
+    sky = gradient(0, SKY, 54 * scale, WHITE)
+    image = [[sky(y + 0.5)] * width for y in range(height)]
 
-    icon = draw_icon(64, ss=6)
-    ix, iy = 10, 4
+    icon = draw_icon(round(64 * scale), ss=6)
+    ix, iy = round(10 * scale), round(4 * scale)
     for y, row in enumerate(icon):
         for x, p in enumerate(row):
             image[iy + y][ix + x] = over(image[iy + y][ix + x], p)
 
-    em = 50
+    em = 50 * scale
     text = "Pathwright"
-    x0 = 88
-    cv = Canvas(BANNER_W, BANNER_H, 4)
-    draw_text(cv, text, x0, 43, em, NAME_BLUE)
+    x0 = 88 * scale
+    cv = Canvas(width, height, 4)
+    draw_text(cv, text, x0, 43 * scale, em, NAME_BLUE)
     for y, row in enumerate(cv.pixels()):
         for x, p in enumerate(row):
             if p[3]:
@@ -345,31 +347,37 @@ def draw_banner():
 MAGENTA, BLACK, GREY = (255, 0, 255), (0, 0, 0), (128, 128, 128)
 
 
-def arrow_cell(up, dx, dy):
-    cell = [[0] * 16 for _ in range(16)]
-    shape = []
-    for k in range(6):                        # the head, widening by one pixel each side per row
-        shape.append((3 + k, 7 - k, 7 + k))
-    for row in range(9, 13):                  # the shaft
-        shape.append((row, 5, 9))
-    for row, a, b in shape:
-        y = row if up else 15 - row
-        for x in range(a, b + 1):
-            cell[y + dy][x + dx] = 1
+def in_arrow(x, y):
+    """Whether the point (in the units of a 16-pixel cell, y from the top) lies in the up arrow: a head
+    widening by one unit each side per unit down, then a five-unit shaft."""
+    if 3 <= y < 9:
+        return abs(x - 7.5) <= y - 3
+    return 9 <= y < 13 and 5 <= x < 10
+
+
+def arrow_cell(up, size, shift):
+    """One cell of `size` pixels; pixel centres are sampled, so 16 pixels give the crisp original."""
+    unit = size / 16
+    cell = [[0] * size for _ in range(size)]
+    for py in range(size):
+        for px in range(size):
+            x, y = (px - shift + 0.5) / unit, (py - shift + 0.5) / unit
+            if in_arrow(x, y if up else 16 - y):
+                cell[py][px] = 1
     return cell
 
 
-def draw_arrows(up):
-    """Returns rows of palette indices (0 magenta, 1 black, 2 grey) for the 80 x 16 strip."""
-    strip = [[0] * 80 for _ in range(16)]
+def draw_arrows(up, size=16):
+    """Returns rows of palette indices (0 magenta, 1 black, 2 grey) for the strip of five cells."""
+    strip = [[0] * (5 * size) for _ in range(size)]
     for state in range(5):
         pressed = state == 2
         ink = 2 if state == 3 else 1
-        cell = arrow_cell(up, 1 if pressed else 0, 1 if pressed else 0)
-        for y in range(16):
-            for x in range(16):
+        cell = arrow_cell(up, size, round(size / 16) if pressed else 0)
+        for y in range(size):
+            for x in range(size):
                 if cell[y][x]:
-                    strip[y][state * 16 + x] = ink
+                    strip[y][state * size + x] = ink
     return strip
 
 
@@ -438,18 +446,19 @@ def main():
     images += [(s, bits, icon_image(icons[s], bits)) for bits in (32, 8) for s in (128, 48, 32, 16)]
     write_ico(os.path.join(out, 'Pathwright.ico'), images)
 
-    banner = draw_banner()
-    image = Image.new('RGB', (len(banner[0]), len(banner)))
-    image.putdata([p for row in banner for p in row])
-    image.save(os.path.join(out, 'banner.bmp'))
-
+    # 100, 150 and 200 percent: the dialogs pick the one nearest to their monitor's scale.
     palette = [c for colour in (MAGENTA, BLACK, GREY) for c in colour]
-    for name, up in (('arrow_up.bmp', True), ('arrow_down.bmp', False)):
-        strip = draw_arrows(up)
-        image = Image.new('P', (len(strip[0]), len(strip)))
-        image.putpalette(palette + [0] * (768 - len(palette)))
-        image.putdata([i for row in strip for i in row])
-        image.save(os.path.join(out, name))
+    for scale, suffix in ((1, ''), (1.5, '_150'), (2, '_200')):
+        banner = draw_banner(scale)
+        image = Image.new('RGB', (len(banner[0]), len(banner)))
+        image.putdata([p for row in banner for p in row])
+        image.save(os.path.join(out, 'banner%s.bmp' % suffix))
+        for name, up in (('arrow_up', True), ('arrow_down', False)):
+            strip = draw_arrows(up, round(16 * scale))
+            image = Image.new('P', (len(strip[0]), len(strip)))
+            image.putpalette(palette + [0] * (768 - len(palette)))
+            image.putdata([i for row in strip for i in row])
+            image.save(os.path.join(out, '%s%s.bmp' % (name, suffix)))
 
 
 if __name__ == '__main__':

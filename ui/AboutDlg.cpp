@@ -1,7 +1,9 @@
 #include "ui/AboutDlg.h"
-#include "win/Fonts.h"
 
 #include "ui/UiLanguage.h"
+#include "win/AppModule.h"
+#include "win/Dpi.h"
+#include "win/Fonts.h"
 
 namespace pathwright {
 
@@ -9,6 +11,12 @@ BOOL CAboutDlg::ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LPARAM l
   switch (message) {
     case WM_INITDIALOG:
       result = OnInitDialog();
+      return TRUE;
+    case WM_DPICHANGED:
+      ::PostMessageW(m_hWnd, kDpiApplied, LOWORD(wParam), 0);
+      return FALSE;  // the dialog manager scales the box and its own font
+    case kDpiApplied:
+      ApplyDpi(static_cast<UINT>(wParam));
       return TRUE;
     case WM_CTLCOLORSTATIC: {
       bool handled = false;
@@ -30,10 +38,11 @@ LRESULT CAboutDlg::OnInitDialog() {
   CentreWindow(::GetParent(m_hWnd));
   UiTranslate(m_hWnd);
 
-  m_boldFont = CreateBoldGuiFont();
   SetDlgItemText(IDC_ABOUT_AUTHOR, kCopyright);
   SetDlgItemText(IDC_ABOUT_VERSION, kVersionText);
-  ::SendDlgItemMessageW(m_hWnd, IDC_ABOUT_TITLE, WM_SETFONT, reinterpret_cast<WPARAM>(m_boldFont.Get()), TRUE);
+  m_baseFont = FontOf(m_hWnd);
+  m_baseDpi = WindowDpi(m_hWnd);
+  ApplyDpi(m_baseDpi);
 
   m_wtlLink.SetLabel(kWindowingCredit);
   m_wtlLink.SetHyperLink(kWindowingHome);
@@ -42,6 +51,22 @@ LRESULT CAboutDlg::OnInitDialog() {
   m_xmlLink.SetHyperLink(kXmlHome);
   m_xmlLink.SubclassWindow(GetDlgItem(IDC_ABOUT_XML_LINK));
   return TRUE;
+}
+
+void CAboutDlg::ApplyDpi(UINT dpi) {
+  if (UniqueFont font = CreateBoldFont(m_baseFont, m_baseDpi, dpi)) {
+    ::SendDlgItemMessageW(m_hWnd, IDC_ABOUT_TITLE, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
+    m_boldFont = std::move(font);
+  }
+  // The band keeps its place; the nearest drawing is stretched the little that remains to fill it.
+  const UINT picture = PictureFor(dpi, IDB_BANNER, IDB_BANNER_150, IDB_BANNER_200);
+  if (UniqueBitmap banner(static_cast<HBITMAP>(::LoadImageW(CAppModule::GetResourceInstance(),
+                                                             MAKEINTRESOURCEW(picture), IMAGE_BITMAP, 0, 0, 0)));
+      banner) {
+    ::SendDlgItemMessageW(m_hWnd, IDC_ABOUT_BANNER, STM_SETIMAGE, IMAGE_BITMAP,
+                          reinterpret_cast<LPARAM>(banner.Get()));
+    m_banner = std::move(banner);
+  }
 }
 
 LRESULT CAboutDlg::OnCtlColorStatic(HDC dc, HWND control, bool& handled) {
@@ -66,9 +91,11 @@ LRESULT CAboutDlg::OnCtlColorStatic(HDC dc, HWND control, bool& handled) {
 }
 
 LRESULT CAboutDlg::OnCloseCmd(WORD id) {
-  // The title line stops using the font before it goes.
+  // The title line and the banner stop using the font and the picture before they go.
   ::SendDlgItemMessageW(m_hWnd, IDC_ABOUT_TITLE, WM_SETFONT, 0, FALSE);
   m_boldFont.Reset();
+  ::SendDlgItemMessageW(m_hWnd, IDC_ABOUT_BANNER, STM_SETIMAGE, IMAGE_BITMAP, 0);
+  m_banner.Reset();
   m_wtlLink.UnsubclassWindow();
   m_xmlLink.UnsubclassWindow();
   EndDialog(id);

@@ -15,7 +15,7 @@ class CAboutDlg : public CDialogImpl<CAboutDlg> {
 
   // What the box shows; the version is the product version of the program's version record.
   static constexpr const wchar_t* kVersionText = L"v" PATHWRIGHT_VERSION_WIDE L" (64 bit)";
-  static constexpr const wchar_t* kCopyright = L"(c) 2026 The Pathwright authors";
+  static constexpr const wchar_t* kCopyright = L"Copyright \u00A9 2026 The Pathwright authors";
   static constexpr const wchar_t* kWindowingCredit = L"Window layer modelled on WTL (Microsoft, open source)";
   static constexpr const wchar_t* kWindowingHome = L"https://sourceforge.net/projects/wtl/";
   static constexpr const wchar_t* kXmlCredit = L"XML library pugixml by Arseny Kapoulkine";
@@ -23,6 +23,7 @@ class CAboutDlg : public CDialogImpl<CAboutDlg> {
   static constexpr COLORREF kTitleColour = RGB(0, 0, 255);
 
   UniqueFont m_boldFont;  // title line, from WM_INITDIALOG until the box closes
+  UniqueBitmap m_banner;  // the banner drawn nearest to the box's DPI, shown by static 57714
   CHyperLink m_wtlLink;   // takes over static 1000: the windowing design
   CHyperLink m_xmlLink;   // takes over static 1003: the XML library
 
@@ -31,8 +32,13 @@ class CAboutDlg : public CDialogImpl<CAboutDlg> {
 
  private:
   LRESULT OnInitDialog();
+  // The bold title font and the banner for the box's DPI.
+  void ApplyDpi(UINT dpi);
   LRESULT OnCtlColorStatic(HDC dc, HWND control, bool& handled);
   LRESULT OnCloseCmd(WORD id);
+
+  LOGFONTW m_baseFont = {};  // the dialog's font as made at m_baseDpi, which the bold font follows
+  UINT m_baseDpi = 0;
 };
 
 }  // namespace pathwright

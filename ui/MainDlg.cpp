@@ -1,5 +1,8 @@
 #include "ui/MainDlg.h"
 
+#include <cstdio>
+#include <iterator>
+#include <optional>
 #include <string>
 
 #include "lang/LanguageFile.h"
@@ -20,6 +23,7 @@ namespace {
 constexpr const wchar_t* kNoPlatform = L"---";
 constexpr const wchar_t* kMsBuildSubfolder = L"\\Microsoft\\MSBuild\\v4.0";
 constexpr const wchar_t* kDefaultSheetName = L"\\Microsoft.Cpp.Win32.user.props";
+constexpr int kNewestVersion = 2;  // Visual Studio 2013, whose format every later version reads
 
 std::wstring LastPathPart(const std::wstring& path) {
   const std::vector<std::wstring> parts = SplitString(path, L"\\");
@@ -41,6 +45,12 @@ BOOL CMainDlg::ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LPARAM, L
       return TRUE;
     case WM_DESTROY:
       OnDestroy();
+      return TRUE;
+    case WM_DPICHANGED:
+      ::PostMessageW(m_hWnd, kDpiApplied, LOWORD(wParam), 0);
+      return FALSE;  // the dialog manager scales the window and its own font
+    case kDpiApplied:
+      MakeBoldFont(static_cast<UINT>(wParam));
       return TRUE;
     case WM_COMMAND:
       break;
@@ -79,7 +89,9 @@ bool CMainDlg::OnIdle() { return false; }
 LRESULT CMainDlg::OnInitDialog() {
   CentreWindow(::GetWindow(m_hWnd, GW_OWNER));
   InitLanguage();
-  MakeBoldFont();
+  m_baseFont = FontOf(m_hWnd);
+  m_baseDpi = WindowDpi(m_hWnd);
+  MakeBoldFont(m_baseDpi);
   SetDlgItemText(IDC_MAIN_PLATFORM, kNoPlatform);
   OpenDefaultSheet();
   LoadIcons();
@@ -93,12 +105,13 @@ LRESULT CMainDlg::OnInitDialog() {
   return TRUE;  // the dialog manager focuses the first tab stop, the sheet path
 }
 
-void CMainDlg::MakeBoldFont() {
-  m_font = CreateBoldGuiFont();
-  if (!m_font) return;
+void CMainDlg::MakeBoldFont(UINT dpi) {
+  UniqueFont font = CreateBoldFont(m_baseFont, m_baseDpi, dpi);
+  if (!font) return;
   for (int id : {IDC_MAIN_HEADING, IDC_MAIN_PLATFORM}) {
-    ::SendDlgItemMessageW(m_hWnd, id, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.Get()), TRUE);
+    ::SendDlgItemMessageW(m_hWnd, id, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
   }
+  m_font = std::move(font);  // the previous font goes once no control uses it
 }
 
 void CMainDlg::LoadIcons() {
@@ -114,6 +127,8 @@ void CMainDlg::LoadIcons() {
 }
 
 void CMainDlg::OnDestroy() {
+  // The names given to the list buttons go with their windows.
+  for (int id = IDC_MAIN_FIRST_BUTTON; id <= IDC_MAIN_LAST_BUTTON; ++id) Platform().SetAccessibleName(GetDlgItem(id), {});
   if (CMessageLoop* loop = g_module.GetMessageLoop()) {
     loop->RemoveMessageFilter(this);
     loop->RemoveIdleHandler(this);
@@ -147,13 +162,15 @@ void CMainDlg::EnableDirectoryControls() {
 
 void CMainDlg::OnOK() {
   if (m_loaded) {
-    DoDataExchange(kSaveControls);  // a failed transfer keeps the member as it was; the save goes on
-    const IoResult saved = SaveSheet();
-    if (!saved) {
-      // Closing now would lose the edits while the user believes them saved.
-      ReportSaveFailure(saved);
+    if (m_path.empty()) {
+      // No sheet to write to: closing would drop what was typed while the user believes it saved.
+      Platform().ShowMessageBox(m_hWnd, UiText(text::kNothingToSaveText), UiText(text::kSaveFailedCaption),
+                                MB_OK | MB_ICONWARNING);
       return;
     }
+    DoDataExchange(kSaveControls);  // a failed transfer keeps the member as it was; the save goes on
+    // Closing after a failed save would lose the edits while the user believes them saved.
+    if (!SaveOpenSheet()) return;
   }
   Close(1);
 }
@@ -167,6 +184,17 @@ void CMainDlg::Close(int exitCode) {
   ::PostQuitMessage(exitCode);
 }
 
+bool CMainDlg::SaveOpenSheet() {
+  if (m_path.empty()) return true;  // nothing open: nothing to write
+  if (const std::optional<ListCharacter> found = FindForbiddenInLists(m_lists)) {
+    ReportForbiddenCharacter(*found);
+    return false;
+  }
+  const IoResult saved = SaveSheet();
+  if (!saved) ReportSaveFailure(saved);
+  return static_cast<bool>(saved);
+}
+
 void CMainDlg::ReportSaveFailure(const IoResult& result) {
   std::wstring format = UiText(text::kSaveFailedText);
   if (format.empty()) format = L"%s";  // without a language the path still says which file
@@ -174,6 +202,28 @@ void CMainDlg::ReportSaveFailure(const IoResult& result) {
   message += L"\n";
   message += result.message;
   Platform().ShowMessageBox(m_hWnd, message, UiText(text::kSaveFailedCaption), MB_OK | MB_ICONERROR);
+}
+
+void CMainDlg::ReportUnreadable(const SheetLoad& loaded) {
+  std::wstring format = UiText(text::kUnreadableText);
+  if (format.empty()) format = L"%s";
+  const std::wstring message = FormatWithString(format, m_path) + L"\n" + loaded.why;
+  Platform().ShowMessageBox(m_hWnd, message, UiText(text::kUnreadableCaption), MB_OK | MB_ICONERROR);
+}
+
+void CMainDlg::ReportForbiddenCharacter(const ListCharacter& found) {
+  wchar_t code[16] = {};
+  std::swprintf(code, std::size(code), L"U+%04X", static_cast<unsigned>(found.character.code));
+  const std::wstring row = kKindTitles[found.kind] + (L" (" + std::wstring(code) + L")");
+  std::wstring format = UiText(text::kForbiddenCharacterText);
+  if (format.empty()) format = L"%s";
+  Platform().ShowMessageBox(m_hWnd, FormatWithString(format, row),
+                            UiText(text::kSaveFailedCaption), MB_OK | MB_ICONERROR);
+  // The character is selected where the user can remove it.
+  HWND edit = GetDlgItem(IDC_MAIN_FIRST_EDIT + found.kind);
+  ::SendMessageW(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(edit), TRUE);
+  const size_t at = found.character.offset;
+  ::SendMessageW(edit, EM_SETSEL, static_cast<WPARAM>(at), static_cast<LPARAM>(at + 1));
 }
 
 void CMainDlg::ShowPlatform(const std::wstring& fileName) {
@@ -188,29 +238,62 @@ void CMainDlg::OpenDefaultSheet() {
   const std::wstring folder = Platform().LocalAppDataFolder();
   if (folder.empty()) return;  // nothing to open, nothing to report
 
-  const std::wstring candidate = folder + kMsBuildSubfolder + kDefaultSheetName;
+  const std::wstring sheetFolder = folder + kMsBuildSubfolder;
+  const std::wstring candidate = sheetFolder + kDefaultSheetName;
   const std::wstring fileName = LastPathPart(candidate);
   if (!PathExists(candidate)) {
     m_loaded = false;
     // The main window is still hidden; the box stands on its own until the user answers it.
     Platform().ShowMessageBox(m_hWnd, FormatWithString(UiText(text::kMissingSheetText), fileName),
-                              UiText(text::kMissingSheetCaption), MB_OK | MB_ICONERROR);
+                              UiText(text::kMissingSheetCaption), MB_OK | MB_ICONINFORMATION);
+    if (CreateMissingSheet(sheetFolder, candidate)) ShowPlatform(fileName);
     return;
   }
 
   m_path = candidate;
-  if (!LoadSheet()) RecreateSheet();
   ShowPlatform(fileName);
+  const SheetLoad loaded = ReadSheet();
+  if (loaded) return;
+  // A file that could not be read is still the user's: it is never offered for replacement.
+  if (loaded.CouldNotRead()) {
+    ReportUnreadable(loaded);
+  } else {
+    RecreateSheet();
+  }
+}
+
+SheetLoad CMainDlg::ReadSheet() {
+  if (LoadSheet()) return {SheetLoad::Status::kLoaded, {}};
+  // LoadSheet answers yes or no; a second read tells a file that cannot be read from one that is no sheet.
+  std::string bytes;
+  if (IoResult read = ReadFileBytes(m_path, bytes); !read) return {SheetLoad::Status::kCannotRead, read.message};
+  return {SheetLoad::Status::kNotASheet, {}};
+}
+
+bool CMainDlg::CreateMissingSheet(const std::wstring& folder, const std::wstring& path) {
+  // Visual Studio 2019 and later neither create the sheet nor its folder, yet they read it.
+  int version = kNewestVersion;
+  if (Platform().RunVersionChooser(::GetActiveWindow(), version, text::kRestorePromptMissing) != IDOK) return false;
+  m_path = path;
+  IoResult created = CreateFolders(folder);
+  if (created) created = CreateDefaultSheet(version);
+  if (created) return true;
+  ReportSaveFailure(created);
+  m_path.clear();
+  m_loaded = false;
+  return false;
 }
 
 bool CMainDlg::RecreateSheet() {
   int version = 0;
-  if (Platform().RunVersionChooser(::GetActiveWindow(), version) != IDOK) return false;
+  if (Platform().RunVersionChooser(::GetActiveWindow(), version, text::kRestorePrompt) != IDOK) return false;
   const IoResult written = CreateDefaultSheet(version);
-  // The new sheet is open either way; a file that could not be written (or whose unreadable
-  // predecessor could not be kept as .bak, in which case it stays untouched) is reported.
-  if (!written) ReportSaveFailure(written);
-  return true;
+  if (written) return true;
+  // The unreadable file stays untouched (its copy could not be kept, or nothing could be written),
+  // and an empty record must never be saved over it later.
+  m_loaded = false;
+  ReportSaveFailure(written);
+  return false;
 }
 
 void CMainDlg::OnSelectSheet() {
@@ -222,21 +305,24 @@ void CMainDlg::OnSelectSheet() {
   const std::wstring folder = Platform().LocalAppDataFolder();
   if (!folder.empty()) dialog.SetInitialFolder(folder + kMsBuildSubfolder);
 
-  // The open sheet is written before the choice, even if the user then cancels.
+  // The open sheet is written before the choice, even if the user then cancels. When that fails the
+  // selection ends here: the window, the edits and the sheet stay as they were.
   if (m_loaded) {
     DoDataExchange(kSaveControls);
-    const IoResult saved = SaveSheet();
-    if (!saved) ReportSaveFailure(saved);
+    if (!SaveOpenSheet()) return;
   }
 
   if (Platform().RunFileDialog(dialog, ::GetActiveWindow()) != IDOK) return;
 
   ShowPlatform(dialog.FileTitle());
   m_path = dialog.FilePath();
-  if (!LoadSheet() && !RecreateSheet()) {
-    m_loaded = false;
-    m_path.clear();
-    SetDlgItemText(IDC_MAIN_PLATFORM, kNoPlatform);
+  if (const SheetLoad loaded = ReadSheet(); !loaded) {
+    if (loaded.CouldNotRead()) ReportUnreadable(loaded);
+    if (loaded.CouldNotRead() || !RecreateSheet()) {
+      m_loaded = false;
+      m_path.clear();
+      SetDlgItemText(IDC_MAIN_PLATFORM, kNoPlatform);
+    }
   }
   EnableDirectoryControls();
   DoDataExchange(kFillControls);

@@ -10,6 +10,7 @@
 #include "res/resource.h"
 #include "win/AppModule.h"
 #include "win/DataExchange.h"
+#include "win/Dpi.h"
 #include "win/Dialog.h"
 #include "win/Handle.h"
 #include "win/UpdateUI.h"
@@ -29,7 +30,8 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
   UniqueFont m_font;            // bold copy of the default GUI font: heading and platform field
   HWND m_combo = nullptr;       // language combobox 1001
   std::wstring m_language;      // display name of the language in use
-  std::wstring m_startDir;      // current directory when the window opened
+  std::wstring m_startDir;      // current directory when the window opened, or the program's folder
+                                // when the current directory has no lang folder
   std::wstring m_lastFolder;    // last folder browsed in the list editor
 
   CMainDlg() = default;
@@ -49,12 +51,16 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
   // Sheet location, selection and creation.
   void OpenDefaultSheet();
   void OnSelectSheet();
+  // Offers the version chooser for the sheet at m_path that was read but is no sheet; true when a new
+  // sheet was written in its place. Otherwise the record stays unloaded.
   bool RecreateSheet();
   void ShowPlatform(const std::wstring& fileName);
 
   // Language side: start-up steps, the language combobox and the option check box.
   void InitLanguage();
   void OnLanguageChange();
+  // The seven list buttons share one caption; screen readers announce each with the row it edits.
+  void NameListButtons();
   void OnOptionChanged();
   std::wstring ReadSettings();
   void WriteSettings(const std::wstring& language);
@@ -69,13 +75,26 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
   void OnOK();
   void OnCancel();
   void Close(int exitCode);
-  void MakeBoldFont();
+  // The bold font of the heading and the platform field, for the window's DPI.
+  void MakeBoldFont(UINT dpi);
   void LoadIcons();
+  // Reads the sheet at m_path and tells a file that could not be read from one that is no sheet.
+  SheetLoad ReadSheet();
+  // After the missing-sheet message: the version chooser, then the folders and the sheet at `path`.
+  // True when the sheet was written (the Open state); otherwise the None state.
+  bool CreateMissingSheet(const std::wstring& folder, const std::wstring& path);
+  // Writes the open sheet unless a list holds a character XML cannot carry; false (after telling the
+  // user) when nothing was written.
+  bool SaveOpenSheet();
   // A sheet that could not be written: the user is told which and why, nothing closes.
   void ReportSaveFailure(const IoResult& result);
+  void ReportUnreadable(const SheetLoad& loaded);
+  void ReportForbiddenCharacter(const ListCharacter& found);
 
   UniqueIcon m_bigIcon;
   UniqueIcon m_smallIcon;
+  LOGFONTW m_baseFont = {};  // the dialog's font as made at m_baseDpi, which the bold font follows
+  UINT m_baseDpi = 0;
 };
 
 }  // namespace pathwright

@@ -2,6 +2,9 @@
 // box and the settings file that remembers both.
 #include <windows.h>
 
+#include "base/FileSystem.h"
+#include "model/DirectoryKinds.h"
+#include "ui/Platform.h"
 #include "win/LanguageManager.h"
 #include "lang/Settings.h"
 #include "ui/MainDlg.h"
@@ -11,26 +14,52 @@ namespace pathwright {
 
 namespace {
 std::wstring SettingsPath(const std::wstring& startDir) { return startDir + L"\\programm.ini"; }
+
+// The folder that holds the program itself; empty when the system cannot tell.
+std::wstring ProgramFolder() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return {};
+    if (length < path.size()) {
+      path.resize(length);
+      break;
+    }
+    path.resize(path.size() * 2);  // cut short: try again with more room
+  }
+  const size_t slash = path.find_last_of(L'\\');
+  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+}
 }  // namespace
 
 void CMainDlg::InitLanguage() {
   wchar_t directory[MAX_PATH] = {};
   const DWORD length = ::GetCurrentDirectoryW(MAX_PATH, directory);
   m_startDir.assign(directory, length < MAX_PATH ? length : 0);
+  // Started from a shortcut with another "Start in" folder, or from a console: the language files and
+  // the settings file are the ones beside the program.
+  if (!IsFolder(m_startDir + L"\\lang")) {
+    if (std::wstring own = ProgramFolder(); !own.empty()) m_startDir = std::move(own);
+  }
   m_combo = GetDlgItem(IDC_MAIN_LANGUAGE);
 
   CLanguageManager& languages = LanguageManager();
   languages.SetFolder(m_startDir + L"\\lang\\");
   languages.ScanLanguages();
   m_language = ReadSettings();
-  // No texts are built in: "English" only names the language file to look for.
-  if (m_language.empty()) m_language = L"English";
+  // No texts are built in: "English" only names the language file to look for. A remembered language
+  // whose file is gone (renamed, removed, a hand-edited settings file) gives way to English when it is
+  // offered, else to the first language offered, rather than a window of bare text numbers.
+  const LanguageCatalogue& offered = languages.Languages();
+  if (m_language.empty() || (!offered.contains(m_language) && offered.contains(L"English"))) m_language = L"English";
+  if (!offered.contains(m_language) && !offered.empty()) m_language = offered.begin()->first;
   languages.SelectLanguage(m_language);
   for (const auto& [name, file] : languages.Languages()) {
     ::SendMessageW(m_combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
   }
   ::SendMessageW(m_combo, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(m_language.c_str()));
   languages.TranslateWindow(m_hWnd);
+  NameListButtons();
 }
 
 void CMainDlg::OnLanguageChange() {
@@ -45,7 +74,17 @@ void CMainDlg::OnLanguageChange() {
   m_language = text;
   LanguageManager().SelectLanguage(m_language);
   LanguageManager().TranslateWindow(m_hWnd);
+  NameListButtons();
   WriteSettings(m_language);
+}
+
+void CMainDlg::NameListButtons() {
+  std::wstring caption = GetDlgItemText(IDC_MAIN_FIRST_BUTTON);  // "&Edit..." reads "Edit"
+  std::erase(caption, L'&');
+  while (!caption.empty() && (caption.back() == L'.' || caption.back() == L' ')) caption.pop_back();
+  for (int k = 0; k < kKindCount; ++k) {
+    Platform().SetAccessibleName(GetDlgItem(IDC_MAIN_FIRST_BUTTON + k), caption + L" " + kKindTitles[k]);
+  }
 }
 
 void CMainDlg::OnOptionChanged() {

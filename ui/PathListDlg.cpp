@@ -8,24 +8,24 @@
 #include <thread>
 
 #include "model/DirectoryList.h"
+#include "lang/TextNumbers.h"
 #include "model/EnvironmentPaths.h"
 #include "model/SheetCheck.h"
 #include "base/FileSystem.h"
-#include "lang/TextNumbers.h"
 #include "ui/Options.h"
 #include "lang/TextFormat.h"
 #include "ui/UiLanguage.h"
 #include "win/AppModule.h"
+#include "win/Dpi.h"
 #include "win/Handle.h"
 #include "ui/Platform.h"
 
 namespace pathwright {
 
 namespace {
-constexpr uint32_t kAddInstruction = 3005;
-constexpr uint32_t kChangeInstruction = 3006;
+constexpr uint32_t kAddInstruction = text::kListBrowseAdd;
+constexpr uint32_t kChangeInstruction = text::kListBrowseChange;
 constexpr COLORREF kTransparent = RGB(255, 0, 255);
-constexpr int kArrowSize = 16;
 constexpr UINT kFoldersChecked = WM_APP + 1;
 
 std::optional<std::wstring> EnvironmentVariable(const std::wstring& name) {
@@ -77,6 +77,14 @@ BOOL CPathListDlg::ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LPARA
     result = 0;
     return TRUE;
   }
+  if (message == WM_DPICHANGED) {
+    ::PostMessageW(m_hWnd, kDpiApplied, LOWORD(wParam), 0);
+    return FALSE;  // the dialog manager scales the dialog and the list box's font
+  }
+  if (message == kDpiApplied) {
+    ApplyDpi(static_cast<UINT>(wParam));
+    return TRUE;
+  }
   if (message != WM_COMMAND) return FALSE;
   result = 0;
   const int id = LOWORD(wParam);
@@ -123,8 +131,10 @@ LRESULT CPathListDlg::OnInitDialog() {
   CentreWindow(::GetParent(m_hWnd));
   UiTranslate(m_hWnd);
   m_listBox = GetDlgItem(IDC_LIST_BOX);
-  LoadArrowImages(IDB_ARROW_UP, IDC_LIST_UP, m_upButton, m_upImages);
-  LoadArrowImages(IDB_ARROW_DOWN, IDC_LIST_DOWN, m_downButton, m_downImages);
+  m_upButton = GetDlgItem(IDC_LIST_UP);
+  m_downButton = GetDlgItem(IDC_LIST_DOWN);
+  m_dpi = WindowDpi(m_hWnd);
+  LoadArrowImages(m_dpi);
 
   // The label's translated text is a format for the kind title; only "%s" is honoured in it.
   SetDlgItemText(IDC_LIST_LABEL, FormatWithString(GetDlgItemText(IDC_LIST_LABEL), m_kindTitle));
@@ -148,13 +158,36 @@ LRESULT CPathListDlg::OnInitDialog() {
   return TRUE;  // the focus goes to the list box, with no entry selected
 }
 
-void CPathListDlg::LoadArrowImages(UINT bitmapId, int buttonId, HWND& button, BUTTON_IMAGELIST& images) {
-  images = {};
-  images.himl = ::ImageList_LoadImageW(CAppModule::GetResourceInstance(), MAKEINTRESOURCEW(bitmapId), kArrowSize, 0,
-                                       kTransparent, IMAGE_BITMAP, 0);
-  images.uAlign = BUTTON_IMAGELIST_ALIGN_CENTER;
-  button = GetDlgItem(buttonId);
-  ::SendMessageW(button, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&images));
+void CPathListDlg::LoadArrowImages(UINT dpi) {
+  const int size = static_cast<int>(PictureFor(dpi, 16, 24, 32));
+  const std::pair<UINT, BUTTON_IMAGELIST*> arrows[] = {
+      {PictureFor(dpi, IDB_ARROW_UP, IDB_ARROW_UP_150, IDB_ARROW_UP_200), &m_upImages},
+      {PictureFor(dpi, IDB_ARROW_DOWN, IDB_ARROW_DOWN_150, IDB_ARROW_DOWN_200), &m_downImages}};
+  for (const auto& [bitmap, images] : arrows) {
+    BUTTON_IMAGELIST loaded = {};
+    loaded.himl = ::ImageList_LoadImageW(CAppModule::GetResourceInstance(), MAKEINTRESOURCEW(bitmap), size, 0,
+                                         kTransparent, IMAGE_BITMAP, 0);
+    loaded.uAlign = BUTTON_IMAGELIST_ALIGN_CENTER;
+    ::SendMessageW(images == &m_upImages ? m_upButton : m_downButton, BCM_SETIMAGELIST, 0,
+                   reinterpret_cast<LPARAM>(&loaded));
+    if (images->himl) ::ImageList_Destroy(images->himl);  // the button has let go of it
+    *images = loaded;
+  }
+}
+
+void CPathListDlg::ApplyDpi(UINT dpi) {
+  if (dpi == 0 || dpi == m_dpi) return;
+  LoadArrowImages(dpi);
+  m_font = reinterpret_cast<HFONT>(::SendMessageW(m_listBox, WM_GETFONT, 0, 0));
+  {
+    WindowDc dc(m_listBox);
+    SelectedObject font(dc.Get(), m_font);
+    if (dc) ::GetTextMetricsW(dc.Get(), &m_metrics);
+  }
+  // The entries are as wide as before in the new pixels: the extent keeps its proportion.
+  m_extent = ::MulDiv(m_extent, static_cast<int>(dpi), static_cast<int>(m_dpi));
+  m_dpi = dpi;
+  ::SendMessageW(m_listBox, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(m_extent), 0);
 }
 
 void CPathListDlg::DestroyImageLists() {
@@ -187,16 +220,24 @@ bool CPathListDlg::BrowseForFolder(uint32_t titleNumber, const std::wstring& ini
   return Platform().BrowseForFolder(m_hWnd, UiText(titleNumber), initialFolder, folder);
 }
 
-void CPathListDlg::TakePick(const std::wstring& folder) {
+bool CPathListDlg::TakePick(const std::wstring& folder) {
+  if (folder.find(L';') != std::wstring::npos) {
+    // The list would read it as two entries, neither of them the folder.
+    std::wstring format = UiText(text::kListSemicolonText);
+    if (format.empty()) format = L"%s";
+    Platform().ShowMessageBox(m_hWnd, FormatWithString(format, folder), UiText(text::kListTitle),
+                              MB_OK | MB_ICONWARNING);
+    return false;
+  }
   m_picked = folder;
   m_lastFolder = folder;
   if (g_environmentSubstitution != 0) m_picked = SubstituteEnvironment(m_picked, ProcessEnvironment());
+  return true;
 }
 
 void CPathListDlg::OnAdd() {
   std::wstring folder;
-  if (!BrowseForFolder(kAddInstruction, m_lastFolder, folder)) return;
-  TakePick(folder);
+  if (!BrowseForFolder(kAddInstruction, m_lastFolder, folder) || !TakePick(folder)) return;
   ::SendMessageW(m_listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(m_picked.c_str()));
   WidenExtent(m_picked, true);
   StartFolderCheck({m_picked});
@@ -214,8 +255,7 @@ void CPathListDlg::OnChange() {
         return std::wstring(value);
       });
   std::wstring folder;
-  if (!BrowseForFolder(kChangeInstruction, initial, folder)) return;
-  TakePick(folder);
+  if (!BrowseForFolder(kChangeInstruction, initial, folder) || !TakePick(folder)) return;
   ::SendMessageW(m_listBox, LB_DELETESTRING, static_cast<WPARAM>(selected), 0);
   ::SendMessageW(m_listBox, LB_INSERTSTRING, static_cast<WPARAM>(selected), reinterpret_cast<LPARAM>(m_picked.c_str()));
   ::SendMessageW(m_listBox, LB_SETCURSEL, static_cast<WPARAM>(selected), 0);
@@ -244,14 +284,6 @@ void CPathListDlg::OnUp() { MoveSelected(-1); }
 void CPathListDlg::OnDown() { MoveSelected(+1); }
 
 void CPathListDlg::MoveSelected(int offset) {
-  // The arrow just used becomes the default push button, so Enter repeats the move.
-  HWND from = offset < 0 ? m_downButton : m_upButton;
-  HWND to = offset < 0 ? m_upButton : m_downButton;
-  const LONG fromStyle = ::GetWindowLongW(from, GWL_STYLE);
-  if (fromStyle & BS_DEFPUSHBUTTON) ::SetWindowLongW(from, GWL_STYLE, fromStyle & ~BS_DEFPUSHBUTTON);
-  const LONG toStyle = ::GetWindowLongW(to, GWL_STYLE);
-  if (!(toStyle & BS_DEFPUSHBUTTON)) ::SetWindowLongW(to, GWL_STYLE, toStyle | BS_DEFPUSHBUTTON);
-
   const int selected = Selection();
   const int target = selected + offset;
   if (selected >= 0 && target >= 0 && target < Count()) {
@@ -262,17 +294,34 @@ void CPathListDlg::MoveSelected(int offset) {
     ::SendMessageW(m_listBox, LB_SETCURSEL, static_cast<WPARAM>(at), 0);
   }
   UpdateButtons();
+  // The arrow just used keeps the focus, and with it the default frame, so Enter repeats the move;
+  // one that has just disabled itself has handed both to the list.
+  HWND used = offset < 0 ? m_upButton : m_downButton;
+  if (::IsWindowEnabled(used)) FocusControl(used);
 }
 
 void CPathListDlg::UpdateButtons() {
   const int selected = Selection();
   const int count = Count();
-  UIEnable(IDC_LIST_CHANGE, selected >= 0);
-  UIEnable(IDC_LIST_DELETE, selected >= 0);
-  UIEnable(IDC_LIST_CLEAR, count >= 1);
-  UIEnable(IDC_LIST_UP, selected >= 1);
-  UIEnable(IDC_LIST_DOWN, selected >= 0 && selected < count - 1);
+  const std::pair<int, bool> states[] = {{IDC_LIST_CHANGE, selected >= 0},
+                                         {IDC_LIST_DELETE, selected >= 0},
+                                         {IDC_LIST_CLEAR, count >= 1},
+                                         {IDC_LIST_UP, selected >= 1},
+                                         {IDC_LIST_DOWN, selected >= 0 && selected < count - 1}};
+  // A focused button about to disable itself hands the focus to the list first: with the focus on no
+  // control, the next Enter would press OK while another button still looked like the default.
+  const HWND focus = ::GetFocus();
+  for (const auto& [id, enabled] : states) {
+    if (!enabled && focus && focus == GetDlgItem(id)) FocusControl(m_listBox);
+  }
+  for (const auto& [id, enabled] : states) UIEnable(id, enabled);
   UIUpdateChildWindows();
+}
+
+void CPathListDlg::FocusControl(HWND control) {
+  // Through the dialog manager, which also moves the default frame: to a push button that takes the
+  // focus, back to OK for any other control.
+  ::SendMessageW(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
 }
 
 void CPathListDlg::WidenExtent(const std::wstring& text, bool apply) {

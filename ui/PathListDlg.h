@@ -38,7 +38,8 @@ class CPathListDlg : public CDialogImpl<CPathListDlg>, public CUpdateUI<CPathLis
   BUTTON_IMAGELIST m_upImages = {};    // owned: destroyed when the dialog closes
   BUTTON_IMAGELIST m_downImages = {};  // owned: destroyed when the dialog closes
   std::wstring m_picked;               // latest pick after substitution: the text Add and Change insert
-  int m_extent = 0;                    // horizontal scroll extent in pixels; only ever grows
+  int m_extent = 0;                    // horizontal scroll extent in pixels; only ever grows at one DPI
+  UINT m_dpi = 0;                      // the DPI the extent and the arrow images were made for
   std::set<std::wstring> m_absent;     // expanded folders a look-up found missing: drawn grey, marked
 
   CPathListDlg() = default;
@@ -58,15 +59,20 @@ class CPathListDlg : public CDialogImpl<CPathListDlg>, public CUpdateUI<CPathLis
  private:
   LRESULT OnInitDialog();
   LRESULT OnCloseCmd(WORD id);
-  void LoadArrowImages(UINT bitmapId, int buttonId, HWND& button, BUTTON_IMAGELIST& images);
+  // The arrows drawn nearest to the DPI go onto the buttons; the images they had before are destroyed.
+  void LoadArrowImages(UINT dpi);
   void DestroyImageLists();
+  // The arrows, the font metrics and the extent for a new DPI.
+  void ApplyDpi(UINT dpi);
   // False when the browser was cancelled or gave no file-system folder.
   bool BrowseForFolder(uint32_t titleNumber, const std::wstring& initialFolder, std::wstring& folder);
-  // Takes a fresh pick: remembered as the last folder, then substituted when the option is on.
-  void TakePick(const std::wstring& folder);
+  // Takes a fresh pick: remembered as the last folder, then substituted when the option is on. A
+  // folder whose name holds ";" is refused with a message (false), and nothing changes.
+  bool TakePick(const std::wstring& folder);
   // Widens m_extent for an entry; `apply` also tells the list box at once.
   void WidenExtent(const std::wstring& text, bool apply);
   void MoveSelected(int offset);
+  void FocusControl(HWND control);
   int Count() const;
   int Selection() const;
   std::wstring EntryText(int index) const;

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 namespace pathwright {
@@ -22,12 +23,17 @@ struct PlatformServices {
   // dialog's buffers).
   virtual INT_PTR RunFileDialog(CFileDialog& dialog, HWND owner) = 0;
 
-  // Runs the version chooser (a fresh one every time): 1 for OK with `version` set to the chosen
-  // index (0, 1, 2 for Visual Studio 2010, 2012, 2013), 2 for Cancel, -1 when it could not open.
-  virtual INT_PTR RunVersionChooser(HWND owner, int& version) = 0;
+  // Runs the version chooser (a fresh one every time), opening on `version` with the prompt text
+  // `prompt`: 1 for OK with `version` set to the chosen index (0, 1, 2 for Visual Studio 2010, 2012,
+  // 2013), 2 for Cancel, -1 when it could not open.
+  virtual INT_PTR RunVersionChooser(HWND owner, int& version, uint32_t prompt) = 0;
 
   // MessageBoxW: the id of the button that closed the box, 0 when it could not be shown.
   virtual int ShowMessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT type) = 0;
+
+  // Gives a control the name screen readers announce in place of its text; an empty name takes that
+  // name away again. False when the system's accessibility service cannot be reached.
+  virtual bool SetAccessibleName(HWND control, const std::wstring& name) = 0;
 
   // The classic folder browser (file-system folders only), starting at `initialFolder`. True with
   // the picked folder's path; false when cancelled or when the pick is not a file-system folder.

@@ -20,6 +20,8 @@ BOOL CRestoreDlg::ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LPARAM
 
 LRESULT CRestoreDlg::OnInitDialog() {
   CentreWindow(::GetParent(m_hWnd));
+  // Another prompt goes in as its number, so the translation treats it like the template's own.
+  if (m_prompt != text::kRestorePrompt) SetDlgItemText(IDC_RESTORE_PROMPT, std::to_wstring(m_prompt));
   UiTranslate(m_hWnd);
   m_versionCombo = GetDlgItem(IDC_RESTORE_VERSION);
   for (int year : {0, 2, 3}) {

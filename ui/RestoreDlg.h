@@ -1,6 +1,9 @@
-// The version chooser: asks for which Visual Studio an unreadable sheet is written anew.
+// The version chooser: asks for which Visual Studio a sheet that is unreadable or missing is written anew.
 #pragma once
 
+#include <cstdint>
+
+#include "lang/TextNumbers.h"
 #include "res/resource.h"
 #include "win/Dialog.h"
 
@@ -11,6 +14,7 @@ class CRestoreDlg : public CDialogImpl<CRestoreDlg> {
   static constexpr UINT IDD = IDD_RESTORE;
 
   int m_version = 0;              // 0, 1, 2: Visual Studio 2010, 2012, 2013
+  uint32_t m_prompt = text::kRestorePrompt;  // text number of the prompt above the combobox
   HWND m_versionCombo = nullptr;  // combobox 1001
 
   BOOL ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result,

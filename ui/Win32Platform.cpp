@@ -1,6 +1,9 @@
 // The real platform services: the shell, the common dialogs, the version chooser and MessageBoxW.
 #include <windows.h>
 #include <shlobj.h>
+// The accessibility property service's identifiers are defined here, where they are used.
+#include <initguid.h>
+#include <oleacc.h>
 
 #include "ui/RestoreDlg.h"
 #include "win/FileDialog.h"
@@ -20,8 +23,10 @@ class Win32Platform final : public PlatformServices {
 
   INT_PTR RunFileDialog(CFileDialog& dialog, HWND owner) override { return dialog.DoModal(owner); }
 
-  INT_PTR RunVersionChooser(HWND owner, int& version) override {
+  INT_PTR RunVersionChooser(HWND owner, int& version, uint32_t prompt) override {
     CRestoreDlg chooser;
+    chooser.m_version = version;
+    chooser.m_prompt = prompt;
     const INT_PTR result = chooser.DoModal(owner);
     version = chooser.m_version;
     return result;
@@ -29,6 +34,20 @@ class Win32Platform final : public PlatformServices {
 
   int ShowMessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT type) override {
     return ::MessageBoxW(owner, text.c_str(), caption.c_str(), type);
+  }
+
+  bool SetAccessibleName(HWND control, const std::wstring& name) override {
+    IAccPropServices* services = nullptr;
+    if (FAILED(::CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER, IID_IAccPropServices,
+                                  reinterpret_cast<void**>(&services)))) {
+      return false;
+    }
+    ScopeExit release([services] { services->Release(); });
+    if (name.empty()) {
+      MSAAPROPID property = PROPID_ACC_NAME;
+      return SUCCEEDED(services->ClearHwndProps(control, OBJID_CLIENT, CHILDID_SELF, &property, 1));
+    }
+    return SUCCEEDED(services->SetHwndPropStr(control, OBJID_CLIENT, CHILDID_SELF, PROPID_ACC_NAME, name.c_str()));
   }
 
   bool BrowseForFolder(HWND owner, const std::wstring& instruction, const std::wstring& initialFolder,

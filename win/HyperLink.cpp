@@ -35,6 +35,7 @@ CHyperLink::~CHyperLink() { UnsubclassWindow(); }
 void CHyperLink::SetLabel(const std::wstring& label) {
   m_label = label;
   if (!m_hWnd) return;
+  ::SetWindowTextW(m_hWnd, m_label.c_str());
   UpdateToolTip();
   ::InvalidateRect(m_hWnd, nullptr, TRUE);
 }
@@ -54,6 +55,8 @@ bool CHyperLink::SubclassWindow(HWND window) {
   MakeLinkFont();
   if (m_label.empty()) m_label = TextOf(window);
   if (m_target.empty()) m_target = m_label;
+  // Screen readers and tests read the static's own text: it says what the link shows.
+  ::SetWindowTextW(window, m_label.c_str());
 
   // A plain static lets mouse messages fall through to its parent; the link must see them.
   const LONG style = ::GetWindowLongW(window, GWL_STYLE);
@@ -233,6 +236,12 @@ LRESULT CHyperLink::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, bo
       ::InvalidateRect(m_hWnd, nullptr, TRUE);
       break;
     case WM_SIZE:
+      UpdateToolTip();
+      break;
+    case WM_SETFONT:
+      // A new DPI brings the static a new font; the link's underlined copy follows it.
+      m_normalFont = reinterpret_cast<HFONT>(wParam);
+      MakeLinkFont();
       UpdateToolTip();
       break;
     case WM_GETDLGCODE: {

@@ -15,10 +15,13 @@ namespace {
 CLanguageManager g_languageManager;
 
 // Controls whose text belongs to the user or to the program's data, never to the language: a
-// directory list such as "64bit\lib" in an edit line must not be taken for text number 64.
+// directory list such as "64bit\lib" in an edit line must not be taken for text number 64, nor the
+// platform part of a sheet named Microsoft.Cpp.2003.user.props for text number 2003. A static drawn
+// without mnemonic prefixes shows data: every translated caption may carry a mnemonic.
 bool HoldsUserText(HWND window) {
   wchar_t name[32] = {};
   if (!GetClassNameW(window, name, ARRAYSIZE(name))) return false;
+  if (lstrcmpiW(name, L"Static") == 0) return (GetWindowLongW(window, GWL_STYLE) & SS_NOPREFIX) != 0;
   for (const wchar_t* dataClass : {L"Edit", L"ComboBox", L"ComboBoxEx32", L"ListBox"}) {
     if (lstrcmpiW(name, dataClass) == 0) return true;
   }

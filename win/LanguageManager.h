@@ -25,8 +25,8 @@ class CLanguageManager {
   void SetFolder(std::wstring folder);
   const std::wstring& Folder() const { return m_folder; }
 
-  // Rebuilds the catalogue from the folder's "*.lng" files, in listing order; the first file with a
-  // bad header ends the scan.
+  // Rebuilds the catalogue from the folder's "*.lng" files, in listing order; a file with a bad
+  // header is skipped.
   void ScanLanguages();
   bool ReadLanguageHeader(const std::wstring& fileName);
   const LanguageCatalogue& Languages() const { return m_languages; }

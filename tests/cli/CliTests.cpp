@@ -121,7 +121,8 @@ TEST(Cli, CommandsOnASheet) {
       {kGood, {{"set", "{}", "include", "C:\\a"}}, 3, kGood, "", nullptr, "; the file is unchanged"},
       {kGood, {{"add", "{}", "exclude", "C:\\a"}}, 3, kGood}, {kGood, {{"remove", "{}", "include", "C:\\a"}}, 3, kGood},
       {"garbage", {{"create", "{}", "--vs", "2012"}}, 3, "garbage", "", "garbage"},  // the .bak comes first
-      {kNone, {{"create", "{}/missing/new.props", "--vs", "2013"}}, 3, ""},
+      {kFolder, {{"create", "{}/missing/new.props", "--vs", "2013"}}, 0, ""},  // the missing folder is made
+      {kGood, {{"create", "{}/sub/new.props", "--vs", "2013"}}, 3, kGood},     // a file stands in the way
       // usage errors: 2, and nothing touched
       Usage({}), Usage({"frobnicate", "{}"}), Usage({"--bogus"}), Usage({"get", "{}", "includes"}),
       Usage({"get", "{}", "include", "extra"}), Usage({"set", "{}", "include"}), Usage({"get", "{}", "include", "--json"}),
@@ -129,10 +130,11 @@ TEST(Cli, CommandsOnASheet) {
       Usage({"show", "{}", "--bogus"}), Usage({"show", "{}", "--json=yes"}), Usage({"show", ""}),
       Usage({"show", "{}", "--platform", "x64"}), Usage({"get", "{}", "include", "-x"}), Usage({"add", "{}", "include", ""}),
       Usage({"add", "{}", "include", "a;b"}), Usage({"remove", "{}", "include", "a;b"}), Usage({"create", "{}"}),
-      Usage({"create", "{}", "--vs", "2015"}), Usage({"create", "{}", "--vs"}), Usage({"create", "--vs", "2012"}),
+      Usage({"create", "{}", "--vs", "2015"}), Usage({"create", "{}", "--vs"}),
       Usage({"create", "{}", "--vs", "2012", "--platform", "x64"}),
 #ifndef _WIN32
       Usage({"show"}), Usage({"get", "include"}), Usage({"show", "--platform", "x64"}),  // no per-user sheet folder
+      Usage({"create", "--vs", "2012"}),
 #endif
   };
   for (const Case& c : cases) {
@@ -265,6 +267,9 @@ TEST(Cli, PlatformPicksTheUsersSheet) {
   EXPECT_EQ(RunCli({"add", "--platform", platform, "include", "C:\\a"}).code, 0);
   EXPECT_EQ(RunCli({"get", "include", "--platform=" + platform}).out, "C:\\a\n");
   EXPECT_EQ(ReadBytes(sheet), OurSheet(Include("C:\\a")));
+  fs::remove(sheet);
+  EXPECT_EQ(RunCli({"create", "--platform", platform, "--vs", "2013"}).code, 0);
+  EXPECT_EQ(ReadBytes(sheet), kNew2013);
   fs::remove(sheet);
   const CliRun missing = RunCli({"show", "--platform", platform});
   EXPECT_TRUE(missing.code == 1 && missing.err.find(name) != std::string::npos) << missing.code << missing.err;

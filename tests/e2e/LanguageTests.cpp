@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "Driver.h"
 #include "lang/TextNumbers.h"
@@ -47,6 +48,18 @@ TEST_F(Language, NoSettingsFileGivesEnglishWithTheOptionOnAndWritesNothing) {
   PostCommand(main, IDCANCEL);
   EXPECT_EQ(app.WaitExit(), 2u);
   EXPECT_EQ(Exists(settings), false) << "leaving writes no settings";
+}
+
+TEST_F(Language, AStartFolderWithoutLanguageFilesUsesTheProgramsOwn) {
+  WriteBytes(sheet, kSheet);
+  std::filesystem::remove_all(folder + L"\\lang");  // as a shortcut's "Start in" or a console would have it
+  App app(folder);
+  HWND main = app.Wait(IsMainWindow);
+  ASSERT_TRUE(main);
+  ExpectCaptionsOf(main, L"English.lng");
+  EXPECT_EQ(ComboItems(::GetDlgItem(main, IDC_MAIN_LANGUAGE)).size(), 3u);
+  PostCommand(main, IDCANCEL);
+  EXPECT_EQ(app.WaitExit(), 2u);
 }
 
 TEST_F(Language, GermanStartThenFrenchAndTheOptionRewriteTheSettingsAtOnce) {

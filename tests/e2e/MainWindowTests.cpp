@@ -2,6 +2,8 @@
 // save that fails while the sheet is held open elsewhere.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "Driver.h"
 #include "lang/TextNumbers.h"
 #include "res/resource.h"
@@ -44,25 +46,38 @@ TEST_F(MainWindow, OkAndEnterSaveCancelEscAndTheCloseBoxDoNot) {
   }
 }
 
-TEST_F(MainWindow, MissingSheetIsReportedBeforeTheWindowShows) {
+// As on a machine that only ever ran Visual Studio 2019 or later: no MSBuild folder at all. Three clicks make a sheet.
+TEST_F(MainWindow, MissingSheetLeadsThroughTheChooserToANewSheetAndItsFolders) {
+  const std::filesystem::path msbuild = std::filesystem::path(sheet).parent_path().parent_path();
+  struct PutBack {
+    std::filesystem::path folder, kept;
+    ~PutBack() {
+      std::error_code ignored;
+      std::filesystem::remove_all(folder, ignored), std::filesystem::rename(kept, folder, ignored);
+    }
+  } putBack{msbuild, std::filesystem::path(msbuild) += ".e2e-kept"};
+  std::filesystem::rename(putBack.folder, putBack.kept);
   App app(folder);
   HWND box = app.Wait(IsMessageBox);
   ASSERT_TRUE(box);
-  EXPECT_TRUE(app.Wait(IsMainWindow, false, 0)) << "the box comes from the main window's initialisation";
-  EXPECT_FALSE(app.Wait(IsMainWindow, true, 0)) << "which is not on screen yet";
+  EXPECT_FALSE(app.Wait(IsMainWindow, true, 0)) << "the main window is not on screen yet";
   EXPECT_EQ(Text(box), ShippedText(L"English.lng", text::kMissingSheetCaption));
   EXPECT_EQ(Text(box, 0xFFFF), ShippedText(L"English.lng", text::kMissingSheetText, L"Microsoft.Cpp.Win32.user.props"));
-
   PostCommand(box, IDOK);
+
+  HWND chooser = app.Wait(IsVersionChooser);
+  ASSERT_TRUE(chooser);
+  EXPECT_EQ(Text(chooser, IDC_RESTORE_PROMPT), ShippedText(L"English.lng", text::kRestorePromptMissing));
+  EXPECT_EQ(Send(::GetDlgItem(chooser, IDC_RESTORE_VERSION), CB_GETCURSEL), 2) << "the newest format first";
+  PostCommand(chooser, IDOK);
   HWND main = app.Wait(IsMainWindow);
   ASSERT_TRUE(main);
-  EXPECT_EQ(Text(main, IDC_MAIN_SHEET_PATH), L"");
-  EXPECT_EQ(Text(main, IDC_MAIN_PLATFORM), L"---");
-  for (int id = IDC_MAIN_FIRST_EDIT; id <= IDC_MAIN_LAST_BUTTON; ++id) EXPECT_FALSE(Enabled(main, id)) << id;
-  EXPECT_TRUE(Enabled(main, IDC_MAIN_SELECT_SHEET));
-  PostCommand(main, IDOK);  // nothing to save: still 1, and no file
-  EXPECT_EQ(app.WaitExit(), 1u);
-  EXPECT_FALSE(Exists(sheet));
+  EXPECT_EQ(ReadBytes(sheet), kNew2013);
+  EXPECT_EQ(Text(main, IDC_MAIN_SHEET_PATH), sheet);
+  EXPECT_EQ(Text(main, IDC_MAIN_PLATFORM), L"Win32");
+  EXPECT_TRUE(Enabled(main, kIncludeEdit));
+  PostCommand(main, IDCANCEL);
+  EXPECT_EQ(app.WaitExit(), 2u);
 }
 
 TEST_F(MainWindow, DamagedSheetOffersTheChooser) {

@@ -14,7 +14,7 @@ struct SubstituteCase {
   std::wstring expected;
 };
 
-TEST(SubstituteEnvironment, OnlyWholeFoldersOfASingleDrivePath) {
+TEST(SubstituteEnvironment, TheLongestWholeFolderOfAVariableMsBuildCanUse) {
   const SubstituteCase cases[] = {
       {"prefix in another case, rest keeps its case", {L"TOOLS=D:\\Tools\\"}, L"D:\\TOOLS\\lib\\x64", L"$(TOOLS)\\lib\\x64"},
       {"the folder itself", {L"TOOLS=D:\\Tools\\"}, L"D:\\Tools", L"$(TOOLS)"},
@@ -22,10 +22,19 @@ TEST(SubstituteEnvironment, OnlyWholeFoldersOfASingleDrivePath) {
       {"no folder boundary, no match", {L"TOOLS=D:\\Tools\\"}, L"D:\\Tools2\\x", L"D:\\Tools2\\x"},
       {"several trailing backslashes", {L"T=D:\\Tools\\\\\\"}, L"D:\\Tools\\a", L"$(T)\\a"},
       {"inside the path is not a prefix", {L"T=C:\\x"}, L"D:\\C:\\x", L"D:\\C:\\x"},
-      {"drive root", {L"SYS=C:\\"}, L"C:\\Windows", L"$(SYS)\\Windows"},
+      {"a drive root alone never qualifies", {L"SYS=C:\\", L"R2=C:\\\\"}, L"C:\\Windows", L"C:\\Windows"},
       {"a drive without backslash never qualifies", {L"D=C:"}, L"C:\\a", L"C:\\a"},
       {"several drive paths never qualify", {L"P=C:\\a;D:\\b", L"Q=C:\\a"}, L"C:\\a\\b", L"$(Q)\\b"},
-      {"first match wins, not the longest", {L"A=C:\\x", L"B=C:\\x\\y"}, L"C:\\x\\y\\z", L"$(A)\\y\\z"},
+      {"the longest value wins, whatever the order", {L"ZZTOP=C:\\Tools", L"AATOP=C:\\Tools\\lib"},
+       L"C:\\Tools\\lib\\x", L"$(AATOP)\\x"},
+      {"equally long: the name first in ordinal order", {L"b=C:\\x", L"B=c:\\X", L"a=C:\\x"}, L"C:\\x\\y", L"$(B)\\y"},
+      {"names MSBuild cannot evaluate", {L"ProgramFiles(x86)=C:\\P", L"1ST=C:\\P", L"A-B=C:\\P", L"\u00C9=C:\\P"},
+       L"C:\\P\\x", L"C:\\P\\x"},
+      {"values that differ with the bitness", {L"ProgramFiles=C:\\PF", L"commonprogramfiles=C:\\PF\\C", L"_W64=C:\\PF"},
+       L"C:\\PF\\C\\x", L"$(_W64)\\C\\x"},
+      {"letter case of all of Unicode", {L"U=C:\\\u00FCber", L"G=D:\\\u03A3\u039F\u03A6\u0399\u0391"},
+       L"C:\\\u00DCBER\\x", L"$(U)\\x"},
+      {"Greek", {L"G=D:\\\u03A3\u039F\u03A6\u0399\u0391"}, L"d:\\\u03C3\u03BF\u03C6\u03B9\u03B1\\1", L"$(G)\\1"},
       {"colon in the wrong place", {L"U=\\\\srv\\C:\\x", L"V=xC:\\a"}, L"C:\\a", L"C:\\a"},
       {"name spelled as in the environment", {L"Tools_Dir=e:\\t"}, L"E:\\T\\q", L"$(Tools_Dir)\\q"},
       {"entries without a name are skipped", {L"=C:=C:\\w", L"W=C:\\w"}, L"C:\\w\\1", L"$(W)\\1"},
@@ -36,8 +45,18 @@ TEST(SubstituteEnvironment, OnlyWholeFoldersOfASingleDrivePath) {
   }
 }
 
+TEST(LowerCase, SimpleMappingsOfTheBasicMultilingualPlane) {
+  const std::pair<std::wstring, std::wstring> cases[] = {
+      {L"AZaz09\\:", L"azaz09\\:"}, {L"\u00C0\u00DE\u00DF\u00FF", L"\u00E0\u00FE\u00DF\u00FF"},
+      {L"\u0100\u0101\u0130", L"\u0101\u0101i"},   // alternating runs; dotted I loses only its case
+      {L"\u01C4\u01C5\u1E9E", L"\u01C6\u01C6\u00DF"}, {L"\u0416\u0531\uFF21", L"\u0436\u0561\uFF41"},
+  };
+  for (const auto& [text, lower] : cases) EXPECT_EQ(LowerCase(text), lower);
+}
+
 TEST(ExpandLeadingReference, ChangeOpensOnTheExpandedFolder) {
-  const std::map<std::wstring, std::wstring> env = {{L"TOOLS", L"D:\\Tools"}, {L"", L"empty-name"}};
+  const std::map<std::wstring, std::wstring> env = {
+      {L"TOOLS", L"D:\\Tools"}, {L"TRAIL", L"C:\\Tools\\"}, {L"ROOT", L"C:\\"}, {L"", L"empty-name"}};
   auto lookup = [&](const std::wstring& name) -> std::optional<std::wstring> {
     auto it = env.find(name);
     if (it == env.end()) return std::nullopt;
@@ -50,6 +69,8 @@ TEST(ExpandLeadingReference, ChangeOpensOnTheExpandedFolder) {
       {L"$(TOOLS\\lib", L"$(TOOLS\\lib"},
       {L"C:\\$(TOOLS)", L"C:\\$(TOOLS)"},
       {L"$(TOOLS)$(OTHER)", L"D:\\Tools$(OTHER)"},
+      {L"$(TRAIL)\\lib", L"C:\\Tools\\lib"}, {L"$(ROOT)\\lib", L"C:\\lib"},  // one backslash between
+      {L"$(TRAIL)lib", L"C:\\Tools\\lib"},
       {L"", L""},
   };
   for (const auto& [entry, expected] : cases) EXPECT_EQ(ExpandLeadingReference(entry, lookup), expected);

@@ -23,9 +23,12 @@ const std::set<uint32_t> kAllNumbers = {
     text::kListBrowseChange, text::kListClear,         text::kListNotFound,       text::kRestoreTitle,
     text::kRestorePrompt,
     text::kMissingSheetCaption, text::kMissingSheetText, text::kSaveFailedCaption, text::kSaveFailedText,
+    text::kListSemicolonText, text::kRestorePromptMissing, text::kUnreadableCaption, text::kUnreadableText,
+    text::kNothingToSaveText, text::kForbiddenCharacterText,
 };
 // Texts used as printf formats with exactly one string argument.
-const std::set<uint32_t> kOneStringFormats = {text::kListLabel, text::kMissingSheetText, text::kSaveFailedText};
+const std::set<uint32_t> kOneStringFormats = {text::kListLabel,       text::kMissingSheetText,  text::kSaveFailedText,
+                                              text::kListSemicolonText, text::kUnreadableText, text::kForbiddenCharacterText};
 
 std::wstring LangFolder() { return DecodeUtf8(PATHWRIGHT_SOURCE_DIR) + L"/lang/"; }
 

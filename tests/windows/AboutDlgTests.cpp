@@ -4,13 +4,17 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
+#include <tuple>
 #include <string>
 #include <vector>
 
 #include "WinTestSupport.h"
 #include "res/resource.h"
 #include "ui/AboutDlg.h"
+#include "ui/MainDlg.h"
+#include "ui/PathListDlg.h"
 #include "win/HyperLink.h"
 
 namespace pathwright {
@@ -41,7 +45,7 @@ class AboutDlgTest : public ::testing::Test {
 
 TEST_F(AboutDlgTest, TextsFontsAndColours) {
   EXPECT_EQ(WindowText(Item(IDC_ABOUT_VERSION)), L"v1.1.8 (64 bit)");
-  EXPECT_EQ(WindowText(Item(IDC_ABOUT_AUTHOR)), L"(c) 2026 The Pathwright authors");
+  EXPECT_EQ(WindowText(Item(IDC_ABOUT_AUTHOR)), L"Copyright \u00A9 2026 The Pathwright authors");
   const struct { CHyperLink* link; int id; const wchar_t *label, *target; } links[] = {
       {&dlg->m_wtlLink, IDC_ABOUT_WTL_LINK, L"Window layer modelled on WTL (Microsoft, open source)",
        L"https://sourceforge.net/projects/wtl/"},
@@ -50,6 +54,7 @@ TEST_F(AboutDlgTest, TextsFontsAndColours) {
     RECT client = {};
     ::GetClientRect(Item(l.id), &client);
     EXPECT_EQ(l.link->Window(), Item(l.id));
+    EXPECT_EQ(WindowText(Item(l.id)), l.label) << "the static says what the link shows";
     EXPECT_EQ(l.link->Label() + L"|" + l.link->Target(), l.label + (L"|" + std::wstring(l.target)));
     EXPECT_LT(l.link->LabelRect().right, client.right) << l.id << ": the label fits on one line";
   }
@@ -121,6 +126,48 @@ TEST_F(AboutDlgTest, ClosingReleasesTheFontAndGivesTheStaticsBack) {
     Click(wtl, 2);
     EXPECT_TRUE(g_opened.empty());
   }
+}
+
+// A move to a monitor with another DPI: the fonts the dialogs make themselves, the pictures and the list's extent
+// follow, whatever the dialog manager does with the rest.
+TEST(DpiChangeTest, OwnFontsPicturesAndTheExtentFollowTheMonitor) {
+  const auto height = [](HWND control) {
+    LOGFONTW font = {};
+    ::GetObjectW(HGDIOBJ(::SendMessageW(control, WM_GETFONT, 0, 0)), sizeof(font), &font);
+    return std::abs(font.lfHeight);
+  };
+  const auto moveTo = [](HWND dialog, UINT dpi) {
+    RECT place = {};
+    ::GetWindowRect(dialog, &place);
+    ::SendMessageW(dialog, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), LPARAM(&place));
+    wintest::PumpMessages();
+  };
+  wintest::FakePlatform platform;
+  PlatformOverride installed{platform};
+  CAboutDlg about;
+  CMainDlg main;
+  CPathListDlg editor;
+  editor.m_paths = L"C:\\a rather wide entry for the list box";
+  ASSERT_TRUE(about.Create(nullptr) && main.Create(nullptr) && editor.Create(nullptr));
+  const HWND title = about.GetDlgItem(IDC_ABOUT_TITLE), heading = main.GetDlgItem(IDC_MAIN_HEADING);
+  const int titleAt96 = height(title), headingAt96 = height(heading), extentAt96 = editor.m_extent;
+  const auto banner = [&] {
+    BITMAP picture = {};
+    ::GetObjectW(HGDIOBJ(::SendMessageW(about.GetDlgItem(IDC_ABOUT_BANNER), STM_GETIMAGE, IMAGE_BITMAP, 0)),
+                 sizeof(picture), &picture);
+    return picture.bmWidth;
+  };
+  const auto arrows = [&] {
+    int cx = 0, cy = 0;
+    ::ImageList_GetIconSize(editor.m_upImages.himl, &cx, &cy);
+    return cx + cy * ::ImageList_GetImageCount(editor.m_downImages.himl);
+  };
+  EXPECT_EQ(std::tuple(banner(), arrows(), extentAt96 > 0), std::tuple(412, 16 + 16 * 5, true));
+  for (HWND dialog : {about.m_hWnd, main.m_hWnd, editor.m_hWnd}) moveTo(dialog, 192);
+  EXPECT_EQ(std::tuple(height(title), height(heading), banner(), arrows(), editor.m_extent),
+            std::tuple(2 * titleAt96, 2 * headingAt96, 824, 32 + 32 * 5, 2 * extentAt96));
+  moveTo(editor.m_hWnd, 144);
+  EXPECT_EQ(std::tuple(arrows(), editor.m_extent), std::tuple(24 + 24 * 5, 3 * extentAt96 / 2));
 }
 
 TEST(HyperLinkTest, SubclassingTwiceOrANonWindowFails) {

@@ -6,10 +6,13 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "WinTestSupport.h"
+#include "lang/TextNumbers.h"
 #include "win/LanguageManager.h"
 #include "base/Utf8.h"
 #include "res/resource.h"
@@ -66,10 +69,10 @@ TEST_F(LanguageManagerTest, TranslatesCaptionsAgainAfterASwitchButNeverUserText)
   };
   ASSERT_TRUE(manager.SelectLanguage(L"English"));
   manager.TranslateWindow(nullptr);
-  ::SetDlgItemTextW(main.hwnd, IDC_MAIN_PLATFORM, L" 3002");  // white space before the number still counts
+  ::SetDlgItemTextW(main.hwnd, IDC_MAIN_PLATFORM, L" 3002");  // a file name's part, never a text number
   ::SetDlgItemTextW(main.hwnd, IDC_MAIN_SHEET_PATH, L"2001");
   manager.TranslateWindow(main.hwnd);
-  EXPECT_EQ(texts(), L"Title A|Choose A|Edit A|Edit A|2002||Add A|OK|2001||");
+  EXPECT_EQ(texts(), L"Title A|Choose A|Edit A|Edit A|2002|| 3002|OK|2001||");
   HWND closed = nullptr;
   {
     Dialog first(IDD_PATHLIST);
@@ -83,7 +86,7 @@ TEST_F(LanguageManagerTest, TranslatesCaptionsAgainAfterASwitchButNeverUserText)
   Dialog second(IDD_PATHLIST);
   manager.TranslateWindow(second.hwnd);
   EXPECT_EQ(WindowText(second.hwnd) + L"|" + second.Item(IDC_LIST_ADD), L"Liste B|3002");
-  EXPECT_EQ(texts(), L"Titel B|Choose A|Edit A|Edit A|2002|Option B|Add A|OK|2001|64bit\\lib|64;C:\\x");
+  EXPECT_EQ(texts(), L"Titel B|Choose A|Edit A|Edit A|2002|Option B| 3002|OK|2001|64bit\\lib|64;C:\\x");
 }
 
 TEST(LanguageManagerShipped, EveryNumberedCaptionOfEveryTemplateIsTranslated) {
@@ -97,6 +100,38 @@ TEST(LanguageManagerShipped, EveryNumberedCaptionOfEveryTemplateIsTranslated) {
     manager.TranslateWindow(dialog.hwnd);
     for (HWND at = dialog.hwnd; at; at = ::GetWindow(at, at == dialog.hwnd ? GW_CHILD : GW_HWNDNEXT))
       EXPECT_EQ(LeadingNumber(WindowText(at)), 0u) << id << ": " << EncodeUtf8(WindowText(at));
+  }
+}
+
+// In every shipped language each translated button and label carries a mnemonic that no other control of its dialog
+// has; headings, the platform label and the caption the seven list buttons share carry none.
+TEST(LanguageManagerShipped, MnemonicsAreUniqueInEachDialog) {
+  CLanguageManager manager;
+  manager.SetFolder(DecodeUtf8(PATHWRIGHT_SOURCE_DIR) + L"\\lang\\");
+  manager.ScanLanguages();
+  const std::set<uint32_t> without = {text::kAboutHeading, text::kMainHeading, text::kMainEditList,
+                                      text::kMainPlatformLabel};
+  for (const auto& [language, file] : manager.Languages()) {
+    SCOPED_TRACE(EncodeUtf8(language));
+    ASSERT_TRUE(manager.SelectLanguage(language));
+    for (const int id : {IDD_ABOUT, IDD_MAIN, IDD_PATHLIST, IDD_RESTORE}) {
+      Dialog dialog(id);
+      std::map<HWND, uint32_t> numbers;
+      for (HWND at = ::GetWindow(dialog.hwnd, GW_CHILD); at; at = ::GetWindow(at, GW_HWNDNEXT))
+        numbers[at] = LeadingNumber(WindowText(at));
+      manager.TranslateWindow(dialog.hwnd);
+      std::map<wchar_t, std::wstring> keys;  // mnemonic -> caption
+      for (const auto& [control, number] : numbers) {
+        const std::wstring text = WindowText(control);
+        const size_t amp = text.find(L'&');
+        if (amp == std::wstring::npos || amp + 1 == text.size()) {
+          EXPECT_TRUE(number == 0 || without.count(number)) << id << ": " << number << " has no mnemonic";
+          continue;
+        }
+        const auto [known, fresh] = keys.emplace(wchar_t(towupper(text[amp + 1])), text);
+        EXPECT_TRUE(fresh || known->second == text) << id << ": " << EncodeUtf8(text) << " / " << EncodeUtf8(known->second);
+      }
+    }
   }
 }
 

@@ -75,8 +75,8 @@ TEST_F(MainDlgLanguageTest, StartUpFollowsTheSettingsFile) {
       {"no settings file: English, option on", "", L"Pathwright", L"English", true},
       {"German, option off", kBom + "Deutsch\r\nfalse\r\n", L"Pathwright", L"Deutsch", false},
       {"one line only: option off", kBom + "Fran\xC3\xA7" "ais\r\n", L"Pathwright", L"Fran\u00E7ais", false},
-      {"wrong letter case loads nothing but selects the entry", kBom + "english\r\ntrue\r\n", L"2000", L"English", true},
-      {"unknown language loads nothing", "Klingon\ntrue\n", L"2000", L"", true},
+      {"a name no file declares gives English", kBom + "english\r\ntrue\r\n", L"Pathwright", L"English", true},
+      {"so does an unknown language", "Klingon\ntrue\n", L"Pathwright", L"English", true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -95,6 +95,10 @@ TEST_F(MainDlgLanguageTest, StartUpFollowsTheSettingsFile) {
     EXPECT_STREQ(first, L"Deutsch");
     dlg.reset();
   }
+  ::DeleteFileW((scratch / L"lang\\English.lng").c_str());  // without English: the first language offered
+  Open();
+  EXPECT_EQ(Text(Item(IDC_MAIN_LANGUAGE)) + L"|" + Text(dlg->m_hWnd), L"Deutsch|Pathwright");
+  EXPECT_EQ(platform.accessibleNames[Item(IDC_MAIN_FIRST_BUTTON + 4)], L"Bearbeiten Library WinRT Directories");
 }
 
 }  // namespace

@@ -72,37 +72,49 @@ class MainDlgTest : public ::testing::Test {
   const std::filesystem::path savedDirectory = std::filesystem::current_path();
 };
 
-// The missing sheet's message texts are checked end to end; here that it comes while the window is hidden.
+// The missing sheet's message texts and the real chooser are checked end to end; here that the message comes
+// while the window is hidden, and what each answer leaves behind.
 TEST_F(MainDlgTest, StartUpReachesEachRecordStateAndShowsIt) {
   const struct {
     const char* name;
     bool appDataKnown;
-    std::optional<std::string> content;  // nullopt: no sheet file
+    std::optional<std::string> content;  // nullopt: no sheet file, and no MSBuild folder either
     std::vector<ChooserAnswer> chooser;
     Shown shown;
+    bool locked = false;  // held open by another program
   } cases[] = {
       {"open", true, SheetWithInclude("C:\\inc"), {}, {true, L"*", L"Win32"}},
       {"unread, chooser cancelled", true, "not a sheet", {{IDCANCEL, 0}}, {false, L"*", L"Win32"}},
       {"unread, chooser not opened", true, "<Project", {{-1, 0}}, {false, L"*", L"Win32"}},
       {"empty sheet recreated", true, "", {{IDOK, 2}}, {true, L"*", L"Win32"}},
+      {"held open elsewhere: reported, never offered for replacement", true, SheetWithInclude("C:\\inc"), {},
+       {false, L"*", L"Win32"}, true},
       {"no folder known", false, SheetWithInclude("C:\\inc"), {}, {true, L"", L"---"}},
-      {"missing", true, std::nullopt, {}, {false, L"", L"---"}},
+      {"missing, chooser cancelled", true, std::nullopt, {{IDCANCEL, 2}}, {false, L"", L"---"}},
+      {"missing, created with its folders", true, std::nullopt, {{IDOK, 2}}, {true, L"*", L"Win32"}},
   };
   for (const auto& c : cases) {
     Reset(c.appDataKnown);
-    ::DeleteFileW(sheet.c_str());
-    if (c.content) WriteFileBytes(sheet, *c.content);
+    std::filesystem::remove_all(scratch / L"Microsoft");
+    if (c.content) MakeFolders(sheetFolder), WriteFileBytes(sheet, *c.content);
     platform.chooserAnswers.assign(c.chooser.begin(), c.chooser.end());
+    FileLock lock(c.locked ? sheet : L"?");
     Open();
     ExpectShows(c.shown, c.name);
-    EXPECT_EQ(platform.chooserVersionsOnEntry.size(), c.chooser.size()) << c.name;
-    ASSERT_EQ(platform.messages.size(), c.content ? 0u : 1u) << c.name;
+    EXPECT_EQ(platform.chooserVersionsOnEntry, std::vector<int>(c.chooser.size(), c.content ? 0 : 2))
+        << c.name << ": a missing sheet is offered in the newest format";
+    EXPECT_EQ(FileExists(sheetFolder), c.content || c.shown.loaded) << c.name;
+    ASSERT_EQ(platform.messages.size(), c.content && !c.locked ? 0u : 1u) << c.name;
     EXPECT_TRUE(c.content || (platform.messages[0].owner == dlg->m_hWnd && !platform.messages[0].ownerVisible));
+    EXPECT_TRUE(!c.locked || platform.messages[0].caption == UiText(text::kUnreadableCaption)) << c.name;
     if (!c.shown.loaded) {  // OK closes with 1 and writes nothing
       Type(IDC_MAIN_FIRST_EDIT, L"C:\\typed anyway");
       Command(IDOK);
       EXPECT_EQ(TakeQuitCode(), 1) << c.name;
+      lock.Release();
       EXPECT_EQ(ReadFileBytes(sheet), c.content.value_or("<missing>")) << c.name;
+    } else if (!c.content) {
+      EXPECT_NE(ReadFileBytes(sheet).find("ToolsVersion=\"12.0\""), std::string::npos) << c.name;
     }
   }
 }
@@ -111,22 +123,18 @@ TEST_F(MainDlgTest, AnUnreadableSheetIsOnlyReplacedOnceItsBytesAreKept) {
   const std::string unreadable = "\xEF\xBB\xBF<Project";
   WriteFileBytes(sheet, unreadable);
   WriteFileBytes(sheet + L".bak", "an older backup");
-  FileLock lock(sheet + L".bak");  // the copy cannot be made yet
+  FileLock lock(sheet + L".bak");  // the copy cannot be made
   ASSERT_TRUE(lock.Held());
   platform.chooserAnswers = {{IDOK, 2}};
   Open();
-  EXPECT_EQ(platform.chooserVersionsOnEntry, std::vector<int>{0}) << "the chooser opens on its first entry";
   ASSERT_EQ(platform.messages.size(), 1u);
   EXPECT_EQ(platform.messages[0].caption, UiText(text::kSaveFailedCaption));
   EXPECT_NE(platform.messages[0].text.find(sheet), std::wstring::npos);
-  Command(IDOK);  // still no copy: stays open
-  EXPECT_EQ(TakeQuitCode(), -1);
-  EXPECT_EQ(ReadFileBytes(sheet), unreadable);
-  lock.Release();
+  ExpectShows({false, L"*", L"Win32"}, "no empty record over a file the user still has");
   Command(IDOK);
   EXPECT_EQ(TakeQuitCode(), 1);
-  EXPECT_EQ(ReadFileBytes(sheet + L".bak"), unreadable) << "the older backup is replaced";
-  EXPECT_NE(ReadFileBytes(sheet).find("ToolsVersion=\"12.0\""), std::string::npos) << ReadFileBytes(sheet);
+  lock.Release();
+  EXPECT_EQ(ReadFileBytes(sheet) + "|" + ReadFileBytes(sheet + L".bak"), unreadable + "|an older backup");
 }
 
 TEST_F(MainDlgTest, ThePlatformIsTheThirdOfExactlyFiveNamePieces) {
@@ -160,7 +168,7 @@ TEST_F(MainDlgTest, DataExchangeMovesPathListsAndOptionBothWays) {
 }
 
 // Each selection first saves what is open (with the typed list), then leads to the pick's state. A save
-// that fails (the old sheet held open elsewhere) is reported over the visible window, and the selection goes on.
+// that fails (the old sheet held open elsewhere) is reported over the visible window and ends the selection.
 TEST_F(MainDlgTest, EachSelectionSavesFirstAndLeadsToItsRecordState) {
   const std::wstring x64 = sheetFolder + L"\\Microsoft.Cpp.x64.user.props", odd = scratch / L"odd.props";
   const std::wstring broken = sheetFolder + L"\\Microsoft.Cpp.ARM.user.props";
@@ -173,6 +181,8 @@ TEST_F(MainDlgTest, EachSelectionSavesFirstAndLeadsToItsRecordState) {
     Shown shown;
     std::wstring include;
   } cases[] = {
+      {"old sheet not saved: the selection ends", 2, x64, SheetWithInclude("C:\\x64"), {}, {true, L"*", L"Win32"},
+       L"D:\\typed"},
       {"cancelled", 1, L"", std::nullopt, {}, {true, L"*", L"Win32"}, L"D:\\typed"},
       {"the open sheet again", 1, sheet, std::nullopt, {}, {true, L"*", L"Win32"}, L"D:\\typed"},
       {"another platform", 1, x64, SheetWithInclude("C:\\x64"), {}, {true, x64, L"x64"}, L"C:\\x64"},
@@ -180,7 +190,6 @@ TEST_F(MainDlgTest, EachSelectionSavesFirstAndLeadsToItsRecordState) {
       {"unreadable, kept", 1, broken, "garbage", {{IDCANCEL, 1}}, {false, L"", L"---"}, L""},
       {"unreadable, recreated", 1, broken, "garbage", {{IDOK, 1}}, {true, broken, L"ARM"}, L""},
       {"from None", 0, x64, SheetWithInclude("C:\\x64"), {}, {true, x64, L"x64"}, L"C:\\x64"},
-      {"old sheet not saved", 2, x64, SheetWithInclude("C:\\x64"), {}, {true, x64, L"x64"}, L"C:\\x64"},
   };
   for (const auto& c : cases) {
     Reset();
@@ -220,6 +229,27 @@ TEST_F(MainDlgTest, EachSelectionSavesFirstAndLeadsToItsRecordState) {
             std::tuple(true, sheetFolder, L"Visual C++ props file (*.props)\0*.props\0"s, L"props"s, wanted));
   Reset(false), Open(), Command(IDC_MAIN_SELECT_SHEET);
   EXPECT_EQ(platform.fileDialogs.at(0).initialFolder, L"") << "no MSBuild folder known";
+}
+
+// OK that cannot write keeps the window and the edits, and says why.
+TEST_F(MainDlgTest, OkThatCannotWriteKeepsTheWindowAndTheEdits) {
+  const struct { const char* name; bool appDataKnown; const wchar_t *typed, *shown; DWORD selection; } cases[] = {
+      {"no sheet to write to", false, L"C:\\a", L"", 0},
+      {"a character XML cannot hold", true, L"C:\\a\x01" L"b", L"Include Directories (U+0001)", MAKELONG(4, 5)},
+  };
+  for (const auto& c : cases) {
+    Reset(c.appDataKnown);
+    WriteFileBytes(sheet, SheetWithInclude("C:\\inc"));
+    Open();
+    Type(IDC_MAIN_FIRST_EDIT + 1, c.typed);
+    Command(IDOK);
+    EXPECT_EQ(TakeQuitCode(), -1) << c.name;
+    ASSERT_EQ(platform.messages.size(), 1u) << c.name;
+    EXPECT_EQ(platform.messages[0].text, c.shown) << c.name;  // no language loaded: the bare argument
+    EXPECT_EQ(Text(IDC_MAIN_FIRST_EDIT + 1), c.typed) << c.name;
+    EXPECT_EQ(DWORD(::SendMessageW(Item(IDC_MAIN_FIRST_EDIT + 1), EM_GETSEL, 0, 0)), c.selection) << c.name;
+    EXPECT_EQ(ReadFileBytes(sheet), SheetWithInclude("C:\\inc")) << c.name;
+  }
 }
 
 VOID CALLBACK GiveUp(HWND, UINT, UINT_PTR, DWORD) { ::PostQuitMessage(99); }

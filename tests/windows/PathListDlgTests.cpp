@@ -125,12 +125,12 @@ TEST_F(PathListDlgTest, ButtonStatesFollowEveryOperationAndTheArrowImagesGoOnClo
       {0, 0, L"A|B|C| 0 CDL-N"}, {1, 0, L"A|B|C| 1 CDLUN"}, {2, 0, L"A|B|C| 2 CDLU-"},
       {-1, IDC_LIST_ADD, L"A|B|C|D:\\added| 2 CDLUN"},
       {-1, IDC_LIST_CHANGE, L"A|B|D:\\changed|D:\\added| 2 CDLUN"},
-      {-1, IDC_LIST_UP, L"A|D:\\changed|B|D:\\added| 1 CDLUN^"}, {-1, IDC_LIST_UP, L"D:\\changed|A|B|D:\\added| 0 CDL-N^"},
-      {-1, IDC_LIST_UP, L"D:\\changed|A|B|D:\\added| 0 CDL-N^"},  // stray up at the top
-      {-1, IDC_LIST_DELETE, L"A|B|D:\\added| 0 CDL-N^"}, {-1, IDC_LIST_DOWN, L"B|A|D:\\added| 1 CDLUNv"},
-      {-1, IDC_LIST_DOWN, L"B|D:\\added|A| 2 CDLU-v"}, {-1, IDC_LIST_DOWN, L"B|D:\\added|A| 2 CDLU-v"},  // stray
-      {-1, IDC_LIST_ADD, L"B|D:\\added|A| 2 CDLU-v"},  // cancelled add
-      {-1, IDC_LIST_CLEAR, L" -1 -----v"},
+      {-1, IDC_LIST_UP, L"A|D:\\changed|B|D:\\added| 1 CDLUN^"}, {-1, IDC_LIST_UP, L"D:\\changed|A|B|D:\\added| 0 CDL-N"},
+      {-1, IDC_LIST_UP, L"D:\\changed|A|B|D:\\added| 0 CDL-N"},  // stray up at the top
+      {-1, IDC_LIST_DELETE, L"A|B|D:\\added| 0 CDL-N"}, {-1, IDC_LIST_DOWN, L"B|A|D:\\added| 1 CDLUNv"},
+      {-1, IDC_LIST_DOWN, L"B|D:\\added|A| 2 CDLU-"}, {-1, IDC_LIST_DOWN, L"B|D:\\added|A| 2 CDLU-"},  // stray
+      {-1, IDC_LIST_ADD, L"B|D:\\added|A| 2 CDLU-"},  // cancelled add
+      {-1, IDC_LIST_CLEAR, L" -1 -----"},
   };
   for (const auto& s : steps) {
     if (s.select >= 0) Select(s.select);
@@ -149,6 +149,38 @@ TEST_F(PathListDlgTest, ButtonStatesFollowEveryOperationAndTheArrowImagesGoOnClo
   for (const HIMAGELIST list : images) EXPECT_EQ(::ImageList_GetImageCount(list), 0) << "destroyed";
 }
 
+// The keyboard trap: a focused button that disables itself hands the focus to the list, and the button that looks
+// like the default is always the one Enter presses.
+TEST_F(PathListDlgTest, FocusNeverEndsOnADisabledButtonAndEnterPressesTheDefaultShown) {
+  Open(L"A;B;C");
+  const std::pair<int, const wchar_t*> names[] = {{IDC_LIST_BOX, L"list"}, {IDC_LIST_UP, L"up"},
+      {IDC_LIST_DOWN, L"down"}, {IDC_LIST_DELETE, L"delete"}, {IDC_LIST_CLEAR, L"clear"}, {IDOK, L"OK"}};
+  const auto keys = [&] {  // the focused control, then every button that shows the default frame
+    std::wstring focus = L"none", defaults;
+    for (auto [id, name] : names) {
+      if (::GetFocus() == dlg->GetDlgItem(id)) focus = name;
+      if (id != IDC_LIST_BOX && ::GetWindowLongW(dlg->GetDlgItem(id), GWL_STYLE) & BS_DEFPUSHBUTTON) defaults += name;
+    }
+    return focus + L"|" + defaults;
+  };
+  const struct { int select, button; const wchar_t *entries, *keys; } steps[] = {
+      {1, IDC_LIST_DOWN, L"A|C|B| 2 CDLU-", L"list|OK"},  // moved to the bottom: Down disabled itself
+      {-1, IDC_LIST_UP, L"A|B|C| 1 CDLUN^", L"up|up"},     // Enter would move it again
+      {-1, IDC_LIST_UP, L"B|A|C| 0 CDL-N", L"list|OK"},
+      {-1, IDC_LIST_DELETE, L"A|C| 0 CDL-N", L"delete|delete"},
+      {-1, IDC_LIST_CLEAR, L" -1 -----", L"list|OK"},
+  };
+  for (const auto& s : steps) {
+    if (s.select >= 0) Select(s.select);
+    ::SendMessageW(dlg->m_hWnd, WM_NEXTDLGCTL, WPARAM(dlg->GetDlgItem(s.button)), TRUE);
+    ::SendMessageW(dlg->GetDlgItem(s.button), BM_CLICK, 0, 0);
+    EXPECT_EQ(State() + L"/" + keys(), s.entries + (L"/" + std::wstring(s.keys))) << "step " << &s - steps;
+  }
+  MSG enter = {::GetFocus(), WM_KEYDOWN, VK_RETURN, 1, 0, {}};
+  EXPECT_TRUE(::IsDialogMessageW(dlg->m_hWnd, &enter));
+  EXPECT_EQ(dlg->m_upButton, nullptr) << "Enter pressed OK, the default shown";
+}
+
 TEST_F(PathListDlgTest, TheHorizontalExtentOnlyGrows) {
   platform.picks = {L"D:\\s", L"D:\\a much longer folder name than any other one in this list\\sub\\x64"};
   g_environmentSubstitution = 0;
@@ -165,37 +197,28 @@ TEST_F(PathListDlgTest, TheHorizontalExtentOnlyGrows) {
   EXPECT_EQ(ListExtent(), 0);
 }
 
-// Add and Change both substitute; the first qualifying variable in the environment's order wins.
-TEST_F(PathListDlgTest, PicksAreSubstitutedOnlyAtAFolderBoundaryAndOnlyWithTheOptionOn) {
-  const EnvironmentScope environment{{L"PWTEST_TOOLS", L"D:\\Tools\\"}, {L"PWTEST_TRAIL", L"E:\\Kits\\\\\\"},
-                                      {L"PWTEST_MANY", L"F:\\one;F:\\two"}, {L"PWTEST_BARE", L"G:"},
-                                      {L"PWTEST_ROOT", L"H:\\"}, {L"PWTEST_OUTER", L"J:\\Nest"},
-                                      {L"PWTEST_INNER", L"J:\\Nest\\inner"}};
-  const Entries table = ProcessEnvironment();
-  const auto at = [&](const wchar_t* name) {
-    return std::ranges::find_if(table, [&](const std::wstring& e) { return e.starts_with(name); });
-  };
-  const bool outerFirst = at(L"PWTEST_OUTER=") < at(L"PWTEST_INNER=");
+// Add and Change both substitute (the rules are the model's) while the option is on; a folder whose name holds
+// ";" is refused with a message and changes nothing.
+TEST_F(PathListDlgTest, PicksAreSubstitutedWithTheOptionOnAndNeverSplitBySemicolons) {
+  const EnvironmentScope environment{{L"PWTEST_TOOLS", L"D:\\Tools\\"}};
   const struct { int option; const wchar_t *picked, *entry; } cases[] = {
-      {1, L"D:\\Tools\\lib", L"$(PWTEST_TOOLS)\\lib"}, {1, L"d:\\tools", L"$(PWTEST_TOOLS)"},
-      {1, L"D:\\TOOLS\\Lib\\x64", L"$(PWTEST_TOOLS)\\Lib\\x64"},  // any case; the rest keeps its own
-      {1, L"D:\\Tools2\\x", L"D:\\Tools2\\x"}, {1, L"D:\\Toolsx", L"D:\\Toolsx"},  // not the folder D:\Tools
-      {0, L"D:\\Tools\\lib", L"D:\\Tools\\lib"}, {2, L"D:\\Tools\\lib", L"$(PWTEST_TOOLS)\\lib"},  // on: not 0
-      {1, L"E:\\Kits\\10", L"$(PWTEST_TRAIL)\\10"},     // trailing backslashes of the value ignored
-      {1, L"F:\\one\\x", L"F:\\one\\x"},                // a value with several drive paths is never used
-      {1, L"G:\\x", L"G:\\x"}, {1, L"H:\\x", L"$(PWTEST_ROOT)\\x"},  // nor one without a backslash
-      {1, L"X:\\D:\\Tools", L"X:\\D:\\Tools"},  // the value must start the path
-      {1, L"J:\\Nest\\inner\\x", outerFirst ? L"$(PWTEST_OUTER)\\inner\\x" : L"$(PWTEST_INNER)\\x"},
+      {1, L"D:\\Tools\\lib", L"$(PWTEST_TOOLS)\\lib"}, {0, L"D:\\Tools\\lib", L"D:\\Tools\\lib"},
+      {2, L"D:\\Tools\\lib", L"$(PWTEST_TOOLS)\\lib"},  // on: anything but 0
+      {1, L"D:\\a;b", nullptr},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.option << " " << testing::PrintToString(std::wstring(c.picked)));
     g_environmentSubstitution = c.option;
     platform.picks = {c.picked, c.picked};
-    Open(L"C:\\old");
+    platform.messages.clear();
+    Open(L"C:\\old", L"C:\\last");
     Command(IDC_LIST_ADD);
-    EXPECT_EQ(dlg->m_lastFolder, c.picked);  // the raw pick, for the next browser
     Select(0), Command(IDC_LIST_CHANGE);
-    EXPECT_EQ(State(), c.entry + (L"|" + std::wstring(c.entry)) + L"| 0 CDL-N");
+    const std::wstring entry = c.entry ? c.entry : L"C:\\old";
+    EXPECT_EQ(State() + dlg->m_lastFolder, entry + (c.entry ? L"|" + entry + L"| 0 CDL-N" : L"| 0 CDL--") +
+                                               (c.entry ? c.picked : L"C:\\last"));  // the raw pick, for the next browser
+    ASSERT_EQ(platform.messages.size(), c.entry ? 0u : 2u);
+    EXPECT_TRUE(c.entry || platform.messages[0].text == c.picked) << "no language: the bare folder";
   }
 }
 

@@ -46,12 +46,12 @@ TEST(Resources, DialogTemplatesLoadWithTheirControls) {
   const std::pair<int, const wchar_t*> kTemplates[] = {
       {IDD_ABOUT, L"1000|MS Shell Dlg 8/0|275x147|57714:s -1:s 1:b -1:s 1000:s 1003:s 57709:s 57708:s -1:s -1:s "
                   L"1004:s"},
-      {IDD_MAIN, L"2000|MS Shell Dlg 8/0|425x204|57693:e 57694:b 57695:e 57702:b 57696:e 57703:b 57697:e 57704:b "
-                 L"57698:e 57705:b 57699:e 57706:b 57700:e 57707:b 57701:e 57708:b 57664:b 1001:c 40001:b 1:b 2:b "
-                 L"-1:s 57692:s -1:s -1:s -1:s -1:s -1:s -1:s -1:s 1000:s -1:s -1:s"},
-      {IDD_PATHLIST, L"3000|Ms Shell Dlg 2 8/400|273x145|57714:l 57709:b 1001:b 57710:b 57711:b 57712:b 57713:b 1:b "
-                     L"2:b 1000:s -1:s"},
-      {IDD_RESTORE, L"4000|Ms Shell Dlg 8/400|150x89|1001:c 1:b 2:b -1:s -1:s"},
+      {IDD_MAIN, L"2000|MS Shell Dlg 8/0|425x204|-1:s 1000:s -1:s 57693:e 57694:b 57692:s -1:s 57695:e 57702:b "
+                 L"-1:s 57696:e 57703:b -1:s 57697:e 57704:b -1:s 57698:e 57705:b -1:s 57699:e 57706:b -1:s 57700:e "
+                 L"57707:b -1:s 57701:e 57708:b -1:s 57664:b 1001:c 40001:b 1:b 2:b"},
+      {IDD_PATHLIST, L"3000|Ms Shell Dlg 2 8/400|273x145|1000:s 57714:l 57709:b 1001:b 57710:b 57711:b 57712:b "
+                     L"57713:b 1:b 2:b -1:s"},
+      {IDD_RESTORE, L"4000|Ms Shell Dlg 8/400|230x106|1002:s 1001:c 1:b 2:b -1:s"},
   };
   for (const auto& [id, want] : kTemplates) {
     Reader in = Load(id, RT_DIALOG);
@@ -100,7 +100,10 @@ TEST(Resources, IconGroupHoldsNineImages) {
 
 TEST(Resources, BitmapsStringManifestAndVersion) {
   for (auto [id, width, height, bits] : {std::tuple{IDB_BANNER, 412, 75, 24}, {IDB_ARROW_UP, 80, 16, 8},
-                                         {IDB_ARROW_DOWN, 80, 16, 8}}) {  // height > 0: bottom-up
+                                         {IDB_ARROW_DOWN, 80, 16, 8}, {IDB_BANNER_150, 618, 112, 24},
+                                         {IDB_ARROW_UP_150, 120, 24, 8}, {IDB_ARROW_DOWN_150, 120, 24, 8},
+                                         {IDB_BANNER_200, 824, 150, 24}, {IDB_ARROW_UP_200, 160, 32, 8},
+                                         {IDB_ARROW_DOWN_200, 160, 32, 8}}) {  // height > 0: bottom-up
     const auto header = Load(id, RT_BITMAP).Get<BITMAPINFOHEADER>();
     EXPECT_EQ(std::tie(header.biWidth, header.biHeight, header.biBitCount), std::tie(width, height, bits)) << id;
   }
@@ -111,7 +114,8 @@ TEST(Resources, BitmapsStringManifestAndVersion) {
   EXPECT_EQ(title, L"2000 Pathwright");
   Reader manifest = Load(IDR_MANIFEST, RT_MANIFEST);
   const std::string xml(reinterpret_cast<const char*>(manifest.data), manifest.size);
-  for (const char* part : {"name=\"Microsoft.Windows.Common-Controls\"", "version=\"6.0.0.0\"", "level=\"asInvoker\""})
+  for (const char* part : {"name=\"Microsoft.Windows.Common-Controls\"", "version=\"6.0.0.0\"", "level=\"asInvoker\"",
+                           ">true</dpiAware>", ">PerMonitorV2, System</dpiAwareness>"})
     EXPECT_NE(xml.find(part), std::string::npos) << part;
 
   Reader version = Load(VS_VERSION_INFO, RT_VERSION);

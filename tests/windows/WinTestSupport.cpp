@@ -58,7 +58,7 @@ INT_PTR FakePlatform::RunFileDialog(CFileDialog& dialog, HWND) {
   return answer.result;
 }
 
-INT_PTR FakePlatform::RunVersionChooser(HWND, int& version) {
+INT_PTR FakePlatform::RunVersionChooser(HWND, int& version, uint32_t) {
   chooserVersionsOnEntry.push_back(version);
   if (chooserAnswers.empty()) return IDCANCEL;
   const ChooserAnswer answer = chooserAnswers.front();

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <deque>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -64,11 +65,13 @@ class FakePlatform : public PlatformServices {
   std::vector<ShownMessage> messages;
   std::vector<FileDialogSeen> fileDialogs;
   std::vector<int> chooserVersionsOnEntry;
+  std::map<HWND, std::wstring> accessibleNames;
 
   std::wstring LocalAppDataFolder() override { return appData; }
   INT_PTR RunFileDialog(CFileDialog& dialog, HWND owner) override;
-  INT_PTR RunVersionChooser(HWND owner, int& version) override;
+  INT_PTR RunVersionChooser(HWND owner, int& version, uint32_t prompt) override;
   int ShowMessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT type) override;
+  bool SetAccessibleName(HWND control, const std::wstring& name) override { return accessibleNames[control] = name, true; }
   bool BrowseForFolder(HWND, const std::wstring&, const std::wstring&, std::wstring&) override { return false; }
 };
 

@@ -1,0 +1,85 @@
+// Pictures of every dialog of the real program, for judging the layout by eye: it drives Pathwright.exe as the
+// end-to-end tests do and checks nothing. scripts/shots.sh runs it in prefixes set to 96, 144 and 192 DPI,
+// with PATHWRIGHT_SHOTS naming the folder that receives the .bmp files.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "tests/e2e/Driver.h"
+
+namespace pathwright::e2e {
+namespace {
+
+void Shoot(HWND window, const std::string& name) {
+  ASSERT_TRUE(window) << name;
+  ::Sleep(400);  // painted by now
+  RECT place = {};
+  ::GetWindowRect(window, &place);
+  const int width = place.right - place.left, height = place.bottom - place.top;
+  HDC screen = ::GetDC(nullptr), memory = ::CreateCompatibleDC(screen);
+  HBITMAP picture = ::CreateCompatibleBitmap(screen, width, height);
+  HGDIOBJ previous = ::SelectObject(memory, picture);
+  ::BitBlt(memory, 0, 0, width, height, screen, place.left, place.top, SRCCOPY);
+  ::SelectObject(memory, previous);
+  BITMAPINFOHEADER info = {sizeof(info), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+  std::string pixels(size_t((width * 3 + 3) & ~3) * size_t(height), '\0');
+  ::GetDIBits(memory, picture, 0, UINT(height), pixels.data(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
+  ::DeleteObject(picture), ::DeleteDC(memory), ::ReleaseDC(nullptr, screen);
+  const DWORD offset = sizeof(BITMAPFILEHEADER) + sizeof(info);
+  const BITMAPFILEHEADER file = {0x4D42, DWORD(offset + pixels.size()), 0, 0, offset};
+  WriteBytes(std::wstring(_wgetenv(L"PATHWRIGHT_SHOTS")) + L"\\" + std::wstring(name.begin(), name.end()) + L".bmp",
+             std::string(reinterpret_cast<const char*>(&file), sizeof(file)) +
+                 std::string(reinterpret_cast<const char*>(&info), sizeof(info)) + pixels);
+}
+
+void Close(HWND window, int id = IDCANCEL) {
+  PostCommand(window, id);
+  WaitUntil([&] { return !::IsWindow(window); });
+}
+
+using Screens = E2e;
+
+TEST_F(Screens, EveryDialog) {
+  ASSERT_TRUE(_wgetenv(L"PATHWRIGHT_SHOTS"));
+  for (const std::string language : {"English", "Deutsch"}) {
+    WriteBytes(settings, language + "\r\ntrue\r\n");
+    WriteBytes(sheet, "<Project");  // read but no sheet: the chooser
+    {
+      App app(folder);
+      HWND chooser = app.Wait(IsVersionChooser);
+      Shoot(chooser, language + "-chooser-unreadable");
+      Close(chooser);
+      Close(app.Wait(IsMainWindow));
+    }
+    ::DeleteFileW(sheet.c_str());  // missing: the message, then the chooser for a new sheet
+    {
+      App app(folder);
+      HWND box = app.Wait(IsMessageBox);
+      Shoot(box, language + "-missing-message");
+      Close(box, IDOK);
+      HWND chooser = app.Wait(IsVersionChooser);
+      Shoot(chooser, language + "-chooser-missing");
+      Close(chooser);
+      Close(app.Wait(IsMainWindow));
+    }
+    WriteBytes(sheet, SheetWithInclude("C:\\inc;D:\\a rather long folder name for the list\\include;E:\\x"));
+    App app(folder);
+    HWND main = app.Wait(IsMainWindow);
+    Shoot(main, language + "-main");
+    PostCommand(main, IDC_MAIN_FIRST_BUTTON + 1);
+    HWND editor = app.Wait(IsListEditor);
+    Send(::GetDlgItem(editor, IDC_LIST_BOX), LB_SETCURSEL, 1);
+    PostCommand(editor, IDC_LIST_BOX, LBN_SELCHANGE);
+    Shoot(editor, language + "-editor");
+    Close(editor);
+    PostCommand(main, IDC_MAIN_ABOUT);
+    HWND about = app.Wait(IsAboutBox);
+    Shoot(about, language + "-about");
+    Close(about, IDOK);
+    Close(main);
+  }
+}
+
+}  // namespace
+}  // namespace pathwright::e2e
