@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "tests/e2e/Driver.h"
+#include "Driver.h"
 
 namespace pathwright::e2e {
 namespace {
