@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include "win/WindowText.h"
+
 namespace pathwright {
 
 namespace {
@@ -15,13 +17,6 @@ INT_PTR OpenWithShell(const std::wstring& target) {
 }
 
 LinkOpener g_opener = &OpenWithShell;
-
-std::wstring TextOf(HWND window) {
-  std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(window)), L'\0');
-  const int got = ::GetWindowTextW(window, text.data(), static_cast<int>(text.size() + 1));
-  text.resize(got > 0 ? static_cast<size_t>(got) : 0);
-  return text;
-}
 }  // namespace
 
 LinkOpener CurrentLinkOpener() { return g_opener; }
@@ -52,7 +47,7 @@ bool CHyperLink::SubclassWindow(HWND window) {
   m_hWnd = window;
   if (!m_normalFont) m_normalFont = reinterpret_cast<HFONT>(::SendMessageW(window, WM_GETFONT, 0, 0));
   MakeLinkFont();
-  if (m_label.empty()) m_label = TextOf(window);
+  if (m_label.empty()) m_label = GetWindowTextString(window);
   if (m_target.empty()) m_target = m_label;
 
   // A plain static lets mouse messages fall through to its parent; the link must see them.

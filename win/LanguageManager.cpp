@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "win/WindowText.h"
+
 namespace pathwright {
 
 // String resources are translated by routing every load through LoadResourceString rather than by
@@ -23,15 +25,6 @@ bool HoldsUserText(HWND window) {
     if (lstrcmpiW(name, dataClass) == 0) return true;
   }
   return _wcsnicmp(name, L"RichEdit", 8) == 0;
-}
-
-std::wstring WindowText(HWND window) {
-  const int length = GetWindowTextLengthW(window);
-  if (length <= 0) return {};
-  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  const int got = GetWindowTextW(window, text.data(), length + 1);
-  text.resize(static_cast<size_t>(std::max(got, 0)));
-  return text;
 }
 }  // namespace
 
@@ -63,7 +56,7 @@ bool CLanguageManager::LoadLanguage(const std::wstring& fileName) {
 void CLanguageManager::CollectNumberedWindows(HWND window) {
   const auto collect = [this](HWND w) {
     if (HoldsUserText(w)) return;
-    const uint32_t number = LeadingNumber(WindowText(w));
+    const uint32_t number = LeadingNumber(GetWindowTextString(w));
     if (number == 0) return;
     std::vector<HWND>& handles = m_windows[number];
     if (std::find(handles.begin(), handles.end(), w) == handles.end()) handles.push_back(w);
