@@ -10,7 +10,7 @@
 namespace pathwright {
 
 namespace {
-std::wstring SettingsPath(const std::wstring& startDir) { return startDir + L"\\programm.ini"; }
+std::wstring SettingsPath(const std::wstring& startDir) { return startDir + L"\\" + std::wstring(kSettingsFileName); }
 }  // namespace
 
 void CMainDlg::InitLanguage() {

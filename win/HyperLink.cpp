@@ -19,8 +19,6 @@ INT_PTR OpenWithShell(const std::wstring& target) {
 LinkOpener g_opener = &OpenWithShell;
 }  // namespace
 
-LinkOpener CurrentLinkOpener() { return g_opener; }
-
 LinkOpenerOverride::LinkOpenerOverride(LinkOpener opener) : m_previous(g_opener) { g_opener = opener; }
 
 LinkOpenerOverride::~LinkOpenerOverride() { g_opener = m_previous; }

@@ -14,9 +14,6 @@ namespace pathwright {
 // Opens an address; the answer is ShellExecuteW's (greater than 32 when the shell opened it).
 using LinkOpener = INT_PTR (*)(const std::wstring& target);
 
-// The opener every link uses: ShellExecuteW unless a test has put its own in.
-LinkOpener CurrentLinkOpener();
-
 // Puts another opener in force for its lifetime (tests: no browser may start).
 class LinkOpenerOverride {
  public:

@@ -39,10 +39,6 @@ void CLanguageManager::SetFolder(std::wstring folder) {
 
 void CLanguageManager::ScanLanguages() { pathwright::ScanLanguages(m_folder, m_pattern, m_languages); }
 
-bool CLanguageManager::ReadLanguageHeader(const std::wstring& fileName) {
-  return pathwright::ReadLanguageHeader(m_folder, fileName, m_languages);
-}
-
 bool CLanguageManager::SelectLanguage(const std::wstring& displayName) {
   const auto it = m_languages.find(displayName);
   if (it == m_languages.end()) return false;
