@@ -13,6 +13,7 @@
 #include "model/DirectoryKinds.h"
 #include "model/DirectoryList.h"
 #include "model/DirectorySettings.h"
+#include "model/SheetLocation.h"
 #include "base/FileSystem.h"
 #include "base/Version.h"
 
@@ -51,7 +52,7 @@ std::wstring HelpText() {
   std::wstring text =
       L"Usage: pathwright-cli COMMAND [ARGUMENTS]\n"
       L"Edits the seven VC++ directory lists of a user MSBuild property sheet\n"
-      L"(Microsoft.Cpp.<platform>.user.props).\n"
+      L"(" + UserSheetName(L"<platform>") + L").\n"
       L"\n"
       L"Commands:\n";
   const wchar_t* what[] = {
@@ -83,9 +84,9 @@ std::wstring HelpText() {
     text +=
         L"SHEET may be left out of show, get, set, add and remove. The number of words\n"
         L"alone decides: \"get include\" reads the default sheet, \"get my.props include\"\n"
-        L"reads my.props. The default sheet is the current user's\n"
-        L"%LOCALAPPDATA%\\Microsoft\\MSBuild\\v4.0\\Microsoft.Cpp.Win32.user.props;\n"
-        L"--platform NAME picks Microsoft.Cpp.NAME.user.props in that folder instead.\n"
+        L"reads my.props. The default sheet is the current user's\n" +
+        UserSheetPath(L"%LOCALAPPDATA%", kDefaultPlatform) + L";\n" +
+        L"--platform NAME picks " + UserSheetName(L"NAME") + L" in that folder instead.\n"
         L"\n";
   } else {
     text += L"SHEET is the path of the sheet; it is required on this system.\n\n";
@@ -351,13 +352,9 @@ int Run(const std::vector<std::wstring>& args, Output& output) {
   std::wstring sheet;
   if (sheetNamed) {
     sheet = inv.words[0];
-  } else {
-    std::wstring folder;
-    if (!FindUserSheetFolder(folder)) {
-      output.err += L"pathwright-cli: cannot find the current user's local application data folder\n";
-      return kExitUnreadable;
-    }
-    sheet = folder + L"\\Microsoft.Cpp." + inv.platform.value_or(L"Win32") + L".user.props";
+  } else if (!FindUserSheet(inv.platform.value_or(kDefaultPlatform), sheet)) {
+    output.err += L"pathwright-cli: cannot find the current user's local application data folder\n";
+    return kExitUnreadable;
   }
 
   switch (info.command) {

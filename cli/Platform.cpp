@@ -8,15 +8,16 @@
 #endif
 
 #include "base/Utf8.h"
+#include "model/SheetLocation.h"
 
 namespace pathwright::cli {
 
 #ifdef _WIN32
 
-bool FindUserSheetFolder(std::wstring& folder) {
+bool FindUserSheet(const std::wstring& platform, std::wstring& sheet) {
   wchar_t appData[MAX_PATH] = {};
   if (!SHGetSpecialFolderPathW(nullptr, appData, CSIDL_LOCAL_APPDATA, FALSE)) return false;
-  folder = std::wstring(appData) + L"\\Microsoft\\MSBuild\\v4.0";
+  sheet = UserSheetPath(appData, platform);
   return true;
 }
 
@@ -50,7 +51,7 @@ void WriteError(std::wstring_view text) { WriteTo(STD_ERROR_HANDLE, text); }
 
 #else
 
-bool FindUserSheetFolder(std::wstring&) { return false; }
+bool FindUserSheet(const std::wstring&, std::wstring&) { return false; }
 
 void WriteOutput(std::wstring_view text) {
   const std::string bytes = EncodeUtf8(text);

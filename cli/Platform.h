@@ -14,9 +14,9 @@ inline constexpr bool kHasUserSheetFolder = true;
 inline constexpr bool kHasUserSheetFolder = false;
 #endif
 
-// The folder holding the current user's sheets: the local application data folder followed by
-// "\Microsoft\MSBuild\v4.0". False when the shell cannot tell (and always on Linux).
-bool FindUserSheetFolder(std::wstring& folder);
+// The current user's sheet for the platform (see model/SheetLocation.h). False when the shell cannot
+// tell where the local application data folder is (and always on Linux).
+bool FindUserSheet(const std::wstring& platform, std::wstring& sheet);
 
 // Text for standard output and standard error. A Windows console gets the characters themselves;
 // a pipe or file gets UTF-8 bytes, on every system.
