@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "TestFiles.h"
+#include "support/Files.h"
 #include "lang/Catalogue.h"
 #include "base/FileSystem.h"
 

@@ -1,11 +1,12 @@
-// Line reader, word splitter, leading numbers and the language table.
+// Line reader, word splitter, leading numbers, the language table and the formatting of its texts.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "TestFiles.h"
+#include "support/Files.h"
 #include "lang/LanguageFile.h"
+#include "lang/TextFormat.h"
 #include "base/Utf8.h"
 
 namespace pathwright {
@@ -109,12 +110,6 @@ TEST(LanguageParse, HeaderChecks) {
     EXPECT_EQ(ParseLanguage(c.bytes, table), c.valid) << c.name;
     EXPECT_TRUE(c.valid || table.empty()) << c.name;
   }
-
-  const std::string extra = e + "  LangID   Deutsch extra\n";
-  Utf8LineReader reader(extra);
-  std::wstring name;
-  ASSERT_TRUE(ReadLanguageHeaderLines(reader, name));
-  EXPECT_EQ(name, L"Deutsch");
 }
 
 TEST(LanguageParse, TextLines) {
@@ -160,6 +155,14 @@ TEST(LanguageLoad, FailedLoadEmptiesTheTable) {
     EXPECT_TRUE(table.empty()) << second;
     EXPECT_EQ(GetText(table, 2000), L"") << second;
   }
+}
+
+TEST(LanguageTextFormat, OnlyStringConversionsAreHonoured) {
+  const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+      {L"The sheet %s was not found.", L"The sheet X.props was not found."}, {L"%ls", L"X.props"},
+      {L"%S and %ws", L"X.props and "}, {L"100%% of %s", L"100% of X.props"}, {L"%d %n %x %s", L"%d %n %x X.props"},
+      {L"no argument", L"no argument"}, {L"trailing %", L"trailing %"}, {L"", L""}};
+  for (auto [format, expected] : cases) EXPECT_EQ(FormatWithString(format, L"X.props"), expected) << EncodeUtf8(format);
 }
 
 }  // namespace
