@@ -35,4 +35,15 @@ inline constexpr uint32_t kMissingSheetText = 4003;  // format with one %s: the 
 inline constexpr uint32_t kSaveFailedCaption = 4004;
 inline constexpr uint32_t kSaveFailedText = 4005;  // format with one %s: the sheet's path
 
+// Every number above: each shipped language file has a text for each of them.
+inline constexpr uint32_t kAll[] = {
+    kAboutTitle,      kAboutHeading,     kAboutCredits,
+    kMainTitle,       kMainSheetLabel,   kMainHeading,         kMainSelectSheet, kMainEditList,
+    kMainPlatformLabel, kMainEnvOption,
+    kListTitle,       kListLabel,        kListAdd,             kListChange,      kListDelete,
+    kListBrowseAdd,   kListBrowseChange, kListClear,
+    kRestoreTitle,    kRestorePrompt,    kMissingSheetCaption, kMissingSheetText, kSaveFailedCaption,
+    kSaveFailedText,
+};
+
 }  // namespace pathwright::text

@@ -4,6 +4,7 @@
 
 #include <optional>
 
+#include "lang/TextNumbers.h"
 #include "model/DirectoryList.h"
 #include "model/EnvironmentPaths.h"
 #include "ui/Options.h"
@@ -16,8 +17,6 @@
 namespace pathwright {
 
 namespace {
-constexpr uint32_t kAddInstruction = 3005;
-constexpr uint32_t kChangeInstruction = 3006;
 constexpr COLORREF kTransparent = RGB(255, 0, 255);
 constexpr int kArrowSize = 16;
 }  // namespace
@@ -153,7 +152,7 @@ void CPathListDlg::TakePick(const std::wstring& folder) {
 
 void CPathListDlg::OnAdd() {
   std::wstring folder;
-  if (!BrowseForFolder(kAddInstruction, m_lastFolder, folder)) return;
+  if (!BrowseForFolder(text::kListBrowseAdd, m_lastFolder, folder)) return;
   TakePick(folder);
   ::SendMessageW(m_listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(m_picked.c_str()));
   WidenExtent(m_picked, true);
@@ -171,7 +170,7 @@ void CPathListDlg::OnChange() {
         return std::wstring(value);
       });
   std::wstring folder;
-  if (!BrowseForFolder(kChangeInstruction, initial, folder)) return;
+  if (!BrowseForFolder(text::kListBrowseChange, initial, folder)) return;
   TakePick(folder);
   ::SendMessageW(m_listBox, LB_DELETESTRING, static_cast<WPARAM>(selected), 0);
   ::SendMessageW(m_listBox, LB_INSERTSTRING, static_cast<WPARAM>(selected), reinterpret_cast<LPARAM>(m_picked.c_str()));
