@@ -30,8 +30,6 @@ std::vector<std::wstring> ProcessEnvironment() {
   return entries;
 }
 
-CPathListDlg::~CPathListDlg() { DestroyImageLists(); }
-
 BOOL CPathListDlg::ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LPARAM, LRESULT& result, DWORD) {
   if (message == WM_INITDIALOG) {
     result = OnInitDialog();
@@ -83,8 +81,8 @@ LRESULT CPathListDlg::OnInitDialog() {
   CentreWindow(::GetParent(m_hWnd));
   UiTranslate(m_hWnd);
   m_listBox = GetDlgItem(IDC_LIST_BOX);
-  LoadArrowImages(IDB_ARROW_UP, IDC_LIST_UP, m_upButton, m_upImages);
-  LoadArrowImages(IDB_ARROW_DOWN, IDC_LIST_DOWN, m_downButton, m_downImages);
+  m_upButton = LoadArrowImages(IDB_ARROW_UP, IDC_LIST_UP, m_upImages);
+  m_downButton = LoadArrowImages(IDB_ARROW_DOWN, IDC_LIST_DOWN, m_downImages);
 
   // The label's translated text is a format for the kind title; only "%s" is honoured in it.
   SetDlgItemText(IDC_LIST_LABEL, FormatWithString(GetDlgItemText(IDC_LIST_LABEL), m_kindTitle));
@@ -106,20 +104,15 @@ LRESULT CPathListDlg::OnInitDialog() {
   return TRUE;  // the focus goes to the list box, with no entry selected
 }
 
-void CPathListDlg::LoadArrowImages(UINT bitmapId, int buttonId, HWND& button, BUTTON_IMAGELIST& images) {
-  images = {};
-  images.himl = ::ImageList_LoadImageW(CAppModule::GetResourceInstance(), MAKEINTRESOURCEW(bitmapId), kArrowSize, 0,
-                                       kTransparent, IMAGE_BITMAP, 0);
-  images.uAlign = BUTTON_IMAGELIST_ALIGN_CENTER;
-  button = GetDlgItem(buttonId);
-  ::SendMessageW(button, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&images));
-}
-
-void CPathListDlg::DestroyImageLists() {
-  for (BUTTON_IMAGELIST* images : {&m_upImages, &m_downImages}) {
-    if (images->himl) ::ImageList_Destroy(images->himl);
-    images->himl = nullptr;
-  }
+HWND CPathListDlg::LoadArrowImages(UINT bitmapId, int buttonId, UniqueImageList& images) {
+  images.Reset(::ImageList_LoadImageW(CAppModule::GetResourceInstance(), MAKEINTRESOURCEW(bitmapId), kArrowSize, 0,
+                                      kTransparent, IMAGE_BITMAP, 0));
+  BUTTON_IMAGELIST shown = {};  // the button keeps a copy
+  shown.himl = images.Get();
+  shown.uAlign = BUTTON_IMAGELIST_ALIGN_CENTER;
+  HWND button = GetDlgItem(buttonId);
+  ::SendMessageW(button, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&shown));
+  return button;
 }
 
 LRESULT CPathListDlg::OnCloseCmd(WORD id) {
@@ -133,7 +126,8 @@ LRESULT CPathListDlg::OnCloseCmd(WORD id) {
   for (HWND button : {m_upButton, m_downButton}) {
     if (button) ::SendMessageW(button, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&none));
   }
-  DestroyImageLists();
+  m_upImages.Reset();
+  m_downImages.Reset();
   m_upButton = nullptr;
   m_downButton = nullptr;
   EndDialog(id);

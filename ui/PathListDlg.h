@@ -13,6 +13,7 @@
 
 #include "res/resource.h"
 #include "win/Dialog.h"
+#include "win/Handle.h"
 #include "win/UpdateUI.h"
 
 namespace pathwright {
@@ -28,22 +29,13 @@ class CPathListDlg : public CDialogImpl<CPathListDlg>, public CUpdateUI<CPathLis
   std::wstring m_paths;       // the list text: handed in, rebuilt from the entries on close
   std::wstring m_kindTitle;   // English title of the directory kind, shown in the label
   std::wstring m_lastFolder;  // where Add's browser starts; every pick replaces it (before substitution)
-  TEXTMETRICW m_metrics = {};
-  HFONT m_font = nullptr;  // the list box's own font
-  HWND m_listBox = nullptr;
-  HWND m_upButton = nullptr;
-  HWND m_downButton = nullptr;
-  BUTTON_IMAGELIST m_upImages = {};    // owned: destroyed when the dialog closes
-  BUTTON_IMAGELIST m_downImages = {};  // owned: destroyed when the dialog closes
-  std::wstring m_picked;               // latest pick after substitution: the text Add and Change insert
-  int m_extent = 0;                    // horizontal scroll extent in pixels; only ever grows
-
-  CPathListDlg() = default;
-  ~CPathListDlg() override;
 
   BOOL ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result,
                             DWORD mapId = 0) override;
 
+ private:
+  LRESULT OnInitDialog();
+  LRESULT OnCloseCmd(WORD id);
   void OnAdd();
   void OnChange();
   void OnDelete();
@@ -51,12 +43,7 @@ class CPathListDlg : public CDialogImpl<CPathListDlg>, public CUpdateUI<CPathLis
   void OnUp();
   void OnDown();
   void UpdateButtons();
-
- private:
-  LRESULT OnInitDialog();
-  LRESULT OnCloseCmd(WORD id);
-  void LoadArrowImages(UINT bitmapId, int buttonId, HWND& button, BUTTON_IMAGELIST& images);
-  void DestroyImageLists();
+  HWND LoadArrowImages(UINT bitmapId, int buttonId, UniqueImageList& images);
   // False when the browser was cancelled or gave no file-system folder.
   bool BrowseForFolder(uint32_t titleNumber, const std::wstring& initialFolder, std::wstring& folder);
   // Takes a fresh pick: remembered as the last folder, then substituted when the option is on.
@@ -67,6 +54,16 @@ class CPathListDlg : public CDialogImpl<CPathListDlg>, public CUpdateUI<CPathLis
   int Count() const;
   int Selection() const;
   std::wstring EntryText(int index) const;
+
+  TEXTMETRICW m_metrics = {};
+  HFONT m_font = nullptr;  // the list box's own font
+  HWND m_listBox = nullptr;
+  HWND m_upButton = nullptr;
+  HWND m_downButton = nullptr;
+  UniqueImageList m_upImages;    // shown by the arrow buttons until the dialog closes
+  UniqueImageList m_downImages;
+  std::wstring m_picked;  // latest pick after substitution: the text Add and Change insert
+  int m_extent = 0;       // horizontal scroll extent in pixels; only ever grows
 };
 
 // The process environment as "NAME=VALUE" entries in the C runtime's order, read afresh each call.

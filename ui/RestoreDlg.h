@@ -10,8 +10,7 @@ class CRestoreDlg : public CDialogImpl<CRestoreDlg> {
  public:
   static constexpr UINT IDD = IDD_RESTORE;
 
-  int m_version = 0;              // 0, 1, 2: Visual Studio 2010, 2012, 2013
-  HWND m_versionCombo = nullptr;  // combobox 1001
+  int m_version = 0;  // 0, 1, 2: Visual Studio 2010, 2012, 2013; handed in and taken back
 
   BOOL ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result,
                             DWORD mapId = 0) override;
@@ -19,6 +18,8 @@ class CRestoreDlg : public CDialogImpl<CRestoreDlg> {
  private:
   LRESULT OnInitDialog();
   LRESULT OnCloseCmd(WORD id);
+
+  HWND m_versionCombo = nullptr;  // combobox 1001
 };
 
 }  // namespace pathwright

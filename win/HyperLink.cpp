@@ -55,9 +55,9 @@ bool CHyperLink::SubclassWindow(HWND window) {
 
   INITCOMMONCONTROLSEX classes = {sizeof(classes), ICC_WIN95_CLASSES};
   ::InitCommonControlsEx(&classes);
-  m_toolTip = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr,
-                                nullptr, nullptr);
+  m_toolTip.Reset(::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                    WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                                    CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr, nullptr, nullptr));
   if (m_toolTip) {
     TOOLINFOW tool = {};
     tool.cbSize = sizeof(tool);
@@ -66,7 +66,7 @@ bool CHyperLink::SubclassWindow(HWND window) {
     tool.uId = kToolId;
     tool.rect = LabelRect();
     tool.lpszText = const_cast<wchar_t*>(m_target.c_str());
-    ::SendMessageW(m_toolTip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    ::SendMessageW(m_toolTip.Get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
   }
   ::InvalidateRect(window, nullptr, TRUE);
   return true;
@@ -78,8 +78,7 @@ void CHyperLink::UnsubclassWindow() {
   m_hWnd = nullptr;
   m_pressed = false;
   if (::GetCapture() == window) ::ReleaseCapture();
-  if (m_toolTip) ::DestroyWindow(m_toolTip);
-  m_toolTip = nullptr;
+  m_toolTip.Reset();
   ::RemoveWindowSubclass(window, &CHyperLink::SubclassProc, kSubclassId);
   if (m_addedStyle && ::IsWindow(window)) {
     ::SetWindowLongW(window, GWL_STYLE, ::GetWindowLongW(window, GWL_STYLE) & ~m_addedStyle);
@@ -137,9 +136,9 @@ void CHyperLink::UpdateToolTip() {
   tool.hwnd = m_hWnd;
   tool.uId = kToolId;
   tool.rect = LabelRect();
-  ::SendMessageW(m_toolTip, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
+  ::SendMessageW(m_toolTip.Get(), TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
   tool.lpszText = const_cast<wchar_t*>(m_target.c_str());
-  ::SendMessageW(m_toolTip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+  ::SendMessageW(m_toolTip.Get(), TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 bool CHyperLink::IsOverLabel(POINT clientPoint) const {

@@ -64,7 +64,7 @@ class CLanguageManager {
 CLanguageManager& LanguageManager();
 
 // The one way the program loads a string resource: through the language table, like every other
-// text. Code must not call LoadStringW itself (a test watches for it).
+// text. Code must not call LoadStringW itself, or the text would stay untranslated.
 std::wstring LoadResourceString(HINSTANCE instance, UINT id);
 
 }  // namespace pathwright

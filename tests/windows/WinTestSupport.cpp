@@ -1,95 +1,44 @@
 #include "WinTestSupport.h"
 
-#include <algorithm>
-#include <atomic>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-
 namespace pathwright::wintest {
-
-ScratchDir::ScratchDir() {
-  static std::atomic<int> counter{0};
-  m_path = (std::filesystem::temp_directory_path() / (L"pathwright-win-" + std::to_wstring(::GetCurrentProcessId()) +
-                                                      L"-" + std::to_wstring(++counter)))
-               .wstring();
-  MakeFolders(m_path);
-}
-
-ScratchDir::~ScratchDir() {
-  std::error_code ignored;
-  std::filesystem::remove_all(m_path, ignored);
-}
-
-void MakeFolders(const std::wstring& path) {
-  std::error_code ignored;
-  std::filesystem::create_directories(path, ignored);
-}
-
-void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
-  std::ofstream(std::filesystem::path(path), std::ios::binary) << bytes;
-}
-
-std::string ReadFileBytes(const std::wstring& path) {
-  std::ifstream in(std::filesystem::path(path), std::ios::binary);
-  if (!in) return "<missing>";
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-bool FileExists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-std::string SheetWithInclude(const std::string& include) {
-  return "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
-         "<Project DefaultTargets=\"Build\" ToolsVersion=\"4.0\" "
-         "xmlns=\"http://schemas.microsoft.com/developer/msbuild/2003\">\n"
-         "\t<PropertyGroup>\n\t\t<UserInclude>" +
-         include +
-         "</UserInclude>\n\t\t<IncludePath>$(UserInclude);$(IncludePath)</IncludePath>\n"
-         "\t</PropertyGroup>\n</Project>\n";
-}
-
-INT_PTR FakePlatform::RunFileDialog(CFileDialog& dialog, HWND) {
-  fileDialogs.push_back({dialog.InitialFolder(), dialog.m_ofn.Flags, dialog.Filter(), dialog.DefaultExtension(),
-                         dialog.IsOpen()});
-  if (fileAnswers.empty()) return IDCANCEL;
-  const FileDialogAnswer answer = fileAnswers.front();
-  fileAnswers.pop_front();
-  if (answer.result == IDOK) dialog.SetResult(answer.path, answer.title);
-  return answer.result;
-}
-
-INT_PTR FakePlatform::RunVersionChooser(HWND, int& version) {
-  chooserVersionsOnEntry.push_back(version);
-  if (chooserAnswers.empty()) return IDCANCEL;
-  const ChooserAnswer answer = chooserAnswers.front();
-  chooserAnswers.pop_front();
-  version = answer.version;
-  return answer.result;
-}
-
-int FakePlatform::ShowMessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT type) {
-  messages.push_back({owner, owner && ::IsWindowVisible(owner), text, caption, type});
-  return IDOK;
-}
 
 int TakeQuitCode() {
   MSG message = {};
   return ::PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) ? static_cast<int>(message.wParam) : -1;
 }
 
-void PumpMessages() {
-  MSG message = {};
-  while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    if (message.message == WM_QUIT) return ::PostQuitMessage(static_cast<int>(message.wParam));
-    ::TranslateMessage(&message);
-    ::DispatchMessageW(&message);
-  }
+void Command(HWND dialog, int id, int code) {
+  ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
 }
 
-std::wstring WindowText(HWND window) {
-  std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(static_cast<size_t>(std::max(0, ::GetWindowTextW(window, text.data(), static_cast<int>(text.size())))));
-  return text;
+namespace {
+ModalScript* g_active = nullptr;  // thread timers carry no context; one script at a time
+}  // namespace
+
+ModalScript::ModalScript(int id, std::function<bool(HWND)> script)
+    : m_id(id), m_script(std::move(script)), m_timer(::SetTimer(nullptr, 0, 20, &ModalScript::Tick)) {
+  g_active = this;
+}
+
+ModalScript::~ModalScript() {
+  ::KillTimer(nullptr, m_timer);
+  g_active = nullptr;
+}
+
+void CALLBACK ModalScript::Tick(HWND, UINT, UINT_PTR, DWORD) {
+  ModalScript* self = g_active;
+  if (!self || self->m_done || self->m_running) return;
+  struct Search { int id; HWND found; } search = {self->m_id, nullptr};
+  ::EnumThreadWindows(::GetCurrentThreadId(), [](HWND window, LPARAM data) -> BOOL {
+    auto* s = reinterpret_cast<Search*>(data);
+    if (::IsWindowVisible(window) && ::GetDlgItem(window, s->id)) s->found = window;
+    return !s->found;
+  }, reinterpret_cast<LPARAM>(&search));
+  if (!search.found) return;
+  self->m_running = true;
+  self->m_done = self->m_script(search.found);
+  self->m_running = false;
+  if (!self->m_done && ++self->m_ticks > 250) ::PostMessageW(search.found, WM_COMMAND, IDCANCEL, 0);
 }
 
 }  // namespace pathwright::wintest
