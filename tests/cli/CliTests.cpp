@@ -41,14 +41,14 @@ const std::string kBakNote = "The old file is kept as {}.bak\n";
 // step's exit code and outputs are checked, then the sheet, its .bak and that nothing else appeared.
 struct Row {
   const char* name;
-  std::string before = kGood;        // the sheet's bytes; kNone: no file
+  std::string before = kGood;             // the sheet's bytes; kNone: no file
   std::vector<Args> steps = {};
   int code = 0;
   std::optional<std::string> after = {};  // the sheet's bytes afterwards; none: as before
   std::string out = "";                   // standard output, exactly
   std::string reason = "";                // a text within standard error
   std::optional<std::string> bak = {};    // the .bak beside the sheet; none: no .bak
-  bool readOnly = false;             // the sheet is made read-only first, so a write fails
+  bool readOnly = false;                  // the sheet is made read-only first, so a write fails
 };
 
 void Check(const Row& row) {
@@ -86,9 +86,6 @@ TEST(Cli, Set) {
   const Row rows[] = {
       {.name = "an empty LIST empties a list, a final ; goes", .before = SavedSheet(Include("C:\\a") + Library("L")),
        .steps = {{"set", "{}", "include", ""}, {"set", "{}", "library", "M;N;"}}, .after = SavedSheet(Library("M;N"))},
-      {.name = "one kind by its three names", .before = NewSheet(2012),
-       .steps = {{"set", "{}", "winrt", "A"}, {"add", "{}", "LIBRARYWPATH", "B"}, {"add", "{}", "userwpath", "C"}},
-       .after = SavedSheet(Kind("UserWPath", "LibraryWPath", "A;B;C"))},
       {.name = "no sheet: nothing created", .before = kNone, .steps = {{"set", "{}", "include", "a"}}, .code = 1},
       {.name = "damaged sheet", .before = "<Project><x>", .steps = {{"set", "{}", "include", "a"}}, .code = 1,
        .reason = "not well-formed"},

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "base/Handle.h"
 #include "base/Utf8.h"
 #include "res/resource.h"
 
@@ -17,15 +18,21 @@ constexpr DWORD kTimeoutMs = 20000;  // generous for a loaded machine under Wine
 // A path the build names in Linux terms, as Windows programs under Wine see it (drive Z:).
 fs::path WinePath(const char* path) { return L"Z:" + fs::path(DecodeUtf8(path)).make_preferred().wstring(); }
 
-void MoveAside(const fs::path& from, const fs::path& to) {
-  std::error_code ignored;
-  fs::remove(to, ignored);
-  fs::rename(from, to, ignored);
-}
-
 LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   DWORD_PTR result = 0;
   return ::SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result) ? LRESULT(result) : 0;
+}
+
+HWND FindMainWindow(DWORD processId) {
+  struct Search { DWORD processId; HWND found; } search = {processId, nullptr};
+  ::EnumWindows([](HWND window, LPARAM data) -> BOOL {
+    auto* s = reinterpret_cast<Search*>(data);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(window, &pid);
+    if (pid == s->processId && ::IsWindowVisible(window) && ::GetDlgItem(window, IDC_MAIN_SHEET_PATH)) s->found = window;
+    return !s->found;
+  }, LPARAM(&search));
+  return search.found;
 }
 }  // namespace
 
@@ -36,56 +43,38 @@ E2e::E2e() {
   const std::wstring folder = std::wstring(appData) + L"\\Microsoft\\MSBuild\\v4.0";
   fs::create_directories(folder);
   sheet = folder + L"\\Microsoft.Cpp.Win32.user.props";
-  for (const std::wstring& file : {sheet, sheet + L".bak"}) MoveAside(file, file + L".e2e-kept");
+  ::DeleteFileW((sheet + L".bak").c_str());
   fs::create_directory(startUp.Path("lang"));
   for (const fs::directory_entry& file : fs::directory_iterator(WinePath(PATHWRIGHT_LANG_DIR)))
     fs::copy_file(file.path(), startUp.Path("lang") / file.path().filename());
 }
 
 E2e::~E2e() {
-  for (const std::wstring& file : {sheet, sheet + L".bak"}) MoveAside(file + L".e2e-kept", file);
+  for (const std::wstring& file : {sheet, sheet + L".bak"}) ::DeleteFileW(file.c_str());
 }
 
-App::App(const std::wstring& folder) {
-  const std::wstring exe = WinePath(PATHWRIGHT_EXE).wstring();
+DWORD E2e::Run(const std::function<void(HWND main)>& act) const {
+  const std::wstring exe = WinePath(PATHWRIGHT_EXE).wstring(), folder = startUp.Root().wstring();
   std::wstring commandLine = L"\"" + exe + L"\"";
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process = {};
-  if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                        &startup, &process)) {
-    return;
+  PROCESS_INFORMATION started = {};
+  if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                        &started)) {
+    return STILL_ACTIVE;
   }
-  ::CloseHandle(process.hThread);
-  m_process.Reset(process.hProcess);
-  m_processId = process.dwProcessId;
-}
-
-App::~App() {
-  if (m_process && ::WaitForSingleObject(m_process.Get(), 0) == WAIT_TIMEOUT) ::TerminateProcess(m_process.Get(), 99);
-}
-
-HWND App::WaitForMainWindow() const {
-  struct Search { DWORD processId; HWND found; } search = {m_processId, nullptr};
-  const ULONGLONG deadline = ::GetTickCount64() + kTimeoutMs;
-  // No point waiting for the windows of a program that has ended.
-  while (!search.found && m_process && ::WaitForSingleObject(m_process.Get(), 20) == WAIT_TIMEOUT &&
-         ::GetTickCount64() < deadline) {
-    ::EnumWindows([](HWND window, LPARAM data) -> BOOL {
-      auto* s = reinterpret_cast<Search*>(data);
-      DWORD pid = 0;
-      ::GetWindowThreadProcessId(window, &pid);
-      if (pid == s->processId && ::IsWindowVisible(window) && ::GetDlgItem(window, IDC_MAIN_SHEET_PATH)) s->found = window;
-      return !s->found;
-    }, LPARAM(&search));
+  const UniqueKernelHandle process(started.hProcess), thread(started.hThread);
+  HWND main = nullptr;
+  for (const ULONGLONG deadline = ::GetTickCount64() + kTimeoutMs; !main && ::GetTickCount64() < deadline;) {
+    if (::WaitForSingleObject(started.hProcess, 20) != WAIT_TIMEOUT) break;  // ended: no window will come
+    main = FindMainWindow(started.dwProcessId);
   }
-  return search.found;
-}
-
-DWORD App::WaitExit() const {
   DWORD code = STILL_ACTIVE;
-  if (m_process && ::WaitForSingleObject(m_process.Get(), kTimeoutMs) == WAIT_OBJECT_0)
-    ::GetExitCodeProcess(m_process.Get(), &code);
+  if (main) act(main);
+  if (main && ::WaitForSingleObject(started.hProcess, kTimeoutMs) == WAIT_OBJECT_0) {
+    ::GetExitCodeProcess(started.hProcess, &code);
+  }
+  if (code == STILL_ACTIVE) ::TerminateProcess(started.hProcess, 99);
   return code;
 }
 

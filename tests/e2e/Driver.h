@@ -6,9 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
-#include "base/Handle.h"
 #include "support/Files.h"
 #include "support/Sheets.h"
 
@@ -16,30 +16,21 @@ namespace pathwright::e2e {
 
 using namespace testing;
 
-// The prefix user's Microsoft.Cpp.Win32.user.props, the sheet the program opens (what lay there, and its
-// .bak, is put aside and back afterwards), and a scratch start-up folder holding lang\.
+// The prefix user's Microsoft.Cpp.Win32.user.props, the sheet the program opens (the prefix is the
+// project's own: the sheet and its .bak are removed afterwards), and a scratch start-up folder with lang\.
 class E2e : public ::testing::Test {
  protected:
   E2e();
   ~E2e() override;
+  // Starts the program in the start-up folder, hands its main window to `act` once it is visible, and
+  // returns the exit code; STILL_ACTIVE when no window came or the program did not end by the deadline.
+  DWORD Run(const std::function<void(HWND main)>& act) const;
+
   ScratchFolder startUp;
   std::wstring sheet;
 };
 
-// One run of Pathwright.exe in the start-up folder; terminated if a test leaves it running.
-class App {
- public:
-  explicit App(const std::wstring& folder);
-  ~App();
-  HWND WaitForMainWindow() const;  // null when none is visible by the deadline
-  DWORD WaitExit() const;          // STILL_ACTIVE when the program has not ended by the deadline
-
- private:
-  UniqueKernelHandle m_process;
-  DWORD m_processId = 0;
-};
-
-// A control's text through a send that times out, so a stuck program fails a test instead of hanging it.
+// A control's text, read and written through sends that time out: a stuck program fails, never hangs.
 std::wstring Text(HWND dialog, int id);
 bool SetText(HWND dialog, int id, const std::wstring& text);
 

@@ -1,4 +1,4 @@
-// The real program from outside: every way of leaving it, and what each does to the sheet.
+// The real program from outside: every way of leaving it, its exit code and what each does to the sheet.
 #include <gtest/gtest.h>
 
 #include "Driver.h"
@@ -32,15 +32,14 @@ TEST_F(MainWindow, OkAndEnterSaveCancelEscAltF4AndTheCloseBoxDoNot) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     WriteBytes(sheet, Sheet());
-    App app(startUp.Root().wstring());
-    HWND main = app.WaitForMainWindow();
-    ASSERT_TRUE(main);
-    EXPECT_EQ(Text(main, IDC_MAIN_SHEET_PATH), sheet);
-    EXPECT_EQ(Text(main, IDC_MAIN_PLATFORM), L"Win32");
-    EXPECT_EQ(Text(main, IDC_MAIN_FIRST_EDIT + 3), L"C:\\lib");
-    ASSERT_TRUE(SetText(main, kIncludeEdit, L"C:\\inc;D:\\inc"));
-    c.leave(main);
-    EXPECT_EQ(app.WaitExit(), c.code);
+    std::wstring shown;
+    const DWORD code = Run([&](HWND main) {
+      shown = Text(main, IDC_MAIN_SHEET_PATH) + L"|" + Text(main, IDC_MAIN_PLATFORM) + L"|" +
+              Text(main, IDC_MAIN_FIRST_EDIT + 3);
+      if (SetText(main, kIncludeEdit, L"C:\\inc;D:\\inc")) c.leave(main);
+    });
+    EXPECT_EQ(shown, sheet + L"|Win32|C:\\lib");
+    EXPECT_EQ(code, c.code);
     EXPECT_EQ(ReadBytes(sheet), c.code == 1 ? Sheet("C:\\inc;D:\\inc") : Sheet());
   }
 }

@@ -1,7 +1,11 @@
+// Directory kinds, list split and join, and environment variables in the entries of a list.
 #include <gtest/gtest.h>
+
+#include <map>
 
 #include "model/DirectoryKinds.h"
 #include "model/DirectoryList.h"
+#include "model/EnvironmentPaths.h"
 
 namespace pathwright {
 namespace {
@@ -38,6 +42,54 @@ TEST(DirectoryKinds, Names) {
       {L"UserWPath", 4}, {L"LibraryWPath", 4}, {L"UserLibraryW", -1}, {L"", -1}, {L"includes", -1},
   };
   for (auto [name, kind] : names) EXPECT_EQ(KindFromName(name), kind) << kind;
+}
+
+struct SubstituteCase {
+  const char* name;
+  std::vector<std::wstring> environment;
+  std::wstring picked;
+  std::wstring expected;
+};
+
+TEST(SubstituteEnvironment, OnlyWholeFoldersOfASingleDrivePath) {
+  const SubstituteCase cases[] = {
+      {"prefix in another case, rest keeps its case", {L"TOOLS=D:\\Tools\\"}, L"D:\\TOOLS\\lib\\x64", L"$(TOOLS)\\lib\\x64"},
+      {"the folder itself", {L"TOOLS=D:\\Tools\\"}, L"D:\\Tools", L"$(TOOLS)"},
+      {"the folder with a final backslash", {L"TOOLS=D:\\Tools"}, L"D:\\Tools\\", L"$(TOOLS)\\"},
+      {"no folder boundary, no match", {L"TOOLS=D:\\Tools\\"}, L"D:\\Tools2\\x", L"D:\\Tools2\\x"},
+      {"several trailing backslashes", {L"T=D:\\Tools\\\\\\"}, L"D:\\Tools\\a", L"$(T)\\a"},
+      {"inside the path is not a prefix", {L"T=C:\\x"}, L"D:\\C:\\x", L"D:\\C:\\x"},
+      {"drive root", {L"SYS=C:\\"}, L"C:\\Windows", L"$(SYS)\\Windows"},
+      {"a drive without backslash never qualifies", {L"D=C:"}, L"C:\\a", L"C:\\a"},
+      {"several drive paths never qualify", {L"P=C:\\a;D:\\b", L"Q=C:\\a"}, L"C:\\a\\b", L"$(Q)\\b"},
+      {"first match wins, not the longest", {L"A=C:\\x", L"B=C:\\x\\y"}, L"C:\\x\\y\\z", L"$(A)\\y\\z"},
+      {"colon in the wrong place", {L"U=\\\\srv\\C:\\x", L"V=xC:\\a"}, L"C:\\a", L"C:\\a"},
+      {"name spelled as in the environment", {L"Tools_Dir=e:\\t"}, L"E:\\T\\q", L"$(Tools_Dir)\\q"},
+      {"entries without a name are skipped", {L"=C:=C:\\w", L"W=C:\\w"}, L"C:\\w\\1", L"$(W)\\1"},
+      {"nothing matches", {L"PATH=C:\\bin;C:\\x", L"HOME=/root"}, L"C:\\q", L"C:\\q"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(SubstituteEnvironment(c.picked, c.environment), c.expected) << c.name;
+  }
+}
+
+TEST(ExpandLeadingReference, ChangeOpensOnTheExpandedFolder) {
+  const std::map<std::wstring, std::wstring> env = {{L"TOOLS", L"D:\\Tools"}, {L"", L"empty-name"}};
+  auto lookup = [&](const std::wstring& name) -> std::optional<std::wstring> {
+    auto it = env.find(name);
+    if (it == env.end()) return std::nullopt;
+    return it->second;
+  };
+  const std::pair<std::wstring, std::wstring> cases[] = {
+      {L"$(TOOLS)\\lib", L"D:\\Tools\\lib"},
+      {L"$(TOOLS)\\a;$(TOOLS)\\b", L"D:\\Tools\\a;D:\\Tools\\b"},
+      {L"$(UNSET)\\lib", L"\\lib"},
+      {L"$(TOOLS\\lib", L"$(TOOLS\\lib"},
+      {L"C:\\$(TOOLS)", L"C:\\$(TOOLS)"},
+      {L"$(TOOLS)$(OTHER)", L"D:\\Tools$(OTHER)"},
+      {L"", L""},
+  };
+  for (const auto& [entry, expected] : cases) EXPECT_EQ(ExpandLeadingReference(entry, lookup), expected);
 }
 
 }  // namespace

@@ -1,14 +1,17 @@
-// The language manager on real dialogs built from the program's own templates, and string resources.
+// The language manager on real dialogs built from the program's own templates, string resources, and the
+// version record and manifest, which carry the version the build was configured with.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "WinTestSupport.h"
 #include "base/Utf8.h"
+#include "base/Version.h"
 #include "res/resource.h"
 #include "win/LanguageManager.h"
 
@@ -101,8 +104,7 @@ TEST(LanguageManagerShipped, EveryNumberedCaptionOfEveryTemplateIsTranslated) {
 TEST_F(LanguageManagerTest, TitleStringWithAndWithoutText2000InAnyBuffer) {
   const struct { const wchar_t* language; int size, result; std::wstring text; } cases[] = {
       {L"English", 256, 7, L"Title A"}, {L"Empty", 256, 15, L"2000 Pathwright"}, {nullptr, 256, 15, L"2000 Pathwright"},
-      {L"Long", 250, 249, std::wstring(249, L'x')}, {L"Long", 249, 248, std::wstring(248, L'x')},
-      {L"Astral", 4, 2, L"ab"},  // a cut never leaves half a surrogate pair
+      {L"Long", 250, 249, std::wstring(249, L'x')}, {L"Astral", 4, 2, L"ab"},  // never half a surrogate pair
   };
   const HINSTANCE module = ::GetModuleHandleW(nullptr);
   for (const auto& c : cases) {
@@ -120,6 +122,40 @@ TEST_F(LanguageManagerTest, TitleStringWithAndWithoutText2000InAnyBuffer) {
   EXPECT_EQ(LoadResourceString(module, IDS_TITLE), L"Title A");
   global.LoadLanguage(L"missing.lng");
   EXPECT_EQ(LoadResourceString(module, IDS_TITLE), L"2000 Pathwright");
+}
+
+std::vector<BYTE> Load(int id, LPCWSTR type) {  // a writable copy: VerQueryValueW wants one
+  HRSRC info = FindResourceW(nullptr, MAKEINTRESOURCEW(id), type);
+  if (!info) return {};
+  const auto* data = static_cast<const BYTE*>(LockResource(LoadResource(nullptr, info)));
+  return std::vector<BYTE>(data, data + SizeofResource(nullptr, info));
+}
+
+TEST(Resources, VersionRecordAndManifestCarryTheConfiguredVersion) {
+  std::vector<BYTE> record = Load(VS_VERSION_INFO, RT_VERSION);
+  const auto query = [&](const std::wstring& path) {
+    void* value = nullptr;
+    UINT length = 0;
+    return !record.empty() && VerQueryValueW(record.data(), path.c_str(), &value, &length) ? value : nullptr;
+  };
+  const auto* fixed = static_cast<VS_FIXEDFILEINFO*>(query(L"\\"));
+  ASSERT_TRUE(fixed);
+  const DWORD high = PATHWRIGHT_VERSION_MAJOR << 16 | PATHWRIGHT_VERSION_MINOR, low = PATHWRIGHT_VERSION_PATCH << 16;
+  EXPECT_EQ(std::tie(fixed->dwFileVersionMS, fixed->dwFileVersionLS, fixed->dwProductVersionMS, fixed->dwProductVersionLS),
+            std::tie(high, low, high, low));
+  std::wstring texts;
+  for (const wchar_t* name : {L"ProductVersion", L"FileVersion", L"OriginalFilename"}) {
+    const auto* value = static_cast<const wchar_t*>(query(L"\\StringFileInfo\\040904b0\\" + std::wstring(name)));
+    texts += std::wstring(name) + L"=" + (value ? value : L"<none>") + L"|";
+  }
+  EXPECT_EQ(texts, L"ProductVersion=" PATHWRIGHT_VERSION_WIDE L" (64 bit)|FileVersion=" PATHWRIGHT_VERSION_WIDE
+                   L".0|OriginalFilename=Pathwright.exe|");
+
+  const std::vector<BYTE> manifest = Load(IDR_MANIFEST, RT_MANIFEST);
+  const std::string xml(manifest.begin(), manifest.end());
+  for (const char* part : {"name=\"Microsoft.Windows.Common-Controls\"", "version=\"6.0.0.0\"", "level=\"asInvoker\"",
+                           "version=\"" PATHWRIGHT_VERSION_FULL "\""})
+    EXPECT_NE(xml.find(part), std::string::npos) << part;
 }
 
 }  // namespace
