@@ -3,6 +3,7 @@
 #include <stdlib.h>
 
 #include <optional>
+#include <vector>
 
 #include "lang/TextNumbers.h"
 #include "model/DirectoryList.h"
@@ -19,8 +20,8 @@ namespace pathwright {
 namespace {
 constexpr COLORREF kTransparent = RGB(255, 0, 255);
 constexpr int kArrowSize = 16;
-}  // namespace
 
+// The process environment as "NAME=VALUE" entries in the C runtime's order, read afresh each call.
 std::vector<std::wstring> ProcessEnvironment() {
   // The C runtime builds its wide table on first demand when the program did not start through wmain.
   if (!_wenviron) _wgetenv(L"PATH");
@@ -29,6 +30,7 @@ std::vector<std::wstring> ProcessEnvironment() {
   for (wchar_t** entry = _wenviron; *entry; ++entry) entries.emplace_back(*entry);
   return entries;
 }
+}  // namespace
 
 BOOL CPathListDlg::ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LPARAM, LRESULT& result, DWORD) {
   if (message == WM_INITDIALOG) {

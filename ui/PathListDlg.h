@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <span>
 #include <string>
-#include <vector>
 
 #include "res/resource.h"
 #include "win/Dialog.h"
@@ -65,8 +64,5 @@ class CPathListDlg : public CDialogImpl<CPathListDlg>, public CUpdateUI<CPathLis
   std::wstring m_picked;  // latest pick after substitution: the text Add and Change insert
   int m_extent = 0;       // horizontal scroll extent in pixels; only ever grows
 };
-
-// The process environment as "NAME=VALUE" entries in the C runtime's order, read afresh each call.
-std::vector<std::wstring> ProcessEnvironment();
 
 }  // namespace pathwright
