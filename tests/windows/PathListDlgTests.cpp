@@ -20,6 +20,7 @@
 namespace pathwright {
 namespace {
 
+using namespace std::string_literals;
 using namespace wintest;
 
 // Variables in the C runtime's environment, which the editor reads; unset at the end of the scope.
@@ -133,29 +134,9 @@ TEST_F(PathListDlgTest, ButtonStatesFollowEveryOperationAndTheArrowImagesGoOnClo
   for (const HIMAGELIST list : images) EXPECT_EQ(::ImageList_GetImageCount(list), 0) << "destroyed";
 }
 
-// Add and Change both substitute with the variables of the process (the rules of substitution are the
-// model's); the last folder keeps the pick as it was.
-TEST_F(PathListDlgTest, PicksAreSubstitutedOnlyWithTheOptionOn) {
-  const EnvironmentScope environment{{L"PWTEST_OUTER", L"J:\\Nest"}};
-  const struct { int option; const wchar_t *picked, *entry; } cases[] = {
-      {1, L"j:\\nest\\Lib", L"$(PWTEST_OUTER)\\Lib"}, {0, L"J:\\Nest\\lib", L"J:\\Nest\\lib"},
-      {2, L"J:\\Nest", L"$(PWTEST_OUTER)"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(::testing::Message() << c.option << " " << ::testing::PrintToString(std::wstring(c.picked)));
-    g_environmentSubstitution = c.option;
-    platform.folderPicks = {c.picked, c.picked};
-    Open(L"C:\\old");
-    Click(IDC_LIST_ADD);
-    EXPECT_EQ(dlg->m_lastFolder, c.picked);
-    Select(0);
-    Click(IDC_LIST_CHANGE);
-    EXPECT_EQ(State(), c.entry + (L"|" + std::wstring(c.entry)) + L"| 0 CDL-N");
-  }
-}
-
 // The system's folder browser through the real platform services opens where an entry such as
-// $(TOOLS)\include points now, and the folder it gives back is written with the variable again.
+// $(TOOLS)\include points now; the folder it gives back is written with the variable again, but only with
+// the option on (the rules of substitution are the model's), and the last folder keeps it as it was.
 TEST(PathListBrowserTest, ChangeOpensTheBrowserOnTheExpandedEntryAndSubstitutesThePick) {
   // Directly on C:, where no variable of the system points.
   const std::wstring root = L"C:\\pathwright-test-" + std::to_wstring(::GetCurrentProcessId());
@@ -166,23 +147,25 @@ TEST(PathListBrowserTest, ChangeOpensTheBrowserOnTheExpandedEntryAndSubstitutesT
     std::error_code ignored;
     std::filesystem::remove_all(root, ignored);
   });
-  g_environmentSubstitution = 1;
-  CPathListDlg dlg;
-  dlg.m_paths = L"C:\\a;$(PWTEST_TOOLS)\\include;C:\\b";
-  ASSERT_NE(dlg.Create(nullptr), nullptr);
-  ::SendMessageW(dlg.GetDlgItem(IDC_LIST_BOX), LB_SETCURSEL, 1, 0);
-  Command(dlg.m_hWnd, IDC_LIST_BOX, LBN_SELCHANGE);
-  constexpr int kTree = 14145;  // the browser's folder tree
-  ModalScript script(kTree, [](HWND browser) {
-    if (!::SendMessageW(::GetDlgItem(browser, kTree), TVM_GETNEXTITEM, TVGN_CARET, 0)) return false;  // not there yet
-    ::PostMessageW(browser, WM_COMMAND, IDOK, 0);
-    return true;
-  });
-  Command(dlg.m_hWnd, IDC_LIST_CHANGE);
-  ASSERT_TRUE(script.Done());
-  Command(dlg.m_hWnd, IDOK);
-  EXPECT_EQ(dlg.m_lastFolder, root + L"\\include") << "the browser gave back the folder it opened on";
-  EXPECT_EQ(dlg.m_paths, L"C:\\a;$(PWTEST_TOOLS)\\include;C:\\b");
+  for (const int option : {1, 0}) {
+    g_environmentSubstitution = option;
+    CPathListDlg dlg;
+    dlg.m_paths = L"C:\\a;$(PWTEST_TOOLS)\\include;C:\\b";
+    ASSERT_NE(dlg.Create(nullptr), nullptr);
+    ::SendMessageW(dlg.GetDlgItem(IDC_LIST_BOX), LB_SETCURSEL, 1, 0);
+    Command(dlg.m_hWnd, IDC_LIST_BOX, LBN_SELCHANGE);
+    constexpr int kTree = 14145;  // the browser's folder tree
+    ModalScript script(kTree, [](HWND browser) {
+      if (!::SendMessageW(::GetDlgItem(browser, kTree), TVM_GETNEXTITEM, TVGN_CARET, 0)) return false;  // not yet
+      ::PostMessageW(browser, WM_COMMAND, IDOK, 0);
+      return true;
+    });
+    Command(dlg.m_hWnd, IDC_LIST_CHANGE);
+    ASSERT_TRUE(script.Done());
+    Command(dlg.m_hWnd, IDOK);
+    EXPECT_EQ(dlg.m_lastFolder, root + L"\\include") << "the browser gave back the folder it opened on";
+    EXPECT_EQ(dlg.m_paths, L"C:\\a;" + (option ? L"$(PWTEST_TOOLS)"s : root) + L"\\include;C:\\b");
+  }
 }
 
 }  // namespace
