@@ -35,13 +35,14 @@ CliRun RunCli(const std::vector<std::string>& args) {
     si.hStdOutput = out.Get();
     si.hStdError = err.Get();
     PROCESS_INFORMATION pi = {};
-    if (CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
-      const UniqueKernelHandle process(pi.hProcess), thread(pi.hThread);
-      WaitForSingleObject(pi.hProcess, INFINITE);
-      DWORD code = 0;
-      GetExitCodeProcess(pi.hProcess, &code);
-      run.code = static_cast<int>(code);
+    if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
+      return {-1, "", "the test could not start pathwright-cli: error " + std::to_string(GetLastError())};
     }
+    const UniqueKernelHandle process(pi.hProcess), thread(pi.hThread);
+    WaitForSingleObject(pi.hProcess, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(pi.hProcess, &code);
+    run.code = static_cast<int>(code);
   }
 #else
   const auto quoted = [](const std::string& arg) {

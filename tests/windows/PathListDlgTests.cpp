@@ -1,4 +1,5 @@
-// The list editor on its real template, folder picks answered through the platform seam.
+// The list editor on its real template, folder picks answered through the platform seam, and once
+// through the system's own folder browser.
 #include <windows.h>
 #include <commctrl.h>
 #include <stdlib.h>
@@ -8,7 +9,6 @@
 #include <filesystem>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "WinTestSupport.h"
 #include "lang/TextNumbers.h"
@@ -22,16 +22,6 @@ namespace {
 
 using namespace std::string_literals;
 using namespace wintest;
-
-// Variables in the C runtime's environment, which the editor reads; unset at the end of the scope.
-struct EnvironmentScope : std::vector<std::pair<const wchar_t*, const wchar_t*>> {
-  EnvironmentScope(std::initializer_list<value_type> vars) : vector(vars) {
-    for (auto [name, value] : *this) _wputenv_s(name, value);
-  }
-  ~EnvironmentScope() {
-    for (auto [name, value] : *this) _wputenv_s(name, L"");
-  }
-};
 
 class PathListDlgTest : public ::testing::Test {
  protected:
@@ -141,8 +131,9 @@ TEST(PathListBrowserTest, ChangeOpensTheBrowserOnTheExpandedEntryAndSubstitutesT
   // Directly on C:, where no variable of the system points.
   const std::wstring root = L"C:\\pathwright-test-" + std::to_wstring(::GetCurrentProcessId());
   std::filesystem::create_directories(root + L"\\include");
-  const EnvironmentScope environment{{L"PWTEST_TOOLS", root.c_str()}};
+  _wputenv_s(L"PWTEST_TOOLS", root.c_str());  // the C runtime's environment, which the editor reads
   const ScopeExit restore([option = g_environmentSubstitution, &root] {
+    _wputenv_s(L"PWTEST_TOOLS", L"");
     g_environmentSubstitution = option;
     std::error_code ignored;
     std::filesystem::remove_all(root, ignored);
