@@ -22,18 +22,6 @@ LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   DWORD_PTR result = 0;
   return ::SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result) ? LRESULT(result) : 0;
 }
-
-HWND FindMainWindow(DWORD processId) {
-  struct Search { DWORD processId; HWND found; } search = {processId, nullptr};
-  ::EnumWindows([](HWND window, LPARAM data) -> BOOL {
-    auto* s = reinterpret_cast<Search*>(data);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(window, &pid);
-    if (pid == s->processId && ::IsWindowVisible(window) && ::GetDlgItem(window, IDC_MAIN_SHEET_PATH)) s->found = window;
-    return !s->found;
-  }, LPARAM(&search));
-  return search.found;
-}
 }  // namespace
 
 E2e::E2e() {
@@ -64,14 +52,20 @@ DWORD E2e::Run(const std::function<void(HWND main)>& act) const {
     return STILL_ACTIVE;
   }
   const UniqueKernelHandle process(started.hProcess), thread(started.hThread);
-  HWND main = nullptr;
-  for (const ULONGLONG deadline = ::GetTickCount64() + kTimeoutMs; !main && ::GetTickCount64() < deadline;) {
+  struct Search { DWORD processId; HWND found; } main = {started.dwProcessId, nullptr};
+  for (const ULONGLONG deadline = ::GetTickCount64() + kTimeoutMs; !main.found && ::GetTickCount64() < deadline;) {
     if (::WaitForSingleObject(started.hProcess, 20) != WAIT_TIMEOUT) break;  // ended: no window will come
-    main = FindMainWindow(started.dwProcessId);
+    ::EnumWindows([](HWND window, LPARAM data) -> BOOL {
+      auto* s = reinterpret_cast<Search*>(data);
+      DWORD pid = 0;
+      ::GetWindowThreadProcessId(window, &pid);
+      if (pid == s->processId && ::IsWindowVisible(window) && ::GetDlgItem(window, IDC_MAIN_SHEET_PATH)) s->found = window;
+      return !s->found;
+    }, LPARAM(&main));
   }
   DWORD code = STILL_ACTIVE;
-  if (main) act(main);
-  if (main && ::WaitForSingleObject(started.hProcess, kTimeoutMs) == WAIT_OBJECT_0) {
+  if (main.found) act(main.found);
+  if (main.found && ::WaitForSingleObject(started.hProcess, kTimeoutMs) == WAIT_OBJECT_0) {
     ::GetExitCodeProcess(started.hProcess, &code);
   }
   if (code == STILL_ACTIVE) ::TerminateProcess(started.hProcess, 99);

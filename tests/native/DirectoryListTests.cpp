@@ -10,22 +10,12 @@
 namespace pathwright {
 namespace {
 
-struct SplitCase {
-  std::wstring list;
-  std::vector<std::wstring> entries;
-  std::wstring joined;  // what joining the entries gives back
-};
-
 TEST(DirectoryList, SplitAndJoin) {
-  const SplitCase cases[] = {
-      {L"", {}, L""},
-      {L";", {L""}, L""},
-      {L";;", {L"", L""}, L";"},
-      {L"C:\\a", {L"C:\\a"}, L"C:\\a"},
+  const struct { std::wstring list; std::vector<std::wstring> entries; std::wstring joined; } cases[] = {
+      {L"", {}, L""}, {L";", {L""}, L""}, {L";;", {L"", L""}, L";"}, {L"C:\\a", {L"C:\\a"}, L"C:\\a"},
       {L"C:\\a;;C:\\b", {L"C:\\a", L"", L"C:\\b"}, L"C:\\a;;C:\\b"},
-      {L"C:\\a;C:\\b;", {L"C:\\a", L"C:\\b"}, L"C:\\a;C:\\b"},
-      {L";C:\\a", {L"", L"C:\\a"}, L";C:\\a"},
-      {L"C:\\a ; C:\\b", {L"C:\\a ", L" C:\\b"}, L"C:\\a ; C:\\b"},
+      {L"C:\\a;C:\\b;", {L"C:\\a", L"C:\\b"}, L"C:\\a;C:\\b"},  // a final ";" gives no entry
+      {L";C:\\a", {L"", L"C:\\a"}, L";C:\\a"}, {L"C:\\a ; C:\\b", {L"C:\\a ", L" C:\\b"}, L"C:\\a ; C:\\b"},
       {L"x;x", {L"x", L"x"}, L"x;x"},
   };
   for (const auto& c : cases) {
@@ -44,15 +34,8 @@ TEST(DirectoryKinds, Names) {
   for (auto [name, kind] : names) EXPECT_EQ(KindFromName(name), kind) << kind;
 }
 
-struct SubstituteCase {
-  const char* name;
-  std::vector<std::wstring> environment;
-  std::wstring picked;
-  std::wstring expected;
-};
-
 TEST(SubstituteEnvironment, OnlyWholeFoldersOfASingleDrivePath) {
-  const SubstituteCase cases[] = {
+  const struct { const char* name; std::vector<std::wstring> environment; std::wstring picked, expected; } cases[] = {
       {"prefix in another case, rest keeps its case", {L"TOOLS=D:\\Tools\\"}, L"D:\\TOOLS\\lib\\x64", L"$(TOOLS)\\lib\\x64"},
       {"the folder itself", {L"TOOLS=D:\\Tools\\"}, L"D:\\Tools", L"$(TOOLS)"},
       {"the folder with a final backslash", {L"TOOLS=D:\\Tools"}, L"D:\\Tools\\", L"$(TOOLS)\\"},

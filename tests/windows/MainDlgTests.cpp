@@ -131,13 +131,16 @@ TEST_F(MainDlgTest, StartUpReachesEachRecordStateAndShowsIt) {
   }
 }
 
-TEST_F(MainDlgTest, StartUpFollowsTheSettingsFile) {
+// The language and the option come from the settings file; a language chosen later translates at once
+// and, like the option, is written back straight away (Cancel keeps both). A typed list that looks like a
+// text number stays as it is.
+TEST_F(MainDlgTest, TheLanguageAndTheOptionFollowTheSettingsFileAndAreKept) {
   const struct { const char* name; std::string settings; const wchar_t* file; std::wstring selected; bool option; } cases[] = {
       {"no settings file: English, option on", "", L"English.lng", L"English", true},
-      {"German, option off", kBom + "Deutsch\r\nfalse\r\n", L"Deutsch.lng", L"Deutsch", false},
       {"one line only: option off", kBom + kFrench + "\r\n", L"Fran\u00E7ais.lng", L"Fran\u00E7ais", false},
       {"wrong letter case loads nothing but selects the entry", kBom + "english\r\ntrue\r\n", nullptr, L"English", true},
       {"unknown language loads nothing", "Klingon\ntrue\n", nullptr, L"", true},
+      {"German, option off", kBom + "Deutsch\r\nfalse\r\n", L"Deutsch.lng", L"Deutsch", false},  // then chosen
   };
   WriteBytes(sheet, kSheet);
   for (const auto& c : cases) {
@@ -150,13 +153,6 @@ TEST_F(MainDlgTest, StartUpFollowsTheSettingsFile) {
     EXPECT_EQ(::SendMessageW(Item(IDC_MAIN_ENV_OPTION), BM_GETCHECK, 0, 0) == BST_CHECKED, c.option);
     EXPECT_EQ(ReadBytes(settings), c.settings) << "opening writes no settings";
   }
-}
-
-// A typed list that looks like a text number stays; Cancel keeps the choices all the same.
-TEST_F(MainDlgTest, AChosenLanguageTranslatesAtOnceAndTheChoicesAreKept) {
-  WriteBytes(sheet, kSheet);
-  WriteBytes(settings, kBom + "Deutsch\r\nfalse\r\n");
-  Open();
   Type(IDC_MAIN_FIRST_EDIT + 1, L"2003");
   ::SendMessageW(Item(IDC_MAIN_LANGUAGE), CB_SELECTSTRING, WPARAM(-1), LPARAM(L"Fran\u00E7ais"));
   Command(main, IDC_MAIN_LANGUAGE, CBN_SELCHANGE);
@@ -312,7 +308,7 @@ TEST_F(MainDlgTest, TheAboutBoxOpensItsLinksAndClosesAlone) {
 // Cancel both hand the selection back, only the result tells them apart.
 TEST(VersionChooserTest, OffersThreeVersionsAndHandsBackTheSelection) {
   for (const int close : {IDOK, IDCANCEL}) {
-    std::wstring listed;
+    std::wstring listed;  // the entries, then the selection
     ModalScript script(IDC_RESTORE_VERSION, [&](HWND chooser) {
       HWND combo = ::GetDlgItem(chooser, IDC_RESTORE_VERSION);
       for (WPARAM i = 0; i < WPARAM(::SendMessageW(combo, CB_GETCOUNT, 0, 0)); ++i) {

@@ -72,8 +72,15 @@ class FakePlatform : public PlatformServices {
   }
 };
 
-int TakeQuitCode();  // a posted WM_QUIT's exit code, or -1 when none is waiting
-void Command(HWND dialog, int id, int code = BN_CLICKED);  // as a click on the control would
+// A posted WM_QUIT's exit code, or -1 when none is waiting.
+inline int TakeQuitCode() {
+  MSG message = {};
+  return ::PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) ? static_cast<int>(message.wParam) : -1;
+}
+// As a click on the control would.
+inline void Command(HWND dialog, int id, int code = BN_CLICKED) {
+  ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
+}
 inline std::wstring ItemText(HWND dialog, int id) { return GetWindowTextString(::GetDlgItem(dialog, id)); }
 
 // While it lives, the first visible dialog of this thread that holds control `id` has `script` run on it
@@ -81,20 +88,42 @@ inline std::wstring ItemText(HWND dialog, int id) { return GetWindowTextString(:
 // still up after five seconds of that is cancelled, so a test fails instead of hanging.
 class ModalScript {
  public:
-  ModalScript(int id, std::function<bool(HWND)> script);
-  ~ModalScript();
+  ModalScript(int id, std::function<bool(HWND)> script)
+      : m_id(id), m_script(std::move(script)), m_timer(::SetTimer(nullptr, 0, 20, &ModalScript::Tick)) {
+    s_active = this;
+  }
+  ~ModalScript() {
+    ::KillTimer(nullptr, m_timer);
+    s_active = nullptr;
+  }
   ModalScript(const ModalScript&) = delete;
   ModalScript& operator=(const ModalScript&) = delete;
   bool Done() const { return m_done; }
 
  private:
-  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD);
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    ModalScript* self = s_active;
+    if (!self || self->m_done || self->m_running) return;
+    struct Search { int id; HWND found; } search = {self->m_id, nullptr};
+    ::EnumThreadWindows(::GetCurrentThreadId(), [](HWND window, LPARAM data) -> BOOL {
+      auto* s = reinterpret_cast<Search*>(data);
+      if (::IsWindowVisible(window) && ::GetDlgItem(window, s->id)) s->found = window;
+      return !s->found;
+    }, reinterpret_cast<LPARAM>(&search));
+    if (!search.found) return;
+    self->m_running = true;  // a script that runs a modal loop of its own is not asked again meanwhile
+    self->m_done = self->m_script(search.found);
+    self->m_running = false;
+    if (!self->m_done && ++self->m_ticks > 250) ::PostMessageW(search.found, WM_COMMAND, IDCANCEL, 0);
+  }
+
+  static inline ModalScript* s_active = nullptr;  // thread timers carry no context; one script at a time
   int m_id;
   std::function<bool(HWND)> m_script;
   UINT_PTR m_timer;
   int m_ticks = 0;
   bool m_done = false;
-  bool m_running = false;  // a script that runs a modal loop of its own is not asked again meanwhile
+  bool m_running = false;
 };
 
 }  // namespace pathwright::wintest
