@@ -10,6 +10,7 @@
 #include "model/DirectoryKinds.h"
 #include "model/ProjectImports.h"
 #include "model/SheetCheck.h"
+#include "model/SheetLocation.h"
 
 namespace pathwright::cli {
 
@@ -104,7 +105,7 @@ std::wstring WithSeparator(const std::wstring& folder) {
 }  // namespace
 
 std::wstring SheetInFolder(const std::wstring& folder, const std::wstring& platform) {
-  return WithSeparator(folder) + L"Microsoft.Cpp." + platform + L".user.props";
+  return WithSeparator(folder) + UserSheetName(platform);
 }
 
 std::optional<int> PickSheetFolder(const std::optional<std::wstring>& given, std::wstring& folder, Output& output) {
@@ -125,7 +126,7 @@ std::optional<int> PickSheetFolder(const std::optional<std::wstring>& given, std
 
 std::vector<std::wstring> SheetsInFolder(const std::wstring& folder) {
   const std::wstring parent = WithSeparator(folder);
-  std::vector<std::wstring> names = ListMatchingEntries(parent, L"Microsoft.Cpp.*.user.props");
+  std::vector<std::wstring> names = ListMatchingEntries(parent, UserSheetName(L"*"));
   std::sort(names.begin(), names.end(), [](const std::wstring& a, const std::wstring& b) { return Lower(a) < Lower(b); });
   std::vector<std::wstring> sheets;
   for (const std::wstring& name : names) {

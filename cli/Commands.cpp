@@ -14,6 +14,7 @@
 #include "model/DirectoryKinds.h"
 #include "model/DirectoryList.h"
 #include "model/DirectorySettings.h"
+#include "model/SheetLocation.h"
 #include "base/FileSystem.h"
 #include "base/Version.h"
 
@@ -55,7 +56,7 @@ std::wstring HelpText() {
   std::wstring text =
       L"Usage: pathwright-cli COMMAND [ARGUMENTS]\n"
       L"Edits the seven VC++ directory lists of a user MSBuild property sheet\n"
-      L"(Microsoft.Cpp.<platform>.user.props).\n"
+      L"(" + UserSheetName(L"<platform>") + L").\n"
       L"\n"
       L"Commands:\n";
   const wchar_t* what[] = {
@@ -98,18 +99,18 @@ std::wstring HelpText() {
     text +=
         L"SHEET may be left out of every command. The number of words\n"
         L"alone decides: \"get include\" reads the default sheet, \"get my.props include\"\n"
-        L"reads my.props. The default sheet is the current user's\n"
-        L"%LOCALAPPDATA%\\Microsoft\\MSBuild\\v4.0\\Microsoft.Cpp.Win32.user.props;\n"
-        L"--platform NAME picks Microsoft.Cpp.NAME.user.props in that folder instead.\n"
+        L"reads my.props. The default sheet is the current user's\n" +
+        UserSheetPath(L"%LOCALAPPDATA%", kDefaultPlatform) + L";\n" +
+        L"--platform NAME picks " + UserSheetName(L"NAME") + L" in that folder instead.\n"
         L"--folder DIR takes the sheets of DIR instead of the current user's.\n"
         L"\n";
   } else {
     text += L"SHEET is the path of the sheet; it is required on this system unless\n"
-            L"--folder DIR names the folder of the sheets (--platform NAME then picks\n"
-            L"Microsoft.Cpp.NAME.user.props there; Win32 by default).\n\n";
+            L"--folder DIR names the folder of the sheets (--platform NAME then picks\n" +
+            UserSheetName(L"NAME") + L" there; " + kDefaultPlatform + L" by default).\n\n";
   }
   text +=
-      L"--platform all takes every Microsoft.Cpp.*.user.props of the folder in name\n"
+      L"--platform all takes every " + UserSheetName(L"*") + L" of the folder in name\n"
       L"order; the text of each sheet then follows a line \"== SHEET\", and --json\n"
       L"gives an array.\n"
       L"\n";
@@ -399,11 +400,11 @@ int Run(const std::vector<std::wstring>& args, Output& output) {
     if (inv.platform == L"all") {
       sheets = SheetsInFolder(folder);
       if (sheets.empty()) {
-        output.err += L"pathwright-cli: there is no Microsoft.Cpp.*.user.props in " + folder + L"\n";
+        output.err += L"pathwright-cli: there is no " + UserSheetName(L"*") + L" in " + folder + L"\n";
         return kExitUnreadable;
       }
     } else {
-      sheets.push_back(SheetInFolder(folder, inv.platform.value_or(L"Win32")));
+      sheets.push_back(SheetInFolder(folder, inv.platform.value_or(kDefaultPlatform)));
     }
   }
 

@@ -8,6 +8,7 @@
 #endif
 
 #include "base/Utf8.h"
+#include "model/SheetLocation.h"
 
 namespace pathwright::cli {
 
@@ -16,7 +17,7 @@ namespace pathwright::cli {
 bool FindUserSheetFolder(std::wstring& folder) {
   wchar_t appData[MAX_PATH] = {};
   if (!SHGetSpecialFolderPathW(nullptr, appData, CSIDL_LOCAL_APPDATA, FALSE)) return false;
-  folder = std::wstring(appData) + L"\\Microsoft\\MSBuild\\v4.0";
+  folder = UserSheetFolder(appData);
   return true;
 }
 

@@ -14,8 +14,8 @@ inline constexpr bool kHasUserSheetFolder = true;
 inline constexpr bool kHasUserSheetFolder = false;
 #endif
 
-// The folder holding the current user's sheets: the local application data folder followed by
-// "\Microsoft\MSBuild\v4.0". False when the shell cannot tell (and always on Linux).
+// The folder of the current user's sheets (see model/SheetLocation.h). False when the shell cannot
+// tell where the local application data folder is (and always on Linux).
 bool FindUserSheetFolder(std::wstring& folder);
 
 // Text for standard output and standard error. A Windows console gets the characters themselves;

@@ -166,19 +166,6 @@ uint32_t LeadingNumber(std::wstring_view text) {
   return static_cast<uint32_t>(static_cast<int32_t>(value));
 }
 
-std::wstring ReplaceEscapes(std::wstring_view text) {
-  std::wstring out;
-  AssignUnescaped(text, out);
-  return out;
-}
-
-bool ParseTextLine(std::wstring_view line, uint32_t& number, std::wstring& text) {
-  size_t textStart = 0;
-  if (!SplitTextLine(line, number, textStart)) return false;
-  AssignUnescaped(line.substr(textStart), text);
-  return true;
-}
-
 bool ReadLanguageHeaderLines(Utf8LineReader& reader, std::wstring& displayName) {
   displayName.clear();
   std::wstring line;

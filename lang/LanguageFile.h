@@ -33,7 +33,6 @@ class Utf8LineReader {
   // The reader keeps its own bytes: a copy of a view, or the string it is given to keep.
   explicit Utf8LineReader(std::string_view bytes);
   explicit Utf8LineReader(std::string&& bytes);
-  explicit Utf8LineReader(const char* bytes) : Utf8LineReader(std::string_view(bytes)) {}
 
   // Reads at most `limit` characters up to the next line break; `line` receives them together with
   // the line feed that ended them (CR LF is passed on as one line feed), if any. False, with an
@@ -62,19 +61,14 @@ std::vector<std::wstring> SplitString(std::wstring_view text, std::wstring_view 
 // unsigned ("-1" gives 4294967295).
 uint32_t LeadingNumber(std::wstring_view text);
 
-// Backslash-n becomes a line feed, then backslash-t a tab; there is no escape for the backslash.
-std::wstring ReplaceEscapes(std::wstring_view text);
-
-// Splits a text line into number and text. False for lines that carry no text: empty, without a
-// space, or starting with a space.
-bool ParseTextLine(std::wstring_view line, uint32_t& number, std::wstring& text);
-
 // Reads the two header lines. True when line 1 is exactly "<utf-8 encoding>" and line 2 has the
 // word "LangID" followed by a display name (a line 2 with "LangID" alone or no word is refused).
 bool ReadLanguageHeaderLines(Utf8LineReader& reader, std::wstring& displayName);
 
 // Empties the table, then fills it from the bytes of a language file. False (and an empty table)
-// when the header is not valid.
+// when the header is not valid. A text line is a number, one space and the text, in which backslash-n
+// becomes a line feed and then backslash-t a tab (there is no escape for the backslash); lines that
+// carry no text (empty, without a space, or starting with one) are skipped.
 bool ParseLanguage(std::string_view bytes, LanguageTable& table);
 
 // Empties the table, then fills it from the file at `path`. False (and an empty table) when the

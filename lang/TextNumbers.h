@@ -42,4 +42,16 @@ inline constexpr uint32_t kUnreadableText = 4008;  // format with one %s: the sh
 inline constexpr uint32_t kNothingToSaveText = 4009;
 inline constexpr uint32_t kForbiddenCharacterText = 4010;  // format with one %s: the row and the character
 
+// Every number above: each shipped language file has a text for each of them.
+inline constexpr uint32_t kAll[] = {
+    kAboutTitle,      kAboutHeading,     kAboutCredits,
+    kMainTitle,       kMainSheetLabel,   kMainHeading,         kMainSelectSheet, kMainEditList,
+    kMainPlatformLabel, kMainEnvOption,
+    kListTitle,       kListLabel,        kListAdd,             kListChange,      kListDelete,
+    kListBrowseAdd,   kListBrowseChange, kListClear,           kListNotFound,    kListSemicolonText,
+    kRestoreTitle,    kRestorePrompt,    kMissingSheetCaption, kMissingSheetText, kSaveFailedCaption,
+    kSaveFailedText,  kRestorePromptMissing, kUnreadableCaption, kUnreadableText, kNothingToSaveText,
+    kForbiddenCharacterText,
+};
+
 }  // namespace pathwright::text

@@ -13,6 +13,10 @@ class CAboutDlg : public CDialogImpl<CAboutDlg> {
  public:
   static constexpr UINT IDD = IDD_ABOUT;
 
+  BOOL ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result,
+                            DWORD mapId = 0) override;
+
+ private:
   // What the box shows; the version is the product version of the program's version record.
   static constexpr const wchar_t* kVersionText = L"v" PATHWRIGHT_VERSION_WIDE L" (64 bit)";
   static constexpr const wchar_t* kCopyright = L"Copyright \u00A9 2026 The Pathwright authors";
@@ -27,10 +31,6 @@ class CAboutDlg : public CDialogImpl<CAboutDlg> {
   CHyperLink m_wtlLink;   // takes over static 1000: the windowing design
   CHyperLink m_xmlLink;   // takes over static 1003: the XML library
 
-  BOOL ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result,
-                            DWORD mapId = 0) override;
-
- private:
   LRESULT OnInitDialog();
   // The bold title font and the banner for the box's DPI.
   void ApplyDpi(UINT dpi);

@@ -8,6 +8,7 @@
 #include "lang/LanguageFile.h"
 #include "lang/TextNumbers.h"
 #include "model/DirectoryKinds.h"
+#include "model/SheetLocation.h"
 #include "ui/Options.h"
 #include "lang/TextFormat.h"
 #include "ui/UiLanguage.h"
@@ -21,14 +22,7 @@ using namespace std::string_literals;
 
 namespace {
 constexpr const wchar_t* kNoPlatform = L"---";
-constexpr const wchar_t* kMsBuildSubfolder = L"\\Microsoft\\MSBuild\\v4.0";
-constexpr const wchar_t* kDefaultSheetName = L"\\Microsoft.Cpp.Win32.user.props";
 constexpr int kNewestVersion = 2;  // Visual Studio 2013, whose format every later version reads
-
-std::wstring LastPathPart(const std::wstring& path) {
-  const std::vector<std::wstring> parts = SplitString(path, L"\\");
-  return parts.empty() ? std::wstring() : parts.back();
-}
 }  // namespace
 
 CMainDlg::~CMainDlg() {
@@ -238,15 +232,14 @@ void CMainDlg::OpenDefaultSheet() {
   const std::wstring folder = Platform().LocalAppDataFolder();
   if (folder.empty()) return;  // nothing to open, nothing to report
 
-  const std::wstring sheetFolder = folder + kMsBuildSubfolder;
-  const std::wstring candidate = sheetFolder + kDefaultSheetName;
-  const std::wstring fileName = LastPathPart(candidate);
+  const std::wstring candidate = UserSheetPath(folder, kDefaultPlatform);
+  const std::wstring fileName = UserSheetName(kDefaultPlatform);
   if (!PathExists(candidate)) {
     m_loaded = false;
     // The main window is still hidden; the box stands on its own until the user answers it.
     Platform().ShowMessageBox(m_hWnd, FormatWithString(UiText(text::kMissingSheetText), fileName),
                               UiText(text::kMissingSheetCaption), MB_OK | MB_ICONINFORMATION);
-    if (CreateMissingSheet(sheetFolder, candidate)) ShowPlatform(fileName);
+    if (CreateMissingSheet(UserSheetFolder(folder), candidate)) ShowPlatform(fileName);
     return;
   }
 
@@ -303,7 +296,7 @@ void CMainDlg::OnSelectSheet() {
                       .flags = OFN_HIDEREADONLY | OFN_FILEMUSTEXIST,
                       .filter = L"Visual C++ props file (*.props)\0*.props\0"s});
   const std::wstring folder = Platform().LocalAppDataFolder();
-  if (!folder.empty()) dialog.SetInitialFolder(folder + kMsBuildSubfolder);
+  if (!folder.empty()) dialog.SetInitialFolder(UserSheetFolder(folder));
 
   // The open sheet is written before the choice, even if the user then cancels. When that fails the
   // selection ends here: the window, the edits and the sheet stay as they were.

@@ -22,17 +22,10 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
                  public CWinDataExchange<CMainDlg>,
                  public CMessageFilter,
                  public CIdleHandler,
-                 public DirectorySettings {
+                 private DirectorySettings {
  public:
   static constexpr UINT IDD = IDD_MAIN;
   static std::span<const int> UpdateUiMap() { return {}; }
-
-  UniqueFont m_font;            // bold copy of the default GUI font: heading and platform field
-  HWND m_combo = nullptr;       // language combobox 1001
-  std::wstring m_language;      // display name of the language in use
-  std::wstring m_startDir;      // current directory when the window opened, or the program's folder
-                                // when the current directory has no lang folder
-  std::wstring m_lastFolder;    // last folder browsed in the list editor
 
   CMainDlg() = default;
   ~CMainDlg() override;
@@ -42,6 +35,7 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
   bool PreTranslateMessage(MSG* message) override;
   bool OnIdle() override;
 
+ private:
   // Path box, seven edit lines and the option check box, in that order; the first failed transfer
   // beeps, focuses its control and ends the exchange.
   bool DoDataExchange(bool save = kFillControls, UINT id = kAllControls);
@@ -69,7 +63,6 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
   void OnAbout();
   void OnEditDirectories(int id);
 
- private:
   LRESULT OnInitDialog();
   void OnDestroy();
   void OnOK();
@@ -91,6 +84,12 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
   void ReportUnreadable(const SheetLoad& loaded);
   void ReportForbiddenCharacter(const ListCharacter& found);
 
+  UniqueFont m_font;            // bold copy of the default GUI font: heading and platform field
+  HWND m_combo = nullptr;       // language combobox 1001
+  std::wstring m_language;      // display name of the language in use
+  std::wstring m_startDir;      // current directory when the window opened, or the program's folder
+                                // when the current directory has no lang folder
+  std::wstring m_lastFolder;    // last folder browsed in the list editor
   UniqueIcon m_bigIcon;
   UniqueIcon m_smallIcon;
   LOGFONTW m_baseFont = {};  // the dialog's font as made at m_baseDpi, which the bold font follows

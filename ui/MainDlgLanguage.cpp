@@ -13,7 +13,7 @@
 namespace pathwright {
 
 namespace {
-std::wstring SettingsPath(const std::wstring& startDir) { return startDir + L"\\programm.ini"; }
+std::wstring SettingsPath(const std::wstring& startDir) { return startDir + L"\\" + std::wstring(kSettingsFileName); }
 
 // The folder that holds the program itself; empty when the system cannot tell.
 std::wstring ProgramFolder() {

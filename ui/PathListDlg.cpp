@@ -6,9 +6,11 @@
 #include <optional>
 #include <system_error>
 #include <thread>
+#include <tuple>
+#include <vector>
 
-#include "model/DirectoryList.h"
 #include "lang/TextNumbers.h"
+#include "model/DirectoryList.h"
 #include "model/EnvironmentPaths.h"
 #include "model/SheetCheck.h"
 #include "base/FileSystem.h"
@@ -23,8 +25,6 @@
 namespace pathwright {
 
 namespace {
-constexpr uint32_t kAddInstruction = text::kListBrowseAdd;
-constexpr uint32_t kChangeInstruction = text::kListBrowseChange;
 constexpr COLORREF kTransparent = RGB(255, 0, 255);
 constexpr UINT kFoldersChecked = WM_APP + 1;
 
@@ -40,14 +40,8 @@ std::wstring CheckableFolder(const std::wstring& entry) {
   Judgement judged = Prejudge(entry, EnvironmentVariable);
   return judged.status == EntryStatus::kOk ? judged.expanded : std::wstring();
 }
-}  // namespace
 
-struct CPathListDlg::FolderCheck {
-  std::mutex mutex;
-  HWND window = nullptr;  // null once the dialog closes; the answers are then dropped
-  std::vector<std::pair<std::wstring, bool>> answers;  // folder, absent
-};
-
+// The process environment as "NAME=VALUE" entries in the C runtime's order, read afresh each call.
 std::vector<std::wstring> ProcessEnvironment() {
   // The C runtime builds its wide table on first demand when the program did not start through wmain.
   if (!_wenviron) _wgetenv(L"PATH");
@@ -56,11 +50,15 @@ std::vector<std::wstring> ProcessEnvironment() {
   for (wchar_t** entry = _wenviron; *entry; ++entry) entries.emplace_back(*entry);
   return entries;
 }
+}  // namespace
 
-CPathListDlg::~CPathListDlg() {
-  StopFolderCheck();
-  DestroyImageLists();
-}
+struct CPathListDlg::FolderCheck {
+  std::mutex mutex;
+  HWND window = nullptr;  // null once the dialog closes; the answers are then dropped
+  std::vector<std::pair<std::wstring, bool>> answers;  // folder, absent
+};
+
+CPathListDlg::~CPathListDlg() { StopFolderCheck(); }
 
 BOOL CPathListDlg::ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result, DWORD) {
   if (message == WM_INITDIALOG) {
@@ -160,18 +158,17 @@ LRESULT CPathListDlg::OnInitDialog() {
 
 void CPathListDlg::LoadArrowImages(UINT dpi) {
   const int size = static_cast<int>(PictureFor(dpi, 16, 24, 32));
-  const std::pair<UINT, BUTTON_IMAGELIST*> arrows[] = {
-      {PictureFor(dpi, IDB_ARROW_UP, IDB_ARROW_UP_150, IDB_ARROW_UP_200), &m_upImages},
-      {PictureFor(dpi, IDB_ARROW_DOWN, IDB_ARROW_DOWN_150, IDB_ARROW_DOWN_200), &m_downImages}};
-  for (const auto& [bitmap, images] : arrows) {
-    BUTTON_IMAGELIST loaded = {};
-    loaded.himl = ::ImageList_LoadImageW(CAppModule::GetResourceInstance(), MAKEINTRESOURCEW(bitmap), size, 0,
-                                         kTransparent, IMAGE_BITMAP, 0);
-    loaded.uAlign = BUTTON_IMAGELIST_ALIGN_CENTER;
-    ::SendMessageW(images == &m_upImages ? m_upButton : m_downButton, BCM_SETIMAGELIST, 0,
-                   reinterpret_cast<LPARAM>(&loaded));
-    if (images->himl) ::ImageList_Destroy(images->himl);  // the button has let go of it
-    *images = loaded;
+  const std::tuple<UINT, HWND, UniqueImageList*> arrows[] = {
+      {PictureFor(dpi, IDB_ARROW_UP, IDB_ARROW_UP_150, IDB_ARROW_UP_200), m_upButton, &m_upImages},
+      {PictureFor(dpi, IDB_ARROW_DOWN, IDB_ARROW_DOWN_150, IDB_ARROW_DOWN_200), m_downButton, &m_downImages}};
+  for (const auto& [bitmap, button, images] : arrows) {
+    UniqueImageList loaded(::ImageList_LoadImageW(CAppModule::GetResourceInstance(), MAKEINTRESOURCEW(bitmap), size,
+                                                  0, kTransparent, IMAGE_BITMAP, 0));
+    BUTTON_IMAGELIST shown = {};  // the button keeps a copy
+    shown.himl = loaded.Get();
+    shown.uAlign = BUTTON_IMAGELIST_ALIGN_CENTER;
+    ::SendMessageW(button, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&shown));
+    *images = std::move(loaded);  // the button has let go of the images it showed before
   }
 }
 
@@ -190,13 +187,6 @@ void CPathListDlg::ApplyDpi(UINT dpi) {
   ::SendMessageW(m_listBox, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(m_extent), 0);
 }
 
-void CPathListDlg::DestroyImageLists() {
-  for (BUTTON_IMAGELIST* images : {&m_upImages, &m_downImages}) {
-    if (images->himl) ::ImageList_Destroy(images->himl);
-    images->himl = nullptr;
-  }
-}
-
 LRESULT CPathListDlg::OnCloseCmd(WORD id) {
   StopFolderCheck();
   std::vector<std::wstring> entries;
@@ -209,7 +199,8 @@ LRESULT CPathListDlg::OnCloseCmd(WORD id) {
   for (HWND button : {m_upButton, m_downButton}) {
     if (button) ::SendMessageW(button, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&none));
   }
-  DestroyImageLists();
+  m_upImages.Reset();
+  m_downImages.Reset();
   m_upButton = nullptr;
   m_downButton = nullptr;
   EndDialog(id);
@@ -237,7 +228,7 @@ bool CPathListDlg::TakePick(const std::wstring& folder) {
 
 void CPathListDlg::OnAdd() {
   std::wstring folder;
-  if (!BrowseForFolder(kAddInstruction, m_lastFolder, folder) || !TakePick(folder)) return;
+  if (!BrowseForFolder(text::kListBrowseAdd, m_lastFolder, folder) || !TakePick(folder)) return;
   ::SendMessageW(m_listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(m_picked.c_str()));
   WidenExtent(m_picked, true);
   StartFolderCheck({m_picked});
@@ -248,14 +239,9 @@ void CPathListDlg::OnChange() {
   const int selected = Selection();
   if (selected < 0) return;
   // An entry such as $(TOOLS)\lib opens the browser where it points now.
-  const std::wstring initial =
-      ExpandLeadingReference(EntryText(selected), [](const std::wstring& name) -> std::optional<std::wstring> {
-        const wchar_t* value = _wgetenv(name.c_str());
-        if (!value) return std::nullopt;
-        return std::wstring(value);
-      });
+  const std::wstring initial = ExpandLeadingReference(EntryText(selected), EnvironmentVariable);
   std::wstring folder;
-  if (!BrowseForFolder(kChangeInstruction, initial, folder) || !TakePick(folder)) return;
+  if (!BrowseForFolder(text::kListBrowseChange, initial, folder) || !TakePick(folder)) return;
   ::SendMessageW(m_listBox, LB_DELETESTRING, static_cast<WPARAM>(selected), 0);
   ::SendMessageW(m_listBox, LB_INSERTSTRING, static_cast<WPARAM>(selected), reinterpret_cast<LPARAM>(m_picked.c_str()));
   ::SendMessageW(m_listBox, LB_SETCURSEL, static_cast<WPARAM>(selected), 0);

@@ -15,6 +15,7 @@
 
 #include "res/resource.h"
 #include "win/Dialog.h"
+#include "win/Handle.h"
 #include "win/UpdateUI.h"
 
 namespace pathwright {
@@ -30,17 +31,6 @@ class CPathListDlg : public CDialogImpl<CPathListDlg>, public CUpdateUI<CPathLis
   std::wstring m_paths;       // the list text: handed in, rebuilt from the entries on close
   std::wstring m_kindTitle;   // English title of the directory kind, shown in the label
   std::wstring m_lastFolder;  // where Add's browser starts; every pick replaces it (before substitution)
-  TEXTMETRICW m_metrics = {};
-  HFONT m_font = nullptr;  // the list box's own font
-  HWND m_listBox = nullptr;
-  HWND m_upButton = nullptr;
-  HWND m_downButton = nullptr;
-  BUTTON_IMAGELIST m_upImages = {};    // owned: destroyed when the dialog closes
-  BUTTON_IMAGELIST m_downImages = {};  // owned: destroyed when the dialog closes
-  std::wstring m_picked;               // latest pick after substitution: the text Add and Change insert
-  int m_extent = 0;                    // horizontal scroll extent in pixels; only ever grows at one DPI
-  UINT m_dpi = 0;                      // the DPI the extent and the arrow images were made for
-  std::set<std::wstring> m_absent;     // expanded folders a look-up found missing: drawn grey, marked
 
   CPathListDlg() = default;
   ~CPathListDlg() override;
@@ -48,6 +38,9 @@ class CPathListDlg : public CDialogImpl<CPathListDlg>, public CUpdateUI<CPathLis
   BOOL ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result,
                             DWORD mapId = 0) override;
 
+ private:
+  LRESULT OnInitDialog();
+  LRESULT OnCloseCmd(WORD id);
   void OnAdd();
   void OnChange();
   void OnDelete();
@@ -55,13 +48,8 @@ class CPathListDlg : public CDialogImpl<CPathListDlg>, public CUpdateUI<CPathLis
   void OnUp();
   void OnDown();
   void UpdateButtons();
-
- private:
-  LRESULT OnInitDialog();
-  LRESULT OnCloseCmd(WORD id);
   // The arrows drawn nearest to the DPI go onto the buttons; the images they had before are destroyed.
   void LoadArrowImages(UINT dpi);
-  void DestroyImageLists();
   // The arrows, the font metrics and the extent for a new DPI.
   void ApplyDpi(UINT dpi);
   // False when the browser was cancelled or gave no file-system folder.
@@ -79,14 +67,23 @@ class CPathListDlg : public CDialogImpl<CPathListDlg>, public CUpdateUI<CPathLis
   // Existence checks run on a worker thread, so a dead network share never stalls the window; the
   // answers come back with kFoldersChecked.
   struct FolderCheck;
-  std::shared_ptr<FolderCheck> m_check;
   void StartFolderCheck(const std::vector<std::wstring>& entries);
   void OnFoldersChecked();
   void OnDrawItem(const DRAWITEMSTRUCT& item);
   void StopFolderCheck();
-};
 
-// The process environment as "NAME=VALUE" entries in the C runtime's order, read afresh each call.
-std::vector<std::wstring> ProcessEnvironment();
+  TEXTMETRICW m_metrics = {};
+  HFONT m_font = nullptr;  // the list box's own font
+  HWND m_listBox = nullptr;
+  HWND m_upButton = nullptr;
+  HWND m_downButton = nullptr;
+  UniqueImageList m_upImages;    // shown by the arrow buttons until the dialog closes
+  UniqueImageList m_downImages;
+  std::wstring m_picked;            // latest pick after substitution: the text Add and Change insert
+  int m_extent = 0;                 // horizontal scroll extent in pixels; only ever grows at one DPI
+  UINT m_dpi = 0;                   // the DPI the extent and the arrow images were made for
+  std::set<std::wstring> m_absent;  // expanded folders a look-up found missing: drawn grey, marked
+  std::shared_ptr<FolderCheck> m_check;
+};
 
 }  // namespace pathwright

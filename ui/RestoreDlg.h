@@ -13,9 +13,8 @@ class CRestoreDlg : public CDialogImpl<CRestoreDlg> {
  public:
   static constexpr UINT IDD = IDD_RESTORE;
 
-  int m_version = 0;              // 0, 1, 2: Visual Studio 2010, 2012, 2013
-  uint32_t m_prompt = text::kRestorePrompt;  // text number of the prompt above the combobox
-  HWND m_versionCombo = nullptr;  // combobox 1001
+  int m_version = 0;  // 0, 1, 2: Visual Studio 2010, 2012, 2013; handed in and taken back
+  uint32_t m_prompt = text::kRestorePrompt;  // text number of the prompt above the combobox; handed in
 
   BOOL ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result,
                             DWORD mapId = 0) override;
@@ -23,6 +22,8 @@ class CRestoreDlg : public CDialogImpl<CRestoreDlg> {
  private:
   LRESULT OnInitDialog();
   LRESULT OnCloseCmd(WORD id);
+
+  HWND m_versionCombo = nullptr;  // combobox 1001
 };
 
 }  // namespace pathwright

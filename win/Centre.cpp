@@ -2,6 +2,8 @@
 
 namespace pathwright {
 
+namespace {
+// Where CentreWindow puts a window of the given size.
 POINT CentredPosition(SIZE window, const RECT& target, const RECT& workArea) {
   LONG x = (target.left + target.right) / 2 - window.cx / 2;
   LONG y = (target.top + target.bottom) / 2 - window.cy / 2;
@@ -11,6 +13,7 @@ POINT CentredPosition(SIZE window, const RECT& target, const RECT& workArea) {
   if (y < workArea.top) y = workArea.top;
   return {x, y};
 }
+}  // namespace
 
 bool CentreWindow(HWND window, HWND over) {
   RECT own = {};

@@ -12,7 +12,4 @@ namespace pathwright {
 // are left alone.
 bool CentreWindow(HWND window, HWND over);
 
-// Where CentreWindow puts a window of the given size: pure arithmetic, kept apart for testing.
-POINT CentredPosition(SIZE window, const RECT& target, const RECT& workArea);
-
 }  // namespace pathwright

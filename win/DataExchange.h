@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "win/WindowText.h"
+
 namespace pathwright {
 
 inline constexpr bool kFillControls = false;  // members -> controls
@@ -22,11 +24,9 @@ class CWinDataExchange {
     if (!control) return false;
     if (!save) return ::SetWindowTextW(control, value.c_str()) != FALSE;
 
-    const int length = ::GetWindowTextLengthW(control);
-    std::wstring text(static_cast<size_t>(length > 0 ? length : 0), L'\0');
-    const int got = ::GetWindowTextW(control, text.data(), static_cast<int>(text.size() + 1));
-    if (got < length) return false;
-    text.resize(static_cast<size_t>(got));
+    bool complete = false;
+    std::wstring text = GetWindowTextString(control, &complete);
+    if (!complete) return false;
     value = std::move(text);
     return true;
   }

@@ -2,6 +2,7 @@
 
 #include "win/AppModule.h"
 #include "win/Centre.h"
+#include "win/WindowText.h"
 
 namespace pathwright {
 
@@ -21,13 +22,7 @@ bool CDialogBase::DestroyWindow() { return m_hWnd && ::DestroyWindow(m_hWnd) != 
 
 bool CDialogBase::CentreWindow(HWND over) { return pathwright::CentreWindow(m_hWnd, over); }
 
-std::wstring CDialogBase::GetDlgItemText(int id) const {
-  HWND control = GetDlgItem(id);
-  std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(control)), L'\0');
-  const int got = ::GetWindowTextW(control, text.data(), static_cast<int>(text.size() + 1));
-  text.resize(got > 0 ? static_cast<size_t>(got) : 0);
-  return text;
-}
+std::wstring CDialogBase::GetDlgItemText(int id) const { return GetWindowTextString(GetDlgItem(id)); }
 
 HWND CDialogBase::CreateFromTemplate(UINT templateId, HWND parent, LPARAM initParam) {
   CAppModule::CreateEntry entry;

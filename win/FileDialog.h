@@ -32,10 +32,6 @@ class CFileDialog {
   void SetInitialFolder(std::wstring folder) { m_initialFolder = std::move(folder); }
   const std::wstring& InitialFolder() const { return m_initialFolder; }
 
-  bool IsOpen() const { return m_open; }
-  const std::wstring& Filter() const { return m_filter; }
-  const std::wstring& DefaultExtension() const { return m_defaultExtension; }
-
   // What the dialog returned (or what a test puts there in its stead).
   std::wstring FilePath() const { return m_fileName; }
   std::wstring FileTitle() const { return m_fileTitle; }

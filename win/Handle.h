@@ -17,7 +17,6 @@ inline void DestroyWindowHandle(HWND window) noexcept { ::DestroyWindow(window);
 }  // namespace handle_traits
 
 using UniqueFont = UniqueHandle<handle_traits::NullEmpty<HFONT, handle_traits::DeleteGdiObject>>;
-using UniqueBrush = UniqueHandle<handle_traits::NullEmpty<HBRUSH, handle_traits::DeleteGdiObject>>;
 using UniqueBitmap = UniqueHandle<handle_traits::NullEmpty<HBITMAP, handle_traits::DeleteGdiObject>>;
 using UniqueIcon = UniqueHandle<handle_traits::NullEmpty<HICON, handle_traits::DestroyIconHandle>>;
 using UniqueImageList = UniqueHandle<handle_traits::NullEmpty<HIMAGELIST, handle_traits::DestroyImageList>>;

@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include "win/WindowText.h"
+
 namespace pathwright {
 
 namespace {
@@ -15,16 +17,7 @@ INT_PTR OpenWithShell(const std::wstring& target) {
 }
 
 LinkOpener g_opener = &OpenWithShell;
-
-std::wstring TextOf(HWND window) {
-  std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(window)), L'\0');
-  const int got = ::GetWindowTextW(window, text.data(), static_cast<int>(text.size() + 1));
-  text.resize(got > 0 ? static_cast<size_t>(got) : 0);
-  return text;
-}
 }  // namespace
-
-LinkOpener CurrentLinkOpener() { return g_opener; }
 
 LinkOpenerOverride::LinkOpenerOverride(LinkOpener opener) : m_previous(g_opener) { g_opener = opener; }
 
@@ -53,7 +46,7 @@ bool CHyperLink::SubclassWindow(HWND window) {
   m_hWnd = window;
   if (!m_normalFont) m_normalFont = reinterpret_cast<HFONT>(::SendMessageW(window, WM_GETFONT, 0, 0));
   MakeLinkFont();
-  if (m_label.empty()) m_label = TextOf(window);
+  if (m_label.empty()) m_label = GetWindowTextString(window);
   if (m_target.empty()) m_target = m_label;
   // Screen readers and tests read the static's own text: it says what the link shows.
   ::SetWindowTextW(window, m_label.c_str());
@@ -65,9 +58,9 @@ bool CHyperLink::SubclassWindow(HWND window) {
 
   INITCOMMONCONTROLSEX classes = {sizeof(classes), ICC_WIN95_CLASSES};
   ::InitCommonControlsEx(&classes);
-  m_toolTip = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr,
-                                nullptr, nullptr);
+  m_toolTip.Reset(::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                    WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                                    CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr, nullptr, nullptr));
   if (m_toolTip) {
     TOOLINFOW tool = {};
     tool.cbSize = sizeof(tool);
@@ -76,7 +69,7 @@ bool CHyperLink::SubclassWindow(HWND window) {
     tool.uId = kToolId;
     tool.rect = LabelRect();
     tool.lpszText = const_cast<wchar_t*>(m_target.c_str());
-    ::SendMessageW(m_toolTip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    ::SendMessageW(m_toolTip.Get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
   }
   ::InvalidateRect(window, nullptr, TRUE);
   return true;
@@ -88,8 +81,7 @@ void CHyperLink::UnsubclassWindow() {
   m_hWnd = nullptr;
   m_pressed = false;
   if (::GetCapture() == window) ::ReleaseCapture();
-  if (m_toolTip) ::DestroyWindow(m_toolTip);
-  m_toolTip = nullptr;
+  m_toolTip.Reset();
   ::RemoveWindowSubclass(window, &CHyperLink::SubclassProc, kSubclassId);
   if (m_addedStyle && ::IsWindow(window)) {
     ::SetWindowLongW(window, GWL_STYLE, ::GetWindowLongW(window, GWL_STYLE) & ~m_addedStyle);
@@ -147,9 +139,9 @@ void CHyperLink::UpdateToolTip() {
   tool.hwnd = m_hWnd;
   tool.uId = kToolId;
   tool.rect = LabelRect();
-  ::SendMessageW(m_toolTip, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
+  ::SendMessageW(m_toolTip.Get(), TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
   tool.lpszText = const_cast<wchar_t*>(m_target.c_str());
-  ::SendMessageW(m_toolTip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+  ::SendMessageW(m_toolTip.Get(), TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 bool CHyperLink::IsOverLabel(POINT clientPoint) const {

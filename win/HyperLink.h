@@ -14,9 +14,6 @@ namespace pathwright {
 // Opens an address; the answer is ShellExecuteW's (greater than 32 when the shell opened it).
 using LinkOpener = INT_PTR (*)(const std::wstring& target);
 
-// The opener every link uses: ShellExecuteW unless a test has put its own in.
-LinkOpener CurrentLinkOpener();
-
 // Puts another opener in force for its lifetime (tests: no browser may start).
 class LinkOpenerOverride {
  public:
@@ -41,25 +38,19 @@ class CHyperLink {
 
   void SetLabel(const std::wstring& label);
   void SetHyperLink(const std::wstring& target);
-  const std::wstring& Label() const { return m_label; }
-  const std::wstring& Target() const { return m_target; }
 
-  // Takes over the static: it becomes clickable and is drawn as the link from now on.
+  // Takes over the static: it becomes clickable and is drawn as the link from now on. False when
+  // the link already has a static or the window is none.
   bool SubclassWindow(HWND window);
-  // Gives the static back as it was; the link keeps its label and target.
+  // Gives the static back as it was; the link keeps its label and target. A static that is
+  // destroyed lets go of its link by itself.
   void UnsubclassWindow();
 
-  HWND Window() const { return m_hWnd; }
-  HWND ToolTip() const { return m_toolTip; }
-  bool IsVisited() const { return m_visited; }
+ private:
   // Where the label is drawn, in the static's client coordinates.
   RECT LabelRect() const;
-  HFONT LinkFont() const { return m_linkFont.Get(); }
-
   // Opens the target; on success the link turns visited and is redrawn.
   bool Navigate();
-
- private:
   static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                        DWORD_PTR data);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
@@ -69,7 +60,7 @@ class CHyperLink {
   bool IsOverLabel(POINT clientPoint) const;
 
   HWND m_hWnd = nullptr;
-  HWND m_toolTip = nullptr;
+  UniqueWindow m_toolTip;
   std::wstring m_label;
   std::wstring m_target;
   HFONT m_normalFont = nullptr;  // the static's own font, not owned

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "win/WindowText.h"
+
 namespace pathwright {
 
 // String resources are translated by routing every load through LoadResourceString rather than by
@@ -27,15 +29,6 @@ bool HoldsUserText(HWND window) {
   }
   return _wcsnicmp(name, L"RichEdit", 8) == 0;
 }
-
-std::wstring WindowText(HWND window) {
-  const int length = GetWindowTextLengthW(window);
-  if (length <= 0) return {};
-  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  const int got = GetWindowTextW(window, text.data(), length + 1);
-  text.resize(static_cast<size_t>(std::max(got, 0)));
-  return text;
-}
 }  // namespace
 
 CLanguageManager& LanguageManager() { return g_languageManager; }
@@ -48,10 +41,6 @@ void CLanguageManager::SetFolder(std::wstring folder) {
 }
 
 void CLanguageManager::ScanLanguages() { pathwright::ScanLanguages(m_folder, m_pattern, m_languages); }
-
-bool CLanguageManager::ReadLanguageHeader(const std::wstring& fileName) {
-  return pathwright::ReadLanguageHeader(m_folder, fileName, m_languages);
-}
 
 bool CLanguageManager::SelectLanguage(const std::wstring& displayName) {
   const auto it = m_languages.find(displayName);
@@ -66,7 +55,7 @@ bool CLanguageManager::LoadLanguage(const std::wstring& fileName) {
 void CLanguageManager::CollectNumberedWindows(HWND window) {
   const auto collect = [this](HWND w) {
     if (HoldsUserText(w)) return;
-    const uint32_t number = LeadingNumber(WindowText(w));
+    const uint32_t number = LeadingNumber(GetWindowTextString(w));
     if (number == 0) return;
     std::vector<HWND>& handles = m_windows[number];
     if (std::find(handles.begin(), handles.end(), w) == handles.end()) handles.push_back(w);

@@ -28,7 +28,6 @@ class CLanguageManager {
   // Rebuilds the catalogue from the folder's "*.lng" files, in listing order; a file with a bad
   // header is skipped.
   void ScanLanguages();
-  bool ReadLanguageHeader(const std::wstring& fileName);
   const LanguageCatalogue& Languages() const { return m_languages; }
 
   // Loads the file the catalogue names for the display name. A name not in the catalogue changes
@@ -37,16 +36,11 @@ class CLanguageManager {
   bool LoadLanguage(const std::wstring& fileName);
 
   std::wstring GetText(uint32_t number) const { return pathwright::GetText(m_texts, number); }
-  const LanguageTable& Texts() const { return m_texts; }
 
   // Every dialog calls this when it opens, before it sets captions of its own: numbered captions of
   // the window and its direct children are registered and replaced by their texts, and every window
   // registered earlier gets the text of the loaded language again.
   void TranslateWindow(HWND window);
-  void CollectNumberedWindows(HWND window);
-
-  // The text whose number leads `text`; empty when the table has none.
-  std::wstring TranslateResourceText(std::wstring_view text) const;
 
   // LoadStringW's copying form, translated: a string resource "<number> <built-in text>" comes back
   // as the loaded language's text for the number, or as it stands when the language has none (or an
@@ -55,6 +49,10 @@ class CLanguageManager {
   int TranslatedLoadString(HINSTANCE instance, UINT id, LPWSTR buffer, int size) const;
 
  private:
+  void CollectNumberedWindows(HWND window);
+  // The text whose number leads `text`; empty when the table has none.
+  std::wstring TranslateResourceText(std::wstring_view text) const;
+
   LanguageCatalogue m_languages;
   std::map<uint32_t, std::vector<HWND>> m_windows;
   LanguageTable m_texts;
@@ -66,7 +64,7 @@ class CLanguageManager {
 CLanguageManager& LanguageManager();
 
 // The one way the program loads a string resource: through the language table, like every other
-// text. Code must not call LoadStringW itself (a test watches for it).
+// text. Code must not call LoadStringW itself, or the text would stay untranslated.
 std::wstring LoadResourceString(HINSTANCE instance, UINT id);
 
 }  // namespace pathwright

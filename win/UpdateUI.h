@@ -32,13 +32,6 @@ class CUpdateUI {
     return false;
   }
 
-  bool UIIsEnabled(int id) const {
-    for (const Item& item : m_items) {
-      if (item.id == id) return item.enabled;
-    }
-    return false;
-  }
-
   void UIUpdateChildWindows() {
     if (!m_container) return;
     for (Item& item : m_items) {

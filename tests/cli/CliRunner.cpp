@@ -1,10 +1,11 @@
 #include "CliRunner.h"
 
-#include "TestFiles.h"
+#include "support/Files.h"
 
 #ifdef _WIN32
 #include <windows.h>
 
+#include "base/Handle.h"
 #include "base/Utf8.h"
 #else
 #include <sys/wait.h>
@@ -23,22 +24,26 @@ CliRun RunCli(const std::vector<std::string>& args) {
   std::wstring line = L"\"" + program + L"\"";
   for (const std::string& arg : args) line += L" \"" + DecodeUtf8(arg) + L"\"";
   SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-  STARTUPINFOW si = {};
-  si.cb = sizeof(si);
-  si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdOutput = CreateFileW(folder.WidePath("out").c_str(), GENERIC_WRITE, 0, &inherit, CREATE_ALWAYS, 0, nullptr);
-  si.hStdError = CreateFileW(folder.WidePath("err").c_str(), GENERIC_WRITE, 0, &inherit, CREATE_ALWAYS, 0, nullptr);
-  PROCESS_INFORMATION pi = {};
-  if (CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
+  const auto create = [&](const char* name) {
+    return UniqueFile(CreateFileW(folder.WidePath(name).c_str(), GENERIC_WRITE, 0, &inherit, CREATE_ALWAYS, 0, nullptr));
+  };
+  {
+    const UniqueFile out = create("out"), err = create("err");
+    STARTUPINFOW si = {};
+    si.cb = sizeof(si);
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = out.Get();
+    si.hStdError = err.Get();
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
+      return {-1, "", "the test could not start pathwright-cli: error " + std::to_string(GetLastError())};
+    }
+    const UniqueKernelHandle process(pi.hProcess), thread(pi.hThread);
     WaitForSingleObject(pi.hProcess, INFINITE);
     DWORD code = 0;
     GetExitCodeProcess(pi.hProcess, &code);
     run.code = static_cast<int>(code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
   }
-  CloseHandle(si.hStdOutput);
-  CloseHandle(si.hStdError);
 #else
   const auto quoted = [](const std::string& arg) {
     std::string text = "'";

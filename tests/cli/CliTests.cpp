@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 
 #include "CliRunner.h"
-#include "TestFiles.h"
+#include "base/Version.h"
+#include "support/Files.h"
+#include "support/Sheets.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -18,240 +21,287 @@ namespace {
 namespace fs = std::filesystem;
 using Args = std::vector<std::string>;
 
-const std::string kDecl = "<?xml version=\"1.0\" encoding=\"utf-8\"?>";
-std::string Open(const char* tools, const char* end = ">\n") {
-  return "<Project DefaultTargets=\"Build\" ToolsVersion=\"" + std::string(tools) +
-         "\" xmlns=\"http://schemas.microsoft.com/developer/msbuild/2003\"" + end;
-}
-const std::string kGroups = "\t<ImportGroup Label=\"PropertySheets\" />\n\t<PropertyGroup Label=\"UserMacros\" />\n";
-const std::string kTail = "\t<ItemDefinitionGroup />\n\t<ItemGroup />\n";
-const std::string kNew2010 = kDecl + "\n" + Open("4.0", " />\n");
-const std::string kNew2012 = kDecl + "\n" + Open("4.0") + kGroups + "\t<PropertyGroup />\n" + kTail + "</Project>\n";
-const std::string kNew2013 = kDecl + "\n" + Open("12.0") + kGroups + "\t<PropertyGroup />\n" + kTail + "</Project>\n";
-
-std::string Pair(const std::string& macro, const std::string& property, const std::string& list) {
-  return "\t\t<" + macro + ">" + list + "</" + macro + ">\n\t\t<" + property + ">$(" + macro + ");$(" + property +
-         ")</" + property + ">\n";
-}
-std::string Include(const std::string& list) { return Pair("UserInclude", "IncludePath", list); }
-std::string Library(const std::string& list) { return Pair("UserLibrary", "LibraryPath", list); }
-// A new 2012 sheet after its first save.
-std::string OurSheet(const std::string& body) {
-  return kDecl + "\n" + Open("4.0") + kGroups + kTail +
-         (body.empty() ? "\t<PropertyGroup />\n" : "\t<PropertyGroup>\n" + body + "\t</PropertyGroup>\n") +
-         "</Project>\n";
-}
-
-// As Visual Studio's property manager leaves it: BOM, CRLF, the user's settings inline in a conditional group.
-const std::string kVsSheet = "\xEF\xBB\xBF" + kDecl + "\r\n" + Open("4.0", ">\r\n") +
-                             "  <PropertyGroup Condition=\"'$(Platform)'=='Win32'\">\r\n"
-                             "    <IncludePath>C:\\Qt\\include;$(IncludePath)</IncludePath>\r\n"
-                             "    <OutDir>$(SolutionDir)bin\\</OutDir>\r\n  </PropertyGroup>\r\n</Project>";
-const std::string kQt = "\t\t<IncludePath>C:\\Qt\\include;$(IncludePath)</IncludePath>\n";
-std::string VsSheetAfter(const std::string& managed) {
-  return kDecl + "\n" + Open("4.0") + "\t<PropertyGroup Condition=\"'$(Platform)'=='Win32'\">\n" +
-         "\t\t<OutDir>$(SolutionDir)bin\\</OutDir>\n" + managed + "\t</PropertyGroup>\n</Project>\n";
-}
-
+std::string Library(const std::string& list) { return Kind("UserLibrary", "LibraryPath", list); }
 std::string Utf8(const fs::path& path) { const std::u8string s = path.u8string(); return {s.begin(), s.end()}; }
 
-const std::string kNone = "(no file)", kFolder = "(a folder)";
-const std::string kTricky = OurSheet(
+const std::string kNone = "(no file)";
+const std::string kGood = SavedSheet(Include("C:\\keep"));
+const std::string kTricky = SavedSheet(
     "\t\t<UserExecutable>C:\\bin</UserExecutable>\n"
     "\t\t<UserInclude>a\"b\\c&amp;&#9;t&#10;n&#13;r&#1;&#31;/\xC3\xA9\xF0\x9D\x84\x9E</UserInclude>\n"
     "\t\t<UserLibrary><![CDATA[<lib>]]></UserLibrary>\n");
-const std::string kGood = OurSheet(Include("C:\\keep"));
+const std::string kBakNote = "The old file is kept as {}.bak\n";
 
-// Each case runs its steps ("{}" stands for the sheet's path) and checks the last one's exit code and output, the
-// sheet's bytes, its .bak and that nothing else appeared in the folder. Code 3 makes the sheet read-only first.
-struct Case {
-  std::string before;
-  std::vector<Args> steps;
-  int code;
-  std::string after, out = "";
-  const char *bak = nullptr, *reason = "";  // the .bak expected beside the sheet; a text within stderr
+// The steps run in turn against one sheet; "{}" in an argument or a text stands for its path. The last
+// step's exit code and outputs are checked, then the sheet, its .bak and that nothing else appeared.
+struct Row {
+  const char* name;
+  std::string before = kGood;             // the sheet's bytes; kNone: no file
+  std::vector<Args> steps = {};
+  int code = 0;
+  std::optional<std::string> after = {};  // the sheet's bytes afterwards; none: as before
+  std::string out = "";                   // standard output, exactly
+  std::string reason = "";                // a text within standard error
+  std::optional<std::string> bak = {};    // the .bak beside the sheet; none: no .bak
+  bool readOnly = false;                  // the sheet is made read-only first, so a write fails
 };
-Case Usage(const Args& args) { return {kGood, {args}, 2, kGood, "", nullptr, "--help"}; }
 
-TEST(Cli, CommandsOnASheet) {
-  const std::string bakNote = "The old file is kept as {}.bak\n", exotic = "D:\\Biblioth\xC3\xA8que\\\xF0\x9D\x84\x9E";
-  const std::string shown = Include("C:\\inc;D:\\inc") + Pair("UserWPath", "LibraryWPath", "W");
-  const Case cases[] = {
-      // set, add and remove: load, change one list, save
-      {kVsSheet, {{"add", "{}", "include", "D:\\boost"}}, 0,
-       VsSheetAfter("\t\t<UserInclude>D:\\boost</UserInclude>\n"
-                    "\t\t<IncludePath>$(UserInclude);C:\\Qt\\include;$(IncludePath)</IncludePath>\n")},
-      {kVsSheet, {{"remove", "{}", "include", "C:\\Qt\\include"}}, 0, VsSheetAfter(kQt)},  // the inline path stays
-      {OurSheet(Include("C:\\a;D:\\b;C:\\a;;E:\\c;")), {{"remove", "{}", "include", "C:\\a"}}, 0,
-       OurSheet(Include("D:\\b;;E:\\c"))},
-      {OurSheet(Include("C:\\a;;D:\\b;;")), {{"remove", "{}", "include", ""}}, 0, OurSheet(Include("C:\\a;D:\\b"))},
-      {OurSheet(Include("C:\\a;c:\\A;C:\\ab")), {{"remove", "{}", "include", "C:\\a"}}, 0,
-       OurSheet(Include("c:\\A;C:\\ab"))},
-      {OurSheet(Include("C:\\a;")), {{"add", "{}", "include", "D:\\b"}}, 0, OurSheet(Include("C:\\a;D:\\b"))},
-      {OurSheet(Include("C:\\a") + Library("L")), {{"set", "{}", "include", ""}, {"set", "{}", "library", "M;N;"}}, 0,
-       OurSheet(Library("M;N"))},
-      {kNew2012, {{"set", "{}", "winrt", "A"}, {"add", "{}", "LIBRARYWPATH", "B"}, {"add", "{}", "userwpath", "C"}}, 0,
-       OurSheet(Pair("UserWPath", "LibraryWPath", "A;B;C"))},
-      {kNew2012, {{"add", "{}", "include", exotic}}, 0, OurSheet(Include(exotic))},
-      {kNew2012, {{"add", "{}", "include", "--", "-x"}}, 0, OurSheet(Include("-x"))},  // options end at --
-      // show and get print exactly and write nothing
-      {OurSheet(shown), {{"show", "{}"}}, 0, OurSheet(shown),
-       "Executable Directories: \nInclude Directories: C:\\inc;D:\\inc\nReference Directories: \n"
-       "Library Directories: \nLibrary WinRT Directories: W\nSource Directories: \nExclude Directories: \n"},
-      {kTricky, {{"show", "--json", "{}"}}, 0, kTricky,  // JSON escapes; the rest stays UTF-8
-       "{\n  \"UserExecutable\": \"C:\\\\bin\",\n"
-       "  \"UserInclude\": \"a\\\"b\\\\c&\\tt\\nn\\rr\\u0001\\u001f/\xC3\xA9\xF0\x9D\x84\x9E\",\n"
-       "  \"UserReference\": \"\",\n  \"UserLibrary\": \"<lib>\",\n  \"UserWPath\": \"\",\n"
-       "  \"UserSource\": \"\",\n  \"UserExclude\": \"\"\n}\n"},
-      {kTricky, {{"get", "{}", "UserInclude"}}, 0, kTricky, "a\"b\\c&\tt\nn\rr\x01\x1f/\xC3\xA9\xF0\x9D\x84\x9E\n"},
-      {kTricky, {{"get", "{}", "library"}}, 0, kTricky, "<lib>\n"}, {kGood, {{"--version"}}, 0, kGood, "1.1.8\n"},
-      {kVsSheet, {{"get", "{}", "IncludePath"}}, 0, kVsSheet, "\n"},  // the user macro only, never the inline path
-      // create: a readable sheet only with --force; whatever it replaces is kept as .bak
-      {kNone, {{"create", "{}", "--vs=2013"}}, 0, kNew2013},
-      {kGood, {{"create", "{}", "--vs", "2012"}}, 2, kGood, "", nullptr, " is a readable sheet already; add --force"},
-      {kGood, {{"create", "--force", "{}", "--vs=2013"}}, 0, kNew2013, bakNote, kGood.c_str()},
-      {"not xml <", {{"create", "{}", "--vs", "2010"}}, 0, kNew2010, bakNote, "not xml <"},
-      {"<Other/>", {{"create", "{}", "--vs", "2012"}}, 0, kNew2012, bakNote, "<Other/>"},
-      // failures: 1 unreadable (never created or written), 3 unwritable (the old bytes stay)
-      {kNone, {{"show", "{}"}}, 1, ""}, {kNone, {{"get", "{}", "include"}}, 1, ""}, {kFolder, {{"show", "{}"}}, 1, ""},
-      {kNone, {{"set", "{}", "include", "a"}}, 1, ""}, {kNone, {{"add", "{}", "include", "a"}}, 1, ""},
-      {kNone, {{"remove", "{}", "include", "a"}}, 1, ""}, {"", {{"show", "{}", "--json"}}, 1, "", "", nullptr, "empty"},
-      {"<Project><x>", {{"set", "{}", "include", "a"}}, 1, "<Project><x>", "", nullptr, "not well-formed"},
-      {"<Projects />", {{"add", "{}", "include", "C:\\a"}}, 1, "<Projects />", "", nullptr, "not Project"},
-      {kGood, {{"set", "{}", "include", "C:\\a"}}, 3, kGood, "", nullptr, "; the file is unchanged"},
-      {kGood, {{"add", "{}", "exclude", "C:\\a"}}, 3, kGood}, {kGood, {{"remove", "{}", "include", "C:\\a"}}, 3, kGood},
-      {"garbage", {{"create", "{}", "--vs", "2012"}}, 3, "garbage", "", "garbage"},  // the .bak comes first
-      {kFolder, {{"create", "{}/missing/new.props", "--vs", "2013"}}, 0, ""},  // the missing folder is made
-      {kGood, {{"create", "{}/sub/new.props", "--vs", "2013"}}, 3, kGood},     // a file stands in the way
-      // usage errors: 2, and nothing touched
-      Usage({}), Usage({"frobnicate", "{}"}), Usage({"--bogus"}), Usage({"get", "{}", "includes"}),
-      Usage({"get", "{}", "include", "extra"}), Usage({"set", "{}", "include"}), Usage({"get", "{}", "include", "--json"}),
-      Usage({"set", "{}", "include", "x", "--force"}), Usage({"add", "{}", "include", "x", "--vs", "2012"}),
-      Usage({"show", "{}", "--bogus"}), Usage({"show", "{}", "--json=yes"}), Usage({"show", ""}),
-      Usage({"show", "{}", "--platform", "x64"}), Usage({"get", "{}", "include", "-x"}), Usage({"add", "{}", "include", ""}),
-      Usage({"add", "{}", "include", "a;b"}), Usage({"remove", "{}", "include", "a;b"}), Usage({"create", "{}"}),
-      Usage({"create", "{}", "--vs", "2015"}), Usage({"create", "{}", "--vs"}),
-      Usage({"create", "{}", "--vs", "2012", "--platform", "x64"}),
-#ifndef _WIN32
-      Usage({"show"}), Usage({"get", "include"}), Usage({"show", "--platform", "x64"}),  // no per-user sheet folder
-      Usage({"create", "--vs", "2012"}),
+void Check(const Row& row) {
+  SCOPED_TRACE(row.name);
+  ScratchFolder folder;
+  const fs::path sheet = folder.Root() / fs::path(u8"Biblioth\u00e8que \u65e5\u672c.props");
+  const auto withPath = [&](std::string text) {
+    if (const size_t at = text.find("{}"); at != std::string::npos) text.replace(at, 2, Utf8(sheet));
+    return text;
+  };
+  if (row.before != kNone) WriteBytes(sheet, row.before);
+  if (row.readOnly) fs::permissions(sheet, fs::perms::owner_read, fs::perm_options::replace);
+  CliRun run;
+  for (Args args : row.steps) {
+    for (std::string& arg : args) arg = withPath(arg);
+    run = RunCli(args);
+  }
+  if (row.readOnly) fs::permissions(sheet, fs::perms::owner_all, fs::perm_options::replace);
+  EXPECT_EQ(run.code, row.code) << run.err;
+  EXPECT_EQ(run.out, withPath(row.out));
+  // A failure names the sheet, then the reason.
+  std::string head = row.code == 0 ? "" : "pathwright-cli: ";
+  if (row.code % 2) head += (row.code == 1 ? "cannot read " : "cannot write ") + Utf8(sheet);
+  EXPECT_EQ(row.code == 0 ? run.err : run.err.substr(0, head.size()), head);
+  EXPECT_TRUE(row.code % 2 == 0 || run.err.find(": ", head.size()) + 3 < run.err.size()) << "no reason: " << run.err;
+  EXPECT_NE(run.err.find(row.reason), std::string::npos) << run.err;
+  EXPECT_EQ(ReadBytes(sheet), row.after.value_or(row.before == kNone ? "" : row.before));
+  EXPECT_EQ(ReadBytes(fs::path(sheet) += ".bak"), row.bak.value_or(""));
+  const bool sheetThere = row.before != kNone || row.code == 0;
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder.Root()), {}), sheetThere + row.bak.has_value())
+      << "nothing else appeared";
+}
+
+TEST(Cli, Set) {
+  const Row rows[] = {
+      {.name = "an empty LIST empties a list, a final ; goes", .before = SavedSheet(Include("C:\\a") + Library("L")),
+       .steps = {{"set", "{}", "include", ""}, {"set", "{}", "library", "M;N;"}}, .after = SavedSheet(Library("M;N"))},
+      {.name = "no sheet: nothing created", .before = kNone, .steps = {{"set", "{}", "include", "a"}}, .code = 1},
+      {.name = "damaged sheet", .before = "<Project><x>", .steps = {{"set", "{}", "include", "a"}}, .code = 1,
+       .reason = "not well-formed"},
+      {.name = "read-only sheet", .steps = {{"set", "{}", "include", "C:\\a"}}, .code = 3,
+       .reason = "; the file is unchanged", .readOnly = true},
+  };
+  for (const Row& row : rows) Check(row);
+}
+
+TEST(Cli, Add) {
+  const std::string exotic = "D:\\Biblioth\xC3\xA8que\\\xF0\x9D\x84\x9E";
+  const Row rows[] = {
+      {.name = "after a final ;", .before = SavedSheet(Include("C:\\a;")), .steps = {{"add", "{}", "include", "D:\\b"}},
+       .after = SavedSheet(Include("C:\\a;D:\\b"))},
+      {.name = "characters beyond ASCII", .before = NewSheet(2012), .steps = {{"add", "{}", "include", exotic}},
+       .after = SavedSheet(Include(exotic))},
+      {.name = "after --, an ENTRY may begin with -", .before = NewSheet(2012),
+       .steps = {{"add", "{}", "include", "--", "-x"}}, .after = SavedSheet(Include("-x"))},
+      {.name = "top element is not Project", .before = "<Projects />", .steps = {{"add", "{}", "include", "C:\\a"}},
+       .code = 1, .reason = "not Project"},
+  };
+  for (const Row& row : rows) Check(row);
+}
+
+TEST(Cli, Remove) {
+  const Row rows[] = {
+      {.name = "every equal entry goes, empty ones stay", .before = SavedSheet(Include("C:\\a;D:\\b;C:\\a;;E:\\c;")),
+       .steps = {{"remove", "{}", "include", "C:\\a"}}, .after = SavedSheet(Include("D:\\b;;E:\\c"))},
+      {.name = "an empty ENTRY removes the empty entries", .before = SavedSheet(Include("C:\\a;;D:\\b;;")),
+       .steps = {{"remove", "{}", "include", ""}}, .after = SavedSheet(Include("C:\\a;D:\\b"))},
+      {.name = "letter case counts", .before = SavedSheet(Include("C:\\a;c:\\A;C:\\ab")),
+       .steps = {{"remove", "{}", "include", "C:\\a"}}, .after = SavedSheet(Include("c:\\A;C:\\ab"))},
+  };
+  for (const Row& row : rows) Check(row);
+}
+
+TEST(Cli, Show) {
+  const std::string shown = Include("C:\\inc;D:\\inc") + Kind("UserWPath", "LibraryWPath", "W");
+  const Row rows[] = {
+      {.name = "one line per kind", .before = SavedSheet(shown), .steps = {{"show", "{}"}},
+       .out = "Executable Directories: \nInclude Directories: C:\\inc;D:\\inc\nReference Directories: \n"
+              "Library Directories: \nLibrary WinRT Directories: W\nSource Directories: \nExclude Directories: \n"},
+      {.name = "JSON escapes, the rest stays UTF-8", .before = kTricky, .steps = {{"show", "--json", "{}"}},
+       .out = "{\n  \"UserExecutable\": \"C:\\\\bin\",\n"
+              "  \"UserInclude\": \"a\\\"b\\\\c&\\tt\\nn\\rr\\u0001\\u001f/\xC3\xA9\xF0\x9D\x84\x9E\",\n"
+              "  \"UserReference\": \"\",\n  \"UserLibrary\": \"<lib>\",\n  \"UserWPath\": \"\",\n"
+              "  \"UserSource\": \"\",\n  \"UserExclude\": \"\"\n}\n"},
+      {.name = "no sheet", .before = kNone, .steps = {{"show", "{}"}}, .code = 1},
+      {.name = "empty file", .before = "", .steps = {{"show", "{}", "--json"}}, .code = 1, .reason = "empty"},
+  };
+  for (const Row& row : rows) Check(row);
+}
+
+TEST(Cli, Get) {
+  const Row rows[] = {
+      {.name = "text as it stands", .before = kTricky, .steps = {{"get", "{}", "UserInclude"}},
+       .out = "a\"b\\c&\tt\nn\rr\x01\x1f/\xC3\xA9\xF0\x9D\x84\x9E\n"},
+      {.name = "a path property names the user list", .steps = {{"get", "{}", "IncludePath"}}, .out = "C:\\keep\n"},
+  };
+  for (const Row& row : rows) Check(row);
+}
+
+// A readable sheet is replaced only with --force; whatever is replaced is kept as .bak first.
+TEST(Cli, Create) {
+  const Row rows[] = {
+      {.name = "new file", .before = kNone, .steps = {{"create", "{}", "--vs=2013"}}, .after = NewSheet(2013)},
+      {.name = "readable sheet without --force", .steps = {{"create", "{}", "--vs", "2012"}}, .code = 2,
+       .reason = " is a readable sheet already; add --force"},
+      {.name = "readable sheet with --force", .steps = {{"create", "--force", "{}", "--vs=2013"}},
+       .after = NewSheet(2013), .out = kBakNote, .bak = kGood},
+      {.name = "not XML", .before = "not xml <", .steps = {{"create", "{}", "--vs", "2010"}}, .after = NewSheet(2010),
+       .out = kBakNote, .bak = "not xml <"},
+      {.name = "read-only: the .bak comes first", .before = "garbage", .steps = {{"create", "{}", "--vs", "2012"}},
+       .code = 3, .bak = "garbage", .readOnly = true},
+      {.name = "missing folders are made", .before = kNone,
+       .steps = {{"create", "{}/missing/new.props", "--vs", "2013"}, {"get", "{}/missing/new.props", "include"}},
+       .out = "\n"},
+      {.name = "a file stands where a folder must go", .steps = {{"create", "{}/sub/new.props", "--vs", "2013"}},
+       .code = 3},
+  };
+  for (const Row& row : rows) Check(row);
+}
+
+// Exit code 2 and nothing touched.
+TEST(Cli, UsageErrors) {
+  const std::pair<const char*, Args> rows[] = {
+      {"no command", {}}, {"unknown command", {"frobnicate", "{}"}}, {"unknown option", {"--bogus"}},
+      {"unknown kind", {"get", "{}", "includes"}}, {"a word too many", {"get", "{}", "include", "extra"}},
+      {"a word too few", {"set", "{}", "include"}}, {"--json off show", {"get", "{}", "include", "--json"}},
+      {"--force off create", {"set", "{}", "include", "x", "--force"}},
+      {"--vs off create", {"add", "{}", "include", "x", "--vs", "2012"}}, {"unknown option after", {"show", "{}", "--bogus"}},
+      {"--json with a value", {"show", "{}", "--json=yes"}}, {"empty SHEET", {"show", ""}},
+      {"--platform with SHEET", {"show", "{}", "--platform", "x64"}}, {"option before --", {"get", "{}", "include", "-x"}},
+      {"empty ENTRY to add", {"add", "{}", "include", ""}}, {"; in ENTRY to add", {"add", "{}", "include", "a;b"}},
+      {"; in ENTRY to remove", {"remove", "{}", "include", "a;b"}}, {"create without --vs", {"create", "{}"}},
+      {"unknown version", {"create", "{}", "--vs", "2015"}}, {"--vs without a value", {"create", "{}", "--vs"}},
+      {"create with --platform", {"create", "{}", "--vs", "2012", "--platform", "x64"}},
+      {"--dry-run off apply", {"check", "{}", "--dry-run"}},
+#ifndef _WIN32  // no per-user sheet folder
+      {"show without SHEET", {"show"}}, {"get without SHEET", {"get", "include"}},
+      {"--platform without a user folder", {"show", "--platform", "x64"}}, {"create without SHEET", {"create", "--vs", "2012"}},
 #endif
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(::testing::PrintToString(c.steps));
-    ScratchFolder folder;
-    const fs::path sheet = folder.Root() / fs::path(u8"Biblioth\u00e8que \u65e5\u672c.props");
-    const auto withPath = [&](std::string text) {
-      if (const size_t at = text.find("{}"); at != std::string::npos) text.replace(at, 2, Utf8(sheet));
-      return text;
-    };
-    if (c.before == kFolder) fs::create_directory(sheet);
-    else if (c.before != kNone) WriteBytes(sheet, c.before);
-    if (c.code == 3 && c.before != kNone) fs::permissions(sheet, fs::perms::owner_read, fs::perm_options::replace);
-    CliRun run;
-    for (Args args : c.steps) {
-      for (std::string& arg : args) arg = withPath(arg);
-      run = RunCli(args);
-    }
-    EXPECT_EQ(run.code, c.code) << run.err;
-    EXPECT_EQ(run.out, withPath(c.out));
-    const std::string head = c.code == 0 ? "" : c.code == 2 ? "pathwright-cli: " :
-        "pathwright-cli: cannot " + std::string(c.code == 1 ? "read " : "write ") + Utf8(sheet);
-    EXPECT_EQ(c.code == 0 ? run.err : run.err.substr(0, head.size()), head);
-    EXPECT_TRUE(c.code % 2 == 0 || run.err.find(": ", head.size()) < run.err.size() - 3) << "no reason: " << run.err;
-    EXPECT_NE(run.err.find(c.reason), std::string::npos) << run.err;
-    if (c.code == 3 && c.before != kNone) fs::permissions(sheet, fs::perms::owner_all, fs::perm_options::replace);
-    EXPECT_EQ(c.before == kFolder ? "" : ReadBytes(sheet), c.after);
-    EXPECT_EQ(ReadBytes(fs::path(sheet) += ".bak"), c.bak ? c.bak : "");
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder.Root()), {}), (c.before != kNone || c.code == 0) + !!c.bak)
-        << "nothing else appeared";
-  }
-  for (const Args& args : std::vector<Args>{{"--help"}, {"-h"}, {"set", "--help"}}) {
-    const CliRun run = RunCli(args);
-    EXPECT_EQ(run.code, 0);
-    EXPECT_EQ(run.err, "");
-    EXPECT_EQ(run.out.substr(0, 29), "Usage: pathwright-cli COMMAND");
-    EXPECT_NE(run.out.find("Exit codes:"), std::string::npos);
+  for (const auto& [name, args] : rows) {
+    Check({.name = name, .steps = {args}, .code = 2, .reason = "--help"});
   }
 }
 
-// check, doctor and apply on a folder of sheets ({msb}); {inc} is a folder that exists, {sheet} the Win32 sheet.
-TEST(Cli, SetupCommands) {
-  const std::string fixtures = PATHWRIGHT_SOURCE_DIR "/tests/fixtures/projects/";
-  const std::string ok = OurSheet(Include("{inc}")), team = R"({"platforms": {"Win32": {"include": ["{inc}", "C:\\n"]}}})";
-  struct Row {
-    const char* name;
-    std::vector<std::string> sheets;  // Win32, then x64
-    std::vector<Args> steps;
-    int code;
-    std::string out, config = "";
+// check, doctor and apply on a folder of sheets, {msb}: {sheet} is its Win32 sheet, {x64} its x64 sheet, {inc} a
+// folder that exists, {config} the file written from `config`. The last step's code and output are checked,
+// then the Win32 sheet.
+struct SetupRow {
+  const char* name;
+  std::vector<std::string> sheets = {};  // Win32, then x64
+  std::vector<Args> steps = {};
+  int code = 0;
+  std::optional<std::string> out = {};  // standard output, exactly; none: not looked at
+  std::string config = "";
+  std::optional<std::string> after = {};  // the Win32 sheet afterwards; none: as before
+};
+
+void Check(const SetupRow& row) {
+  SCOPED_TRACE(row.name);
+  ScratchFolder folder;
+  const fs::path msb = folder.Path("msb"), sheet = msb / "Microsoft.Cpp.Win32.user.props";
+  fs::create_directories(msb);
+  fs::create_directories(folder.Path("inc"));
+  const auto expand = [&](std::string text, bool json = false) {
+    const std::pair<std::string, fs::path> names[] = {{"{msb}", msb}, {"{inc}", folder.Path("inc")}, {"{sheet}", sheet},
+        {"{x64}", msb / "Microsoft.Cpp.x64.user.props"}, {"{config}", folder.Path("team.json")}};
+    for (const auto& [name, path] : names) {
+      std::string value;
+      for (const char c : Utf8(path)) value += json && c == '\\' ? std::string(2, c) : std::string(1, c);
+      for (size_t at; (at = text.find(name)) != std::string::npos;) text.replace(at, name.size(), value);
+    }
+    return text;
   };
-  const Row rows[] = {
-      {"check: all well", {ok}, {{"check", "--folder", "{msb}"}}, 0,
-       "ok         UserInclude {inc} (list)\n1 entry, 0 problems\n"},
-      {"check: problems first", {OurSheet(Include("{inc};%X%\\y"))}, {{"check", "--folder", "{msb}"}}, 5,
-       "percent    UserInclude %X%\\y (list)\nok         UserInclude {inc} (list)\n2 entries, 1 problem\n"},
-      {"check: JSON", {ok}, {{"check", "{sheet}", "--json"}}, 0,
-       "{\n  \"sheet\": \"{sheet}\",\n  \"entries\": [\n    {\n      \"kind\": \"UserInclude\",\n      \"entry\": \"{inc}\",\n"
-       "      \"source\": \"list\",\n      \"expanded\": \"{inc}\",\n      \"status\": \"ok\"\n    }\n  ],\n"
-       "  \"problems\": 0\n}\n"},
-      {"check: every sheet", {kNew2012, kNew2012}, {{"check", "--folder", "{msb}", "--platform", "all"}}, 0,
-       "== {sheet}\n0 entries, 0 problems\n== {x64}\n0 entries, 0 problems\n"},
-      {"check: no sheet", {}, {{"check", "--folder", "{msb}"}}, 1, ""},
-      {"check: every sheet as a JSON array", {kNew2012, kNew2012}, {{"check", "--folder={msb}", "--platform=all", "--json"}},
-       0, "[\n  {\n    \"sheet\": \"{sheet}\",\n    \"entries\": [],\n    \"problems\": 0\n  },\n"
-          "  {\n    \"sheet\": \"{x64}\",\n    \"entries\": [],\n    \"problems\": 0\n  }\n]\n"},
-      {"doctor: IDE project and its sheet", {ok}, {{"doctor", "--folder", "{msb}", fixtures + "ide2010.vcxproj"}}, 0,
-       "Win32 (Debug, Release): ok, imports {sheet}\n"},
-      {"doctor: CMake's own sheet in its place", {ok}, {{"doctor", "--folder", "{msb}", fixtures + "cmake-user-props.vcxproj"}},
-       5, ""},
-      {"doctor: a solution", {ok}, {{"doctor", "--folder", "{msb}", fixtures + "two.sln", "--json"}}, 5, ""},
-      {"doctor: no project", {ok}, {{"doctor", "--folder", "{msb}", fixtures + "none.vcxproj"}}, 1, ""},
-      {"apply: dry run", {ok}, {{"apply", "--folder", "{msb}", "{config}", "--dry-run"}}, 6, "Win32 include: + C:\\n\n", team},
-      {"apply twice: the second run has nothing to do", {ok},
-       {{"apply", "--folder", "{msb}", "{config}"}, {"apply", "--folder", "{msb}", "{config}"}}, 0, "", team},
-      {"apply: nothing to change", {OurSheet(Include("{inc};C:\\n"))}, {{"apply", "--dry-run", "--folder", "{msb}", "{config}"}},
-       0, "", team},
-      {"apply: malformed", {ok}, {{"apply", "--folder", "{msb}", "{config}"}}, 2, "", "{\"platforms\":\n {,}}"},
-      {"apply: unknown KIND", {ok}, {{"apply", "--folder", "{msb}", "{config}"}}, 2, "", R"({"platforms": {"x64": {"inc": []}}})"},
-      {"usage", {ok}, {{"check", "--folder", "{msb}", "--dry-run"}}, 2, ""},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
-    ScratchFolder folder;
-    const fs::path msb = folder.Root() / "msb";
-    fs::create_directories(msb);
-    fs::create_directories(folder.Root() / "inc");
-    const auto expand = [&](std::string text, bool json = false) {
-      const std::pair<std::string, fs::path> names[] = {{"{msb}", msb}, {"{inc}", folder.Root() / "inc"},
-          {"{sheet}", msb / "Microsoft.Cpp.Win32.user.props"}, {"{x64}", msb / "Microsoft.Cpp.x64.user.props"},
-          {"{config}", folder.Root() / "team.json"}};
-      for (const auto& [name, path] : names) {
-        std::string value;
-        for (const char c : Utf8(path)) value += json && c == '\\' ? std::string(2, c) : std::string(1, c);
-        for (size_t at; (at = text.find(name)) != std::string::npos;) text.replace(at, name.size(), value);
-      }
-      return text;
-    };
-    const char* platforms[] = {"Win32", "x64"};
-    for (size_t i = 0; i < row.sheets.size(); ++i) {
-      WriteBytes(msb / ("Microsoft.Cpp." + std::string(platforms[i]) + ".user.props"), expand(row.sheets[i]));
-    }
-    WriteBytes(folder.Root() / "team.json", expand(row.config, true));
-    CliRun run;
-    for (Args args : row.steps) {
-      for (std::string& arg : args) arg = expand(arg);
-      run = RunCli(args);
-    }
-    EXPECT_EQ(run.code, row.code) << run.out << run.err;
-    if (!row.out.empty()) {
-      EXPECT_EQ(run.out, expand(row.out, row.out[0] == '{' || row.out[0] == '['));
-    }
-    EXPECT_EQ(run.err.empty(), row.code == 0 || row.code >= 5) << run.err;
-    if (row.config == team && row.code == 0) {
-      EXPECT_EQ(ReadBytes(msb / "Microsoft.Cpp.Win32.user.props"), expand(OurSheet(Include("{inc};C:\\n"))));
-    }
+  for (size_t i = 0; i < row.sheets.size(); ++i) {
+    WriteBytes(msb / (i == 0 ? "Microsoft.Cpp.Win32.user.props" : "Microsoft.Cpp.x64.user.props"), expand(row.sheets[i]));
   }
+  WriteBytes(folder.Path("team.json"), expand(row.config, true));
+  CliRun run;
+  for (Args args : row.steps) {
+    for (std::string& arg : args) arg = expand(arg);
+    run = RunCli(args);
+  }
+  EXPECT_EQ(run.code, row.code) << run.out << run.err;
+  if (row.out) {
+    EXPECT_EQ(run.out, expand(*row.out, row.out->starts_with('{') || row.out->starts_with('[')));
+  }
+  EXPECT_EQ(run.err.empty(), row.code == 0 || row.code >= 5) << run.err;
+  EXPECT_EQ(ReadBytes(sheet), expand(row.after.value_or(row.sheets.empty() ? "" : row.sheets[0])));
+}
+
+const std::string kFixtures = PATHWRIGHT_SOURCE_DIR "/tests/fixtures/projects/";
+const std::string kInc = SavedSheet(Include("{inc}"));
+
+TEST(Cli, Check) {
+  const SetupRow rows[] = {
+      {.name = "all well", .sheets = {kInc}, .steps = {{"check", "--folder", "{msb}"}},
+       .out = "ok         UserInclude {inc} (list)\n1 entry, 0 problems\n"},
+      {.name = "problems first", .sheets = {SavedSheet(Include("{inc};%X%\\y"))}, .steps = {{"check", "--folder", "{msb}"}},
+       .code = 5, .out = "percent    UserInclude %X%\\y (list)\nok         UserInclude {inc} (list)\n2 entries, 1 problem\n"},
+      {.name = "JSON", .sheets = {kInc}, .steps = {{"check", "{sheet}", "--json"}},
+       .out = "{\n  \"sheet\": \"{sheet}\",\n  \"entries\": [\n    {\n      \"kind\": \"UserInclude\",\n      \"entry\": \"{inc}\",\n"
+              "      \"source\": \"list\",\n      \"expanded\": \"{inc}\",\n      \"status\": \"ok\"\n    }\n  ],\n"
+              "  \"problems\": 0\n}\n"},
+      {.name = "every sheet", .sheets = {NewSheet(2012), NewSheet(2012)},
+       .steps = {{"check", "--folder", "{msb}", "--platform", "all"}},
+       .out = "== {sheet}\n0 entries, 0 problems\n== {x64}\n0 entries, 0 problems\n"},
+      {.name = "no sheet", .steps = {{"check", "--folder", "{msb}"}}, .code = 1},
+      {.name = "every sheet as a JSON array", .sheets = {NewSheet(2012), NewSheet(2012)},
+       .steps = {{"check", "--folder={msb}", "--platform=all", "--json"}},
+       .out = "[\n  {\n    \"sheet\": \"{sheet}\",\n    \"entries\": [],\n    \"problems\": 0\n  },\n"
+              "  {\n    \"sheet\": \"{x64}\",\n    \"entries\": [],\n    \"problems\": 0\n  }\n]\n"},
+  };
+  for (const SetupRow& row : rows) Check(row);
+}
+
+TEST(Cli, Doctor) {
+  const SetupRow rows[] = {
+      {.name = "IDE project and its sheet", .sheets = {kInc},
+       .steps = {{"doctor", "--folder", "{msb}", kFixtures + "ide2010.vcxproj"}},
+       .out = "Win32 (Debug, Release): ok, imports {sheet}\n"},
+      {.name = "CMake's own sheet in its place", .sheets = {kInc},
+       .steps = {{"doctor", "--folder", "{msb}", kFixtures + "cmake-user-props.vcxproj"}}, .code = 5},
+      {.name = "a solution", .sheets = {kInc}, .steps = {{"doctor", "--folder", "{msb}", kFixtures + "two.sln", "--json"}},
+       .code = 5},
+      {.name = "no project", .sheets = {kInc}, .steps = {{"doctor", "--folder", "{msb}", kFixtures + "none.vcxproj"}},
+       .code = 1},
+  };
+  for (const SetupRow& row : rows) Check(row);
+}
+
+TEST(Cli, Apply) {
+  const std::string team = R"({"platforms": {"Win32": {"include": ["{inc}", "C:\\n"]}}})";
+  const std::string applied = SavedSheet(Include("{inc};C:\\n"));
+  const SetupRow rows[] = {
+      {.name = "dry run: nothing written", .sheets = {kInc}, .steps = {{"apply", "--folder", "{msb}", "{config}", "--dry-run"}},
+       .code = 6, .out = "Win32 include: + C:\\n\n", .config = team},
+      {.name = "twice: the second run has nothing to do", .sheets = {kInc},
+       .steps = {{"apply", "--folder", "{msb}", "{config}"}, {"apply", "--folder", "{msb}", "{config}"}}, .out = "", .config = team,
+       .after = applied},
+      {.name = "nothing to change", .sheets = {applied}, .steps = {{"apply", "--dry-run", "--folder", "{msb}", "{config}"}},
+       .out = "", .config = team},
+      {.name = "malformed", .sheets = {kInc}, .steps = {{"apply", "--folder", "{msb}", "{config}"}}, .code = 2,
+       .config = "{\"platforms\":\n {,}}"},
+      {.name = "unknown KIND", .sheets = {kInc}, .steps = {{"apply", "--folder", "{msb}", "{config}"}}, .code = 2,
+       .config = R"({"platforms": {"x64": {"inc": []}}})"},
+  };
+  for (const SetupRow& row : rows) Check(row);
+}
+
+TEST(Cli, HelpAndVersion) {
+  for (const Args& args : std::vector<Args>{{"-h"}, {"set", "--help"}}) {
+    const CliRun run = RunCli(args);
+    EXPECT_EQ(std::to_string(run.code) + run.err + run.out.substr(0, 29), "0Usage: pathwright-cli COMMAND");
+  }
+  const CliRun version = RunCli({"--version"});
+  EXPECT_EQ(version.code, 0);
+  EXPECT_EQ(version.out, PATHWRIGHT_VERSION "\n");
 }
 
 #ifdef _WIN32
@@ -263,16 +313,16 @@ TEST(Cli, PlatformPicksTheUsersSheet) {
   const std::string name = "\\Microsoft\\MSBuild\\v4.0\\Microsoft.Cpp." + platform + ".user.props";
   const fs::path sheet = appData + std::wstring(name.begin(), name.end());
   fs::create_directories(sheet.parent_path());
-  WriteBytes(sheet, kNew2012);
+  WriteBytes(sheet, NewSheet(2012));
   EXPECT_EQ(RunCli({"add", "--platform", platform, "include", "C:\\a"}).code, 0);
   EXPECT_EQ(RunCli({"get", "include", "--platform=" + platform}).out, "C:\\a\n");
-  EXPECT_EQ(ReadBytes(sheet), OurSheet(Include("C:\\a")));
+  EXPECT_EQ(ReadBytes(sheet), SavedSheet(Include("C:\\a")));
   fs::remove(sheet);
   EXPECT_EQ(RunCli({"create", "--platform", platform, "--vs", "2013"}).code, 0);
-  EXPECT_EQ(ReadBytes(sheet), kNew2013);
+  EXPECT_EQ(ReadBytes(sheet), NewSheet(2013));
   fs::remove(sheet);
   const CliRun missing = RunCli({"show", "--platform", platform});
-  EXPECT_TRUE(missing.code == 1 && missing.err.find(name) != std::string::npos) << missing.code << missing.err;
+  EXPECT_NE(missing.err.find(name), std::string::npos) << missing.code << missing.err;
   EXPECT_EQ(RunCli({"show", "--platform", "..\\x"}).code, 2);
 }
 #endif

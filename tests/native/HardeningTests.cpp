@@ -2,20 +2,18 @@
 // or loses what the user had.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
 
-#include "TestFiles.h"
+#include "base/Utf8.h"
 #include "lang/LanguageFile.h"
 #include "lang/Settings.h"
-#include "base/Utf8.h"
 #include "model/DirectorySettings.h"
+#include "support/Files.h"
 
 namespace pathwright {
 namespace {
 
-using testing::ScratchFolder;
-using testing::WriteBytes;
+using namespace testing;
 
 std::string Sheet(const std::string& include, const std::string& more = "") {
   return "<Project xmlns=\"http://schemas.microsoft.com/developer/msbuild/2003\"><PropertyGroup><UserInclude>" +
@@ -42,28 +40,30 @@ TEST(HardenedSheet, LoadSaveAndLoadAgain) {
                              "<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;\"><!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;\">]>";
   std::string big;
   while (big.size() < (100u << 20)) big += "C:\\very\\long\\folder\\name\\with\\\xC3\xA4\\umlaut;";
-  const struct { std::string bytes; std::wstring list; } cases[] = {  // an empty list: refused
-      {"<!DOCTYPE Project [<!ENTITY ext SYSTEM \"" + uri + "\">]>" + Sheet("C:\\a;&ext;\\b"), L"C:\\a;&ext;\\b"},
-      {"<!DOCTYPE Project SYSTEM \"" + uri + "\">" + Sheet("C:\\inc"), L"C:\\inc"},
-      {"<!DOCTYPE Project [<!ENTITY % p SYSTEM \"" + uri + "\"> %p;]>" + Sheet("C:\\a"), L"C:\\a"},
-      {laughs + Sheet("&d;;x"), L"&d;;x"},
-      {Sheet("C:\\inc", Nested(kMaxSheetDepth - 3)), L"C:\\inc"},  // Project, group, Deep and the a's
-      {Sheet("C:\\inc", Nested(kMaxSheetDepth - 2)), L""},
-      {Sheet("C:\\inc", Nested(100000)), L""},
-      {Sheet("<![CDATA[  ]]>"), L"  "}, {Sheet("<![CDATA[ \t\n ]]>"), L" \t\n "}, {Sheet(" a "), L" a "},
-      {Sheet("<![CDATA[  ;]]>"), L"  ;"},  // blanks once the final ";" is gone
-      {Sheet(big + "C:\\last"), DecodeUtf8(big + "C:\\last")},
+  const struct { const char* name; std::string bytes; std::wstring list; } cases[] = {  // list empty: refused
+      {"external entity", "<!DOCTYPE Project [<!ENTITY ext SYSTEM \"" + uri + "\">]>" + Sheet("C:\\a;&ext;\\b"),
+       L"C:\\a;&ext;\\b"},
+      {"external document type", "<!DOCTYPE Project SYSTEM \"" + uri + "\">" + Sheet("C:\\inc"), L"C:\\inc"},
+      {"parameter entity", "<!DOCTYPE Project [<!ENTITY % p SYSTEM \"" + uri + "\"> %p;]>" + Sheet("C:\\a"), L"C:\\a"},
+      {"billion laughs", laughs + Sheet("&d;;x"), L"&d;;x"},
+      {"deepest readable nesting", Sheet("C:\\inc", Nested(kMaxSheetDepth - 3)), L"C:\\inc"},  // Project, group, Deep
+      {"one level too deep", Sheet("C:\\inc", Nested(kMaxSheetDepth - 2)), L""},
+      {"100000 levels", Sheet("C:\\inc", Nested(100000)), L""},
+      {"blanks in CDATA", Sheet("<![CDATA[  ]]>"), L"  "},
+      {"blanks and breaks in CDATA", Sheet("<![CDATA[ \t\n ]]>"), L" \t\n "},
+      {"blanks around text", Sheet(" a "), L" a "},
+      {"blanks once the final ; is gone", Sheet("<![CDATA[  ;]]>"), L"  ;"},
+      {"100 MB in one macro", Sheet(big + "C:\\last"), DecodeUtf8(big + "C:\\last")},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(&c - cases);
+    SCOPED_TRACE(c.name);
     WriteBytes(dir.Path("sheet.props"), c.bytes);
     DirectorySettings s, again;
     s.m_path = again.m_path = dir.WidePath("sheet.props");
     EXPECT_EQ(s.LoadSheet(), !c.list.empty());
     EXPECT_TRUE(s.m_lists[1] == c.list) << EncodeUtf8(s.m_lists[1].substr(0, 100));  // not all of 100 MB
     ASSERT_TRUE(s.SaveSheet());
-    std::string written(std::filesystem::file_size(dir.Path("sheet.props")), '\0');  // ReadBytes is slow for 100 MB
-    std::ifstream(dir.Path("sheet.props"), std::ios::binary).read(written.data(), std::streamsize(written.size()));
+    const std::string written = ReadBytes(dir.Path("sheet.props"));
     if (c.list.empty()) {
       EXPECT_EQ(written, c.bytes) << "an unread sheet is left alone";
       continue;

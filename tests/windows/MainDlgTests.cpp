@@ -1,8 +1,12 @@
-// The main window with scripted platform answers: record states, recreate with backup, closing, failed saves.
+// The main window with scripted platform answers and the shipped language files in its start-up
+// folder: record states, languages, sheet selection, recreation with backup, failed saves and the
+// list editor's hand-over, and the dialogs after a change of DPI.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -11,269 +15,417 @@
 #include <vector>
 
 #include "WinTestSupport.h"
+#include "base/Utf8.h"
+#include "lang/LanguageFile.h"
+#include "lang/TextFormat.h"
 #include "lang/TextNumbers.h"
 #include "model/DirectoryKinds.h"
 #include "res/resource.h"
+#include "ui/AboutDlg.h"
 #include "ui/MainDlg.h"
+#include "ui/PathListDlg.h"
 #include "ui/Options.h"
 #include "ui/UiLanguage.h"
-#include "win/AppModule.h"
+#include "win/HyperLink.h"
+#include "win/LanguageManager.h"
 
 namespace pathwright {
 namespace {
 
 using namespace std::string_literals;
 using namespace wintest;
+namespace fs = std::filesystem;
 
-constexpr const wchar_t* kSheetName = L"Microsoft.Cpp.Win32.user.props";
-constexpr int kAlwaysEnabled[] = {IDC_MAIN_SHEET_PATH, IDC_MAIN_SELECT_SHEET, IDC_MAIN_ABOUT, IDC_MAIN_LANGUAGE,
-                                  IDC_MAIN_ENV_OPTION, IDOK, IDCANCEL};
+const std::string kBom = "\xEF\xBB\xBF", kFrench = "Fran\xC3\xA7" "ais";
+const std::string kSheet = SavedSheet(Include("C:\\inc"));
 
-struct Shown { bool loaded; std::wstring path, platform; };  // for a record state; path "*": the default sheet
+struct Shown { bool loaded; std::wstring path, platform; };  // path "*": the default sheet
 
 class MainDlgTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    fs::create_directories(sheetFolder);
+    fs::create_directory(scratch.Path("lang"));
+    for (const fs::directory_entry& file : fs::directory_iterator(DecodeUtf8(PATHWRIGHT_SOURCE_DIR "/lang")))
+      fs::copy_file(file.path(), scratch.Path("lang") / file.path().filename());
+    fs::current_path(scratch.Root());  // the start-up folder: lang\ and the settings file
     Reset();
-    MakeFolders(sheetFolder);
-    std::filesystem::current_path(scratch.Path());  // the settings file stays in the scratch folder
   }
   void TearDown() override {
-    dlg.reset(), TakeQuitCode();
-    g_environmentSubstitution = savedOption, std::filesystem::current_path(savedDirectory);
+    dlg.reset();
+    TakeQuitCode();
+    g_environmentSubstitution = savedOption;
+    fs::current_path(savedDirectory);
+    LanguageManager().LoadLanguage(L"no such file");  // later tests start without texts
+  }
+  void Reset(bool appDataKnown = true) {
+    dlg.reset();
+    platform = {};
+    platform.appData = appDataKnown ? scratch.Root().wstring() : L"";
   }
   void Open() {
+    LanguageManager().LoadLanguage(L"no such file");
     dlg = std::make_unique<CMainDlg>();
-    ASSERT_NE(dlg->Create(nullptr), nullptr);
+    main = dlg->Create(nullptr);
+    ASSERT_NE(main, nullptr);
   }
-  HWND Item(int id) const { return dlg->GetDlgItem(id); }
-  std::wstring Text(int id) const { return WindowText(Item(id)); }
-  void Command(int id) { ::SendMessageW(dlg->m_hWnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+  HWND Item(int id) const { return ::GetDlgItem(main, id); }
+  std::wstring Text(int id) const { return ItemText(main, id); }
   void Type(int id, const std::wstring& text) { ::SetWindowTextW(Item(id), text.c_str()); }
-  void Reset(bool appDataKnown = true) {
-    dlg.reset(), platform = {}, platform.appData = appDataKnown ? scratch.Path() : L"";
+  std::wstring Shipped(const std::wstring& file, uint32_t number) const {
+    LanguageTable table;
+    LoadLanguage(scratch.Path("lang").wstring() + L"\\" + file, table);
+    return GetText(table, number);
   }
-  void ExpectShows(Shown shown, const std::string& where) {
-    if (shown.path == L"*") shown.path = sheet;
-    std::string on;  // the kinds' edit lines and buttons follow the record; the rest are always enabled
+  void ExpectShows(Shown shown, const char* where) {
+    std::string on;  // the kinds' edit lines and buttons follow the record
     for (int id = IDC_MAIN_FIRST_EDIT; id <= IDC_MAIN_LAST_BUTTON; ++id) on += ::IsWindowEnabled(Item(id)) ? '1' : '0';
-    for (int id : kAlwaysEnabled) on += ::IsWindowEnabled(Item(id)) ? "" : "!";
-    EXPECT_EQ(std::tuple(dlg->m_loaded, dlg->m_path, Text(IDC_MAIN_SHEET_PATH), Text(IDC_MAIN_PLATFORM), on),
-              std::tuple(shown.loaded, shown.path, shown.path, shown.platform, std::string(14, "01"[shown.loaded])))
+    EXPECT_EQ(std::tuple(Text(IDC_MAIN_SHEET_PATH), Text(IDC_MAIN_PLATFORM), on),
+              std::tuple(shown.path == L"*" ? sheet : shown.path, shown.platform, std::string(14, "01"[shown.loaded])))
         << where;
   }
 
-  ScratchDir scratch;
-  const std::wstring sheetFolder = scratch / L"Microsoft\\MSBuild\\v4.0", sheet = sheetFolder + L"\\" + kSheetName;
+  ScratchFolder scratch;
+  const std::wstring sheetFolder = scratch.WidePath("Microsoft\\MSBuild\\v4.0");
+  const std::wstring sheet = sheetFolder + L"\\Microsoft.Cpp.Win32.user.props";
+  const std::wstring settings = scratch.WidePath("programm.ini");
   FakePlatform platform;
   PlatformOverride installed{platform};
   std::unique_ptr<CMainDlg> dlg;
+  HWND main = nullptr;
   const int savedOption = g_environmentSubstitution;
-  const std::filesystem::path savedDirectory = std::filesystem::current_path();
+  const fs::path savedDirectory = fs::current_path();
 };
 
-// The missing sheet's message texts and the real chooser are checked end to end; here that the message comes
-// while the window is hidden, and what each answer leaves behind.
+// Each start-up state, and the one message it shows (none, or the caption given) while the window is still
+// hidden. A missing sheet is offered in the newest format and made with its folders.
 TEST_F(MainDlgTest, StartUpReachesEachRecordStateAndShowsIt) {
+  const std::string unreadable = "\xEF\xBB\xBF<Project";
   const struct {
     const char* name;
     bool appDataKnown;
     std::optional<std::string> content;  // nullopt: no sheet file, and no MSBuild folder either
     std::vector<ChooserAnswer> chooser;
     Shown shown;
-    bool locked = false;  // held open by another program
+    uint32_t told = 0;          // the caption of the message shown; 0: none
+    const wchar_t* held = nullptr;  // held open by another program: the sheet (L"") or its backup (L".bak")
   } cases[] = {
-      {"open", true, SheetWithInclude("C:\\inc"), {}, {true, L"*", L"Win32"}},
+      {"open", true, kSheet, {}, {true, L"*", L"Win32"}},
       {"unread, chooser cancelled", true, "not a sheet", {{IDCANCEL, 0}}, {false, L"*", L"Win32"}},
       {"unread, chooser not opened", true, "<Project", {{-1, 0}}, {false, L"*", L"Win32"}},
       {"empty sheet recreated", true, "", {{IDOK, 2}}, {true, L"*", L"Win32"}},
-      {"held open elsewhere: reported, never offered for replacement", true, SheetWithInclude("C:\\inc"), {},
-       {false, L"*", L"Win32"}, true},
-      {"no folder known", false, SheetWithInclude("C:\\inc"), {}, {true, L"", L"---"}},
-      {"missing, chooser cancelled", true, std::nullopt, {{IDCANCEL, 2}}, {false, L"", L"---"}},
-      {"missing, created with its folders", true, std::nullopt, {{IDOK, 2}}, {true, L"*", L"Win32"}},
+      {"held open elsewhere: reported, never offered for replacement", true, kSheet, {}, {false, L"*", L"Win32"},
+       text::kUnreadableCaption, L""},
+      {"unread, its copy cannot be kept: no empty record over it", true, unreadable, {{IDOK, 2}},
+       {false, L"*", L"Win32"}, text::kSaveFailedCaption, L".bak"},
+      {"no folder known", false, kSheet, {}, {true, L"", L"---"}},
+      {"missing, chooser cancelled", true, std::nullopt, {{IDCANCEL, 2}}, {false, L"", L"---"}, text::kMissingSheetCaption},
+      {"missing, created with its folders", true, std::nullopt, {{IDOK, 2}}, {true, L"*", L"Win32"},
+       text::kMissingSheetCaption},
   };
   for (const auto& c : cases) {
     Reset(c.appDataKnown);
-    std::filesystem::remove_all(scratch / L"Microsoft");
-    if (c.content) MakeFolders(sheetFolder), WriteFileBytes(sheet, *c.content);
+    fs::remove_all(scratch.Path("Microsoft"));
+    if (c.content) fs::create_directories(sheetFolder), WriteBytes(sheet, *c.content);
+    if (c.held) WriteBytes(sheet + L".bak", "an older backup");
     platform.chooserAnswers.assign(c.chooser.begin(), c.chooser.end());
-    FileLock lock(c.locked ? sheet : L"?");
+    UniqueFile held = c.held ? HoldWithoutSharing(sheet + c.held) : UniqueFile();
     Open();
     ExpectShows(c.shown, c.name);
-    EXPECT_EQ(platform.chooserVersionsOnEntry, std::vector<int>(c.chooser.size(), c.content ? 0 : 2))
-        << c.name << ": a missing sheet is offered in the newest format";
-    EXPECT_EQ(FileExists(sheetFolder), c.content || c.shown.loaded) << c.name;
-    ASSERT_EQ(platform.messages.size(), c.content && !c.locked ? 0u : 1u) << c.name;
-    EXPECT_TRUE(c.content || (platform.messages[0].owner == dlg->m_hWnd && !platform.messages[0].ownerVisible));
-    EXPECT_TRUE(!c.locked || platform.messages[0].caption == UiText(text::kUnreadableCaption)) << c.name;
+    EXPECT_EQ(platform.chooserVersionsOnEntry, std::vector<int>(c.chooser.size(), c.content ? 0 : 2)) << c.name;
+    EXPECT_EQ(fs::exists(sheetFolder), c.content || c.shown.loaded) << c.name;
+    ASSERT_EQ(platform.messages.size(), c.told ? 1u : 0u) << c.name;
+    if (c.told) {  // in the loaded language
+      const ShownMessage& box = platform.messages[0];
+      EXPECT_EQ(std::tuple(box.owner, box.ownerVisible, box.caption),
+                std::tuple(main, false, Shipped(L"English.lng", c.told))) << c.name;
+      EXPECT_NE(box.text.find(c.content ? sheet : L" Microsoft.Cpp.Win32.user.props"), std::wstring::npos)
+          << EncodeUtf8(box.text);
+    }
     if (!c.shown.loaded) {  // OK closes with 1 and writes nothing
       Type(IDC_MAIN_FIRST_EDIT, L"C:\\typed anyway");
-      Command(IDOK);
+      Command(main, IDOK);
       EXPECT_EQ(TakeQuitCode(), 1) << c.name;
-      lock.Release();
-      EXPECT_EQ(ReadFileBytes(sheet), c.content.value_or("<missing>")) << c.name;
+      held.Reset();
+      EXPECT_EQ(ReadBytes(sheet), c.content.value_or("")) << c.name;
     } else if (!c.content) {
-      EXPECT_NE(ReadFileBytes(sheet).find("ToolsVersion=\"12.0\""), std::string::npos) << c.name;
+      EXPECT_EQ(ReadBytes(sheet), NewSheet(2013)) << c.name;
     }
+    held.Reset();
+    EXPECT_EQ(ReadBytes(sheet + L".bak"), c.held ? "an older backup" : "") << c.name;
   }
 }
 
-TEST_F(MainDlgTest, AnUnreadableSheetIsOnlyReplacedOnceItsBytesAreKept) {
-  const std::string unreadable = "\xEF\xBB\xBF<Project";
-  WriteFileBytes(sheet, unreadable);
-  WriteFileBytes(sheet + L".bak", "an older backup");
-  FileLock lock(sheet + L".bak");  // the copy cannot be made
-  ASSERT_TRUE(lock.Held());
-  platform.chooserAnswers = {{IDOK, 2}};
-  Open();
-  ASSERT_EQ(platform.messages.size(), 1u);
-  EXPECT_EQ(platform.messages[0].caption, UiText(text::kSaveFailedCaption));
-  EXPECT_NE(platform.messages[0].text.find(sheet), std::wstring::npos);
-  ExpectShows({false, L"*", L"Win32"}, "no empty record over a file the user still has");
-  Command(IDOK);
-  EXPECT_EQ(TakeQuitCode(), 1);
-  lock.Release();
-  EXPECT_EQ(ReadFileBytes(sheet) + "|" + ReadFileBytes(sheet + L".bak"), unreadable + "|an older backup");
-}
-
-TEST_F(MainDlgTest, ThePlatformIsTheThirdOfExactlyFiveNamePieces) {
-  const std::pair<const wchar_t*, const wchar_t*> cases[] = {
-      {L"Microsoft.Cpp.x64.user.props", L"x64"},       {L"Microsoft..Cpp.x64.user.props", L"x64"},
-      {L".Microsoft.Cpp.Win32.user.props.", L"Win32"}, {L"Cpp.Win32.user.props", L"---"},
-      {L"Microsoft.Cpp.Win32.user.old.props", L"---"}, {L"", L"---"},
+// The language and the option come from the settings file (a language no file offers gives English, else
+// the first offered); a language chosen later translates at once and, like the option, is written back
+// straight away (Cancel keeps both). A typed list that looks like a text number stays as it is.
+TEST_F(MainDlgTest, TheLanguageAndTheOptionFollowTheSettingsFileAndAreKept) {
+  const struct { const char* name; std::string settings; const wchar_t* file; std::wstring selected; bool option; } cases[] = {
+      {"no settings file: English, option on", "", L"English.lng", L"English", true},
+      {"one line only: option off", kBom + kFrench + "\r\n", L"Fran\u00E7ais.lng", L"Fran\u00E7ais", false},
+      {"a name no file declares gives English", kBom + "english\r\ntrue\r\n", L"English.lng", L"English", true},
+      {"so does an unknown language", "Klingon\ntrue\n", L"English.lng", L"English", true},
+      {"German, option off", kBom + "Deutsch\r\nfalse\r\n", L"Deutsch.lng", L"Deutsch", false},  // then chosen
   };
-  Open();
-  for (const auto& [name, shown] : cases) {
-    Type(IDC_MAIN_PLATFORM, L"before");
-    dlg->ShowPlatform(name);
-    EXPECT_EQ(Text(IDC_MAIN_PLATFORM), shown) << name;
+  WriteBytes(sheet, kSheet);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ::DeleteFileW(settings.c_str());
+    if (!c.settings.empty()) WriteBytes(settings, c.settings);
+    Open();
+    EXPECT_EQ(Text(IDC_MAIN_SELECT_SHEET), Shipped(c.file, text::kMainSelectSheet));
+    EXPECT_EQ(Text(IDC_MAIN_LANGUAGE), c.selected);
+    EXPECT_EQ(::SendMessageW(Item(IDC_MAIN_ENV_OPTION), BM_GETCHECK, 0, 0) == BST_CHECKED, c.option);
+    EXPECT_EQ(ReadBytes(settings), c.settings) << "opening writes no settings";
   }
-}
-
-TEST_F(MainDlgTest, DataExchangeMovesPathListsAndOptionBothWays) {
-  Open();
-  dlg->m_path = L"C:\\some\\sheet.props";
-  for (int k = 0; k < kKindCount; ++k) dlg->m_lists[k] = L"list " + std::to_wstring(k);
-  g_environmentSubstitution = 7;
-  ASSERT_TRUE(dlg->DoDataExchange(kFillControls));
-  std::wstring shown = Text(IDC_MAIN_SHEET_PATH) + std::to_wstring(g_environmentSubstitution), saved;
-  for (int k = 0; k < kKindCount; ++k)
-    shown += L"|" + Text(IDC_MAIN_FIRST_EDIT + k), Type(IDC_MAIN_FIRST_EDIT + k, L"t" + std::to_wstring(k));
-  EXPECT_EQ(shown, L"C:\\some\\sheet.props0|list 0|list 1|list 2|list 3|list 4|list 5|list 6") << "7 becomes 0";
+  Type(IDC_MAIN_FIRST_EDIT + 1, L"2003");
+  ::SendMessageW(Item(IDC_MAIN_LANGUAGE), CB_SELECTSTRING, WPARAM(-1), LPARAM(L"Fran\u00E7ais"));
+  Command(main, IDC_MAIN_LANGUAGE, CBN_SELCHANGE);
+  EXPECT_EQ(Text(IDC_MAIN_SELECT_SHEET), Shipped(L"Fran\u00E7ais.lng", text::kMainSelectSheet));
+  EXPECT_EQ(Text(IDC_MAIN_FIRST_EDIT + 1), L"2003");
+  EXPECT_EQ(ReadBytes(settings), kBom + kFrench + "\r\nfalse\r\n");
   ::SendMessageW(Item(IDC_MAIN_ENV_OPTION), BM_SETCHECK, BST_CHECKED, 0);
-  ASSERT_TRUE(dlg->DoDataExchange(kSaveControls));
-  for (int k = 0; k < kKindCount; ++k) saved += dlg->m_lists[k];
-  EXPECT_EQ(saved + std::to_wstring(g_environmentSubstitution), L"t0t1t2t3t4t5t61");
+  Command(main, IDC_MAIN_ENV_OPTION);
+  EXPECT_EQ(ReadBytes(settings), kBom + kFrench + "\r\ntrue\r\n");
+  Command(main, IDCANCEL);
+  EXPECT_EQ(TakeQuitCode(), 2);
+  EXPECT_EQ(ReadBytes(settings), kBom + kFrench + "\r\ntrue\r\n");
+  EXPECT_EQ(ReadBytes(sheet), kSheet);
+  fs::remove(scratch.Path("lang") / "English.lng");  // without English: the first language offered
+  fs::remove(settings);
+  Open();
+  EXPECT_EQ(Text(IDC_MAIN_LANGUAGE) + L"|" + GetWindowTextString(main), L"Deutsch|Pathwright");
+  EXPECT_EQ(platform.accessibleNames[Item(IDC_MAIN_FIRST_BUTTON + 4)], L"Bearbeiten Library WinRT Directories")
+      << "each list button is announced with its row";
 }
 
 // Each selection first saves what is open (with the typed list), then leads to the pick's state. A save
 // that fails (the old sheet held open elsewhere) is reported over the visible window and ends the selection.
 TEST_F(MainDlgTest, EachSelectionSavesFirstAndLeadsToItsRecordState) {
-  const std::wstring x64 = sheetFolder + L"\\Microsoft.Cpp.x64.user.props", odd = scratch / L"odd.props";
+  const std::wstring x64 = sheetFolder + L"\\Microsoft.Cpp.x64.user.props", odd = scratch.WidePath("odd.props");
   const std::wstring broken = sheetFolder + L"\\Microsoft.Cpp.ARM.user.props";
   const struct {
     const char* name;
-    int start;          // 0: no default sheet (the None state), 1: open, 2: open but held by another program
+    int start;          // 0: no default sheet (nothing open), 1: open, 2: open but held by another program
     std::wstring path;  // empty: the dialog is cancelled
     std::optional<std::string> content;
     std::vector<ChooserAnswer> chooser;
     Shown shown;
     std::wstring include;
   } cases[] = {
-      {"old sheet not saved: the selection ends", 2, x64, SheetWithInclude("C:\\x64"), {}, {true, L"*", L"Win32"},
+      {"old sheet not saved: the selection ends", 2, x64, SavedSheet(Include("C:\\x64")), {}, {true, L"*", L"Win32"},
        L"D:\\typed"},
       {"cancelled", 1, L"", std::nullopt, {}, {true, L"*", L"Win32"}, L"D:\\typed"},
       {"the open sheet again", 1, sheet, std::nullopt, {}, {true, L"*", L"Win32"}, L"D:\\typed"},
-      {"another platform", 1, x64, SheetWithInclude("C:\\x64"), {}, {true, x64, L"x64"}, L"C:\\x64"},
-      {"two name pieces", 1, odd, SheetWithInclude("C:\\odd"), {}, {true, odd, L"---"}, L"C:\\odd"},
+      {"another platform", 1, x64, SavedSheet(Include("C:\\x64")), {}, {true, x64, L"x64"}, L"C:\\x64"},
+      {"two name pieces", 1, odd, SavedSheet(Include("C:\\odd")), {}, {true, odd, L"---"}, L"C:\\odd"},
       {"unreadable, kept", 1, broken, "garbage", {{IDCANCEL, 1}}, {false, L"", L"---"}, L""},
       {"unreadable, recreated", 1, broken, "garbage", {{IDOK, 1}}, {true, broken, L"ARM"}, L""},
-      {"from None", 0, x64, SheetWithInclude("C:\\x64"), {}, {true, x64, L"x64"}, L"C:\\x64"},
+      {"from nothing open", 0, x64, SavedSheet(Include("C:\\x64")), {}, {true, x64, L"x64"}, L"C:\\x64"},
   };
   for (const auto& c : cases) {
     Reset();
     ::DeleteFileW(sheet.c_str());
-    if (c.start) WriteFileBytes(sheet, SheetWithInclude("C:\\inc"));
-    if (c.content) WriteFileBytes(c.path, *c.content);
+    if (c.start) WriteBytes(sheet, kSheet);
+    if (c.content) WriteBytes(c.path, *c.content);
     platform.chooserAnswers.assign(c.chooser.begin(), c.chooser.end());
     if (!c.path.empty()) platform.fileAnswers = {{IDOK, c.path, c.path.substr(c.path.rfind(L'\\') + 1)}};
     Open();
-    ::ShowWindow(dlg->m_hWnd, SW_SHOW);
+    ::ShowWindow(main, SW_SHOW);
     Type(IDC_MAIN_FIRST_EDIT + 1, L"D:\\typed");
-    FileLock lock(c.start == 2 ? sheet : L"?");
-    ASSERT_EQ(lock.Held(), c.start == 2);
-    Command(IDC_MAIN_SELECT_SHEET);
-    lock.Release();
+    {
+      const UniqueFile held = c.start == 2 ? HoldWithoutSharing(sheet) : UniqueFile();
+      Command(main, IDC_MAIN_SELECT_SHEET);
+    }
     ExpectShows(c.shown, c.name);
-    std::wstring lists;
-    for (int k = 0; k < kKindCount; ++k) lists += Text(IDC_MAIN_FIRST_EDIT + k) + L";";
-    EXPECT_EQ(lists, L";" + c.include + L";;;;;;") << c.name;
-    EXPECT_EQ(ReadFileBytes(sheet), c.start ? SheetWithInclude(c.start == 1 ? "D:\\typed" : "C:\\inc") : "<missing>")
+    EXPECT_EQ(Text(IDC_MAIN_FIRST_EDIT + 1), c.include) << c.name;
+    EXPECT_EQ(ReadBytes(sheet), c.start ? SavedSheet(Include(c.start == 1 ? "D:\\typed" : "C:\\inc")) : "")
         << c.name << ": the open sheet is saved first";
-    EXPECT_TRUE(c.shown.loaded || ReadFileBytes(c.path) == *c.content) << c.name << ": left untouched";
+    EXPECT_TRUE(c.shown.loaded || ReadBytes(c.path) == *c.content) << c.name << ": left untouched";
     ASSERT_EQ(platform.messages.size(), c.start == 1 ? 0u : 1u) << c.name;
     if (c.start != 2) continue;
-    const ShownMessage& shown = platform.messages[0];
-    EXPECT_EQ(std::tuple(shown.owner, shown.ownerVisible, shown.type & MB_ICONMASK, shown.caption),
-              std::tuple(dlg->m_hWnd, true, UINT(MB_ICONERROR), UiText(text::kSaveFailedCaption)));
-    const size_t reason = shown.text.find(sheet + L"\n");
-    EXPECT_TRUE(reason != std::wstring::npos && shown.text.size() > reason + sheet.size() + 1)
+    const ShownMessage& box = platform.messages[0];
+    EXPECT_EQ(std::tuple(box.owner, box.ownerVisible, box.type & MB_ICONMASK, box.caption),
+              std::tuple(main, true, UINT(MB_ICONERROR), Shipped(L"English.lng", text::kSaveFailedCaption)));
+    const size_t reason = box.text.find(sheet + L"\n");
+    EXPECT_TRUE(reason != std::wstring::npos && box.text.size() > reason + sheet.size() + 1)
         << "the sheet, then the system's reason";
   }
-  // The file dialog asks for one existing .props file, in the MSBuild folder when there is one.
-  const FileDialogSeen& seen = platform.fileDialogs.at(0);
-  const DWORD wanted = OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_EXPLORER | OFN_ENABLEHOOK | OFN_ENABLESIZING;
-  EXPECT_EQ(std::tuple(seen.open, seen.initialFolder, seen.filter, seen.defaultExtension,
-                       seen.flags & (wanted | OFN_ALLOWMULTISELECT)),
-            std::tuple(true, sheetFolder, L"Visual C++ props file (*.props)\0*.props\0"s, L"props"s, wanted));
-  Reset(false), Open(), Command(IDC_MAIN_SELECT_SHEET);
-  EXPECT_EQ(platform.fileDialogs.at(0).initialFolder, L"") << "no MSBuild folder known";
+  EXPECT_EQ(platform.fileDialogFolders, std::vector<std::wstring>{sheetFolder}) << "it starts in the MSBuild folder";
 }
 
-// OK that cannot write keeps the window and the edits, and says why.
+// OK that cannot write keeps the window and the edits and says why; once the cause is gone, OK saves and closes.
 TEST_F(MainDlgTest, OkThatCannotWriteKeepsTheWindowAndTheEdits) {
-  const struct { const char* name; bool appDataKnown; const wchar_t *typed, *shown; DWORD selection; } cases[] = {
-      {"no sheet to write to", false, L"C:\\a", L"", 0},
-      {"a character XML cannot hold", true, L"C:\\a\x01" L"b", L"Include Directories (U+0001)", MAKELONG(4, 5)},
+  const struct {
+    const char* name;
+    bool appDataKnown;
+    const wchar_t* typed;
+    uint32_t told;             // the message's text number
+    std::wstring argument;     // its "%s"
+    DWORD selection = 0;       // of the typed line afterwards (EM_GETSEL)
+    bool held = false;         // the sheet is held open by another program until the second OK
+  } cases[] = {
+      {"no sheet to write to", false, L"C:\\a", text::kNothingToSaveText, L""},
+      {"a character XML cannot hold", true, L"C:\\a\x01" L"b", text::kForbiddenCharacterText,
+       L"Include Directories (U+0001)", MAKELONG(4, 5)},
+      {"held by another program", true, L"C:\\a", text::kSaveFailedText, sheet, 0, true},
   };
   for (const auto& c : cases) {
     Reset(c.appDataKnown);
-    WriteFileBytes(sheet, SheetWithInclude("C:\\inc"));
+    WriteBytes(sheet, kSheet);
     Open();
     Type(IDC_MAIN_FIRST_EDIT + 1, c.typed);
-    Command(IDOK);
+    UniqueFile held = c.held ? HoldWithoutSharing(sheet) : UniqueFile();
+    Command(main, IDOK);
     EXPECT_EQ(TakeQuitCode(), -1) << c.name;
     ASSERT_EQ(platform.messages.size(), 1u) << c.name;
-    EXPECT_EQ(platform.messages[0].text, c.shown) << c.name;  // no language loaded: the bare argument
+    EXPECT_TRUE(platform.messages[0].text.starts_with(FormatWithString(Shipped(L"English.lng", c.told), c.argument)))
+        << c.name << ": " << EncodeUtf8(platform.messages[0].text);
     EXPECT_EQ(Text(IDC_MAIN_FIRST_EDIT + 1), c.typed) << c.name;
     EXPECT_EQ(DWORD(::SendMessageW(Item(IDC_MAIN_FIRST_EDIT + 1), EM_GETSEL, 0, 0)), c.selection) << c.name;
-    EXPECT_EQ(ReadFileBytes(sheet), SheetWithInclude("C:\\inc")) << c.name;
+    held.Reset();
+    EXPECT_EQ(ReadBytes(sheet), kSheet) << c.name;
+    if (!c.held) continue;
+    Command(main, IDOK);
+    EXPECT_EQ(TakeQuitCode(), 1);
+    EXPECT_EQ(ReadBytes(sheet), SavedSheet(Include("C:\\a")));
   }
 }
 
-VOID CALLBACK GiveUp(HWND, UINT, UINT_PTR, DWORD) { ::PostQuitMessage(99); }
-
-// The real loop with the window as its message filter. OK, Enter, Cancel, Esc and the close box are driven
-// end to end; Alt+F4 goes through the dialog manager here and leaves without saving.
-TEST_F(MainDlgTest, FocusStartsInTheSheetPathAndAltF4EndsTheLoopWithoutSaving) {
-  const std::string original = SheetWithInclude("C:\\inc");
-  WriteFileBytes(sheet, original);
-  CMessageLoop loop;
-  ASSERT_TRUE(g_module.AddMessageLoop(&loop));
+// The editor gets the list as typed and the last folder browsed; only OK brings its list and last
+// folder back, for that kind.
+TEST_F(MainDlgTest, TheListEditorTakesAndGivesBackTheListOfItsKind) {
+  WriteBytes(sheet, kSheet);
+  g_environmentSubstitution = 0;
   Open();
-  ::ShowWindow(dlg->m_hWnd, SW_SHOW);
-  ::SetForegroundWindow(dlg->m_hWnd);
-  PumpMessages();
-  EXPECT_EQ(::GetFocus(), Item(IDC_MAIN_SHEET_PATH));
-  Type(IDC_MAIN_FIRST_EDIT + 1, L"E:\\typed");
-  ::PostMessageW(dlg->m_hWnd, WM_SYSKEYDOWN, VK_F4, LPARAM{1} << 29);
-  const UINT_PTR timer = ::SetTimer(nullptr, 0, 5000, &GiveUp);
-  EXPECT_EQ(loop.Run(), 2);
-  ::KillTimer(nullptr, timer);
-  g_module.RemoveMessageLoop();
-  EXPECT_TRUE(!dlg->m_hWnd && !dlg->m_font) << "closed, its font released";
-  EXPECT_EQ(ReadFileBytes(sheet), original);
+  const auto press = [&](int kind, std::vector<int> clicks, std::wstring* label = nullptr) {
+    ModalScript script(IDC_LIST_BOX, [&](HWND editor) {
+      if (label) *label = ItemText(editor, IDC_LIST_LABEL);
+      for (int id : clicks) Command(editor, id);
+      return true;
+    });
+    Command(main, IDC_MAIN_FIRST_BUTTON + kind);
+    return script.Done();
+  };
+  Type(IDC_MAIN_FIRST_EDIT + 1, L"C:\\typed;;C:\\b;");
+  platform.folderPicks = {L"D:\\new"};
+  EXPECT_TRUE(press(1, {IDC_LIST_ADD, IDC_LIST_CLEAR, IDCANCEL}));
+  EXPECT_EQ(Text(IDC_MAIN_FIRST_EDIT + 1), L"C:\\typed;;C:\\b;") << "Cancel: unchanged";
+  std::wstring lastFolder;  // Cancel took none back
+  for (int kind = 0; kind < kKindCount; ++kind) {
+    const std::wstring picked = L"D:\\kind" + std::to_wstring(kind);
+    std::wstring label;
+    Type(IDC_MAIN_FIRST_EDIT + kind, L"C:\\t;");  // a final ";" gives no entry
+    platform.folderPicks = {picked};
+    EXPECT_TRUE(press(kind, {IDC_LIST_ADD, IDOK}, &label));
+    EXPECT_NE(label.find(kKindTitles[kind]), std::wstring::npos) << EncodeUtf8(label);
+    EXPECT_EQ(Text(IDC_MAIN_FIRST_EDIT + kind), L"C:\\t;" + picked) << kind;
+    EXPECT_EQ(platform.foldersAsked.back().initialFolder, lastFolder) << "the last folder taken back: " << kind;
+    lastFolder = picked;
+  }
+  Command(main, IDOK);
+  EXPECT_EQ(TakeQuitCode(), 1);
+  EXPECT_NE(ReadBytes(sheet).find("<UserExclude>C:\\t;D:\\kind6</UserExclude>"), std::string::npos);
+}
+
+// "?" opens the About box over the main window; a click on a link opens its target (the opener replaced,
+// so no browser starts) and Cancel closes the box alone.
+TEST_F(MainDlgTest, TheAboutBoxOpensItsLinksAndClosesAlone) {
+  static std::vector<std::wstring> opened;
+  const LinkOpenerOverride opener([](const std::wstring& target) -> INT_PTR {
+    opened.push_back(target);
+    return 42;  // > 32: the shell opened it
+  });
+  WriteBytes(sheet, kSheet);
+  Open();
+  bool mainEnabled = true;
+  std::wstring linkText;
+  ModalScript script(IDC_ABOUT_VERSION, [&](HWND about) {
+    mainEnabled = ::IsWindowEnabled(main);
+    HWND link = ::GetDlgItem(about, IDC_ABOUT_XML_LINK);
+    linkText = GetWindowTextString(link);
+    ::SendMessageW(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 3));
+    ::SendMessageW(link, WM_LBUTTONUP, 0, MAKELPARAM(2, 3));
+    Command(about, IDCANCEL);
+    return true;
+  });
+  Command(main, IDC_MAIN_ABOUT);
+  ASSERT_TRUE(script.Done());
+  EXPECT_FALSE(mainEnabled) << "modal";
+  ASSERT_EQ(opened.size(), 1u);
+  EXPECT_NE(opened[0].find(L"pugixml"), std::wstring::npos);
+  EXPECT_NE(linkText.find(L"pugixml"), std::wstring::npos) << "screen readers read what the link shows";
+  EXPECT_EQ(TakeQuitCode(), -1) << "the main window stays";
+}
+
+// A move to a monitor with another DPI: the fonts the dialogs make themselves, the pictures and the list's extent
+// follow, whatever the dialog manager does with the rest.
+TEST(DpiChangeTest, OwnFontsPicturesAndTheExtentFollowTheMonitor) {
+  FakePlatform platform;
+  PlatformOverride installed{platform};
+  CAboutDlg about;
+  CMainDlg mainDlg;
+  CPathListDlg editor;
+  editor.m_paths = L"C:\\a rather wide entry for the list box";
+  ASSERT_TRUE(about.Create(nullptr) && mainDlg.Create(nullptr) && editor.Create(nullptr));
+  const auto height = [](HWND dialog, int id) {
+    LOGFONTW font = {};
+    ::GetObjectW(HGDIOBJ(::SendMessageW(::GetDlgItem(dialog, id), WM_GETFONT, 0, 0)), sizeof(font), &font);
+    return std::abs(font.lfHeight);
+  };
+  const auto banner = [&] {
+    BITMAP picture = {};
+    ::GetObjectW(HGDIOBJ(::SendMessageW(about.GetDlgItem(IDC_ABOUT_BANNER), STM_GETIMAGE, IMAGE_BITMAP, 0)),
+                 sizeof(picture), &picture);
+    return picture.bmWidth;
+  };
+  const auto arrows = [&] {  // the up arrow's size, and five images of the down arrow's
+    BUTTON_IMAGELIST up = {}, down = {};
+    ::SendMessageW(editor.GetDlgItem(IDC_LIST_UP), BCM_GETIMAGELIST, 0, LPARAM(&up));
+    ::SendMessageW(editor.GetDlgItem(IDC_LIST_DOWN), BCM_GETIMAGELIST, 0, LPARAM(&down));
+    int cx = 0, cy = 0;
+    ::ImageList_GetIconSize(up.himl, &cx, &cy);
+    return cx + cy * ::ImageList_GetImageCount(down.himl);
+  };
+  const auto extent = [&] { return int(::SendMessageW(editor.GetDlgItem(IDC_LIST_BOX), LB_GETHORIZONTALEXTENT, 0, 0)); };
+  const auto moveTo = [](HWND dialog, UINT dpi) {
+    RECT place = {};
+    ::GetWindowRect(dialog, &place);
+    ::SendMessageW(dialog, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), LPARAM(&place));
+    PumpMessages();
+  };
+  const int titleAt96 = height(about.m_hWnd, IDC_ABOUT_TITLE), headingAt96 = height(mainDlg.m_hWnd, IDC_MAIN_HEADING);
+  const int extentAt96 = extent();
+  EXPECT_EQ(std::tuple(banner(), arrows(), extentAt96 > 0), std::tuple(412, 16 + 16 * 5, true));
+  for (HWND dialog : {about.m_hWnd, mainDlg.m_hWnd, editor.m_hWnd}) moveTo(dialog, 192);
+  EXPECT_EQ(std::tuple(height(about.m_hWnd, IDC_ABOUT_TITLE), height(mainDlg.m_hWnd, IDC_MAIN_HEADING), banner(), arrows(), extent()),
+            std::tuple(2 * titleAt96, 2 * headingAt96, 824, 32 + 32 * 5, 2 * extentAt96));
+  moveTo(editor.m_hWnd, 144);
+  EXPECT_EQ(std::tuple(arrows(), extent()), std::tuple(24 + 24 * 5, 3 * extentAt96 / 2));
+}
+
+// The real chooser through the real platform services: three versions, the first selected; OK and
+// Cancel both hand the selection back, only the result tells them apart.
+TEST(VersionChooserTest, OffersThreeVersionsAndHandsBackTheSelection) {
+  for (const int close : {IDOK, IDCANCEL}) {
+    std::wstring listed;  // the entries, then the selection
+    ModalScript script(IDC_RESTORE_VERSION, [&](HWND chooser) {
+      HWND combo = ::GetDlgItem(chooser, IDC_RESTORE_VERSION);
+      for (WPARAM i = 0; i < WPARAM(::SendMessageW(combo, CB_GETCOUNT, 0, 0)); ++i) {
+        wchar_t name[32] = {};
+        ::SendMessageW(combo, CB_GETLBTEXT, i, LPARAM(name));
+        listed += name + L"|"s;
+      }
+      listed += std::to_wstring(::SendMessageW(combo, CB_GETCURSEL, 0, 0));
+      ::SendMessageW(combo, CB_SETCURSEL, 2, 0);
+      Command(chooser, close);
+      return true;
+    });
+    int version = 0;
+    EXPECT_EQ(Platform().RunVersionChooser(nullptr, version, text::kRestorePrompt), close);
+    EXPECT_EQ(version, 2);
+    EXPECT_EQ(listed, L"Visual Studio 2010|Visual Studio 2012|Visual Studio 2013|0");
+  }
 }
 
 }  // namespace

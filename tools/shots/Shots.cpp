@@ -35,7 +35,7 @@ void Shoot(HWND window, const std::string& name) {
 
 void Close(HWND window, int id = IDCANCEL) {
   PostCommand(window, id);
-  WaitUntil([&] { return !::IsWindow(window); });
+  for (int i = 0; i < 500 && ::IsWindow(window); ++i) ::Sleep(20);
 }
 
 using Screens = E2e;
@@ -43,41 +43,38 @@ using Screens = E2e;
 TEST_F(Screens, EveryDialog) {
   ASSERT_TRUE(_wgetenv(L"PATHWRIGHT_SHOTS"));
   for (const std::string language : {"English", "Deutsch"}) {
-    WriteBytes(settings, language + "\r\ntrue\r\n");
+    WriteBytes(startUp.Path("programm.ini"), language + "\r\ntrue\r\n");
     WriteBytes(sheet, "<Project");  // read but no sheet: the chooser
-    {
-      App app(folder);
-      HWND chooser = app.Wait(IsVersionChooser);
+    Run([&](HWND chooser) {
       Shoot(chooser, language + "-chooser-unreadable");
       Close(chooser);
-      Close(app.Wait(IsMainWindow));
-    }
+      Close(WaitForWindow(chooser, IsMainWindow));
+    }, IsVersionChooser);
     ::DeleteFileW(sheet.c_str());  // missing: the message, then the chooser for a new sheet
-    {
-      App app(folder);
-      HWND box = app.Wait(IsMessageBox);
+    Run([&](HWND box) {
       Shoot(box, language + "-missing-message");
       Close(box, IDOK);
-      HWND chooser = app.Wait(IsVersionChooser);
+      HWND chooser = WaitForWindow(box, IsVersionChooser);
       Shoot(chooser, language + "-chooser-missing");
       Close(chooser);
-      Close(app.Wait(IsMainWindow));
-    }
-    WriteBytes(sheet, SheetWithInclude("C:\\inc;D:\\a rather long folder name for the list\\include;E:\\x"));
-    App app(folder);
-    HWND main = app.Wait(IsMainWindow);
-    Shoot(main, language + "-main");
-    PostCommand(main, IDC_MAIN_FIRST_BUTTON + 1);
-    HWND editor = app.Wait(IsListEditor);
-    Send(::GetDlgItem(editor, IDC_LIST_BOX), LB_SETCURSEL, 1);
-    PostCommand(editor, IDC_LIST_BOX, LBN_SELCHANGE);
-    Shoot(editor, language + "-editor");
-    Close(editor);
-    PostCommand(main, IDC_MAIN_ABOUT);
-    HWND about = app.Wait(IsAboutBox);
-    Shoot(about, language + "-about");
-    Close(about, IDOK);
-    Close(main);
+      Close(WaitForWindow(chooser, IsMainWindow));
+    }, IsMessageBox);
+    WriteBytes(sheet, Sheet("C:\\inc;D:\\a rather long folder name for the list\\include;E:\\x"));
+    Run([&](HWND main) {
+      Shoot(main, language + "-main");
+      PostCommand(main, IDC_MAIN_FIRST_BUTTON + 1);
+      HWND editor = WaitForWindow(main, [](HWND window) -> bool { return ::GetDlgItem(window, IDC_LIST_BOX); });
+      HWND list = ::GetDlgItem(editor, IDC_LIST_BOX);
+      Send(list, LB_SETCURSEL, 1);
+      ::PostMessageW(editor, WM_COMMAND, MAKEWPARAM(IDC_LIST_BOX, LBN_SELCHANGE), LPARAM(list));
+      Shoot(editor, language + "-editor");
+      Close(editor);
+      PostCommand(main, IDC_MAIN_ABOUT);
+      HWND about = WaitForWindow(main, [](HWND window) -> bool { return ::GetDlgItem(window, IDC_ABOUT_VERSION); });
+      Shoot(about, language + "-about");
+      Close(about, IDOK);
+      Close(main);
+    });
   }
 }
 
