@@ -359,14 +359,15 @@ TEST_F(MainDlgTest, TheAboutBoxOpensItsLinksAndClosesAlone) {
 }
 
 // A move to a monitor with another DPI: the fonts the dialogs make themselves, the pictures and the list's extent
-// follow, whatever the dialog manager does with the rest.
+// follow, whatever the dialog manager does with the rest. The entry is relative, so no folder look-up answers
+// while the messages are pumped and widens the extent for its mark after the 96 DPI width was taken.
 TEST(DpiChangeTest, OwnFontsPicturesAndTheExtentFollowTheMonitor) {
   FakePlatform platform;
   PlatformOverride installed{platform};
   CAboutDlg about;
   CMainDlg mainDlg;
   CPathListDlg editor;
-  editor.m_paths = L"C:\\a rather wide entry for the list box";
+  editor.m_paths = L"a rather wide entry for the list box";
   ASSERT_TRUE(about.Create(nullptr) && mainDlg.Create(nullptr) && editor.Create(nullptr));
   const auto height = [](HWND dialog, int id) {
     LOGFONTW font = {};
