@@ -23,8 +23,7 @@ fs::path WinePath(const char* path) { return L"Z:" + fs::path(DecodeUtf8(path)).
 HWND WaitForWindow(DWORD processId, HANDLE process, bool (*match)(HWND)) {
   struct Search { DWORD processId; bool (*match)(HWND); HWND found; } search = {processId, match, nullptr};
   for (const ULONGLONG deadline = ::GetTickCount64() + kTimeoutMs; !search.found && ::GetTickCount64() < deadline;) {
-    if (process && ::WaitForSingleObject(process, 20) != WAIT_TIMEOUT) break;  // ended: no window will come
-    if (!process) ::Sleep(20);
+    if (::WaitForSingleObject(process, 20) != WAIT_TIMEOUT) break;  // ended: no window will come
     ::EnumWindows([](HWND window, LPARAM data) -> BOOL {
       auto* s = reinterpret_cast<Search*>(data);
       DWORD pid = 0;
@@ -42,11 +41,6 @@ LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   return ::SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result) ? LRESULT(result) : 0;
 }
 
-HWND WaitForWindow(HWND window, bool (*match)(HWND)) {
-  DWORD processId = 0;
-  ::GetWindowThreadProcessId(window, &processId);
-  return WaitForWindow(processId, nullptr, match);
-}
 
 std::wstring EnglishText(uint32_t number) {
   LanguageTable table;
@@ -82,7 +76,8 @@ DWORD E2e::Run(const std::function<void(HWND window)>& act, bool (*first)(HWND))
     return STILL_ACTIVE;
   }
   const UniqueKernelHandle process(started.hProcess), thread(started.hThread);
-  const HWND found = WaitForWindow(started.dwProcessId, started.hProcess, first);
+  m_running = started;
+  const HWND found = WaitFor(first);
   DWORD code = STILL_ACTIVE;
   if (found) act(found);
   if (found && ::WaitForSingleObject(started.hProcess, kTimeoutMs) == WAIT_OBJECT_0) {
@@ -90,6 +85,10 @@ DWORD E2e::Run(const std::function<void(HWND window)>& act, bool (*first)(HWND))
   }
   if (code == STILL_ACTIVE) ::TerminateProcess(started.hProcess, 99);
   return code;
+}
+
+HWND E2e::WaitFor(bool (*match)(HWND)) const {
+  return WaitForWindow(m_running.dwProcessId, m_running.hProcess, match);
 }
 
 std::wstring Text(HWND dialog, int id) {

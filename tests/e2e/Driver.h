@@ -35,13 +35,15 @@ class E2e : public ::testing::Test {
   // it is visible, and returns the exit code; STILL_ACTIVE when no window came or the program did not end by
   // the deadline.
   DWORD Run(const std::function<void(HWND window)>& act, bool (*first)(HWND) = IsMainWindow) const;
+  // Within `act`: a visible window of the running program that passes `match`; null at the deadline.
+  HWND WaitFor(bool (*match)(HWND)) const;
 
   ScratchFolder startUp;
   std::wstring sheet;
-};
 
-// The next visible window of the program that shows `window` that passes `match`; null at the deadline.
-HWND WaitForWindow(HWND window, bool (*match)(HWND));
+ private:
+  mutable PROCESS_INFORMATION m_running = {};
+};
 
 // A control's text (id 0: the window's own), read and written through sends that time out: a stuck program
 // fails, never hangs.

@@ -57,12 +57,12 @@ TEST_F(MainWindow, MissingSheetLeadsThroughTheChooserToANewSheetAndItsFolders) {
   const DWORD code = Run([&](HWND box) {
     caption = Text(box);
     PostCommand(box, IDOK);
-    HWND chooser = WaitForWindow(box, IsVersionChooser);
+    HWND chooser = WaitFor(IsVersionChooser);
     if (!chooser) return;
     prompt = Text(chooser, IDC_RESTORE_PROMPT);
     version = Send(::GetDlgItem(chooser, IDC_RESTORE_VERSION), CB_GETCURSEL);
     PostCommand(chooser, IDOK);
-    HWND main = WaitForWindow(chooser, IsMainWindow);
+    HWND main = WaitFor(IsMainWindow);
     if (!main) return;
     shown = Text(main, IDC_MAIN_SHEET_PATH) + L"|" + Text(main, IDC_MAIN_PLATFORM);
     PostCommand(main, IDCANCEL);

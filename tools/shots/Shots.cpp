@@ -48,29 +48,29 @@ TEST_F(Screens, EveryDialog) {
     Run([&](HWND chooser) {
       Shoot(chooser, language + "-chooser-unreadable");
       Close(chooser);
-      Close(WaitForWindow(chooser, IsMainWindow));
+      Close(WaitFor(IsMainWindow));
     }, IsVersionChooser);
     ::DeleteFileW(sheet.c_str());  // missing: the message, then the chooser for a new sheet
     Run([&](HWND box) {
       Shoot(box, language + "-missing-message");
       Close(box, IDOK);
-      HWND chooser = WaitForWindow(box, IsVersionChooser);
+      HWND chooser = WaitFor(IsVersionChooser);
       Shoot(chooser, language + "-chooser-missing");
       Close(chooser);
-      Close(WaitForWindow(chooser, IsMainWindow));
+      Close(WaitFor(IsMainWindow));
     }, IsMessageBox);
     WriteBytes(sheet, Sheet("C:\\inc;D:\\a rather long folder name for the list\\include;E:\\x"));
     Run([&](HWND main) {
       Shoot(main, language + "-main");
       PostCommand(main, IDC_MAIN_FIRST_BUTTON + 1);
-      HWND editor = WaitForWindow(main, [](HWND window) -> bool { return ::GetDlgItem(window, IDC_LIST_BOX); });
+      HWND editor = WaitFor([](HWND window) -> bool { return ::GetDlgItem(window, IDC_LIST_BOX); });
       HWND list = ::GetDlgItem(editor, IDC_LIST_BOX);
       Send(list, LB_SETCURSEL, 1);
       ::PostMessageW(editor, WM_COMMAND, MAKEWPARAM(IDC_LIST_BOX, LBN_SELCHANGE), LPARAM(list));
       Shoot(editor, language + "-editor");
       Close(editor);
       PostCommand(main, IDC_MAIN_ABOUT);
-      HWND about = WaitForWindow(main, [](HWND window) -> bool { return ::GetDlgItem(window, IDC_ABOUT_VERSION); });
+      HWND about = WaitFor([](HWND window) -> bool { return ::GetDlgItem(window, IDC_ABOUT_VERSION); });
       Shoot(about, language + "-about");
       Close(about, IDOK);
       Close(main);
