@@ -100,7 +100,8 @@ inline std::wstring ItemText(HWND dialog, int id) { return GetWindowTextString(:
 
 // While it lives, the first visible dialog of this thread that holds control `id` has `script` run on it
 // from a timer, so inside the modal loop that shows it, until the script says it is done (true). A dialog
-// still up after five seconds of that is cancelled, so a test fails instead of hanging.
+// still up after twenty seconds of that (generous for a loaded machine under Wine) is cancelled, so a
+// test fails instead of hanging.
 class ModalScript {
  public:
   ModalScript(int id, std::function<bool(HWND)> script)
@@ -129,7 +130,7 @@ class ModalScript {
     self->m_running = true;  // a script that runs a modal loop of its own is not asked again meanwhile
     self->m_done = self->m_script(search.found);
     self->m_running = false;
-    if (!self->m_done && ++self->m_ticks > 250) ::PostMessageW(search.found, WM_COMMAND, IDCANCEL, 0);
+    if (!self->m_done && ++self->m_ticks > 1000) ::PostMessageW(search.found, WM_COMMAND, IDCANCEL, 0);
   }
 
   static inline ModalScript* s_active = nullptr;  // thread timers carry no context; one script at a time
