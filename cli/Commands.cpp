@@ -6,8 +6,6 @@
 #include <string_view>
 #include <vector>
 
-#include <pugixml.hpp>
-
 #include "Platform.h"
 #include "lang/Utf8.h"
 #include "model/DirectoryKinds.h"
@@ -65,7 +63,8 @@ std::wstring HelpText() {
       L"append ENTRY to one list",
       L"drop every entry equal to ENTRY from one list",
       L"write a new, empty sheet for that Visual Studio version;\n"
-      L"        a sheet that can be read is only replaced with --force,\n"
+      L"        a sheet that can be read (or a file that cannot be opened\n"
+      L"        at all) is only replaced with --force,\n"
       L"        and any file replaced is kept as SHEET.bak",
   };
   for (size_t i = 0; i < std::size(kCommands); ++i) {
@@ -97,7 +96,8 @@ std::wstring HelpText() {
       L"Exit codes:\n"
       L"  0  done\n"
       L"  1  the sheet cannot be read (nothing is created or written then)\n"
-      L"  2  usage error, or create without --force over a sheet that can be read\n"
+      L"  2  usage error, create without --force over a sheet that can be read, or a\n"
+      L"     list holding a character XML does not allow (nothing is written then)\n"
       L"  3  the sheet could not be written (the old file is unchanged)\n";
   return text;
 }
@@ -107,21 +107,8 @@ int UsageError(Output& output, const std::wstring& message) {
   return kExitUsage;
 }
 
-// Why LoadSheet refused the file, in words for the user. The load itself reports only a yes or no.
-std::wstring WhyUnreadable(const std::wstring& path) {
-  std::string bytes;
-  if (IoResult read = ReadFileBytes(path, bytes); !read) return read.message;
-  if (bytes.empty()) return L"the file is empty";
-  pugi::xml_document doc;
-  const pugi::xml_parse_result parsed = doc.load_buffer(
-      bytes.data(), bytes.size(), pugi::parse_default | pugi::parse_declaration, pugi::encoding_auto);
-  if (!parsed) return L"not well-formed XML: " + DecodeUtf8(parsed.description());
-  if (!doc.child(L"Project")) return L"not an MSBuild property sheet (the top element is not Project)";
-  return L"not a readable property sheet";
-}
-
-int ReadFailure(Output& output, const std::wstring& path) {
-  output.err += L"pathwright-cli: cannot read " + path + L": " + WhyUnreadable(path) + L"\n";
+int ReadFailure(Output& output, const std::wstring& path, const std::wstring& why) {
+  output.err += L"pathwright-cli: cannot read " + path + L": " + why + L"\n";
   return kExitUnreadable;
 }
 
@@ -241,7 +228,7 @@ int ChangeList(const Invocation& inv, const std::wstring& sheet, int kind, const
                Output& output) {
   DirectorySettings settings;
   settings.m_path = sheet;
-  if (!settings.LoadSheet()) return ReadFailure(output, sheet);
+  if (SheetLoad loaded = settings.LoadSheet(); !loaded) return ReadFailure(output, sheet, loaded.why);
   std::wstring& list = settings.m_lists[kind];
   if (inv.info->command == Command::kSet) {
     list = value;
@@ -254,23 +241,32 @@ int ChangeList(const Invocation& inv, const std::wstring& sheet, int kind, const
     }
     list = JoinEntries(entries);
   }
+  // MSBuild would refuse the whole sheet; the user gets to mend the list first.
+  if (const std::optional<ListCharacter> found = FindForbiddenInLists(settings.m_lists)) {
+    output.err += L"pathwright-cli: " + std::wstring(kUserMacros[found->kind]) +
+                  L" would hold a character XML does not allow (" + DescribeForbiddenCharacter(found->character) +
+                  L"); nothing was written\n";
+    return kExitUsage;
+  }
   if (IoResult saved = settings.SaveSheet(); !saved) return WriteFailure(output, sheet, saved);
   return kExitDone;
 }
 
 int Create(const Invocation& inv, const std::wstring& sheet, Output& output) {
   if (!inv.vs) return UsageError(output, L"create needs --vs 2010, 2012 or 2013");
-  int version = -1;
-  if (*inv.vs == L"2010") version = 0;
-  if (*inv.vs == L"2012") version = 1;
-  if (*inv.vs == L"2013") version = 2;
-  if (version < 0) return UsageError(output, L"--vs takes 2010, 2012 or 2013, not \"" + *inv.vs + L"\"");
+  std::optional<VsVersion> version;
+  if (*inv.vs == L"2010") version = VsVersion::k2010;
+  if (*inv.vs == L"2012") version = VsVersion::k2012;
+  if (*inv.vs == L"2013") version = VsVersion::k2013;
+  if (!version) return UsageError(output, L"--vs takes 2010, 2012 or 2013, not \"" + *inv.vs + L"\"");
 
   const bool existed = PathExists(sheet);
   if (existed && !inv.force) {
     DirectorySettings probe;
     probe.m_path = sheet;
-    if (probe.LoadSheet()) {
+    const SheetLoad loaded = probe.LoadSheet();
+    if (loaded.CouldNotRead()) return ReadFailure(output, sheet, loaded.why);
+    if (loaded) {
       output.err += L"pathwright-cli: " + sheet +
                     L" is a readable sheet already; add --force to replace it (the old file is then kept as " +
                     sheet + L".bak)\n";
@@ -279,7 +275,7 @@ int Create(const Invocation& inv, const std::wstring& sheet, Output& output) {
   }
   DirectorySettings settings;
   settings.m_path = sheet;
-  if (IoResult written = settings.CreateDefaultSheet(version); !written) return WriteFailure(output, sheet, written);
+  if (IoResult written = settings.CreateDefaultSheet(*version); !written) return WriteFailure(output, sheet, written);
   if (existed) output.out += L"The old file is kept as " + sheet + L".bak\n";
   return kExitDone;
 }
@@ -370,7 +366,7 @@ int Run(const std::vector<std::wstring>& args, Output& output) {
     case Command::kGet: {
       DirectorySettings settings;
       settings.m_path = sheet;
-      if (!settings.LoadSheet()) return ReadFailure(output, sheet);
+      if (SheetLoad loaded = settings.LoadSheet(); !loaded) return ReadFailure(output, sheet, loaded.why);
       output.out += info.command == Command::kShow ? ShowText(settings, inv.json) : settings.m_lists[kind] + L"\n";
       return kExitDone;
     }

@@ -206,7 +206,7 @@ void CMainDlg::OpenDefaultSheet() {
 bool CMainDlg::RecreateSheet() {
   int version = 0;
   if (Platform().RunVersionChooser(::GetActiveWindow(), version) != IDOK) return false;
-  const IoResult written = CreateDefaultSheet(version);
+  const IoResult written = CreateDefaultSheet(VsVersionFromChooserIndex(version));
   // The new sheet is open either way; a file that could not be written (or whose unreadable
   // predecessor could not be kept as .bak, in which case it stays untouched) is reported.
   if (!written) ReportSaveFailure(written);

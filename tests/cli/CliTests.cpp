@@ -47,10 +47,13 @@ const std::string kVsSheet = "\xEF\xBB\xBF" + kDecl + "\r\n" + Open("4.0", ">\r\
                              "  <PropertyGroup Condition=\"'$(Platform)'=='Win32'\">\r\n"
                              "    <IncludePath>C:\\Qt\\include;$(IncludePath)</IncludePath>\r\n"
                              "    <OutDir>$(SolutionDir)bin\\</OutDir>\r\n  </PropertyGroup>\r\n</Project>";
-const std::string kQt = "\t\t<IncludePath>C:\\Qt\\include;$(IncludePath)</IncludePath>\n";
+// The conditional group is never the user macro group; the lists go into a new one after it.
 std::string VsSheetAfter(const std::string& managed) {
   return kDecl + "\n" + Open("4.0") + "\t<PropertyGroup Condition=\"'$(Platform)'=='Win32'\">\n" +
-         "\t\t<OutDir>$(SolutionDir)bin\\</OutDir>\n" + managed + "\t</PropertyGroup>\n</Project>\n";
+         "\t\t<IncludePath>C:\\Qt\\include;$(IncludePath)</IncludePath>\n\t\t<OutDir>$(SolutionDir)bin\\</OutDir>\n" +
+         "\t</PropertyGroup>\n" +
+         (managed.empty() ? "\t<PropertyGroup />\n" : "\t<PropertyGroup>\n" + managed + "\t</PropertyGroup>\n") +
+         "</Project>\n";
 }
 
 std::string Utf8(const fs::path& path) { const std::u8string s = path.u8string(); return {s.begin(), s.end()}; }
@@ -78,10 +81,8 @@ TEST(Cli, CommandsOnASheet) {
   const std::string shown = Include("C:\\inc;D:\\inc") + Pair("UserWPath", "LibraryWPath", "W");
   const Case cases[] = {
       // set, add and remove: load, change one list, save
-      {kVsSheet, {{"add", "{}", "include", "D:\\boost"}}, 0,
-       VsSheetAfter("\t\t<UserInclude>D:\\boost</UserInclude>\n"
-                    "\t\t<IncludePath>$(UserInclude);C:\\Qt\\include;$(IncludePath)</IncludePath>\n")},
-      {kVsSheet, {{"remove", "{}", "include", "C:\\Qt\\include"}}, 0, VsSheetAfter(kQt)},  // the inline path stays
+      {kVsSheet, {{"add", "{}", "include", "D:\\boost"}}, 0, VsSheetAfter(Include("D:\\boost"))},
+      {kVsSheet, {{"remove", "{}", "include", "C:\\Qt\\include"}}, 0, VsSheetAfter("")},  // the inline path stays
       {OurSheet(Include("C:\\a;D:\\b;C:\\a;;E:\\c;")), {{"remove", "{}", "include", "C:\\a"}}, 0,
        OurSheet(Include("D:\\b;;E:\\c"))},
       {OurSheet(Include("C:\\a;;D:\\b;;")), {{"remove", "{}", "include", ""}}, 0, OurSheet(Include("C:\\a;D:\\b"))},
@@ -118,11 +119,15 @@ TEST(Cli, CommandsOnASheet) {
       {kNone, {{"remove", "{}", "include", "a"}}, 1, ""}, {"", {{"show", "{}", "--json"}}, 1, "", "", nullptr, "empty"},
       {"<Project><x>", {{"set", "{}", "include", "a"}}, 1, "<Project><x>", "", nullptr, "not well-formed"},
       {"<Projects />", {{"add", "{}", "include", "C:\\a"}}, 1, "<Projects />", "", nullptr, "not Project"},
+      {"<Project>\xE9</Project>", {{"show", "{}"}}, 1, "<Project>\xE9</Project>", "", nullptr, "offset 9 "},
+      {kFolder, {{"create", "{}", "--vs", "2012"}}, 1, "", "", nullptr, "folder"},  // never replaced unread
       {kGood, {{"set", "{}", "include", "C:\\a"}}, 3, kGood, "", nullptr, "; the file is unchanged"},
       {kGood, {{"add", "{}", "exclude", "C:\\a"}}, 3, kGood}, {kGood, {{"remove", "{}", "include", "C:\\a"}}, 3, kGood},
       {"garbage", {{"create", "{}", "--vs", "2012"}}, 3, "garbage", "", "garbage"},  // the .bak comes first
       {kNone, {{"create", "{}/missing/new.props", "--vs", "2013"}}, 3, ""},
       // usage errors: 2, and nothing touched
+      {kGood, {{"set", "{}", "include", "C:\\a\x01" "b"}}, 2, kGood, "", nullptr, "UserInclude would hold a character "
+       "XML does not allow (U+0001 at position 5)"},
       Usage({}), Usage({"frobnicate", "{}"}), Usage({"--bogus"}), Usage({"get", "{}", "includes"}),
       Usage({"get", "{}", "include", "extra"}), Usage({"set", "{}", "include"}), Usage({"get", "{}", "include", "--json"}),
       Usage({"set", "{}", "include", "x", "--force"}), Usage({"add", "{}", "include", "x", "--vs", "2012"}),
