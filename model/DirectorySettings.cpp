@@ -181,10 +181,10 @@ SheetLoad DirectorySettings::ParseSheet() {
   if (IoResult read = ReadFileBytes(m_path, bytes); !read) return {Status::kCannotRead, read.message};
   if (bytes.empty()) return {Status::kNotASheet, L"the file is empty"};
   std::wstring why;
-  if (!PrepareSheetBytes(bytes, why)) return {Status::kNotASheet, why};
-  const pugi::xml_parse_result parsed = m_doc.load_buffer(bytes.data(), bytes.size(),
-                                                          pugi::parse_default | pugi::parse_declaration,
-                                                          pugi::encoding_auto);
+  pugi::xml_encoding encoding = pugi::encoding_auto;
+  if (!PrepareSheetBytes(bytes, encoding, why)) return {Status::kNotASheet, why};
+  const pugi::xml_parse_result parsed =
+      m_doc.load_buffer(bytes.data(), bytes.size(), pugi::parse_default | pugi::parse_declaration, encoding);
   std::string().swap(bytes);  // the document holds its own copy
   if (parsed.status == pugi::status_no_document_element) return {Status::kNotASheet, L"the file holds no XML element"};
   if (!parsed) {

@@ -24,34 +24,34 @@ bool LooksWide(Bytes b) {
 }
 
 bool IsSpace(unsigned char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
-bool IsNameByte(unsigned char c) {
-  return c >= 0x80 || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
-         c == ':' || c == '-' || c == '.';
-}
 
-// The encoding named in an XML declaration at the very start, found the way pugixml finds it (so
-// both always agree on which name counts); empty when there is none.
+// The value of the "encoding" attribute of an XML declaration at the very start, read attribute by
+// attribute as the parser builds them (the attribute a save corrects); empty when there is none.
 Bytes DeclaredEncoding(Bytes b) {
-  if (b.size() < 6 || b.substr(0, 5) != Bytes(reinterpret_cast<const unsigned char*>("<?xml"), 5) || !IsSpace(b[5])) {
-    return {};
-  }
-  for (size_t i = 6; i + 1 < b.size(); ++i) {
-    if (b[i] == '?') return {};
-    if (b[i] != 'e' || b[i + 1] != 'n') continue;
-    size_t at = i;
-    const auto take = [&](unsigned char c) { return at < b.size() && b[at] == c ? (++at, true) : false; };
-    for (const char* word = "encoding"; *word; ++word) {
-      if (!take(static_cast<unsigned char>(*word))) return {};
-    }
-    while (at < b.size() && IsSpace(b[at])) ++at;
-    if (!take('=')) return {};
-    while (at < b.size() && IsSpace(b[at])) ++at;
-    const unsigned char quote = at < b.size() && b[at] == '"' ? '"' : '\'';
-    if (!take(quote)) return {};
+  if (b.substr(0, 5) != Bytes(reinterpret_cast<const unsigned char*>("<?xml"), 5)) return {};
+  size_t at = 5;
+  const auto skipSpace = [&] {
     const size_t start = at;
-    while (at < b.size() && IsNameByte(b[at])) ++at;
-    const Bytes name = b.substr(start, at - start);
-    return take(quote) ? name : Bytes();
+    while (at < b.size() && IsSpace(b[at])) ++at;
+    return at > start;
+  };
+  while (skipSpace() && at < b.size()) {
+    const size_t nameStart = at;
+    while (at < b.size() && !IsSpace(b[at]) && b[at] != '=' && b[at] != '?') ++at;
+    const Bytes name = b.substr(nameStart, at - nameStart);
+    skipSpace();
+    if (name.empty() || at >= b.size() || b[at] != '=') return {};
+    ++at;
+    skipSpace();
+    if (at >= b.size() || (b[at] != '"' && b[at] != '\'')) return {};
+    const unsigned char quote = b[at++];
+    const size_t valueStart = at;
+    while (at < b.size() && b[at] != quote) ++at;
+    if (at >= b.size()) return {};
+    if (name == Bytes(reinterpret_cast<const unsigned char*>("encoding"), 8)) {
+      return b.substr(valueStart, at - valueStart);
+    }
+    ++at;
   }
   return {};
 }
@@ -70,12 +70,12 @@ bool NameIs(Bytes name, std::string_view lower) {
 size_t FirstInvalidUtf8(Bytes b) {
   size_t i = 0;
   while (i < b.size()) {
-    // Eight ASCII bytes at a time: most sheets are nearly all ASCII.
-    if (i + 8 <= b.size()) {
-      std::uint64_t eight = 0;
-      std::memcpy(&eight, b.data() + i, 8);
-      if ((eight & 0x8080808080808080u) == 0) {
-        i += 8;
+    // ASCII in blocks of 32 bytes: most sheets are nearly all ASCII.
+    if (i + 32 <= b.size()) {
+      std::uint64_t words[4];
+      std::memcpy(words, b.data() + i, sizeof words);
+      if (((words[0] | words[1] | words[2] | words[3]) & 0x8080808080808080u) == 0) {
+        i += 32;
         continue;
       }
     }
@@ -144,12 +144,17 @@ bool Allowed(char32_t c) {
 
 }  // namespace
 
-bool PrepareSheetBytes(std::string& bytes, std::wstring& why) {
+bool PrepareSheetBytes(std::string& bytes, pugi::xml_encoding& encoding, std::wstring& why) {
   const Bytes b(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+  encoding = pugi::encoding_auto;
   if (LooksWide(b)) return true;
   const bool bom = b.size() >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF;
   const Bytes name = bom ? Bytes() : DeclaredEncoding(b);  // a byte order mark outranks the declaration
-  if (NameIs(name, "iso-8859-1") || NameIs(name, "latin1")) return true;
+  if (NameIs(name, "iso-8859-1") || NameIs(name, "latin1")) {
+    encoding = pugi::encoding_latin1;
+    return true;
+  }
+  encoding = pugi::encoding_utf8;
   if (NameIs(name, "windows-1252") || NameIs(name, "cp1252")) {
     bytes = Windows1252ToUtf8(b);
     return true;

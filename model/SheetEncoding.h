@@ -7,14 +7,17 @@
 #include <string>
 #include <string_view>
 
+#include <pugixml.hpp>
+
 namespace pathwright {
 
-// Readies the raw bytes of a sheet for pugixml's own encoding detection so that every character
-// comes through unchanged. UTF-16, UTF-32 and ISO-8859-1 stay as pugixml reads them; a sheet that
-// declares windows-1252 (or cp1252) is recoded to UTF-8; bytes read as UTF-8 must be valid UTF-8;
-// any other declared encoding is taken only for pure ASCII bytes. False, with the reason for the
-// user, when the bytes cannot be read exactly.
-bool PrepareSheetBytes(std::string& bytes, std::wstring& why);
+// Readies the raw bytes of a sheet for pugixml and names the encoding to read them in, so that every
+// character comes through unchanged. UTF-16 and UTF-32 are left to pugixml's detection (byte order
+// mark or layout); a declared ISO-8859-1 is read as such; a declared windows-1252 (or cp1252) is
+// recoded to UTF-8; everything else is read as UTF-8 and must be valid UTF-8, and a declaration of
+// any other encoding is accepted only for pure ASCII bytes. False, with the reason for the user,
+// when the bytes cannot be read exactly.
+bool PrepareSheetBytes(std::string& bytes, pugi::xml_encoding& encoding, std::wstring& why);
 
 // A character XML 1.0 does not allow: U+0000-U+0008, U+000B, U+000C, U+000E-U+001F, U+FFFE,
 // U+FFFF, or an unpaired surrogate.

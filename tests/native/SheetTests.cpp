@@ -167,6 +167,9 @@ TEST(SheetRoundTrip, LoadEditSaveGivesTheExpectedFileAndReadsBack) {
       {"ISO-8859-1 decoded, written as UTF-8",
        "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><Project><Note>Caf\xE9 \x80</Note></Project>", {},
        kDecl + "<Project>\n\t<Note>Caf\xC3\xA9 \xC2\x80</Note>\n\t<PropertyGroup />\n" + kTail},
+      {"an attribute merely ending in encoding declares nothing",  // found by the fuzzer
+       "<?xml version=\"1.0\" xencoding=\"latin1\"?><Project><Note>\xC3\xA9</Note></Project>", {},
+       "<?xml version=\"1.0\" xencoding=\"latin1\"?>\n<Project>\n\t<Note>\xC3\xA9</Note>\n\t<PropertyGroup />\n" + kTail},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
