@@ -10,25 +10,28 @@ namespace pathwright {
 
 namespace {
 
-using Bytes = std::basic_string_view<unsigned char>;
+// Bytes as they are in the file; every comparison goes through Byte, which never sign-extends.
+using Bytes = std::string_view;
+unsigned char Byte(Bytes b, size_t i) { return static_cast<unsigned char>(b[i]); }
 
 // Whether pugixml's detection takes the bytes for UTF-16 or UTF-32: a byte order mark, or "<"
 // (and "<?") laid out in units wider than a byte.
 bool LooksWide(Bytes b) {
   if (b.size() < 4) return false;
   const auto is = [&](int b0, int b1, int b2, int b3) {
-    return (b0 < 0 || b[0] == b0) && (b1 < 0 || b[1] == b1) && (b2 < 0 || b[2] == b2) && (b3 < 0 || b[3] == b3);
+    return (b0 < 0 || Byte(b, 0) == b0) && (b1 < 0 || Byte(b, 1) == b1) && (b2 < 0 || Byte(b, 2) == b2) &&
+           (b3 < 0 || Byte(b, 3) == b3);
   };
   return is(0, 0, 0xFE, 0xFF) || is(0xFF, 0xFE, -1, -1) || is(0xFE, 0xFF, -1, -1) || is(0, 0, 0, '<') ||
          is('<', 0, -1, -1) || is(0, '<', -1, -1);
 }
 
-bool IsSpace(unsigned char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
 // The value of the "encoding" attribute of an XML declaration at the very start, read attribute by
 // attribute as the parser builds them (the attribute a save corrects); empty when there is none.
 Bytes DeclaredEncoding(Bytes b) {
-  if (b.substr(0, 5) != Bytes(reinterpret_cast<const unsigned char*>("<?xml"), 5)) return {};
+  if (b.substr(0, 5) != "<?xml") return {};
   size_t at = 5;
   const auto skipSpace = [&] {
     const size_t start = at;
@@ -44,13 +47,11 @@ Bytes DeclaredEncoding(Bytes b) {
     ++at;
     skipSpace();
     if (at >= b.size() || (b[at] != '"' && b[at] != '\'')) return {};
-    const unsigned char quote = b[at++];
+    const char quote = b[at++];
     const size_t valueStart = at;
     while (at < b.size() && b[at] != quote) ++at;
     if (at >= b.size()) return {};
-    if (name == Bytes(reinterpret_cast<const unsigned char*>("encoding"), 8)) {
-      return b.substr(valueStart, at - valueStart);
-    }
+    if (name == "encoding") return b.substr(valueStart, at - valueStart);
     ++at;
   }
   return {};
@@ -59,8 +60,8 @@ Bytes DeclaredEncoding(Bytes b) {
 bool NameIs(Bytes name, std::string_view lower) {
   if (name.size() != lower.size()) return false;
   for (size_t i = 0; i < name.size(); ++i) {
-    const unsigned char c = name[i];
-    if ((c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c) != static_cast<unsigned char>(lower[i])) return false;
+    const char c = name[i];
+    if ((c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c) != lower[i]) return false;
   }
   return true;
 }
@@ -79,7 +80,7 @@ size_t FirstInvalidUtf8(Bytes b) {
         continue;
       }
     }
-    const unsigned char c = b[i];
+    const unsigned char c = Byte(b, i);
     // The length the lead byte announces and the range its second byte must lie in.
     size_t length = 4;
     unsigned char low = 0x80, high = 0xBF;
@@ -100,7 +101,7 @@ size_t FirstInvalidUtf8(Bytes b) {
     }
     if (i + length > b.size()) return i;
     for (size_t k = 1; k < length; ++k) {
-      const unsigned char next = b[i + k];
+      const unsigned char next = Byte(b, i + k);
       if (next < (k == 1 ? low : 0x80) || next > (k == 1 ? high : 0xBF)) return i;
     }
     i += length;
@@ -119,7 +120,8 @@ constexpr std::array<char16_t, 32> kWindows1252High = {
 std::string Windows1252ToUtf8(Bytes b) {
   std::string out;
   out.reserve(b.size() + b.size() / 8);
-  for (const unsigned char c : b) {
+  for (const char byte : b) {
+    const unsigned char c = static_cast<unsigned char>(byte);
     const char32_t cp = c < 0x80 ? c : c < 0xA0 ? kWindows1252High[c - 0x80] : c;
     if (cp < 0x80) {
       out += static_cast<char>(cp);
@@ -135,7 +137,11 @@ std::string Windows1252ToUtf8(Bytes b) {
   return out;
 }
 
-std::wstring Widen(Bytes name) { return std::wstring(name.begin(), name.end()); }
+std::wstring Widen(Bytes name) {
+  std::wstring wide;
+  for (const char c : name) wide += static_cast<wchar_t>(static_cast<unsigned char>(c));
+  return wide;
+}
 
 bool Allowed(char32_t c) {
   return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD) ||
@@ -145,10 +151,10 @@ bool Allowed(char32_t c) {
 }  // namespace
 
 bool PrepareSheetBytes(std::string& bytes, pugi::xml_encoding& encoding, std::wstring& why) {
-  const Bytes b(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+  const Bytes b = bytes;
   encoding = pugi::encoding_auto;
   if (LooksWide(b)) return true;
-  const bool bom = b.size() >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF;
+  const bool bom = b.substr(0, 3) == "\xEF\xBB\xBF";
   const Bytes name = bom ? Bytes() : DeclaredEncoding(b);  // a byte order mark outranks the declaration
   if (NameIs(name, "iso-8859-1") || NameIs(name, "latin1")) {
     encoding = pugi::encoding_latin1;
@@ -165,7 +171,7 @@ bool PrepareSheetBytes(std::string& bytes, pugi::xml_encoding& encoding, std::ws
     bad = FirstInvalidUtf8(b);
   } else {
     for (size_t i = 0; i < b.size() && bad == std::string::npos; ++i) {
-      if (b[i] >= 0x80) bad = i;
+      if (Byte(b, i) >= 0x80) bad = i;
     }
   }
   if (bad == std::string::npos) return true;
