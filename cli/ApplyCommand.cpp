@@ -141,7 +141,8 @@ int ApplyConfig(const std::wstring& configPath, const std::wstring& folder, bool
   std::vector<DirectorySettings> records(config.platforms.size());
   for (size_t i = 0; i < records.size(); ++i) {
     records[i].m_path = SheetInFolder(folder, config.platforms[i].platform);
-    if (PathExists(records[i].m_path) && !records[i].LoadSheet()) return ReadFailure(output, records[i].m_path);
+    if (!PathExists(records[i].m_path)) continue;
+    if (SheetLoad loaded = records[i].LoadSheet(); !loaded) return ReadFailure(output, records[i].m_path, loaded.why);
   }
 
   bool changed = false;
@@ -162,7 +163,7 @@ int ApplyConfig(const std::wstring& configPath, const std::wstring& folder, bool
     if (create) {
       std::error_code ignored;
       std::filesystem::create_directories(std::filesystem::path(folder), ignored);
-      if (IoResult created = record.CreateDefaultSheet(2); !created) return WriteFailure(output, record.m_path, created);
+      if (IoResult created = record.CreateDefaultSheet(VsVersion::k2013); !created) return WriteFailure(output, record.m_path, created);
     }
     const int code = EditSheet(record.m_path, [&](DirectorySettings& settings) {
       const std::vector<std::wstring> lines = Reconcile(wanted, config.exact, settings);

@@ -72,7 +72,7 @@ PlatformReport DoctorPlatform(const PlatformImports& platform, const std::wstrin
   } else {
     DirectorySettings settings;
     settings.m_path = sheet;
-    if (!settings.LoadSheet()) problems.push_back(L"the sheet " + sheet + L" cannot be read");
+    if (SheetLoad loaded = settings.LoadSheet(); !loaded) problems.push_back(L"the sheet " + sheet + L" cannot be read: " + loaded.why);
   }
   Json json = {{"platform", JsonText(platform.platform)}, {"configurations", Json::array()}};
   for (const std::wstring& configuration : platform.configurations) json["configurations"].push_back(JsonText(configuration));
@@ -158,8 +158,8 @@ int CheckSheets(const std::vector<std::wstring>& sheets, bool json, Output& outp
   for (const std::wstring& sheet : sheets) {
     DirectorySettings settings;
     settings.m_path = sheet;
-    if (!settings.LoadSheet()) {
-      code = WorseExit(code, ReadFailure(output, sheet));
+    if (SheetLoad loaded = settings.LoadSheet(); !loaded) {
+      code = WorseExit(code, ReadFailure(output, sheet, loaded.why));
       continue;
     }
     std::vector<SheetEntry> entries = EntriesInForce(settings.m_doc);

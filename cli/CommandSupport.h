@@ -18,7 +18,7 @@ inline constexpr int kExitProblems = 5;     // check or doctor found something w
 inline constexpr int kExitWouldChange = 6;  // apply --dry-run: a run without it would change a sheet
 
 int UsageError(Output& output, const std::wstring& message);
-int ReadFailure(Output& output, const std::wstring& path);
+int ReadFailure(Output& output, const std::wstring& path, const std::wstring& why);
 int WriteFailure(Output& output, const std::wstring& path, const IoResult& result);
 
 // Reads the sheet, lets `change` edit the record and saves it unless `change` returns false

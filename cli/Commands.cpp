@@ -68,8 +68,8 @@ std::wstring HelpText() {
       L"drop every entry equal to ENTRY from one list",
       L"write a new, empty sheet for that Visual Studio version (2013 also\n"
       L"        serves every later version), creating missing folders; a sheet\n"
-      L"        that can be read is only replaced with --force, and any file\n"
-      L"        replaced is kept as SHEET.bak",
+      L"        that can be read (or a file that cannot be opened at all) is only\n"
+      L"        replaced with --force, and any file replaced is kept as SHEET.bak",
       L"judge every entry in force: the lists, folders written inline\n"
       L"        in path properties, conditional elements and other groups;\n"
       L"        one line per entry, problems first, or one JSON object",
@@ -118,7 +118,8 @@ std::wstring HelpText() {
       L"Exit codes:\n"
       L"  0  done\n"
       L"  1  the sheet cannot be read (nothing is created or written then)\n"
-      L"  2  usage error, or create without --force over a sheet that can be read\n"
+      L"  2  usage error, create without --force over a sheet that can be read, or a\n"
+      L"     list holding a character XML does not allow (nothing is written then)\n"
       L"  3  the sheet could not be written (the old file is unchanged)\n"
       L"  5  check or doctor found a problem\n"
       L"  6  apply --dry-run: a run without it would change a sheet\n";
@@ -132,25 +133,8 @@ int UsageError(Output& output, const std::wstring& message) {
   return kExitUsage;
 }
 
-namespace {
-
-// Why LoadSheet refused the file, in words for the user. The load itself reports only a yes or no.
-std::wstring WhyUnreadable(const std::wstring& path) {
-  std::string bytes;
-  if (IoResult read = ReadFileBytes(path, bytes); !read) return read.message;
-  if (bytes.empty()) return L"the file is empty";
-  pugi::xml_document doc;
-  const pugi::xml_parse_result parsed = doc.load_buffer(
-      bytes.data(), bytes.size(), pugi::parse_default | pugi::parse_declaration, pugi::encoding_auto);
-  if (!parsed) return L"not well-formed XML: " + DecodeUtf8(parsed.description());
-  if (!doc.child(L"Project")) return L"not an MSBuild property sheet (the top element is not Project)";
-  return L"not a readable property sheet";
-}
-
-}  // namespace
-
-int ReadFailure(Output& output, const std::wstring& path) {
-  output.err += L"pathwright-cli: cannot read " + path + L": " + WhyUnreadable(path) + L"\n";
+int ReadFailure(Output& output, const std::wstring& path, const std::wstring& why) {
+  output.err += L"pathwright-cli: cannot read " + path + L": " + why + L"\n";
   return kExitUnreadable;
 }
 
@@ -162,8 +146,15 @@ int WriteFailure(Output& output, const std::wstring& path, const IoResult& resul
 int EditSheet(const std::wstring& sheet, const std::function<bool(DirectorySettings&)>& change, Output& output) {
   DirectorySettings settings;
   settings.m_path = sheet;
-  if (!settings.LoadSheet()) return ReadFailure(output, sheet);
+  if (SheetLoad loaded = settings.LoadSheet(); !loaded) return ReadFailure(output, sheet, loaded.why);
   if (!change(settings)) return kExitDone;
+  // MSBuild would refuse the whole sheet; the user gets to mend the list first.
+  if (const std::optional<ListCharacter> found = FindForbiddenInLists(settings.m_lists)) {
+    output.err += L"pathwright-cli: " + std::wstring(kUserMacros[found->kind]) +
+                  L" would hold a character XML does not allow (" + DescribeForbiddenCharacter(found->character) +
+                  L"); nothing was written\n";
+    return kExitUsage;
+  }
   if (IoResult saved = settings.SaveSheet(); !saved) return WriteFailure(output, sheet, saved);
   return kExitDone;
 }
@@ -281,17 +272,19 @@ std::wstring FolderOf(const std::wstring& path) {
 
 int Create(const Invocation& inv, const std::wstring& sheet, Output& output) {
   if (!inv.vs) return UsageError(output, L"create needs --vs 2010, 2012 or 2013");
-  int version = -1;
-  if (*inv.vs == L"2010") version = 0;
-  if (*inv.vs == L"2012") version = 1;
-  if (*inv.vs == L"2013") version = 2;
-  if (version < 0) return UsageError(output, L"--vs takes 2010, 2012 or 2013, not \"" + *inv.vs + L"\"");
+  std::optional<VsVersion> version;
+  if (*inv.vs == L"2010") version = VsVersion::k2010;
+  if (*inv.vs == L"2012") version = VsVersion::k2012;
+  if (*inv.vs == L"2013") version = VsVersion::k2013;
+  if (!version) return UsageError(output, L"--vs takes 2010, 2012 or 2013, not \"" + *inv.vs + L"\"");
 
   const bool existed = PathExists(sheet);
   if (existed && !inv.force) {
     DirectorySettings probe;
     probe.m_path = sheet;
-    if (probe.LoadSheet()) {
+    const SheetLoad loaded = probe.LoadSheet();
+    if (loaded.CouldNotRead()) return ReadFailure(output, sheet, loaded.why);
+    if (loaded) {
       output.err += L"pathwright-cli: " + sheet +
                     L" is a readable sheet already; add --force to replace it (the old file is then kept as " +
                     sheet + L".bak)\n";
@@ -302,7 +295,7 @@ int Create(const Invocation& inv, const std::wstring& sheet, Output& output) {
   if (IoResult folder = CreateFolders(FolderOf(sheet)); !folder) return WriteFailure(output, sheet, folder);
   DirectorySettings settings;
   settings.m_path = sheet;
-  if (IoResult written = settings.CreateDefaultSheet(version); !written) return WriteFailure(output, sheet, written);
+  if (IoResult written = settings.CreateDefaultSheet(*version); !written) return WriteFailure(output, sheet, written);
   if (existed) output.out += L"The old file is kept as " + sheet + L".bak\n";
   return kExitDone;
 }
@@ -420,8 +413,8 @@ int Run(const std::vector<std::wstring>& args, Output& output) {
     DirectorySettings settings;
     settings.m_path = sheet;
     if (sheets.size() > 1 && !inv.json) output.out += L"== " + sheet + L"\n";
-    if (!settings.LoadSheet()) {
-      code = WorseExit(code, ReadFailure(output, sheet));
+    if (SheetLoad loaded = settings.LoadSheet(); !loaded) {
+      code = WorseExit(code, ReadFailure(output, sheet, loaded.why));
     } else if (info.command == Command::kGet) {
       output.out += settings.m_lists[kind] + L"\n";
     } else if (!inv.json) {

@@ -1,5 +1,6 @@
-// Any bytes as a user property sheet. Whatever loads must save, and the saved sheet must load
-// again with the same seven lists the record held after the save.
+// Any bytes as a user property sheet. Whatever loads must save (unless a list holds a character
+// XML does not allow, which is refused), and the saved sheet must load again with the same seven
+// lists the record held after the save.
 #include <unistd.h>
 
 #include <cstdint>
@@ -37,6 +38,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   first.m_path = pathwright::DecodeUtf8(in);
   if (!first.LoadSheet()) return 0;
   first.m_path = pathwright::DecodeUtf8(out);
+  std::remove(out.c_str());
+  if (pathwright::FindForbiddenInLists(first.m_lists)) {
+    // A list MSBuild could not read is refused, and nothing is written.
+    if (first.SaveSheet() || std::fopen(out.c_str(), "rb")) std::abort();
+    return 0;
+  }
   if (!first.SaveSheet()) std::abort();
 
   pathwright::DirectorySettings second;

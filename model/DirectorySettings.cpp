@@ -4,7 +4,7 @@
 #include <cstring>
 #include <cwctype>
 #include <optional>
-#include <vector>
+#include <string_view>
 
 namespace pathwright {
 
@@ -12,15 +12,7 @@ namespace {
 constexpr const wchar_t* kProject = L"Project";
 constexpr const wchar_t* kPropertyGroup = L"PropertyGroup";
 constexpr const wchar_t* kLabel = L"Label";
-
-class StringWriter final : public pugi::xml_writer {
- public:
-  explicit StringWriter(std::string& out) : m_out(out) {}
-  void write(const void* data, size_t size) override { m_out.append(static_cast<const char*>(data), size); }
-
- private:
-  std::string& m_out;
-};
+constexpr const wchar_t* kCondition = L"Condition";
 
 // Hands pugixml's output straight to the file being written, without a copy of the whole sheet.
 class SinkWriter final : public pugi::xml_writer {
@@ -81,7 +73,90 @@ std::optional<std::wstring> PathValueAfterSave(int kind, bool listEmpty, const s
   if (own.empty()) return std::nullopt;
   return own;
 }
+
+// Elements with a Condition apply only sometimes; the program never reads, edits, moves or
+// removes them, and a group with one is never the user macro group.
+bool Unconditional(pugi::xml_node node) {
+  return node.type() == pugi::node_element && !node.attribute(kCondition);
+}
+
+pugi::xml_node FirstUnconditional(pugi::xml_node group, const wchar_t* name) {
+  for (pugi::xml_node child = group.child(name); child; child = child.next_sibling(name)) {
+    if (!child.attribute(kCondition)) return child;
+  }
+  return {};
+}
+
+// The kind whose user macro or path property the element is named after, or -1.
+int ManagedKind(pugi::xml_node node) {
+  for (int k = 0; k < kKindCount; ++k) {
+    if (std::wcscmp(node.name(), kUserMacros[k]) == 0 || std::wcscmp(node.name(), kPathProperties[k]) == 0) return k;
+  }
+  return -1;
+}
+
+// The element's children become one text node holding the value. Text of blanks alone is dropped
+// when a sheet is read; in CDATA it is kept, so the value reads back as it was written.
+void SetContent(pugi::xml_node element, const std::wstring& value) {
+  while (pugi::xml_node child = element.first_child()) element.remove_child(child);
+  element.append_child(IsBlank(value) ? pugi::node_cdata : pugi::node_pcdata).set_value(value.c_str());
+}
+
+// Puts the list of one kind into the group. The elements stay where they are, so properties that
+// later elements build on keep their meaning; a new user macro goes where the program would have
+// written it (before the kind's path property or the first element of a later kind), its path
+// property right after it.
+void SaveKind(pugi::xml_node group, int kind, std::wstring& list) {
+  const wchar_t* macroName = kUserMacros[kind];
+  const wchar_t* pathName = kPathProperties[kind];
+  pugi::xml_node macro = FirstUnconditional(group, macroName);
+  pugi::xml_node path = FirstUnconditional(group, pathName);
+  const std::optional<std::wstring> before = path ? std::optional<std::wstring>(path.text().get()) : std::nullopt;
+
+  const bool listEmpty = list.empty();
+  while (!list.empty() && list.back() == L';') list.pop_back();
+  if (listEmpty) {
+    macro = {};
+  } else if (!macro) {
+    pugi::xml_node anchor;
+    for (pugi::xml_node child : group.children()) {
+      if (Unconditional(child) && (child == path || ManagedKind(child) > kind)) {
+        anchor = child;
+        break;
+      }
+    }
+    macro = anchor ? group.insert_child_before(macroName, anchor) : group.append_child(macroName);
+  }
+  if (macro) SetContent(macro, list);
+  // MSBuild takes the last of several, which would silently override the list the user sees.
+  for (pugi::xml_node child = group.child(macroName); child;) {
+    const pugi::xml_node next = child.next_sibling(macroName);
+    if (child != macro && Unconditional(child)) group.remove_child(child);
+    child = next;
+  }
+
+  if (const std::optional<std::wstring> value = PathValueAfterSave(kind, listEmpty, before)) {
+    if (!path) path = macro ? group.insert_child_after(pathName, macro) : group.append_child(pathName);
+    SetContent(path, *value);
+  } else if (path) {
+    group.remove_child(path);
+  }
+}
 }  // namespace
+
+VsVersion VsVersionFromChooserIndex(int index) {
+  if (index == 2) return VsVersion::k2013;
+  return index > 0 ? VsVersion::k2012 : VsVersion::k2010;
+}
+
+std::optional<ListCharacter> FindForbiddenInLists(const std::array<std::wstring, kKindCount>& lists) {
+  for (int k = 0; k < kKindCount; ++k) {
+    if (const std::optional<ForbiddenCharacter> found = FindForbiddenCharacter(lists[k])) {
+      return ListCharacter{.kind = k, .character = *found};
+    }
+  }
+  return std::nullopt;
+}
 
 void DirectorySettings::ResetDocument() {
   m_doc.reset();
@@ -89,24 +164,44 @@ void DirectorySettings::ResetDocument() {
   m_backupBeforeWrite = false;
 }
 
-bool DirectorySettings::LoadSheet() {
+SheetLoad DirectorySettings::LoadSheet() {
   ResetDocument();
   for (auto& list : m_lists) list.clear();
-  m_loaded = false;
+  SheetLoad loaded = ParseSheet();
+  if (!loaded) ResetDocument();
+  m_loaded = static_cast<bool>(loaded);
+  return loaded;
+}
 
-  // A folder opens like a file on some systems and then reports an absurd size to read.
-  if (IsFolder(m_path)) return false;
+SheetLoad DirectorySettings::ParseSheet() {
+  using Status = SheetLoad::Status;
+  // A folder opens like a file on some systems and then fails with a misleading reason.
+  if (IsFolder(m_path)) return {Status::kCannotRead, L"it is a folder, not a file"};
+  std::string bytes;
+  if (IoResult read = ReadFileBytes(m_path, bytes); !read) return {Status::kCannotRead, read.message};
+  if (bytes.empty()) return {Status::kNotASheet, L"the file is empty"};
+  std::wstring why;
+  pugi::xml_encoding encoding = pugi::encoding_auto;
+  if (!PrepareSheetBytes(bytes, encoding, why)) return {Status::kNotASheet, why};
   const pugi::xml_parse_result parsed =
-      m_doc.load_file(m_path.c_str(), pugi::parse_default | pugi::parse_declaration, pugi::encoding_auto);
-  if (!parsed) return false;
+      m_doc.load_buffer(bytes.data(), bytes.size(), pugi::parse_default | pugi::parse_declaration, encoding);
+  std::string().swap(bytes);  // the document holds its own copy
+  if (parsed.status == pugi::status_no_document_element) return {Status::kNotASheet, L"the file holds no XML element"};
+  if (!parsed) {
+    const std::string_view description = parsed.description();
+    return {Status::kNotASheet, L"not well-formed XML: " + std::wstring(description.begin(), description.end())};
+  }
   pugi::xml_node project = m_doc.child(kProject);
-  if (!project || !NestingWithin(m_doc, kMaxSheetDepth)) return false;
+  if (!project) return {Status::kNotASheet, L"not an MSBuild property sheet (the top element is not Project)"};
+  if (!NestingWithin(m_doc, kMaxSheetDepth)) {
+    return {Status::kNotASheet, L"elements nested deeper than " + std::to_wstring(kMaxSheetDepth) + L" levels"};
+  }
 
-  // The last unlabelled group with content holds the user macros; empty unlabelled groups
-  // carry nothing and are dropped, as every save before would have left them.
+  // The last group with neither Label nor Condition that has content holds the user macros; empty
+  // ones carry nothing and are dropped, as every save before would have left them.
   for (pugi::xml_node group = project.child(kPropertyGroup); group;) {
     pugi::xml_node next = group.next_sibling(kPropertyGroup);
-    if (!group.attribute(kLabel)) {
+    if (!group.attribute(kLabel) && !group.attribute(kCondition)) {
       if (group.first_child()) {
         m_group = group;
       } else {
@@ -117,65 +212,37 @@ bool DirectorySettings::LoadSheet() {
   }
 
   if (m_group) {
-    for (int k = 0; k < kKindCount; ++k) m_lists[k] = m_group.child(kUserMacros[k]).text().get();
+    for (int k = 0; k < kKindCount; ++k) m_lists[k] = FirstUnconditional(m_group, kUserMacros[k]).text().get();
   }
-  m_loaded = true;
-  return true;
+  return {Status::kLoaded, {}};
 }
 
 IoResult DirectorySettings::SaveSheet() {
   if (!m_loaded || m_path.empty()) return {};
+  // MSBuild refuses a sheet with such a character, and with it every C++ build of the user.
+  if (const std::optional<ListCharacter> found = FindForbiddenInLists(m_lists)) {
+    return IoResult{kForbiddenCharacterError, std::wstring(kUserMacros[found->kind]) +
+                                                  L" holds a character XML does not allow: " +
+                                                  DescribeForbiddenCharacter(found->character)};
+  }
 
   if (pugi::xml_node project = m_doc.child(kProject)) {
     if (!m_group) {
       for (pugi::xml_node group = project.child(kPropertyGroup); group;) {
         pugi::xml_node next = group.next_sibling(kPropertyGroup);
-        if (!group.attribute(kLabel) && !group.first_child()) project.remove_child(group);
+        if (!group.attribute(kLabel) && !group.attribute(kCondition) && !group.first_child()) {
+          project.remove_child(group);
+        }
         group = next;
       }
       m_group = project.append_child(kPropertyGroup);
     }
-
-    // Take out the fourteen managed elements, remembering what each path property held; every
-    // other child of the group, its attributes and its position stay as they are.
-    std::array<std::optional<std::wstring>, kKindCount> before;
-    std::vector<pugi::xml_node> managed;
-    for (pugi::xml_node child : m_group.children()) {
-      if (child.type() != pugi::node_element) continue;
-      for (int k = 0; k < kKindCount; ++k) {
-        if (std::wcscmp(child.name(), kPathProperties[k]) == 0) {
-          if (!before[k]) before[k] = child.text().get();
-          managed.push_back(child);
-        } else if (std::wcscmp(child.name(), kUserMacros[k]) == 0) {
-          managed.push_back(child);
-        }
-      }
-    }
-    for (pugi::xml_node node : managed) m_group.remove_child(node);
-
-    for (int k = 0; k < kKindCount; ++k) {
-      std::wstring& list = m_lists[k];
-      const bool listEmpty = list.empty();
-      while (!list.empty() && list.back() == L';') list.pop_back();
-      if (!listEmpty) {
-        pugi::xml_node macro = m_group.append_child(kUserMacros[k]);
-        // Text of blanks alone is dropped when a sheet is read; in CDATA it is kept, so the list
-        // reads back as it was written.
-        if (IsBlank(list)) {
-          macro.append_child(pugi::node_cdata).set_value(list.c_str());
-        } else {
-          macro.text().set(list.c_str());
-        }
-      }
-      if (auto value = PathValueAfterSave(k, listEmpty, before[k])) {
-        m_group.append_child(kPathProperties[k]).text().set(value->c_str());
-      }
-    }
+    for (int k = 0; k < kKindCount; ++k) SaveKind(m_group, k, m_lists[k]);
   }
   return WriteSheetFile();
 }
 
-IoResult DirectorySettings::CreateDefaultSheet(int version) {
+IoResult DirectorySettings::CreateDefaultSheet(VsVersion version) {
   ResetDocument();
   pugi::xml_node declaration = m_doc.prepend_child(pugi::node_declaration);
   declaration.append_attribute(L"version").set_value(L"1.0");
@@ -183,9 +250,9 @@ IoResult DirectorySettings::CreateDefaultSheet(int version) {
 
   pugi::xml_node project = m_doc.append_child(kProject);
   project.append_attribute(L"DefaultTargets").set_value(L"Build");
-  project.append_attribute(L"ToolsVersion").set_value(version == 2 ? L"12.0" : L"4.0");
+  project.append_attribute(L"ToolsVersion").set_value(version == VsVersion::k2013 ? L"12.0" : L"4.0");
   project.append_attribute(L"xmlns").set_value(kMsBuildNamespace);
-  if (version > 0) {
+  if (version != VsVersion::k2010) {
     project.append_child(L"ImportGroup").append_attribute(kLabel).set_value(L"PropertySheets");
     project.append_child(kPropertyGroup).append_attribute(kLabel).set_value(L"UserMacros");
     project.append_child(kPropertyGroup);
@@ -193,10 +260,11 @@ IoResult DirectorySettings::CreateDefaultSheet(int version) {
     project.append_child(L"ItemGroup");
   }
 
-  // Whatever stands at m_path could not be read; it is never destroyed without a copy.
+  // Whatever stands at m_path could not be read; it is never destroyed without a copy. Until the
+  // new sheet is written, an empty record must not be saved over the file the user still has.
   m_backupBeforeWrite = PathExists(m_path);
   IoResult written = WriteSheetFile();
-  m_loaded = true;
+  m_loaded = static_cast<bool>(written);
   return written;
 }
 
@@ -211,17 +279,6 @@ void DirectorySettings::TellTheTruthAboutEncoding() {
   }
 }
 
-void DirectorySettings::SaveTo(pugi::xml_writer& writer) const {
-  m_doc.save(writer, L"\t", pugi::format_default, pugi::encoding_auto);
-}
-
-std::string DirectorySettings::SerializeSheet() const {
-  std::string bytes;
-  StringWriter writer(bytes);
-  SaveTo(writer);
-  return bytes;
-}
-
 IoResult DirectorySettings::WriteSheetFile() {
   if (m_path.empty()) return IoResult::FromSystemError(ENOENT);
   if (m_backupBeforeWrite) {
@@ -234,7 +291,7 @@ IoResult DirectorySettings::WriteSheetFile() {
   TellTheTruthAboutEncoding();
   return ReplaceFileAtomically(m_path, [this](ByteSink& sink) {
     SinkWriter writer(sink);
-    SaveTo(writer);
+    m_doc.save(writer, L"\t", pugi::format_default, pugi::encoding_auto);
   });
 }
 

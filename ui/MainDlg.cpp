@@ -245,7 +245,7 @@ void CMainDlg::OpenDefaultSheet() {
 
   m_path = candidate;
   ShowPlatform(fileName);
-  const SheetLoad loaded = ReadSheet();
+  const SheetLoad loaded = LoadSheet();
   if (loaded) return;
   // A file that could not be read is still the user's: it is never offered for replacement.
   if (loaded.CouldNotRead()) {
@@ -255,21 +255,13 @@ void CMainDlg::OpenDefaultSheet() {
   }
 }
 
-SheetLoad CMainDlg::ReadSheet() {
-  if (LoadSheet()) return {SheetLoad::Status::kLoaded, {}};
-  // LoadSheet answers yes or no; a second read tells a file that cannot be read from one that is no sheet.
-  std::string bytes;
-  if (IoResult read = ReadFileBytes(m_path, bytes); !read) return {SheetLoad::Status::kCannotRead, read.message};
-  return {SheetLoad::Status::kNotASheet, {}};
-}
-
 bool CMainDlg::CreateMissingSheet(const std::wstring& folder, const std::wstring& path) {
   // Visual Studio 2019 and later neither create the sheet nor its folder, yet they read it.
   int version = kNewestVersion;
   if (Platform().RunVersionChooser(::GetActiveWindow(), version, text::kRestorePromptMissing) != IDOK) return false;
   m_path = path;
   IoResult created = CreateFolders(folder);
-  if (created) created = CreateDefaultSheet(version);
+  if (created) created = CreateDefaultSheet(VsVersionFromChooserIndex(version));
   if (created) return true;
   ReportSaveFailure(created);
   m_path.clear();
@@ -280,7 +272,7 @@ bool CMainDlg::CreateMissingSheet(const std::wstring& folder, const std::wstring
 bool CMainDlg::RecreateSheet() {
   int version = 0;
   if (Platform().RunVersionChooser(::GetActiveWindow(), version, text::kRestorePrompt) != IDOK) return false;
-  const IoResult written = CreateDefaultSheet(version);
+  const IoResult written = CreateDefaultSheet(VsVersionFromChooserIndex(version));
   if (written) return true;
   // The unreadable file stays untouched (its copy could not be kept, or nothing could be written),
   // and an empty record must never be saved over it later.
@@ -309,7 +301,7 @@ void CMainDlg::OnSelectSheet() {
 
   ShowPlatform(dialog.FileTitle());
   m_path = dialog.FilePath();
-  if (const SheetLoad loaded = ReadSheet(); !loaded) {
+  if (const SheetLoad loaded = LoadSheet(); !loaded) {
     if (loaded.CouldNotRead()) ReportUnreadable(loaded);
     if (loaded.CouldNotRead() || !RecreateSheet()) {
       m_loaded = false;

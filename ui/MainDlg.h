@@ -72,7 +72,6 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
   void MakeBoldFont(UINT dpi);
   void LoadIcons();
   // Reads the sheet at m_path and tells a file that could not be read from one that is no sheet.
-  SheetLoad ReadSheet();
   // After the missing-sheet message: the version chooser, then the folders and the sheet at `path`.
   // True when the sheet was written (the Open state); otherwise the None state.
   bool CreateMissingSheet(const std::wstring& folder, const std::wstring& path);

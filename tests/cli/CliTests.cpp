@@ -86,6 +86,8 @@ TEST(Cli, Set) {
        .reason = "not well-formed"},
       {.name = "read-only sheet", .steps = {{"set", "{}", "include", "C:\\a"}}, .code = 3,
        .reason = "; the file is unchanged", .readOnly = true},
+      {.name = "a character MSBuild refuses", .steps = {{"set", "{}", "include", "C:\\a\x01" "b"}}, .code = 2,
+       .reason = "UserInclude would hold a character XML does not allow (U+0001 at position 5)"},
   };
   for (const Row& row : rows) Check(row);
 }
@@ -130,6 +132,8 @@ TEST(Cli, Show) {
               "  \"UserSource\": \"\",\n  \"UserExclude\": \"\"\n}\n"},
       {.name = "no sheet", .before = kNone, .steps = {{"show", "{}"}}, .code = 1},
       {.name = "empty file", .before = "", .steps = {{"show", "{}", "--json"}}, .code = 1, .reason = "empty"},
+      {.name = "bytes that are not UTF-8", .before = "<Project>\xE9</Project>", .steps = {{"show", "{}"}}, .code = 1,
+       .reason = "offset 9 "},
   };
   for (const Row& row : rows) Check(row);
 }

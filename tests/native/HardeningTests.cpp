@@ -60,7 +60,7 @@ TEST(HardenedSheet, LoadSaveAndLoadAgain) {
     WriteBytes(dir.Path("sheet.props"), c.bytes);
     DirectorySettings s, again;
     s.m_path = again.m_path = dir.WidePath("sheet.props");
-    EXPECT_EQ(s.LoadSheet(), !c.list.empty());
+    EXPECT_EQ(bool(s.LoadSheet()), !c.list.empty());
     EXPECT_TRUE(s.m_lists[1] == c.list) << EncodeUtf8(s.m_lists[1].substr(0, 100));  // not all of 100 MB
     ASSERT_TRUE(s.SaveSheet());
     const std::string written = ReadBytes(dir.Path("sheet.props"));
@@ -87,7 +87,7 @@ TEST(HardenedSheet, PathsAroundTheWindowsLimitLoadAndSave) {
     DirectorySettings s, again;
     s.m_path = again.m_path = (folder / "sheet.props").wstring();
     ASSERT_EQ(s.m_path.size(), length);
-    ASSERT_TRUE(s.CreateDefaultSheet(1));
+    ASSERT_TRUE(s.CreateDefaultSheet(VsVersion::k2012));
     s.m_lists[1] = L"C:\\inc";
     ASSERT_TRUE(s.SaveSheet());
     ASSERT_TRUE(again.LoadSheet()) << length;

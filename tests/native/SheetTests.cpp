@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <tuple>
 #include <vector>
 
 #include "model/DirectorySettings.h"
@@ -14,6 +15,16 @@ namespace {
 
 using namespace testing;
 using Edits = std::vector<std::pair<int, std::wstring>>;
+
+const std::string kConditional =
+    "\t\t<UserLibrary Condition=\"'$(Configuration)'=='Debug'\">C:\\dbg</UserLibrary>\n"
+    "\t\t<IncludePath Condition=\"'$(Configuration)'=='Debug'\">C:\\dbg;$(IncludePath)</IncludePath>\n"
+    "\t\t<IncludePath Condition=\"'$(Configuration)'=='Release'\">C:\\rel;$(IncludePath)</IncludePath>\n";
+const std::string kTidy = "\t\t<ClangTidyInc>$(IncludePath)</ClangTidyInc>\n";
+const std::string kBoost = "\t\t<IncludePath>$(IncludePath);C:\\Boost</IncludePath>\n";
+const std::string kX64 = Group("\t\t<UserInclude>x64</UserInclude>\n", " Condition=\"'$(Platform)'=='x64'\"") +
+                         "\t<PropertyGroup Condition=\"'$(Platform)'=='ARM'\" />\n";
+std::string Qt(const std::string& value) { return "\t\t<IncludePath>" + value + "</IncludePath>\n"; }
 
 // Writes `input`, loads it, applies the edits, saves; returns the record for further checks.
 DirectorySettings LoadEditSave(const ScratchFolder& dir, const std::string& input, const Edits& edits) {
@@ -27,14 +38,15 @@ DirectorySettings LoadEditSave(const ScratchFolder& dir, const std::string& inpu
 }
 
 TEST(NewSheet, EachVersionIsWrittenByteExactAndSavesLikeALoadedOne) {
-  const std::pair<int, std::string> cases[] = {{0, NewSheet(2010)}, {1, NewSheet(2012)}, {2, NewSheet(2013)}};
+  const std::pair<VsVersion, std::string> cases[] = {
+      {VsVersion::k2010, NewSheet(2010)}, {VsVersion::k2012, NewSheet(2012)}, {VsVersion::k2013, NewSheet(2013)}};
   for (const auto& [version, expected] : cases) {
     ScratchFolder dir;
     DirectorySettings s;
     s.m_path = dir.WidePath("s.props");
     EXPECT_TRUE(s.CreateDefaultSheet(version));
     EXPECT_TRUE(s.m_loaded);
-    EXPECT_EQ(ReadBytes(dir.Path("s.props")), expected) << version;
+    EXPECT_EQ(ReadBytes(dir.Path("s.props")), expected) << int(version);
     EXPECT_FALSE(std::filesystem::exists(dir.Path("s.props.bak"))) << "nothing to keep for a new file";
   }
   // Saving straight after creating, or after loading the new sheet, drops the empty group and
@@ -44,7 +56,7 @@ TEST(NewSheet, EachVersionIsWrittenByteExactAndSavesLikeALoadedOne) {
     ScratchFolder dir;
     DirectorySettings s;
     s.m_path = dir.WidePath("s.props");
-    ASSERT_TRUE(s.CreateDefaultSheet(1));
+    ASSERT_TRUE(s.CreateDefaultSheet(VsVersion::k2012));
     if (reload) {
       ASSERT_TRUE(s.LoadSheet());
     }
@@ -59,6 +71,7 @@ struct RoundTrip {
   std::string input;
   Edits edits;
   std::string output;
+  bool settled = true;  // whether saving the output again leaves it byte for byte
 };
 
 TEST(SheetRoundTrip, LoadEditSaveGivesTheExpectedFileAndReadsBack) {
@@ -69,7 +82,7 @@ TEST(SheetRoundTrip, LoadEditSaveGivesTheExpectedFileAndReadsBack) {
        kHead + Group(Kind("UserExecutable", "ExecutablePath", ";C:\\a;;C:\\b")) + kTail},
       {"semicolons only: empty macro, path still written", kHead + kTail, {{4, L";;"}},
        kHead + Group("\t\t<UserWPath></UserWPath>\n\t\t<LibraryWPath>$(UserWPath);$(LibraryWPath)</LibraryWPath>\n") +
-           kTail},
+           kTail, false},  // an empty macro reads back as an empty list
       {"all seven kinds in kind order", kHead + kTail,
        {{6, L"g"}, {0, L"a"}, {3, L"d"}, {1, L"b"}, {2, L"c"}, {5, L"f"}, {4, L"e"}},
        kHead +
@@ -103,6 +116,36 @@ TEST(SheetRoundTrip, LoadEditSaveGivesTheExpectedFileAndReadsBack) {
       {"a group holding only a path property becomes the user group",
        "<Project><PropertyGroup><IncludePath>$(UserInclude);$(IncludePath)</IncludePath></PropertyGroup></Project>", {},
        kBareDecl + "<Project>\n\t<PropertyGroup />\n" + kTail},
+      {"conditional elements are neither read nor touched", kHead + Group(kConditional) + kTail,
+       {{1, L"A;B"}, {3, L"L"}},
+       kHead +
+           Group(kConditional + Kind("UserInclude", "IncludePath", "A;B") + Kind("UserLibrary", "LibraryPath", "L")) +
+           kTail},
+      {"elements stay in place, so later properties keep what they build on",
+       kHead + Group(Kind("UserInclude", "IncludePath", "A") + kTidy) + kTail, {{1, L"B"}, {0, L"X"}},
+       kHead + Group(Kind("UserExecutable", "ExecutablePath", "X") + Kind("UserInclude", "IncludePath", "B") + kTidy) +
+           kTail},
+      {"duplicate macros go, duplicate path properties stay",
+       kHead + Group(Qt("C:\\Qt;$(IncludePath)") + "\t\t<UserLibrary>a</UserLibrary>\n" + kBoost +
+                     "\t\t<UserLibrary>b</UserLibrary>\n") + kTail,
+       {{1, L"A"}},
+       kHead + Group("\t\t<UserInclude>A</UserInclude>\n" + Qt("$(UserInclude);C:\\Qt;$(IncludePath)") +
+                     Kind("UserLibrary", "LibraryPath", "a") + kBoost) + kTail},
+      {"groups with a condition are passed over, empty or not",
+       kHead + Group(Kind("UserInclude", "IncludePath", "all")) + kX64 + kTail, {{1, L"all;more"}},
+       kHead + Group(Kind("UserInclude", "IncludePath", "all;more")) + kX64 + kTail},
+      {"windows-1252 decoded, written as UTF-8",
+       "<?xml version=\"1.0\" encoding=\"Windows-1252\"?>\n<Project>\n"
+       "\t<Note>Caf\xE9 M\xFCller \xA9 \x80\x81</Note>\n" +
+           Group("\t\t<UserInclude>C:\\\xDCn\xEF\x80</UserInclude>\n") + kTail, {},
+       kDecl + "<Project>\n\t<Note>Caf\xC3\xA9 M\xC3\xBCller \xC2\xA9 \xE2\x82\xAC\xC2\x81</Note>\n" +
+           Group(Kind("UserInclude", "IncludePath", "C:\\\xC3\x9Cn\xC3\xAF\xE2\x82\xAC")) + kTail},
+      {"ISO-8859-1 decoded, written as UTF-8",
+       "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><Project><Note>Caf\xE9 \x80</Note></Project>", {},
+       kDecl + "<Project>\n\t<Note>Caf\xC3\xA9 \xC2\x80</Note>\n\t<PropertyGroup />\n" + kTail},
+      {"an attribute merely ending in encoding declares nothing",  // found by the fuzzer
+       "<?xml version=\"1.0\" xencoding=\"latin1\"?><Project><Note>\xC3\xA9</Note></Project>", {},
+       "<?xml version=\"1.0\" xencoding=\"latin1\"?>\n<Project>\n\t<Note>\xC3\xA9</Note>\n\t<PropertyGroup />\n" + kTail},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -113,6 +156,8 @@ TEST(SheetRoundTrip, LoadEditSaveGivesTheExpectedFileAndReadsBack) {
     again.m_path = saved.m_path;
     ASSERT_TRUE(again.LoadSheet());
     EXPECT_EQ(again.m_lists, saved.m_lists) << "the written lists read back as the (trimmed) record";
+    ASSERT_TRUE(again.SaveSheet());
+    EXPECT_TRUE(!c.settled || ReadBytes(dir.Path("s.props")) == c.output) << "a sheet the program wrote stays as it is";
   }
 }
 
@@ -123,34 +168,49 @@ TEST(SheetRoundTrip, TrailingSemicolonsAreTrimmedInTheRecordToo) {
   EXPECT_EQ(s.m_lists[2], L"");
 }
 
-TEST(SheetLoad, UnreadableSheetsFailAndLeaveAnEmptyRecord) {
-  const std::pair<const char*, std::string> cases[] = {
-      {"empty file", ""},
-      {"white space only", " \n\t"},
-      {"damaged XML", "<Project><PropertyGroup></Project>"},
-      {"root is not Project", "<project><PropertyGroup><UserInclude>x</UserInclude></PropertyGroup></project>"},
-      {"text only", "hello"},
+// Only a file that was read and is no usable sheet may be replaced by a new one; the reason says why.
+TEST(SheetLoad, UnreadableSheetsFailWithTheReasonAndLeaveAnEmptyRecord) {
+  using enum SheetLoad::Status;
+  const struct {
+    const char* name;
+    std::optional<std::string> bytes;  // none: the path is a folder
+    SheetLoad::Status status;
+    const wchar_t* why;
+  } cases[] = {
+      {"empty file", "", kNotASheet, L"empty"},
+      {"white space only", " \n\t", kNotASheet, L"no XML element"},
+      {"damaged XML", "<Project><PropertyGroup></Project>", kNotASheet, L"not well-formed XML: "},
+      {"root is not Project", "<project><PropertyGroup /></project>", kNotASheet, L"not Project"},
+      {"Latin-1 bytes, no declaration", "<Project>Caf\xE9</Project>", kNotASheet, L"offset 12 are not valid UTF-8"},
+      {"surrogate after a UTF-8 BOM", "\xEF\xBB\xBF<Project>\xED\xA0\x80</Project>", kNotASheet, L"offset 12 "},
+      {"overlong form", "<Project>\xC0\xAF</Project>", kNotASheet, L"offset 9 "},
+      {"cut short at the end", "<Project/>\xE2\x82", kNotASheet, L"offset 10 "},
+      {"other encoding, not ASCII", "<?xml version='1.0' encoding='Shift_JIS'?><Project>\x82\xA0</Project>", kNotASheet,
+       L"offset 51 is not ASCII, and the declared encoding \"Shift_JIS\""},
+      {"a folder", std::nullopt, kCannotRead, L"folder"},
   };
-  for (const auto& [name, bytes] : cases) {
-    SCOPED_TRACE(name);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
     ScratchFolder dir;
-    WriteBytes(dir.Path("s.props"), bytes);
+    if (c.bytes) WriteBytes(dir.Path("s.props"), *c.bytes);
+    else std::filesystem::create_directory(dir.Path("s.props"));
     DirectorySettings s;
     s.m_path = dir.WidePath("s.props");
     s.m_lists[1] = L"stale";
     s.m_loaded = true;
-    EXPECT_FALSE(s.LoadSheet());
+    const SheetLoad loaded = s.LoadSheet();
+    EXPECT_FALSE(loaded);
+    EXPECT_EQ(loaded.status, c.status);
+    EXPECT_NE(loaded.why.find(c.why), std::wstring::npos) << std::string(loaded.why.begin(), loaded.why.end());
     EXPECT_FALSE(s.m_loaded);
     EXPECT_EQ(s.m_lists[1], L"");
     EXPECT_TRUE(s.SaveSheet()) << "nothing to do while not loaded";
-    EXPECT_EQ(ReadBytes(dir.Path("s.props")), bytes);
+    EXPECT_EQ(c.bytes ? ReadBytes(dir.Path("s.props")) : "", c.bytes.value_or(""));
   }
-  ScratchFolder dir;
-  for (std::wstring path : {std::wstring(L"/no/such/folder/x.props"), dir.Root().wstring()}) {
-    DirectorySettings s;
-    s.m_path = path;
-    EXPECT_FALSE(s.LoadSheet());
-  }
+  DirectorySettings missing;
+  missing.m_path = L"/no/such/folder/x.props";
+  const SheetLoad loaded = missing.LoadSheet();
+  EXPECT_TRUE(loaded.CouldNotRead() && !loaded.why.empty());
 }
 
 TEST(SheetLoad, Utf16SheetIsWrittenAsUtf8WithATruthfulDeclaration) {
@@ -170,7 +230,8 @@ TEST(SheetSave, DeclarationEncodingIsCorrectedOnlyWhenItLies) {
   const std::pair<std::string, std::string> cases[] = {
       {"encoding=\"ISO-8859-1\"", "encoding=\"utf-8\""}, {"encoding=\"UTF-16\"", "encoding=\"utf-8\""},
       {"encoding=\"UTF-8\"", "encoding=\"UTF-8\""},      {"encoding=\"utf8\"", "encoding=\"utf8\""},
-      {"standalone=\"yes\"", "standalone=\"yes\""},
+      {"standalone=\"yes\"", "standalone=\"yes\""},  {"encoding=\"cp1252\"", "encoding=\"utf-8\""},
+      {"encoding=\"US-ASCII\"", "encoding=\"utf-8\""},  // another encoding, but only ASCII bytes
   };
   for (const auto& [in, out] : cases) {
     ScratchFolder dir;
@@ -194,14 +255,15 @@ TEST(SheetSave, VisualStudioSheetKeepsItsSettingsAndOrder) {
   ScratchFolder dir;
   LoadEditSave(dir, vsSheet, {{0, L"D:\\tools"}, {1, L"D:\\boost"}});
   EXPECT_EQ(ReadBytes(dir.Path("s.props")),
-            head + Group(kept + Kind("UserExecutable", "ExecutablePath", "D:\\tools") +
+            head + Group(Kind("UserExecutable", "ExecutablePath", "D:\\tools") +
                          "\t\t<UserInclude>D:\\boost</UserInclude>\n"
-                         "\t\t<IncludePath>$(UserInclude);C:\\Qt\\include;$(IncludePath)</IncludePath>\n" + lib) +
+                         "\t\t<IncludePath>$(UserInclude);C:\\Qt\\include;$(IncludePath)</IncludePath>\n" + lib +
+                         kept) +
                 "\t<ItemGroup />\n" + kTail);
-  // Clearing the lists again gives the user's own values back, without our prefix.
+  // Clearing the lists again gives the user's own values back, without our prefix, where they were.
   LoadEditSave(dir, ReadBytes(dir.Path("s.props")), {{0, L""}, {1, L""}});
   EXPECT_EQ(ReadBytes(dir.Path("s.props")),
-            head + Group(kept + "\t\t<IncludePath>C:\\Qt\\include;$(IncludePath)</IncludePath>\n" + lib) +
+            head + Group("\t\t<IncludePath>C:\\Qt\\include;$(IncludePath)</IncludePath>\n" + lib + kept) +
                 "\t<ItemGroup />\n" + kTail);
 }
 
@@ -235,19 +297,59 @@ TEST(SheetSave, PathPropertyKeepsWhatItHeld) {
   }
 }
 
-TEST(SheetSave, TwoUnlabelledGroupsOnlyTheLastIsEditedInPlace) {
+TEST(SheetSave, OfTwoUnlabelledGroupsTheLastIsEditedEverySave) {
   ScratchFolder dir;
   DirectorySettings s = LoadEditSave(
       dir,
-      "<Project><PropertyGroup><UserInclude>first</UserInclude><OutDir>x</OutDir></PropertyGroup>"
-      "<PropertyGroup Condition=\"'$(Configuration)'=='Debug'\"><UserInclude>second</UserInclude></PropertyGroup>"
-      "<ItemGroup /></Project>",
+      "<Project><PropertyGroup><UserInclude>first</UserInclude></PropertyGroup>"
+      "<PropertyGroup><OutDir>x</OutDir><UserInclude>second</UserInclude></PropertyGroup><ItemGroup /></Project>",
       {{1, L"third"}});
-  ASSERT_TRUE(s.SaveSheet());  // a second save in the same run edits the same group again
+  s.m_lists[0] = L"exe";
+  ASSERT_TRUE(s.SaveSheet());
   EXPECT_EQ(ReadBytes(dir.Path("s.props")),
-            kBareDecl + "<Project>\n" + Group("\t\t<UserInclude>first</UserInclude>\n\t\t<OutDir>x</OutDir>\n") +
-                Group(Kind("UserInclude", "IncludePath", "third"), " Condition=\"'$(Configuration)'=='Debug'\"") +
+            kBareDecl + "<Project>\n" + Group("\t\t<UserInclude>first</UserInclude>\n") +
+                Group("\t\t<OutDir>x</OutDir>\n" + Kind("UserExecutable", "ExecutablePath", "exe") +
+                      Kind("UserInclude", "IncludePath", "third")) +
                 "\t<ItemGroup />\n" + kTail);
+}
+
+// A character XML 1.0 does not allow makes MSBuild refuse the sheet, and every build with it.
+TEST(SheetSave, ListWithACharacterXmlForbidsIsRefusedBeforeAnythingChanges) {
+  const bool wide16 = sizeof(wchar_t) == 2;
+  const struct {
+    std::wstring list;
+    std::optional<ForbiddenCharacter> found;
+  } cases[] = {
+      {L"C:\\a\tb\nc\rd\u00A0\uFFFD", std::nullopt},
+      {L"C:\\a\x01", ForbiddenCharacter{.offset = 4, .position = 5, .code = 1}},
+      {L"\x0B", ForbiddenCharacter{.offset = 0, .position = 1, .code = 0xB}},
+      {L"a\x1F", ForbiddenCharacter{.offset = 1, .position = 2, .code = 0x1F}},
+      {L"\U0001F600\uFFFE", ForbiddenCharacter{.offset = wide16 ? 2u : 1u, .position = 2, .code = 0xFFFE}},
+      {L"a\uFFFF", ForbiddenCharacter{.offset = 1, .position = 2, .code = 0xFFFF}},
+      {std::wstring(L"a") + wchar_t(0xD800) + L"b", ForbiddenCharacter{.offset = 1, .position = 2, .code = 0xD800}},
+      {std::wstring(L"ab") + wchar_t(0xDC00), ForbiddenCharacter{.offset = 2, .position = 3, .code = 0xDC00}},
+  };
+  const std::string sheet = kHead + Group(Kind("UserInclude", "IncludePath", "C:\\old")) + kTail;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.list.begin(), c.list.end()));
+    const std::optional<ForbiddenCharacter> found = FindForbiddenCharacter(c.list);
+    ASSERT_EQ(found.has_value(), c.found.has_value());
+    if (!found) continue;
+    EXPECT_EQ(std::tuple(found->offset, found->position, found->code),
+              std::tuple(c.found->offset, c.found->position, c.found->code));
+    ScratchFolder dir;
+    WriteBytes(dir.Path("s.props"), sheet);
+    DirectorySettings s;
+    s.m_path = dir.WidePath("s.props");
+    ASSERT_TRUE(s.LoadSheet());
+    s.m_lists[0] = L"C:\\x;";
+    s.m_lists[5] = c.list + L";";
+    const IoResult saved = s.SaveSheet();
+    EXPECT_EQ(saved.error, kForbiddenCharacterError);
+    EXPECT_EQ(saved.message, L"UserSource holds a character XML does not allow: " + DescribeForbiddenCharacter(*found));
+    EXPECT_EQ(s.m_lists[0], L"C:\\x;") << "nothing changed, not even the record";
+    EXPECT_EQ(ReadBytes(dir.Path("s.props")), sheet);
+  }
 }
 
 TEST(SheetSave, NoPathNothingToWrite) {

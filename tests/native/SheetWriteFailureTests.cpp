@@ -85,12 +85,13 @@ TEST(SheetWriteFailure, OldBytesStayAndNoTemporaryFileIsLeft) {
   ScratchFolder dir;
   DirectorySettings s;
   s.m_path = (dir.Root() / "gone" / "s.props").wstring();
-  EXPECT_FALSE(s.CreateDefaultSheet(1));
-  EXPECT_TRUE(s.m_loaded) << "the new sheet can still be edited and saved elsewhere";
+  EXPECT_FALSE(s.CreateDefaultSheet(VsVersion::k2012));
+  EXPECT_FALSE(s.m_loaded) << "an empty record is never saved over the file the user still has";
   EXPECT_FALSE(fs::exists(dir.Root() / "gone")) << "a missing folder is never created";
 }
 
 // An unreadable sheet is copied to .bak before anything replaces it, and only the damaged file is kept.
+// Without the copy nothing is replaced, and the record stays closed to edits.
 TEST(SheetBackup, UnreadableSheetIsKeptBeforeItIsReplaced) {
   for (const bool copyFails : {false, true}) {
     SCOPED_TRACE(copyFails);
@@ -102,15 +103,16 @@ TEST(SheetBackup, UnreadableSheetIsKeptBeforeItIsReplaced) {
     DirectorySettings s;
     s.m_path = sheet.wstring();
     ASSERT_FALSE(s.LoadSheet());
-    EXPECT_EQ(bool(s.CreateDefaultSheet(2)), !copyFails);
-    EXPECT_TRUE(s.m_loaded);
+    EXPECT_EQ(bool(s.CreateDefaultSheet(VsVersion::k2013)), !copyFails);
+    EXPECT_EQ(s.m_loaded, !copyFails);
     s.m_lists[1] = L"x";
-    EXPECT_EQ(bool(s.SaveSheet()), !copyFails) << "every save insists on the copy first";
+    EXPECT_TRUE(s.SaveSheet());
     if (copyFails) {
       EXPECT_EQ(ReadBytes(sheet), "<Project><oops></Project>");
       fs::remove(bak);
-      EXPECT_TRUE(s.SaveSheet());
+      EXPECT_TRUE(s.CreateDefaultSheet(VsVersion::k2013));
     }
+    EXPECT_TRUE(s.SaveSheet());
     EXPECT_EQ(ReadBytes(bak), "<Project><oops></Project>") << "a later save does not copy the new sheet";
     EXPECT_NE(ReadBytes(sheet).find("ToolsVersion=\"12.0\""), std::string::npos);
   }

@@ -22,8 +22,11 @@ kinds=(executable include reference library winrt source exclude)
 # xbuild shows every backslash as a forward slash.
 slashes() { printf '%s' "${1//\\//}"; }
 
+# Global properties (/p:Name=value) for the evaluations that follow.
+globals=()
+
 # Imports sheet $1 into a project whose seven properties hold INHERITED-<name> beforehand, and
-# prints "Name=value" for each of them and for OutDir.
+# prints "Name=value" for each of them and for OutDir and ClangTidyInc.
 evaluate() {
   local sheet=$1 proj="$work/probe.proj"
   {
@@ -33,11 +36,11 @@ evaluate() {
     echo '  </PropertyGroup>'
     echo "  <Import Project=\"$sheet\" />"
     echo '  <Target Name="Print">'
-    for p in "${props[@]}" OutDir; do echo "    <Message Text=\"PROBE $p=\$($p)\" />"; done
+    for p in "${props[@]}" OutDir ClangTidyInc; do echo "    <Message Text=\"PROBE $p=\$($p)\" />"; done
     echo '  </Target>'
     echo '</Project>'
   } > "$proj"
-  xbuild /nologo /verbosity:normal "$proj" 2>&1 | sed -n 's/^[[:space:]]*PROBE //p'
+  xbuild /nologo /verbosity:normal "${globals[@]}" "$proj" 2>&1 | sed -n 's/^[[:space:]]*PROBE //p'
 }
 
 # check NAME SHEET EXPECTED-LINE... : every expected "Name=value" line must be printed by xbuild.
@@ -133,6 +136,45 @@ check "real-world, emptied" "$sheet" \
   'LibraryPath=C:\Qt\5.15.2\lib;INHERITED-LibraryPath' \
   'SourcePath=INHERITED-SourcePath' \
   'OutDir=bin\\'
+
+# Conditional elements and groups, a property built on IncludePath after it, and two SourcePath
+# elements: every one keeps its place and meaning, and the lists go into the unconditional group.
+sheet="$work/conditional.props"
+cat > "$sheet" <<'SHEET'
+<?xml version="1.0" encoding="utf-8"?>
+<Project ToolsVersion="4.0" xmlns="http://schemas.microsoft.com/developer/msbuild/2003">
+  <PropertyGroup>
+    <IncludePath Condition="'$(Configuration)'=='Debug'">C:\dbg;$(IncludePath)</IncludePath>
+    <IncludePath Condition="'$(Configuration)'=='Release'">C:\rel;$(IncludePath)</IncludePath>
+    <UserLibrary Condition="'$(Configuration)'=='Debug'">C:\dbglib</UserLibrary>
+    <UserInclude>A</UserInclude>
+    <IncludePath>$(UserInclude);$(IncludePath)</IncludePath>
+    <ClangTidyInc>$(IncludePath)</ClangTidyInc>
+    <SourcePath>C:\Qt;$(SourcePath)</SourcePath>
+    <SourcePath>$(SourcePath);C:\Boost</SourcePath>
+  </PropertyGroup>
+  <PropertyGroup Condition="'$(Platform)'=='x64'">
+    <UserExclude>X64</UserExclude>
+    <ExcludePath>$(UserExclude);$(ExcludePath)</ExcludePath>
+  </PropertyGroup>
+</Project>
+SHEET
+run_cli set "$sheet" include 'A;B'
+run_cli set "$sheet" library 'L'
+run_cli add "$sheet" source 'C:\src'
+run_cli set "$sheet" exclude 'E'
+globals=(/p:Configuration=Debug /p:Platform=x64)
+check "conditional, Debug x64" "$sheet" \
+  'IncludePath=A;B;C:\dbg;INHERITED-IncludePath' \
+  'ClangTidyInc=A;B;C:\dbg;INHERITED-IncludePath' \
+  'LibraryPath=L;INHERITED-LibraryPath' \
+  'SourcePath=C:\src;C:\Qt;INHERITED-SourcePath;C:\Boost' \
+  'ExcludePath=X64;E;INHERITED-ExcludePath'
+globals=(/p:Configuration=Release /p:Platform=Win32)
+check "conditional, Release Win32" "$sheet" \
+  'IncludePath=A;B;C:\rel;INHERITED-IncludePath' \
+  'ClangTidyInc=A;B;C:\rel;INHERITED-IncludePath' \
+  'ExcludePath=E;INHERITED-ExcludePath'
 
 echo "xbuild: $checks checks, $failures failed"
 [ "$failures" = 0 ]

@@ -1,0 +1,36 @@
+// The characters of a sheet: its bytes are read exactly or not at all, and nothing is written that
+// an XML 1.0 reader such as MSBuild's would refuse.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include <pugixml.hpp>
+
+namespace pathwright {
+
+// Readies the raw bytes of a sheet for pugixml and names the encoding to read them in, so that every
+// character comes through unchanged. UTF-16 and UTF-32 are left to pugixml's detection (byte order
+// mark or layout); a declared ISO-8859-1 is read as such; a declared windows-1252 (or cp1252) is
+// recoded to UTF-8; everything else is read as UTF-8 and must be valid UTF-8, and a declaration of
+// any other encoding is accepted only for pure ASCII bytes. False, with the reason for the user,
+// when the bytes cannot be read exactly.
+bool PrepareSheetBytes(std::string& bytes, pugi::xml_encoding& encoding, std::wstring& why);
+
+// A character XML 1.0 does not allow: U+0000-U+0008, U+000B, U+000C, U+000E-U+001F, U+FFFE,
+// U+FFFF, or an unpaired surrogate.
+struct ForbiddenCharacter {
+  size_t offset = 0;    // index of its first wchar_t in the text, as an edit control selects it
+  size_t position = 0;  // 1-based, counting characters as a user does (a surrogate pair is one)
+  char32_t code = 0;    // the character, or the lone surrogate's value
+};
+
+// The first such character in the text, if any.
+std::optional<ForbiddenCharacter> FindForbiddenCharacter(std::wstring_view text);
+
+// "U+0001 at position 5", for messages.
+std::wstring DescribeForbiddenCharacter(const ForbiddenCharacter& found);
+
+}  // namespace pathwright
