@@ -63,7 +63,8 @@ std::wstring HelpText() {
       L"drop every entry equal to ENTRY from one list",
       L"write a new, empty sheet for that Visual Studio version;\n"
       L"        a sheet that can be read is only replaced with --force,\n"
-      L"        and any file replaced is kept as SHEET.bak",
+      L"        and any file replaced is kept as SHEET.bak (SHEET.bak.2,\n"
+      L"        SHEET.bak.3... when that name is taken)",
   };
   for (size_t i = 0; i < std::size(kCommands); ++i) {
     text += L"  " + UsageLine(kCommands[i]) + L"\n        " + what[i] + L"\n";
@@ -95,7 +96,9 @@ std::wstring HelpText() {
       L"  0  done\n"
       L"  1  the sheet cannot be read (nothing is created or written then)\n"
       L"  2  usage error, or create without --force over a sheet that can be read\n"
-      L"  3  the sheet could not be written (the old file is unchanged)\n";
+      L"  3  the sheet could not be written (the old file is unchanged), also when\n"
+      L"     another pathwright-cli kept it locked or other programs kept changing it\n"
+      L"  4  standard output or standard error could not be written\n";
   return text;
 }
 
@@ -238,6 +241,8 @@ int ChangeList(const Invocation& inv, const std::wstring& sheet, int kind, const
                Output& output) {
   DirectorySettings settings;
   settings.m_path = sheet;
+  // Held from the read to the write, so two runs at once each see the other's change.
+  if (IoResult locked = settings.LockSheet(); !locked) return WriteFailure(output, sheet, locked);
   if (!settings.LoadSheet()) return ReadFailure(output, sheet);
   std::wstring& list = settings.m_lists[kind];
   if (inv.info->command == Command::kSet) {
@@ -263,8 +268,12 @@ int Create(const Invocation& inv, const std::wstring& sheet, Output& output) {
   if (*inv.vs == L"2013") version = 2;
   if (version < 0) return UsageError(output, L"--vs takes 2010, 2012 or 2013, not \"" + *inv.vs + L"\"");
 
-  const bool existed = PathExists(sheet);
-  if (existed && !inv.force) {
+  DirectorySettings settings;
+  settings.m_path = sheet;
+  if (IoResult locked = settings.LockSheet(); !locked) return WriteFailure(output, sheet, locked);
+  // A device, a pipe or a folder is never read, copied or replaced.
+  if (PathExists(sheet) && !IsRegularFile(sheet)) return ReadFailure(output, sheet);
+  if (PathExists(sheet) && !inv.force) {
     DirectorySettings probe;
     probe.m_path = sheet;
     if (probe.LoadSheet()) {
@@ -274,10 +283,8 @@ int Create(const Invocation& inv, const std::wstring& sheet, Output& output) {
       return kExitUsage;
     }
   }
-  DirectorySettings settings;
-  settings.m_path = sheet;
   if (IoResult written = settings.CreateDefaultSheet(version); !written) return WriteFailure(output, sheet, written);
-  if (existed) output.out += L"The old file is kept as " + sheet + L".bak\n";
+  if (!settings.m_backupPath.empty()) output.out += L"The old file is kept as " + settings.m_backupPath + L"\n";
   return kExitDone;
 }
 

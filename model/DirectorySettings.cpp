@@ -22,16 +22,6 @@ class StringWriter final : public pugi::xml_writer {
   std::string& m_out;
 };
 
-// Hands pugixml's output straight to the file being written, without a copy of the whole sheet.
-class SinkWriter final : public pugi::xml_writer {
- public:
-  explicit SinkWriter(ByteSink& sink) : m_sink(sink) {}
-  void write(const void* data, size_t size) override { m_sink.Write({static_cast<const char*>(data), size}); }
-
- private:
-  ByteSink& m_sink;
-};
-
 // Whether no element lies more than `limit` levels deep, the top level being 1. Walks without
 // recursion, so any depth is safe to measure. Only elements have children here (the document
 // aside), so a node's depth is the nesting of elements down to it.
@@ -87,6 +77,8 @@ void DirectorySettings::ResetDocument() {
   m_doc.reset();
   m_group = pugi::xml_node();
   m_backupBeforeWrite = false;
+  m_bytesOnDisk.reset();
+  m_listsAsLoaded = {};
 }
 
 bool DirectorySettings::LoadSheet() {
@@ -96,8 +88,11 @@ bool DirectorySettings::LoadSheet() {
 
   // A folder opens like a file on some systems and then reports an absurd size to read.
   if (IsFolder(m_path)) return false;
-  const pugi::xml_parse_result parsed =
-      m_doc.load_file(m_path.c_str(), pugi::parse_default | pugi::parse_declaration, pugi::encoding_auto);
+  std::string bytes;
+  if (!ReadFileBytes(m_path, bytes)) return false;
+  const pugi::xml_parse_result parsed = m_doc.load_buffer(bytes.data(), bytes.size(),
+                                                          pugi::parse_default | pugi::parse_declaration,
+                                                          pugi::encoding_auto);
   if (!parsed) return false;
   pugi::xml_node project = m_doc.child(kProject);
   if (!project || !NestingWithin(m_doc, kMaxSheetDepth)) return false;
@@ -119,6 +114,7 @@ bool DirectorySettings::LoadSheet() {
   if (m_group) {
     for (int k = 0; k < kKindCount; ++k) m_lists[k] = m_group.child(kUserMacros[k]).text().get();
   }
+  RememberAsLoaded(std::move(bytes));
   m_loaded = true;
   return true;
 }
@@ -193,8 +189,8 @@ IoResult DirectorySettings::CreateDefaultSheet(int version) {
     project.append_child(L"ItemGroup");
   }
 
-  // Whatever stands at m_path could not be read; it is never destroyed without a copy.
-  m_backupBeforeWrite = PathExists(m_path);
+  // Whatever stands at m_path when it is written could not be read; it is never destroyed without a copy.
+  m_backupBeforeWrite = true;
   IoResult written = WriteSheetFile();
   m_loaded = true;
   return written;
@@ -222,20 +218,106 @@ std::string DirectorySettings::SerializeSheet() const {
   return bytes;
 }
 
+namespace {
+// The list as a save writes it, for telling whether it changed.
+std::wstring_view WithoutFinalSeparators(std::wstring_view list) {
+  while (!list.empty() && list.back() == L';') list.remove_suffix(1);
+  return list;
+}
+}  // namespace
+
+void DirectorySettings::RememberAsLoaded(std::string bytes) {
+  m_bytesOnDisk = std::move(bytes);
+  m_listsAsLoaded = m_lists;
+}
+
+IoResult DirectorySettings::LockSheet() { return m_lock.Acquire(m_path, m_lockWait); }
+
 IoResult DirectorySettings::WriteSheetFile() {
-  if (m_path.empty()) return IoResult::FromSystemError(ENOENT);
+  if (m_editOnly) return {};
+  if (m_path.empty()) return IoResult::NotFound();
+  m_backupPath.clear();
+  FileLock lock;
+  if (!m_lock.Held()) {
+    if (IoResult locked = lock.Acquire(m_path, m_lockWait); !locked) return locked;
+  }
+  for (int attempt = 1;; ++attempt) {
+    IoResult written = WriteOnce();
+    if (written.error != kContentChangedError) return written;
+    if (attempt == kSheetWriteAttempts) {
+      return IoResult{kContentChangedError, L"the sheet kept changing while it was being written (" +
+                                                std::to_wstring(attempt) + L" attempts)"};
+    }
+    // A new sheet simply keeps whatever stands there now as a backup of its own.
+    if (!m_backupBeforeWrite) {
+      if (IoResult merged = TakeChangesFromDisk(); !merged) return merged;
+    }
+  }
+}
+
+IoResult DirectorySettings::WriteOnce() {
+  ExpectedContent expected = m_bytesOnDisk ? ExpectedContent::Bytes(*m_bytesOnDisk) : ExpectedContent::Anything();
+  std::string old;
   if (m_backupBeforeWrite) {
-    std::string old;
-    IoResult result = ReadFileBytes(m_path, old);
-    if (result) result = ReplaceFileAtomically(m_path + L".bak", old);
-    if (!result) return result;
+    if (const IoResult read = ReadFileBytes(m_path, old); read) {
+      if (IoResult kept = WriteBackupFile(m_path, old, m_backupPath); !kept) return kept;
+      expected = ExpectedContent::Bytes(old);
+    } else if (read.IsNotFound()) {
+      expected = ExpectedContent::Nothing();
+    } else {
+      return read;  // not even copied: a device, a pipe, a file that cannot be opened
+    }
+  }
+
+  TellTheTruthAboutEncoding();
+  class BytesWriter final : public pugi::xml_writer {
+   public:
+    explicit BytesWriter(std::string& out) : m_out(out) {}
+    void write(const void* data, size_t size) override { m_out.append(static_cast<const char*>(data), size); }
+
+   private:
+    std::string& m_out;
+  };
+  std::string bytes;
+  BytesWriter writer(bytes);
+  m_doc.save(writer, L"\t", pugi::format_default, pugi::encoding_auto);
+
+  IoResult replaced = ReplaceFileAtomically(m_path, bytes, expected);
+  if (replaced) {
+    m_bytesOnDisk = std::move(bytes);
     m_backupBeforeWrite = false;
   }
-  TellTheTruthAboutEncoding();
-  return ReplaceFileAtomically(m_path, [this](ByteSink& sink) {
-    SinkWriter writer(sink);
-    SaveTo(writer);
-  });
+  return replaced;
+}
+
+IoResult DirectorySettings::TakeChangesFromDisk() {
+  DirectorySettings fresh;
+  fresh.m_path = m_path;
+  if (!fresh.LoadSheet()) {
+    std::string nothing;
+    IoResult why = ReadFileBytes(m_path, nothing, {.maxRead = 0});
+    if (why) why = IoResult{kContentChangedError, L"it is no longer a readable property sheet"};
+    why.message = L"another program changed the sheet meanwhile: " + why.message + L"; nothing was written";
+    return why;
+  }
+  // The lists changed in this record win; the rest is the file's as it is now.
+  std::array<std::wstring, kKindCount> lists = m_lists;
+  for (int k = 0; k < kKindCount; ++k) {
+    if (WithoutFinalSeparators(lists[k]) == WithoutFinalSeparators(m_listsAsLoaded[k])) lists[k] = fresh.m_lists[k];
+  }
+  // This record takes the fresh document; its lock, its wait and what counts as a change stay.
+  FileLock lock = std::move(m_lock);
+  const auto asLoaded = m_listsAsLoaded;
+  const auto wait = m_lockWait;
+  DirectorySettings::operator=(std::move(fresh));
+  m_lock = std::move(lock);
+  m_listsAsLoaded = asLoaded;
+  m_lockWait = wait;
+  m_lists = lists;
+  m_editOnly = true;
+  IoResult edited = SaveSheet();
+  m_editOnly = false;
+  return edited;
 }
 
 }  // namespace pathwright

@@ -7,9 +7,15 @@
 #include "CliRunner.h"
 #include "TestFiles.h"
 
+#include <chrono>
+#include <thread>
+
 #ifdef _WIN32
 #include <windows.h>
 #include <shlobj.h>
+#else
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #endif
 
 namespace pathwright::testing {
@@ -70,6 +76,7 @@ struct Case {
   int code;
   std::string after, out = "";
   const char *bak = nullptr, *reason = "";  // the .bak expected beside the sheet; a text within stderr
+  int moreBackups = 0;                      // .bak.2 and on
 };
 Case Usage(const Args& args) { return {kGood, {args}, 2, kGood, "", nullptr, "--help"}; }
 
@@ -112,6 +119,8 @@ TEST(Cli, CommandsOnASheet) {
       {kGood, {{"create", "--force", "{}", "--vs=2013"}}, 0, kNew2013, bakNote, kGood.c_str()},
       {"not xml <", {{"create", "{}", "--vs", "2010"}}, 0, kNew2010, bakNote, "not xml <"},
       {"<Other/>", {{"create", "{}", "--vs", "2012"}}, 0, kNew2012, bakNote, "<Other/>"},
+      {"garbage", {{"create", "{}", "--vs", "2012"}, {"create", "{}", "--vs", "2013", "--force"}}, 0, kNew2013,
+       "The old file is kept as {}.bak.2\n", "garbage", "", 1},  // a backup is never overwritten
       // failures: 1 unreadable (never created or written), 3 unwritable (the old bytes stay)
       {kNone, {{"show", "{}"}}, 1, ""}, {kNone, {{"get", "{}", "include"}}, 1, ""}, {kFolder, {{"show", "{}"}}, 1, ""},
       {kNone, {{"set", "{}", "include", "a"}}, 1, ""}, {kNone, {{"add", "{}", "include", "a"}}, 1, ""},
@@ -133,6 +142,7 @@ TEST(Cli, CommandsOnASheet) {
       Usage({"create", "{}", "--vs", "2012", "--platform", "x64"}),
 #ifndef _WIN32
       Usage({"show"}), Usage({"get", "include"}), Usage({"show", "--platform", "x64"}),  // no per-user sheet folder
+      Usage({"create", "--force", "{}\xE9", "--vs", "2012"}),  // not UTF-8: never another file name
 #endif
   };
   for (const Case& c : cases) {
@@ -161,7 +171,8 @@ TEST(Cli, CommandsOnASheet) {
     if (c.code == 3 && c.before != kNone) fs::permissions(sheet, fs::perms::owner_all, fs::perm_options::replace);
     EXPECT_EQ(c.before == kFolder ? "" : ReadBytes(sheet), c.after);
     EXPECT_EQ(ReadBytes(fs::path(sheet) += ".bak"), c.bak ? c.bak : "");
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder.Root()), {}), (c.before != kNone || c.code == 0) + !!c.bak)
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.Root()), {}),
+              (c.before != kNone || c.code == 0) + !!c.bak + c.moreBackups)
         << "nothing else appeared";
   }
   for (const Args& args : std::vector<Args>{{"--help"}, {"-h"}, {"set", "--help"}}) {
@@ -171,6 +182,94 @@ TEST(Cli, CommandsOnASheet) {
     EXPECT_EQ(run.out.substr(0, 29), "Usage: pathwright-cli COMMAND");
     EXPECT_NE(run.out.find("Exit codes:"), std::string::npos);
   }
+}
+
+// What cannot be a sheet is refused at once and stays what it is: reading a pipe would wait for a
+// writer, a device would be read forever or turned into a file.
+TEST(Cli, SpecialFilesAreRefusedAtOnce) {
+  ScratchFolder folder;
+  std::vector<std::string> specials = {Utf8(folder.Root())};
+#ifdef _WIN32
+  specials.insert(specials.end(), {"NUL", "COM1"});
+#else
+  const std::string pipe = Utf8(folder.Path("pipe")), device = Utf8(folder.Path("zero"));
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
+  specials.push_back(pipe);
+  if (::mknod(device.c_str(), S_IFCHR | 0644, ::makedev(1, 5)) == 0) specials.push_back(device);  // like /dev/zero
+  EXPECT_EQ(RunCli({"show", "/dev/zero"}, {.timeoutSeconds = 10}).code, 1);
+#endif
+  const auto made = std::distance(fs::directory_iterator(folder.Root()), {});
+  for (const std::string& special : specials) {
+    std::error_code ignored;
+    const fs::file_type type = fs::status(special, ignored).type();
+    for (const Args& args : {Args{"show", special}, Args{"add", special, "include", "a"},
+                             Args{"create", special, "--vs", "2012"}}) {
+      const CliRun run = RunCli(args, {.timeoutSeconds = 10});
+      EXPECT_EQ(run.code, 1) << special << " " << args[0] << ": " << run.err;
+      EXPECT_EQ(fs::status(special, ignored).type(), type) << special;
+    }
+  }
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder.Root()), {}), made) << "nothing else appeared";
+}
+
+// Output that does not arrive fails the run (exit 4), and says so where standard error still works.
+TEST(Cli, UnwritableOutputEndsWithCodeFour) {
+  ScratchFolder folder;
+  const fs::path sheet = folder.Path("s.props");
+  WriteBytes(sheet, kGood);
+#ifdef _WIN32
+  const std::string full = "Z:\\dev\\full";
+#else
+  const std::string full = "/dev/full";
+#endif
+  const CliRun run = RunCli({"show", Utf8(sheet)}, {.stdoutPath = full});
+  EXPECT_EQ(run.code, 4);
+  EXPECT_NE(run.err.find("pathwright-cli: cannot write standard output: "), std::string::npos) << run.err;
+}
+
+// Two runs at once, a hundred times: each waits for the other's lock, so no entry is lost.
+TEST(Cli, ConcurrentChangesAreAllKept) {
+  ScratchFolder folder;
+  const std::string sheet = Utf8(folder.Path("s.props"));
+  WriteBytes(sheet, kNew2012);
+  constexpr int kRounds = 100;
+  for (int i = 0; i < kRounds; ++i) {
+    CliProcess a({"add", sheet, "include", "A" + std::to_string(i)}), b({"add", sheet, "library", "B" + std::to_string(i)});
+    ASSERT_EQ(a.Wait() + b.Wait(), 0) << i;
+  }
+  for (const auto& [kind, prefix] : {std::pair{"include", "A"}, std::pair{"library", "B"}}) {
+    std::string expected;
+    for (int i = 0; i < kRounds; ++i) expected += (i ? ";" : "") + std::string(prefix) + std::to_string(i);
+    EXPECT_EQ(RunCli({"get", sheet, kind}).out, expected + "\n");
+  }
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder.Root()), {}), 1);
+}
+
+// A run ended while it writes leaves the old or the new sheet and no temporary file.
+TEST(Cli, InterruptedWriteLeavesNoTemporaryFile) {
+  ScratchFolder folder;
+  const fs::path sheet = folder.Path("s.props");
+  std::string big;
+  while (big.size() < (40u << 20)) big += "C:\\a\\rather\\long\\folder\\name;";
+  WriteBytes(sheet, OurSheet(Include(big + "C:\\end")));
+  const auto temporary = [&] {
+    for (const auto& entry : fs::directory_iterator(folder.Root())) {
+      const std::string name = Utf8(entry.path().filename());
+      if (name.rfind("s.props.pathwright-", 0) == 0 && name != "s.props.pathwright-lock") return true;
+    }
+    return false;
+  };
+  CliProcess run({"add", Utf8(sheet), "include", "D:\\new"});
+  bool seen = false;
+  for (int i = 0; i < 20000 && !seen; ++i) {
+    seen = temporary();
+    if (!seen) std::this_thread::sleep_for(std::chrono::microseconds(500));
+  }
+  if (seen) run.Interrupt();
+  run.Wait();
+  if (!seen) GTEST_SKIP() << "the write ended before it could be interrupted";
+  EXPECT_FALSE(temporary());
+  EXPECT_GE(fs::file_size(sheet), big.size());
 }
 
 #ifdef _WIN32
