@@ -89,14 +89,14 @@ std::vector<std::wstring> ListMatchingEntries(const std::wstring& folder, const 
 // The system releases it when its holder dies, so a crash never leaves a stale lock. On POSIX it is
 // an flock on the final target itself (no extra file); on Windows it is "<target>.pathwright-lock",
 // created hidden beside the target, held without sharing and deleted by the system when closed.
-class FileLock {
+class WriteLock {
  public:
-  FileLock() = default;
-  FileLock(FileLock&& other) noexcept;
-  FileLock& operator=(FileLock&& other) noexcept;
-  FileLock(const FileLock&) = delete;
-  FileLock& operator=(const FileLock&) = delete;
-  ~FileLock() { Release(); }
+  WriteLock() = default;
+  WriteLock(WriteLock&& other) noexcept;
+  WriteLock& operator=(WriteLock&& other) noexcept;
+  WriteLock(const WriteLock&) = delete;
+  WriteLock& operator=(const WriteLock&) = delete;
+  ~WriteLock() { Release(); }
 
   // Waits at most `wait` for another holder. Fails only when another holder kept it all that time;
   // a target that does not exist or cannot be opened is not locked (nothing can then be written

@@ -378,9 +378,9 @@ std::vector<std::wstring> ListMatchingEntries(const std::wstring& folder, const 
   return names;
 }
 
-FileLock::FileLock(FileLock&& other) noexcept : m_native(std::exchange(other.m_native, -1)) {}
+WriteLock::WriteLock(WriteLock&& other) noexcept : m_native(std::exchange(other.m_native, -1)) {}
 
-FileLock& FileLock::operator=(FileLock&& other) noexcept {
+WriteLock& WriteLock::operator=(WriteLock&& other) noexcept {
   if (this != &other) {
     Release();
     m_native = std::exchange(other.m_native, -1);
@@ -388,13 +388,13 @@ FileLock& FileLock::operator=(FileLock&& other) noexcept {
   return *this;
 }
 
-void FileLock::Release() noexcept {
+void WriteLock::Release() noexcept {
   if (m_native != -1) ::close(static_cast<int>(std::exchange(m_native, -1)));
 }
 
 // flock, not fcntl: an fcntl lock would end the moment this process closed any other descriptor of
 // the file, such as the one that reads it.
-IoResult FileLock::Acquire(const std::wstring& path, std::chrono::milliseconds wait) {
+IoResult WriteLock::Acquire(const std::wstring& path, std::chrono::milliseconds wait) {
   Release();
   std::string target;
   if (path.empty() || !FinalTarget(NativePath(path), target)) return {};

@@ -155,6 +155,9 @@ IoResult CheckExpected(const std::wstring& target, const ExpectedContent& expect
   return now == expected.bytes ? IoResult{} : Changed();
 }
 
+// How long a replace waits for the target to be closed by a process that has it open.
+constexpr auto kReplaceRetryTime = std::chrono::seconds(2);
+
 // The attributes a replacement or a copy carries over; read-only is refused before, and the rest
 // (compression, encryption...) belongs to how the file is stored.
 constexpr DWORD kKeptAttributes =
@@ -297,8 +300,16 @@ IoResult ReplaceFileAtomically(const std::wstring& path, std::string_view bytes,
   if (IoResult written = temp.Write(bytes, facts.attributes); !written) return written;
   if (IoResult same = CheckExpected(target, expected); !same) return same;
   // ReplaceFileW would keep the attributes too, but leaves its own temporary file behind when it fails.
-  if (!MoveFileExW(temp.Path().c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    return LastError();
+  // A file any process has open cannot be renamed over, whatever it shares; a reader (a virus
+  // scanner, the IDE, another Pathwright looking at the sheet) holds it only for a moment.
+  const auto deadline = std::chrono::steady_clock::now() + kReplaceRetryTime;
+  while (!MoveFileExW(temp.Path().c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    const DWORD error = GetLastError();
+    if ((error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) ||
+        std::chrono::steady_clock::now() >= deadline) {
+      return IoResult::FromSystemError(static_cast<int>(error));
+    }
+    std::this_thread::sleep_for(file_names::kLockRetryPause);
   }
   temp.Keep();
   RemoveStaleTemporaries(target);
@@ -364,9 +375,9 @@ std::vector<std::wstring> ListMatchingEntries(const std::wstring& folder, const 
   return names;
 }
 
-FileLock::FileLock(FileLock&& other) noexcept : m_native(std::exchange(other.m_native, -1)) {}
+WriteLock::WriteLock(WriteLock&& other) noexcept : m_native(std::exchange(other.m_native, -1)) {}
 
-FileLock& FileLock::operator=(FileLock&& other) noexcept {
+WriteLock& WriteLock::operator=(WriteLock&& other) noexcept {
   if (this != &other) {
     Release();
     m_native = std::exchange(other.m_native, -1);
@@ -374,20 +385,20 @@ FileLock& FileLock::operator=(FileLock&& other) noexcept {
   return *this;
 }
 
-void FileLock::Release() noexcept {
+void WriteLock::Release() noexcept {
   if (m_native != -1) CloseHandle(reinterpret_cast<HANDLE>(std::exchange(m_native, -1)));
 }
 
 // A lock on the sheet itself would have to be closed before the sheet can be renamed over, so the
 // lock is a file of its own. Opened without sharing it excludes every other holder; the system
 // deletes it when the last handle closes, at the end of a run or of a killed process alike.
-IoResult FileLock::Acquire(const std::wstring& path, std::chrono::milliseconds wait) {
+IoResult WriteLock::Acquire(const std::wstring& path, std::chrono::milliseconds wait) {
   Release();
   FileFacts facts;
   if (path.empty() || !Inspect(SystemPath(path), facts) || !facts.regular) return {};
   const std::wstring name = facts.finalPath + file_names::Ascii<wchar_t>(file_names::kLockSuffix);
   const auto deadline = std::chrono::steady_clock::now() + wait;
-  for (;;) {
+  for (int deniedWithoutFile = 0;;) {
     const HANDLE lock = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, OPEN_ALWAYS,
                                     FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE,
                                     nullptr);
@@ -395,10 +406,12 @@ IoResult FileLock::Acquire(const std::wstring& path, std::chrono::milliseconds w
       m_native = reinterpret_cast<std::intptr_t>(lock);
       return {};
     }
-    // Held by another process, or deleted by the last one and not yet gone; any other failure
-    // (a folder this user may not write) means no file can be written there anyway.
+    // Held by another process, or being deleted by the last holder (access denied for a moment);
+    // access denied again and again with no such file is a folder this user may not write, where
+    // nothing can be written anyway.
     const DWORD error = GetLastError();
-    if (error != ERROR_SHARING_VIOLATION && !(error == ERROR_ACCESS_DENIED && PathExists(name))) return {};
+    if (error == ERROR_ACCESS_DENIED && !PathExists(name)) ++deniedWithoutFile;
+    if ((error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) || deniedWithoutFile == 3) return {};
     if (std::chrono::steady_clock::now() >= deadline) {
       const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(wait).count();
       return IoResult{ERROR_SHARING_VIOLATION,

@@ -77,7 +77,7 @@ void DirectorySettings::ResetDocument() {
   m_doc.reset();
   m_group = pugi::xml_node();
   m_backupBeforeWrite = false;
-  m_bytesOnDisk.reset();
+  m_onDisk.reset();
   m_listsAsLoaded = {};
 }
 
@@ -227,7 +227,7 @@ std::wstring_view WithoutFinalSeparators(std::wstring_view list) {
 }  // namespace
 
 void DirectorySettings::RememberAsLoaded(std::string bytes) {
-  m_bytesOnDisk = std::move(bytes);
+  m_onDisk = OnDisk{m_path, std::move(bytes)};
   m_listsAsLoaded = m_lists;
 }
 
@@ -237,7 +237,7 @@ IoResult DirectorySettings::WriteSheetFile() {
   if (m_editOnly) return {};
   if (m_path.empty()) return IoResult::NotFound();
   m_backupPath.clear();
-  FileLock lock;
+  WriteLock lock;
   if (!m_lock.Held()) {
     if (IoResult locked = lock.Acquire(m_path, m_lockWait); !locked) return locked;
   }
@@ -256,7 +256,9 @@ IoResult DirectorySettings::WriteSheetFile() {
 }
 
 IoResult DirectorySettings::WriteOnce() {
-  ExpectedContent expected = m_bytesOnDisk ? ExpectedContent::Bytes(*m_bytesOnDisk) : ExpectedContent::Anything();
+  // A record pointed at another file since simply writes it, as before.
+  ExpectedContent expected = m_onDisk && m_onDisk->path == m_path ? ExpectedContent::Bytes(m_onDisk->bytes)
+                                                                  : ExpectedContent::Anything();
   std::string old;
   if (m_backupBeforeWrite) {
     if (const IoResult read = ReadFileBytes(m_path, old); read) {
@@ -284,7 +286,7 @@ IoResult DirectorySettings::WriteOnce() {
 
   IoResult replaced = ReplaceFileAtomically(m_path, bytes, expected);
   if (replaced) {
-    m_bytesOnDisk = std::move(bytes);
+    m_onDisk = OnDisk{m_path, std::move(bytes)};
     m_backupBeforeWrite = false;
   }
   return replaced;
@@ -306,7 +308,7 @@ IoResult DirectorySettings::TakeChangesFromDisk() {
     if (WithoutFinalSeparators(lists[k]) == WithoutFinalSeparators(m_listsAsLoaded[k])) lists[k] = fresh.m_lists[k];
   }
   // This record takes the fresh document; its lock, its wait and what counts as a change stay.
-  FileLock lock = std::move(m_lock);
+  WriteLock lock = std::move(m_lock);
   const auto asLoaded = m_listsAsLoaded;
   const auto wait = m_lockWait;
   DirectorySettings::operator=(std::move(fresh));

@@ -91,8 +91,13 @@ class DirectorySettings {
   IoResult WriteOnce();
   IoResult TakeChangesFromDisk();
 
-  FileLock m_lock;
-  std::optional<std::string> m_bytesOnDisk;  // what m_path held when this record last read or wrote it
+  WriteLock m_lock;
+  // What the file held when this record last read or wrote it, and which file that was.
+  struct OnDisk {
+    std::wstring path;
+    std::string bytes;
+  };
+  std::optional<OnDisk> m_onDisk;
   std::array<std::wstring, kKindCount> m_listsAsLoaded;
   bool m_editOnly = false;  // SaveSheet edits the document and writes nothing (during a merge)
 };

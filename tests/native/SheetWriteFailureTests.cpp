@@ -221,7 +221,7 @@ TEST(SheetMerge, ChangesMadeOnDiskMeanwhileAreKept) {
     s.m_lockWait = std::chrono::milliseconds(50);
     ASSERT_TRUE(s.LoadSheet());
     s.m_lists[1] = L"B";
-    FileLock other;
+    WriteLock other;
     if (row.meanwhile == kNone) fs::remove(sheet);
     if (row.meanwhile == kLocked) {
       ASSERT_TRUE(other.Acquire(sheet.wstring(), {}));

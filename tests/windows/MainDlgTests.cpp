@@ -111,8 +111,7 @@ TEST_F(MainDlgTest, AnUnreadableSheetIsOnlyReplacedOnceItsBytesAreKept) {
   const std::string unreadable = "\xEF\xBB\xBF<Project";
   WriteFileBytes(sheet, unreadable);
   WriteFileBytes(sheet + L".bak", "an older backup");
-  FileLock lock(sheet + L".bak");  // the copy cannot be made yet
-  ASSERT_TRUE(lock.Held());
+  InjectFileFault(FileFault::kFlush);  // the copy cannot be made yet
   platform.chooserAnswers = {{IDOK, 2}};
   Open();
   EXPECT_EQ(platform.chooserVersionsOnEntry, std::vector<int>{0}) << "the chooser opens on its first entry";
@@ -122,10 +121,11 @@ TEST_F(MainDlgTest, AnUnreadableSheetIsOnlyReplacedOnceItsBytesAreKept) {
   Command(IDOK);  // still no copy: stays open
   EXPECT_EQ(TakeQuitCode(), -1);
   EXPECT_EQ(ReadFileBytes(sheet), unreadable);
-  lock.Release();
+  InjectFileFault(FileFault::kNone);
   Command(IDOK);
   EXPECT_EQ(TakeQuitCode(), 1);
-  EXPECT_EQ(ReadFileBytes(sheet + L".bak"), unreadable) << "the older backup is replaced";
+  EXPECT_EQ(ReadFileBytes(sheet + L".bak"), "an older backup") << "a backup is never overwritten";
+  EXPECT_EQ(ReadFileBytes(sheet + L".bak.2"), unreadable);
   EXPECT_NE(ReadFileBytes(sheet).find("ToolsVersion=\"12.0\""), std::string::npos) << ReadFileBytes(sheet);
 }
 
