@@ -13,6 +13,7 @@
 #include <fnmatch.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <set>
 #include <thread>
 #include <unistd.h>
 #include <utility>
@@ -85,9 +86,9 @@ IoResult NotRegular(mode_t mode) {
 
 // Opens a regular file for reading. Anything else is refused before it is opened (opening a device
 // may act on it, opening a pipe waits for a writer) and once more when open, in case the name was
-// given to another file in between.
-IoResult OpenRegular(const std::string& path, UniqueFd& fd, struct stat& st) {
-  if (::stat(path.c_str(), &st) != 0) return IoResult::FromSystemError(errno);
+// given to another file in between. `st` may already hold what stat said about the name.
+IoResult OpenRegular(const std::string& path, UniqueFd& fd, struct stat& st, bool statted = false) {
+  if (!statted && ::stat(path.c_str(), &st) != 0) return IoResult::FromSystemError(errno);
   if (!S_ISREG(st.st_mode)) return NotRegular(st.st_mode);
   UniqueFd opened(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
   if (opened.Get() < 0) return IoResult::FromSystemError(errno);
@@ -130,18 +131,24 @@ IoResult ReadNative(const std::string& path, std::string& bytes, const ReadLimit
   return {};
 }
 
-// The file a write through `path` must replace: the final target of a symbolic link, or the path
-// itself. A link that leads nowhere is not replaced by a file.
-IoResult FinalTarget(const std::string& path, std::string& target) {
-  struct stat st {};
-  if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
-    target = path;
-    return {};
-  }
+// What stands at the name a write through `path` must replace: the final target of a symbolic
+// link, or the path itself. A link that leads nowhere is not replaced by a file.
+struct Target {
+  std::string path;
+  bool exists = false;
+  struct stat st {};  // when it exists
+};
+
+IoResult FindTarget(const std::string& path, Target& target) {
+  target.path = path;
+  target.exists = ::lstat(path.c_str(), &target.st) == 0;
+  if (!target.exists) return errno == ENOENT ? IoResult{} : IoResult::FromSystemError(errno);
+  if (!S_ISLNK(target.st.st_mode)) return {};
   char* real = ::realpath(path.c_str(), nullptr);
   if (!real) return IoResult::FromSystemError(errno);
-  target = real;
+  target.path = real;
   std::free(real);
+  if (::stat(target.path.c_str(), &target.st) != 0) return IoResult::FromSystemError(errno);
   return {};
 }
 
@@ -153,16 +160,14 @@ IoResult FileHolds(const std::string& path, std::string_view bytes, bool& same) 
   if (IoResult opened = OpenRegular(path, fd, st); !opened) return opened;
   same = static_cast<size_t>(st.st_size) == bytes.size();
   char piece[65536];
-  while (same) {
-    const ssize_t n = ::read(fd.Get(), piece, sizeof piece);
+  while (same && !bytes.empty()) {
+    const ssize_t n = ::read(fd.Get(), piece, std::min(sizeof piece, bytes.size()));
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return IoResult::FromSystemError(errno);
-    if (n == 0) break;
     const size_t count = static_cast<size_t>(n);
-    same = count <= bytes.size() && std::memcmp(piece, bytes.data(), count) == 0;
-    bytes.remove_prefix(std::min(count, bytes.size()));
+    same = count > 0 && std::memcmp(piece, bytes.data(), count) == 0;
+    bytes.remove_prefix(count);
   }
-  same = same && bytes.empty();
   return {};
 }
 
@@ -171,15 +176,12 @@ IoResult Changed() { return IoResult{kContentChangedError, L"the file was change
 IoResult CheckExpected(const std::string& target, const ExpectedContent& expected) {
   using What = ExpectedContent::What;
   if (expected.what == What::kAnything) return {};
-  struct stat st {};
-  if (::lstat(target.c_str(), &st) != 0) {
-    if (errno != ENOENT) return IoResult::FromSystemError(errno);
+  bool same = false;
+  if (IoResult compared = FileHolds(target, expected.bytes, same); !compared) {
+    if (compared.error != ENOENT) return compared;
     return expected.what == What::kNothing ? IoResult{} : Changed();
   }
-  if (expected.what == What::kNothing) return Changed();
-  bool same = false;
-  if (IoResult compared = FileHolds(target, expected.bytes, same); !compared) return compared;
-  return same ? IoResult{} : Changed();
+  return same && expected.what == What::kBytes ? IoResult{} : Changed();
 }
 
 // Gives a new file the owner and group (as far as this process may set them) and the permissions
@@ -252,7 +254,10 @@ IoResult WriteTemporary(TemporaryFile& temp, const std::string& besides, std::st
 }
 
 // Removes the temporary files of `target` older than an hour: a run killed while writing left them.
+// Once per target and process is enough, and spares the repeated saves of a long session the scan.
 void RemoveStaleTemporaries(const std::string& target) {
+  static std::set<std::string> done;
+  if (!done.insert(target).second) return;
   const size_t slash = target.rfind('/');
   const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
   const std::string_view name = slash == std::string::npos ? target : std::string_view(target).substr(slash + 1);
@@ -298,23 +303,22 @@ bool IoResult::IsNotFound() const noexcept { return error == ENOENT || error == 
 
 IoResult ReplaceFileAtomically(const std::wstring& path, std::string_view bytes, const ExpectedContent& expected) {
   if (path.empty()) return IoResult::NotFound();
-  std::string target;
-  if (IoResult found = FinalTarget(NativePath(path), target); !found) return found;
-
-  struct stat old {};
-  const bool existed = ::stat(target.c_str(), &old) == 0;
-  if (!existed && errno != ENOENT) return IoResult::FromSystemError(errno);
-  if (existed && !S_ISREG(old.st_mode)) return NotRegular(old.st_mode);
-  if (existed && (old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+  Target target;
+  if (IoResult found = FindTarget(NativePath(path), target); !found) return found;
+  const struct stat& old = target.st;
+  if (target.exists && !S_ISREG(old.st_mode)) return NotRegular(old.st_mode);
+  if (target.exists && (old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
     return IoResult::FromSystemError(EACCES);  // root would otherwise write over a read-only sheet
   }
 
   TemporaryFile temp;
-  if (IoResult written = WriteTemporary(temp, target, bytes, existed ? &old : nullptr); !written) return written;
-  if (IoResult same = CheckExpected(target, expected); !same) return same;
-  if (::rename(temp.Path().c_str(), target.c_str()) != 0) return IoResult::FromSystemError(errno);
+  if (IoResult written = WriteTemporary(temp, target.path, bytes, target.exists ? &old : nullptr); !written) {
+    return written;
+  }
+  if (IoResult same = CheckExpected(target.path, expected); !same) return same;
+  if (::rename(temp.Path().c_str(), target.path.c_str()) != 0) return IoResult::FromSystemError(errno);
   temp.Keep();
-  RemoveStaleTemporaries(target);
+  RemoveStaleTemporaries(target.path);
   return {};
 }
 
@@ -322,12 +326,11 @@ IoResult WriteBackupFile(const std::wstring& path, std::string_view bytes, std::
   backupPath.clear();
   if (path.empty()) return IoResult::NotFound();
   const std::string native = NativePath(path);
-  std::string target;
-  struct stat sheet {};
-  const bool like = FinalTarget(native, target) && ::stat(target.c_str(), &sheet) == 0 && S_ISREG(sheet.st_mode);
+  Target sheet;
+  const bool like = FindTarget(native, sheet) && sheet.exists && S_ISREG(sheet.st.st_mode);
 
   TemporaryFile temp;
-  if (IoResult written = WriteTemporary(temp, native, bytes, like ? &sheet : nullptr); !written) return written;
+  if (IoResult written = WriteTemporary(temp, native, bytes, like ? &sheet.st : nullptr); !written) return written;
   for (int n = 1; n <= file_names::kMaxBackups; ++n) {
     const std::wstring name = file_names::BackupName(path, n);
     const int error = RenameWithoutReplacing(temp.Path(), NativePath(name));
@@ -396,13 +399,13 @@ void WriteLock::Release() noexcept {
 // the file, such as the one that reads it.
 IoResult WriteLock::Acquire(const std::wstring& path, std::chrono::milliseconds wait) {
   Release();
-  std::string target;
-  if (path.empty() || !FinalTarget(NativePath(path), target)) return {};
+  Target target;
+  if (path.empty() || !FindTarget(NativePath(path), target) || !target.exists) return {};
   const auto deadline = std::chrono::steady_clock::now() + wait;
-  for (;;) {
+  for (bool statted = true;; statted = false) {
     UniqueFd fd;
-    struct stat locked {};
-    if (!OpenRegular(target, fd, locked)) return {};
+    struct stat& locked = target.st;
+    if (!OpenRegular(target.path, fd, locked, statted)) return {};
     while (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) {
       if (errno != EWOULDBLOCK && errno != EINTR) return {};  // a file system without locks
       if (std::chrono::steady_clock::now() >= deadline) {
@@ -414,7 +417,7 @@ IoResult WriteLock::Acquire(const std::wstring& path, std::chrono::milliseconds 
     }
     // The holder before may have replaced the file: the lock counts only on the file the name gives now.
     struct stat now {};
-    if (::stat(target.c_str(), &now) != 0 || (now.st_dev == locked.st_dev && now.st_ino == locked.st_ino)) {
+    if (::stat(target.path.c_str(), &now) != 0 || (now.st_dev == locked.st_dev && now.st_ino == locked.st_ino)) {
       m_native = fd.Release();
       return {};
     }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <set>
 #include <thread>
 #include <utility>
 
@@ -242,7 +243,10 @@ std::wstring FolderPart(const std::wstring& path, std::wstring& name) {
 }
 
 // Removes the temporary files of `target` older than an hour: a run killed while writing left them.
+// Once per target and process is enough, and spares the repeated saves of a long session the scan.
 void RemoveStaleTemporaries(const std::wstring& target) {
+  static std::set<std::wstring> done;
+  if (!done.insert(target).second) return;
   std::wstring name;
   const std::wstring folder = FolderPart(target, name);
   WIN32_FIND_DATAW found = {};

@@ -281,6 +281,7 @@ IoResult DirectorySettings::WriteOnce() {
     std::string& m_out;
   };
   std::string bytes;
+  bytes.reserve(m_onDisk ? m_onDisk->bytes.size() + m_onDisk->bytes.size() / 8 + 4096 : 4096);  // about what was read
   BytesWriter writer(bytes);
   m_doc.save(writer, L"\t", pugi::format_default, pugi::encoding_auto);
 
