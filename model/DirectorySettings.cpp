@@ -299,8 +299,9 @@ IoResult DirectorySettings::TakeChangesFromDisk() {
   if (!fresh.LoadSheet()) {
     std::string nothing;
     IoResult why = ReadFileBytes(m_path, nothing, {.maxRead = 0});
-    if (why) why = IoResult{kContentChangedError, L"it is no longer a readable property sheet"};
-    why.message = L"another program changed the sheet meanwhile: " + why.message + L"; nothing was written";
+    why.message = why ? L"another program changed the sheet meanwhile into something that is no property sheet"
+                      : L"another program changed the sheet meanwhile, and it cannot be read: " + why.message;
+    if (!why.error) why.error = kContentChangedError;
     return why;
   }
   // The lists changed in this record win; the rest is the file's as it is now.

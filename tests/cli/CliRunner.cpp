@@ -1,5 +1,9 @@
 #include "CliRunner.h"
 
+#include <chrono>
+#include <thread>
+#include <utility>
+
 #include "TestFiles.h"
 
 #ifdef _WIN32
@@ -12,103 +16,55 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
-#include <cstdlib>
-
 extern char** environ;
 #endif
 
 namespace pathwright::testing {
 
 #ifdef _WIN32
-namespace {
-std::wstring Program() {
+CliProcess::CliProcess(const std::vector<std::string>& args, const std::string& out, const std::string& err) {
   std::wstring program = DecodeUtf8(PATHWRIGHT_CLI_PATH);  // a Linux path: drive Z: under Wine
   if (program[0] == L'/') program = L"Z:" + std::filesystem::path(program).make_preferred().wstring();
-  return program;
-}
-
-HANDLE Start(const std::vector<std::string>& args, STARTUPINFOW& si) {
-  const std::wstring program = Program();
   std::wstring line = L"\"" + program + L"\"";
   for (const std::string& arg : args) line += L" \"" + DecodeUtf8(arg) + L"\"";
-  PROCESS_INFORMATION pi = {};
-  if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
-    return nullptr;
-  }
-  CloseHandle(pi.hThread);
-  return pi.hProcess;
-}
-
-int WaitFor(HANDLE process, DWORD milliseconds) {
-  DWORD code = static_cast<DWORD>(-1);
-  if (WaitForSingleObject(process, milliseconds) != WAIT_OBJECT_0) {
-    TerminateProcess(process, static_cast<UINT>(-1));
-    WaitForSingleObject(process, INFINITE);
-  } else {
-    GetExitCodeProcess(process, &code);
-  }
-  CloseHandle(process);
-  return static_cast<int>(code);
-}
-}  // namespace
-
-CliRun RunCli(const std::vector<std::string>& args, const CliOptions& options) {
-  ScratchFolder folder;
-  CliRun run;
   SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+  const auto open = [&](const std::string& path) {
+    return path.empty() ? nullptr
+                        : CreateFileW(DecodeUtf8(path).c_str(), GENERIC_WRITE, 0, &inherit, OPEN_ALWAYS, 0, nullptr);
+  };
   STARTUPINFOW si = {};
   si.cb = sizeof(si);
   si.dwFlags = STARTF_USESTDHANDLES;
-  const std::wstring out = options.stdoutPath.empty() ? folder.WidePath("out") : DecodeUtf8(options.stdoutPath);
-  si.hStdOutput = CreateFileW(out.c_str(), GENERIC_WRITE, 0, &inherit, OPEN_ALWAYS, 0, nullptr);
-  si.hStdError = CreateFileW(folder.WidePath("err").c_str(), GENERIC_WRITE, 0, &inherit, CREATE_ALWAYS, 0, nullptr);
-  if (HANDLE process = Start(args, si)) run.code = WaitFor(process, options.timeoutSeconds * 1000);
-  CloseHandle(si.hStdOutput);
-  CloseHandle(si.hStdError);
-#else
-namespace {
-std::string Quoted(const std::string& arg) {
-  std::string text = "'";
-  for (const char c : arg) text += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return text + "'";
+  si.hStdOutput = open(out);
+  si.hStdError = open(err);
+  PROCESS_INFORMATION pi = {};
+  if (CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
+    CloseHandle(pi.hThread);
+    m_process = reinterpret_cast<long long>(pi.hProcess);
+  }
+  for (HANDLE h : {si.hStdOutput, si.hStdError}) {
+    if (h && h != INVALID_HANDLE_VALUE) CloseHandle(h);
+  }
 }
-}  // namespace
-
-CliRun RunCli(const std::vector<std::string>& args, const CliOptions& options) {
-  ScratchFolder folder;
-  CliRun run;
-  std::string command = "timeout -s KILL " + std::to_string(options.timeoutSeconds) + " " + Quoted(PATHWRIGHT_CLI_PATH);
-  for (const std::string& arg : args) command += " " + Quoted(arg);
-  const std::string out = options.stdoutPath.empty() ? folder.Path("out").string() : options.stdoutPath;
-  const int status = std::system((command + " >" + Quoted(out) + " 2>" + Quoted(folder.Path("err"))).c_str());
-  run.code = WIFEXITED(status) && WEXITSTATUS(status) != 128 + SIGKILL ? WEXITSTATUS(status) : -1;
-#endif
-  if (options.stdoutPath.empty()) run.out = ReadBytes(folder.Path("out"));
-  run.err = ReadBytes(folder.Path("err"));
-  return run;
-}
-
-#ifdef _WIN32
-CliProcess::CliProcess(const std::vector<std::string>& args) {
-  STARTUPINFOW si = {};
-  si.cb = sizeof(si);
-  if (HANDLE process = Start(args, si)) m_process = reinterpret_cast<long long>(process);
-}
-
-CliProcess::~CliProcess() { Wait(); }
 
 void CliProcess::Interrupt() {
   if (m_process != -1) TerminateProcess(reinterpret_cast<HANDLE>(m_process), static_cast<UINT>(-1));
 }
 
-int CliProcess::Wait() {
+int CliProcess::Wait(int timeoutSeconds) {
   if (m_process == -1) return -1;
-  const int code = WaitFor(reinterpret_cast<HANDLE>(m_process), 60000);
-  m_process = -1;
-  return code;
+  const HANDLE process = reinterpret_cast<HANDLE>(std::exchange(m_process, -1));
+  DWORD code = static_cast<DWORD>(-1);
+  if (WaitForSingleObject(process, static_cast<DWORD>(timeoutSeconds) * 1000) != WAIT_OBJECT_0) {
+    TerminateProcess(process, code);
+    WaitForSingleObject(process, INFINITE);
+  }
+  GetExitCodeProcess(process, &code);
+  CloseHandle(process);
+  return static_cast<int>(code);
 }
 #else
-CliProcess::CliProcess(const std::vector<std::string>& args) {
+CliProcess::CliProcess(const std::vector<std::string>& args, const std::string& out, const std::string& err) {
   std::vector<std::string> words = {PATHWRIGHT_CLI_PATH};
   words.insert(words.end(), args.begin(), args.end());
   std::vector<char*> argv;
@@ -116,26 +72,42 @@ CliProcess::CliProcess(const std::vector<std::string>& args) {
   argv.push_back(nullptr);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, out.empty() ? "/dev/null" : out.c_str(), O_WRONLY | O_CREAT, 0644);
+  posix_spawn_file_actions_addopen(&actions, 2, err.empty() ? "/dev/null" : err.c_str(), O_WRONLY | O_CREAT, 0644);
   pid_t pid = 0;
   if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) m_process = pid;
   posix_spawn_file_actions_destroy(&actions);
 }
 
-CliProcess::~CliProcess() { Wait(); }
-
 void CliProcess::Interrupt() {
   if (m_process != -1) ::kill(static_cast<pid_t>(m_process), SIGINT);
 }
 
-int CliProcess::Wait() {
+int CliProcess::Wait(int timeoutSeconds) {
   if (m_process == -1) return -1;
+  const pid_t pid = static_cast<pid_t>(std::exchange(m_process, -1));
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
   int status = 0;
-  ::waitpid(static_cast<pid_t>(m_process), &status, 0);
-  m_process = -1;
+  while (::waitpid(pid, &status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > deadline) ::kill(pid, SIGKILL);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 #endif
+
+CliRun RunCli(const std::vector<std::string>& args, const CliOptions& options) {
+  ScratchFolder folder;
+  const auto utf8 = [&](const char* name) {
+    const std::u8string path = folder.Path(name).u8string();
+    return std::string(path.begin(), path.end());
+  };
+  CliRun run;
+  const std::string out = options.stdoutPath.empty() ? utf8("out") : options.stdoutPath;
+  run.code = CliProcess(args, out, utf8("err")).Wait(options.timeoutSeconds);
+  if (options.stdoutPath.empty()) run.out = ReadBytes(folder.Path("out"));
+  run.err = ReadBytes(folder.Path("err"));
+  return run;
+}
 
 }  // namespace pathwright::testing
