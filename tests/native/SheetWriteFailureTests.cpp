@@ -197,6 +197,24 @@ TEST(SheetFile, SaveKeepsLinksAndWhatTheFileCarries) {
 #endif
 }
 
+// A save removes this sheet's temporary files left by a run killed over an hour ago, and nothing else.
+TEST(SheetFile, SaveRemovesTemporaryFilesOfKilledRuns) {
+  ScratchFolder dir;
+  WriteBytes(dir.Path("s.props"), Sheet("A"));
+  const struct { const char* name; bool old, removed; } files[] = {
+      {"s.props.pathwright-k1ll3d", true, true}, {"s.props.pathwright-recent", false, false},
+      {"t.props.pathwright-k1ll3d", true, false}, {"s.props.pathwright-k1ll3d7", true, false}};
+  for (const auto& file : files) {
+    WriteBytes(dir.Path(file.name), "half a sheet");
+    if (file.old) fs::last_write_time(dir.Path(file.name), fs::file_time_type::clock::now() - std::chrono::hours(2));
+  }
+  DirectorySettings s;
+  s.m_path = dir.WidePath("s.props");
+  ASSERT_TRUE(s.LoadSheet());
+  ASSERT_TRUE(s.SaveSheet());
+  for (const auto& file : files) EXPECT_EQ(fs::exists(dir.Path(file.name)), !file.removed) << file.name;
+}
+
 // Another program changes the sheet between the load and the save: the lists changed in the record
 // win, everything else is taken from the file as it is now; a file that is gone, damaged or locked
 // by another Pathwright program is not written.
