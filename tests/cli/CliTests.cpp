@@ -218,11 +218,10 @@ TEST(Cli, UnwritableOutputEndsWithCodeFour) {
   const fs::path sheet = folder.Path("s.props");
   WriteBytes(sheet, kGood);
 #ifdef _WIN32
-  const std::string full = "Z:\\dev\\full";
+  const CliRun run = RunCli({"show", Utf8(sheet)}, {.stdoutPath = "Z:\\dev\\full"});  // Linux's device under Wine
 #else
-  const std::string full = "/dev/full";
+  const CliRun run = RunCli({"show", Utf8(sheet)}, {.stdoutPath = "/dev/full"});
 #endif
-  const CliRun run = RunCli({"show", Utf8(sheet)}, {.stdoutPath = full});
   EXPECT_EQ(run.code, 4);
   EXPECT_NE(run.err.find("pathwright-cli: cannot write standard output: "), std::string::npos) << run.err;
 }
