@@ -1,48 +1,77 @@
 // The few file operations the core needs, behind plain functions so the core builds and is
-// tested on Linux while Windows gets the native calls (implemented in win/FileSystemWin32.cpp).
+// tested on Linux while Windows gets the native calls (FileSystemPosix.cpp, FileSystemWin32.cpp).
+//
+// What every write here guarantees: a file is replaced in one step or not at all; only regular
+// files are read, replaced or copied (a device, pipe, socket or folder is refused before it is
+// opened for reading or writing); a symbolic link is written through to its final target, which
+// keeps its permissions, owner and group where allowed (POSIX) or its hidden, system and archive
+// attributes (Windows); temporary files are named "<target>.pathwright-XXXXXX" beside the target
+// and are gone after any failure, an interrupt of the command line tool, or an hour.
 #pragma once
 
-#include <functional>
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace pathwright {
 
-// Outcome of a file operation: true when it worked; otherwise the system's error code
-// (errno, or GetLastError on Windows) and the system's own description of it.
+// Outcome of a file operation: true when it worked; otherwise an error code and a description for
+// the user. The code is the system's own (errno on POSIX, GetLastError on Windows) unless it is one
+// of the negative codes below, which no system uses.
 struct IoResult {
   int error = 0;
   std::wstring message;
 
   explicit operator bool() const noexcept { return error == 0; }
   static IoResult FromSystemError(int code);
+  // "No such file", in the system's own code.
+  static IoResult NotFound();
+  // Whether the failure says the file (or its folder) does not exist.
+  bool IsNotFound() const noexcept;
 };
 
-// Replaces the file's content in one step: the bytes go to a temporary file in the same folder,
-// which is flushed and then renamed over the target. On any failure the target keeps its old bytes
-// and no temporary file is left. A read-only target is refused, as an in-place write would be.
-IoResult ReplaceFileAtomically(const std::wstring& path, std::string_view bytes);
+// A replace refused because the target no longer held the bytes the caller expected.
+inline constexpr int kContentChangedError = -2;
 
-// Takes the bytes of a file as they are produced. A failed write is remembered by the owner of the
-// sink and reported when the file is finished; later writes are then dropped.
-class ByteSink {
- public:
-  virtual void Write(std::string_view bytes) = 0;
+// What a caller believes stands at a target right before it is replaced.
+struct ExpectedContent {
+  enum class What { kAnything, kNothing, kBytes };
+  What what = What::kAnything;
+  std::string_view bytes;  // for kBytes
 
- protected:
-  ~ByteSink() = default;
+  static ExpectedContent Anything() { return {}; }
+  static ExpectedContent Nothing() { return {What::kNothing, {}}; }
+  static ExpectedContent Bytes(std::string_view bytes) { return {What::kBytes, bytes}; }
 };
 
-// The same for content made piece by piece: `produce` writes the whole new content into the sink,
-// which goes to the temporary file through a fixed buffer, so a large sheet is never held in
-// memory a second time as bytes.
-IoResult ReplaceFileAtomically(const std::wstring& path, const std::function<void(ByteSink&)>& produce);
+// Replaces the file's content in one step: the bytes go to a temporary file beside the final
+// target, which is flushed and then renamed over it. Right before the rename the target is compared
+// with `expected`; when it differs nothing is replaced and the result is kContentChangedError. On
+// any failure the target keeps its old bytes and no temporary file is left. A read-only target is
+// refused, as an in-place write would be. A successful replace removes this target's temporary
+// files that are older than an hour (left by a killed run).
+IoResult ReplaceFileAtomically(const std::wstring& path, std::string_view bytes,
+                               const ExpectedContent& expected = ExpectedContent::Anything());
 
-// Reads a whole file.
-IoResult ReadFileBytes(const std::wstring& path, std::string& bytes);
+// Keeps `bytes` as a new file beside `path`: the first free name of "<path>.bak", "<path>.bak.2",
+// "<path>.bak.3"... It never writes through or over an existing file or link, carries the
+// permissions (owner, group; attributes) of the file at `path`, and is fully written and flushed
+// before it appears under its name. `backupPath` receives the name used.
+IoResult WriteBackupFile(const std::wstring& path, std::string_view bytes, std::wstring& backupPath);
 
-// Whether anything (file or folder) of that name exists.
+// Bounds for ReadFileBytes.
+struct ReadLimits {
+  size_t maxFileSize = SIZE_MAX;  // a larger file is refused without being read
+  size_t maxRead = SIZE_MAX;      // at most this much of the start is read
+};
+
+// Reads a regular file whole, or the start of it.
+IoResult ReadFileBytes(const std::wstring& path, std::string& bytes, const ReadLimits& limits = {});
+
+// Whether anything (file, folder, device...) of that name exists.
 bool PathExists(const std::wstring& path);
 
 // Whether the name is a folder.
@@ -52,9 +81,46 @@ bool IsFolder(const std::wstring& path);
 // otherwise the error of the first folder that could not be made.
 IoResult CreateFolders(const std::wstring& folder);
 
+// Whether the name is a regular file (after following links).
+bool IsRegularFile(const std::wstring& path);
+
 // The bare names of the entries of `folder` (which ends with a separator) that match the wildcard
 // `pattern` such as "*.lng", folders included, in the order the file system lists them. Nothing when
-// the folder cannot be listed; on Windows also when folder and pattern together reach 260 characters.
+// the folder cannot be listed.
 std::vector<std::wstring> ListMatchingEntries(const std::wstring& folder, const std::wstring& pattern);
+
+// An exclusive lock on one file among the processes of this program, for a read-modify-write.
+// The system releases it when its holder dies, so a crash never leaves a stale lock. On POSIX it is
+// an flock on the final target itself (no extra file); on Windows it is "<target>.pathwright-lock",
+// created hidden beside the target, held without sharing and deleted by the system when closed.
+class WriteLock {
+ public:
+  WriteLock() = default;
+  WriteLock(WriteLock&& other) noexcept;
+  WriteLock& operator=(WriteLock&& other) noexcept;
+  WriteLock(const WriteLock&) = delete;
+  WriteLock& operator=(const WriteLock&) = delete;
+  ~WriteLock() { Release(); }
+
+  // Waits at most `wait` for another holder. Fails only when another holder kept it all that time;
+  // a target that does not exist or cannot be opened is not locked (nothing can then be written
+  // through it either) and counts as success.
+  IoResult Acquire(const std::wstring& path, std::chrono::milliseconds wait);
+  bool Held() const noexcept { return m_native != -1; }
+  void Release() noexcept;
+
+ private:
+  std::intptr_t m_native = -1;  // the file descriptor or HANDLE; -1 for none
+};
+
+// Makes SIGINT, SIGTERM and SIGHUP remove a temporary file being written before the process ends
+// as the signal would end it. On Windows the system removes it itself when the process ends.
+void RemoveTemporaryFilesOnInterrupt();
+
+// Test seam: from now on every call of one kind inside this file layer fails with an I/O error, as
+// the system call itself would, until kNone is set again.
+enum class FileFault { kNone, kFlush, kClose, kLargeWrite, kPermissions };
+inline constexpr size_t kLargeWriteBytes = 64 * 1024;  // kLargeWrite fails writes at least this big
+void InjectFileFault(FileFault fault);
 
 }  // namespace pathwright

@@ -69,7 +69,8 @@ std::wstring HelpText() {
       L"write a new, empty sheet for that Visual Studio version (2013 also\n"
       L"        serves every later version), creating missing folders; a sheet\n"
       L"        that can be read (or a file that cannot be opened at all) is only\n"
-      L"        replaced with --force, and any file replaced is kept as SHEET.bak",
+      L"        replaced with --force, and any file replaced is kept as SHEET.bak\n"
+      L"        (SHEET.bak.2, SHEET.bak.3... when that name is taken)",
       L"judge every entry in force: the lists, folders written inline\n"
       L"        in path properties, conditional elements and other groups;\n"
       L"        one line per entry, problems first, or one JSON object",
@@ -120,7 +121,9 @@ std::wstring HelpText() {
       L"  1  the sheet cannot be read (nothing is created or written then)\n"
       L"  2  usage error, create without --force over a sheet that can be read, or a\n"
       L"     list holding a character XML does not allow (nothing is written then)\n"
-      L"  3  the sheet could not be written (the old file is unchanged)\n"
+      L"  3  the sheet could not be written (the old file is unchanged), also when\n"
+      L"     another pathwright-cli kept it locked or other programs kept changing it\n"
+      L"  4  standard output or standard error could not be written\n"
       L"  5  check or doctor found a problem\n"
       L"  6  apply --dry-run: a run without it would change a sheet\n";
   return text;
@@ -146,6 +149,8 @@ int WriteFailure(Output& output, const std::wstring& path, const IoResult& resul
 int EditSheet(const std::wstring& sheet, const std::function<bool(DirectorySettings&)>& change, Output& output) {
   DirectorySettings settings;
   settings.m_path = sheet;
+  // Held from the read to the write, so two runs at once each see the other's change.
+  if (IoResult locked = settings.LockSheet(); !locked) return WriteFailure(output, sheet, locked);
   if (SheetLoad loaded = settings.LoadSheet(); !loaded) return ReadFailure(output, sheet, loaded.why);
   if (!change(settings)) return kExitDone;
   // MSBuild would refuse the whole sheet; the user gets to mend the list first.
@@ -278,8 +283,16 @@ int Create(const Invocation& inv, const std::wstring& sheet, Output& output) {
   if (*inv.vs == L"2013") version = VsVersion::k2013;
   if (!version) return UsageError(output, L"--vs takes 2010, 2012 or 2013, not \"" + *inv.vs + L"\"");
 
-  const bool existed = PathExists(sheet);
-  if (existed && !inv.force) {
+  DirectorySettings settings;
+  settings.m_path = sheet;
+  if (IoResult locked = settings.LockSheet(); !locked) return WriteFailure(output, sheet, locked);
+  // A device, a pipe or a folder is never read, copied or replaced.
+  if (PathExists(sheet) && !IsRegularFile(sheet)) {
+    std::string nothing;
+    const IoResult refused = ReadFileBytes(sheet, nothing, {.maxRead = 0});
+    return ReadFailure(output, sheet, refused ? L"it is not a regular file" : refused.message);
+  }
+  if (PathExists(sheet) && !inv.force) {
     DirectorySettings probe;
     probe.m_path = sheet;
     const SheetLoad loaded = probe.LoadSheet();
@@ -293,10 +306,8 @@ int Create(const Invocation& inv, const std::wstring& sheet, Output& output) {
   }
   // Visual Studio 2019 and later no longer make the MSBuild folder, so the sheet may be the first thing in it.
   if (IoResult folder = CreateFolders(FolderOf(sheet)); !folder) return WriteFailure(output, sheet, folder);
-  DirectorySettings settings;
-  settings.m_path = sheet;
   if (IoResult written = settings.CreateDefaultSheet(*version); !written) return WriteFailure(output, sheet, written);
-  if (existed) output.out += L"The old file is kept as " + sheet + L".bak\n";
+  if (!settings.m_backupPath.empty()) output.out += L"The old file is kept as " + settings.m_backupPath + L"\n";
   return kExitDone;
 }
 

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <shlobj.h>
 #else
+#include <cerrno>
 #include <cstdio>
 #endif
 
@@ -22,48 +23,57 @@ bool FindUserSheetFolder(std::wstring& folder) {
 }
 
 namespace {
-void WriteTo(DWORD which, std::wstring_view text) {
+IoResult WriteTo(DWORD which, std::wstring_view text) {
   const HANDLE handle = GetStdHandle(which);
-  if (handle == nullptr || handle == INVALID_HANDLE_VALUE || text.empty()) return;
+  if (handle == nullptr || handle == INVALID_HANDLE_VALUE || text.empty()) return {};
   DWORD mode = 0;
   if (GetConsoleMode(handle, &mode)) {
     // The console shows any character this way, whatever its code page.
     while (!text.empty()) {
       const DWORD chunk = text.size() > 8192 ? 8192 : static_cast<DWORD>(text.size());
       DWORD written = 0;
-      if (!WriteConsoleW(handle, text.data(), chunk, &written, nullptr) || written == 0) return;
+      if (!WriteConsoleW(handle, text.data(), chunk, &written, nullptr)) return IoResult::FromSystemError(GetLastError());
+      if (written == 0) return IoResult::FromSystemError(ERROR_WRITE_FAULT);
       text.remove_prefix(written);
     }
-    return;
+    return {};
   }
   const std::string bytes = EncodeUtf8(text);
   std::string_view rest = bytes;
   while (!rest.empty()) {
     DWORD written = 0;
-    if (!WriteFile(handle, rest.data(), static_cast<DWORD>(rest.size()), &written, nullptr) || written == 0) return;
+    if (!WriteFile(handle, rest.data(), static_cast<DWORD>(rest.size()), &written, nullptr)) {
+      return IoResult::FromSystemError(GetLastError());
+    }
+    if (written == 0) return IoResult::FromSystemError(ERROR_WRITE_FAULT);
     rest.remove_prefix(written);
   }
+  return {};
 }
 }  // namespace
 
-void WriteOutput(std::wstring_view text) { WriteTo(STD_OUTPUT_HANDLE, text); }
-void WriteError(std::wstring_view text) { WriteTo(STD_ERROR_HANDLE, text); }
+IoResult WriteOutput(std::wstring_view text) { return WriteTo(STD_OUTPUT_HANDLE, text); }
+IoResult WriteError(std::wstring_view text) { return WriteTo(STD_ERROR_HANDLE, text); }
 
 #else
 
 bool FindUserSheetFolder(std::wstring&) { return false; }
 
-void WriteOutput(std::wstring_view text) {
+namespace {
+IoResult WriteTo(std::FILE* stream, std::wstring_view text) {
+  if (text.empty()) return {};
   const std::string bytes = EncodeUtf8(text);
-  std::fwrite(bytes.data(), 1, bytes.size(), stdout);
-  std::fflush(stdout);
+  if (std::fwrite(bytes.data(), 1, bytes.size(), stream) != bytes.size() || std::fflush(stream) != 0) {
+    const int error = errno;
+    std::clearerr(stream);
+    return IoResult::FromSystemError(error ? error : EIO);
+  }
+  return {};
 }
+}  // namespace
 
-void WriteError(std::wstring_view text) {
-  const std::string bytes = EncodeUtf8(text);
-  std::fwrite(bytes.data(), 1, bytes.size(), stderr);
-  std::fflush(stderr);
-}
+IoResult WriteOutput(std::wstring_view text) { return WriteTo(stdout, text); }
+IoResult WriteError(std::wstring_view text) { return WriteTo(stderr, text); }
 
 #endif
 

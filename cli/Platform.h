@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/FileSystem.h"
+
 namespace pathwright::cli {
 
 #ifdef _WIN32
@@ -19,8 +21,9 @@ inline constexpr bool kHasUserSheetFolder = false;
 bool FindUserSheetFolder(std::wstring& folder);
 
 // Text for standard output and standard error. A Windows console gets the characters themselves;
-// a pipe or file gets UTF-8 bytes, on every system.
-void WriteOutput(std::wstring_view text);
-void WriteError(std::wstring_view text);
+// a pipe or file gets UTF-8 bytes, on every system. Fails when not all of it could be written (a
+// full disk, a closed pipe).
+IoResult WriteOutput(std::wstring_view text);
+IoResult WriteError(std::wstring_view text);
 
 }  // namespace pathwright::cli

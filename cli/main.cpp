@@ -4,30 +4,57 @@
 
 #include "Commands.h"
 #include "Platform.h"
+#include "base/FileSystem.h"
 
 #ifndef _WIN32
+#include <csignal>
+
 #include "base/Utf8.h"
 #endif
 
 namespace {
+using pathwright::cli::Output;
+
+// Prints what the run produced. Output that does not arrive is a failure of its own (exit 4): a
+// script must not take a list it never received for an empty one.
+int Report(int code, const Output& output) {
+  const pathwright::IoResult out = pathwright::cli::WriteOutput(output.out);
+  std::wstring err = output.err;
+  if (!out) err += L"pathwright-cli: cannot write standard output: " + out.message + L"\n";
+  const pathwright::IoResult errWritten = pathwright::cli::WriteError(err);
+  return out && errWritten ? code : pathwright::cli::kExitOutputFailed;
+}
+
 int RunAndReport(const std::vector<std::wstring>& args) {
-  pathwright::cli::Output output;
+  Output output;
   const int code = pathwright::cli::Run(args, output);
-  pathwright::cli::WriteOutput(output.out);
-  pathwright::cli::WriteError(output.err);
-  return code;
+  return Report(code, output);
 }
 }  // namespace
 
 #ifdef _WIN32
 int wmain(int argc, wchar_t** argv) {
+  pathwright::RemoveTemporaryFilesOnInterrupt();
   return RunAndReport(std::vector<std::wstring>(argv + (argc > 0 ? 1 : 0), argv + argc));
 }
 #else
 int main(int argc, char** argv) {
-  // Arguments arrive as UTF-8 bytes; the model works on wide strings.
+  // A closed pipe makes the write fail (exit 4) instead of ending the process without a word.
+  std::signal(SIGPIPE, SIG_IGN);
+  pathwright::RemoveTemporaryFilesOnInterrupt();
+  // Arguments arrive as UTF-8 bytes; the model works on wide strings. Bytes that are not UTF-8
+  // would come back as another name (U+FFFD in place of each bad byte), so they are refused.
   std::vector<std::wstring> args;
-  for (int i = 1; i < argc; ++i) args.push_back(pathwright::DecodeUtf8(argv[i]));
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    args.push_back(pathwright::DecodeUtf8(arg));
+    if (pathwright::EncodeUtf8(args.back()) != arg) {
+      Output output;
+      output.err = L"pathwright-cli: argument " + std::to_wstring(i) +
+                   L" is not valid UTF-8; names and lists are read as UTF-8\nTry 'pathwright-cli --help'.\n";
+      return Report(pathwright::cli::kExitUsage, output);
+    }
+  }
   return RunAndReport(args);
 }
 #endif

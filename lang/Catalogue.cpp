@@ -5,9 +5,17 @@
 
 namespace pathwright {
 
+namespace {
+// The header lies within the first bytes of a file: the mark, the encoding line and the first 254
+// characters of the LangID line (at most three bytes each) are all a header check ever reads.
+constexpr size_t kLanguageHeaderBytes = 4096;
+}  // namespace
+
 bool ReadLanguageHeader(const std::wstring& folder, const std::wstring& fileName, LanguageCatalogue& catalogue) {
   std::string bytes;
-  if (!ReadFileBytes(folder + fileName, bytes)) return false;
+  if (!ReadFileBytes(folder + fileName, bytes, {.maxFileSize = kMaxLanguageFileBytes, .maxRead = kLanguageHeaderBytes})) {
+    return false;
+  }
   Utf8LineReader reader(bytes);
   std::wstring displayName;
   if (!ReadLanguageHeaderLines(reader, displayName)) return false;

@@ -207,7 +207,7 @@ bool ParseLanguage(std::string_view bytes, LanguageTable& table) {
 bool LoadLanguage(const std::wstring& path, LanguageTable& table) {
   table.clear();
   std::string bytes;
-  if (!ReadFileBytes(path, bytes)) return false;
+  if (!ReadFileBytes(path, bytes, {.maxFileSize = kMaxLanguageFileBytes})) return false;
   Utf8LineReader reader(std::move(bytes));  // the file's bytes are not needed again: no copy
   return ParseLanguageFrom(reader, table);
 }

@@ -71,8 +71,11 @@ bool ReadLanguageHeaderLines(Utf8LineReader& reader, std::wstring& displayName);
 // carry no text (empty, without a space, or starting with one) are skipped.
 bool ParseLanguage(std::string_view bytes, LanguageTable& table);
 
+// No language file comes near this; a larger file is taken as unreadable.
+inline constexpr size_t kMaxLanguageFileBytes = 4 << 20;
+
 // Empties the table, then fills it from the file at `path`. False (and an empty table) when the
-// file cannot be read or its header is not valid.
+// file cannot be read, is larger than kMaxLanguageFileBytes, or its header is not valid.
 bool LoadLanguage(const std::wstring& path, LanguageTable& table);
 
 // The text stored under the number, empty when there is none.

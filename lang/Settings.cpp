@@ -6,6 +6,9 @@
 namespace pathwright {
 
 namespace {
+// Two short lines; a larger file is not a settings file and is taken as unreadable.
+constexpr size_t kMaxSettingsFileBytes = 64 * 1024;
+
 // Only line feeds are stripped: CR LF has already become one line feed, and a lone CR is kept.
 bool ReadSettingsLine(Utf8LineReader& reader, std::wstring& line) {
   if (!reader.ReadRaw(line, kSettingsLineLimit)) return false;
@@ -34,7 +37,7 @@ std::string FormatSettings(std::wstring_view language, int option) {
 
 Settings ReadSettingsFile(const std::wstring& path) {
   std::string bytes;
-  if (!ReadFileBytes(path, bytes)) return Settings{};
+  if (!ReadFileBytes(path, bytes, {.maxFileSize = kMaxSettingsFileBytes})) return Settings{};
   return ParseSettings(bytes);
 }
 

@@ -14,14 +14,14 @@ constexpr const wchar_t* kPropertyGroup = L"PropertyGroup";
 constexpr const wchar_t* kLabel = L"Label";
 constexpr const wchar_t* kCondition = L"Condition";
 
-// Hands pugixml's output straight to the file being written, without a copy of the whole sheet.
-class SinkWriter final : public pugi::xml_writer {
+// Collects pugixml's output: the replace compares and writes it whole.
+class BytesWriter final : public pugi::xml_writer {
  public:
-  explicit SinkWriter(ByteSink& sink) : m_sink(sink) {}
-  void write(const void* data, size_t size) override { m_sink.Write({static_cast<const char*>(data), size}); }
+  explicit BytesWriter(std::string& out) : m_out(out) {}
+  void write(const void* data, size_t size) override { m_out.append(static_cast<const char*>(data), size); }
 
  private:
-  ByteSink& m_sink;
+  std::string& m_out;
 };
 
 // Whether no element lies more than `limit` levels deep, the top level being 1. Walks without
@@ -72,6 +72,12 @@ std::optional<std::wstring> PathValueAfterSave(int kind, bool listEmpty, const s
   std::wstring own = hasPrefix ? before->substr(prefix.size()) : *before;
   if (own.empty()) return std::nullopt;
   return own;
+}
+
+// The list as a save writes it, for telling whether it changed.
+std::wstring_view WithoutFinalSeparators(std::wstring_view list) {
+  while (!list.empty() && list.back() == L';') list.remove_suffix(1);
+  return list;
 }
 
 // Elements with a Condition apply only sometimes; the program never reads, edits, moves or
@@ -162,6 +168,8 @@ void DirectorySettings::ResetDocument() {
   m_doc.reset();
   m_group = pugi::xml_node();
   m_backupBeforeWrite = false;
+  m_onDisk.reset();
+  m_listsAsLoaded = {};
 }
 
 SheetLoad DirectorySettings::LoadSheet() {
@@ -182,10 +190,13 @@ SheetLoad DirectorySettings::ParseSheet() {
   if (bytes.empty()) return {Status::kNotASheet, L"the file is empty"};
   std::wstring why;
   pugi::xml_encoding encoding = pugi::encoding_auto;
-  if (!PrepareSheetBytes(bytes, encoding, why)) return {Status::kNotASheet, why};
+  std::string recoded;
+  if (!PrepareSheetBytes(bytes, recoded, encoding, why)) return {Status::kNotASheet, why};
+  // The file's own bytes are kept: a save compares them with what the file holds then.
+  const std::string& parse = recoded.empty() ? bytes : recoded;
   const pugi::xml_parse_result parsed =
-      m_doc.load_buffer(bytes.data(), bytes.size(), pugi::parse_default | pugi::parse_declaration, encoding);
-  std::string().swap(bytes);  // the document holds its own copy
+      m_doc.load_buffer(parse.data(), parse.size(), pugi::parse_default | pugi::parse_declaration, encoding);
+  std::string().swap(recoded);
   if (parsed.status == pugi::status_no_document_element) return {Status::kNotASheet, L"the file holds no XML element"};
   if (!parsed) {
     const std::string_view description = parsed.description();
@@ -214,6 +225,7 @@ SheetLoad DirectorySettings::ParseSheet() {
   if (m_group) {
     for (int k = 0; k < kKindCount; ++k) m_lists[k] = FirstUnconditional(m_group, kUserMacros[k]).text().get();
   }
+  RememberAsLoaded(std::move(bytes));
   return {Status::kLoaded, {}};
 }
 
@@ -260,9 +272,10 @@ IoResult DirectorySettings::CreateDefaultSheet(VsVersion version) {
     project.append_child(L"ItemGroup");
   }
 
-  // Whatever stands at m_path could not be read; it is never destroyed without a copy. Until the
-  // new sheet is written, an empty record must not be saved over the file the user still has.
-  m_backupBeforeWrite = PathExists(m_path);
+  // Whatever stands at m_path could not be read; it is never destroyed without a copy (whether there
+  // is one to copy is decided under the lock, at the write). Until the new sheet is written, an
+  // empty record must not be saved over the file the user still has.
+  m_backupBeforeWrite = true;
   IoResult written = WriteSheetFile();
   m_loaded = static_cast<bool>(written);
   return written;
@@ -279,20 +292,93 @@ void DirectorySettings::TellTheTruthAboutEncoding() {
   }
 }
 
+void DirectorySettings::RememberAsLoaded(std::string bytes) {
+  m_onDisk = OnDisk{m_path, std::move(bytes)};
+  m_listsAsLoaded = m_lists;
+}
+
+IoResult DirectorySettings::LockSheet() { return m_lock.Acquire(m_path, m_lockWait); }
+
 IoResult DirectorySettings::WriteSheetFile() {
-  if (m_path.empty()) return IoResult::FromSystemError(ENOENT);
+  if (m_editOnly) return {};
+  if (m_path.empty()) return IoResult::NotFound();
+  m_backupPath.clear();
+  WriteLock lock;
+  if (!m_lock.Held()) {
+    if (IoResult locked = lock.Acquire(m_path, m_lockWait); !locked) return locked;
+  }
+  for (int attempt = 1;; ++attempt) {
+    IoResult written = WriteOnce();
+    if (written.error != kContentChangedError) return written;
+    if (attempt == kSheetWriteAttempts) {
+      return IoResult{kContentChangedError, L"the sheet kept changing while it was being written (" +
+                                                std::to_wstring(attempt) + L" attempts)"};
+    }
+    // A new sheet simply keeps whatever stands there now as a backup of its own.
+    if (!m_backupBeforeWrite) {
+      if (IoResult merged = TakeChangesFromDisk(); !merged) return merged;
+    }
+  }
+}
+
+IoResult DirectorySettings::WriteOnce() {
+  // A record pointed at another file since simply writes it, as before.
+  ExpectedContent expected = m_onDisk && m_onDisk->path == m_path ? ExpectedContent::Bytes(m_onDisk->bytes)
+                                                                  : ExpectedContent::Anything();
+  std::string old;
   if (m_backupBeforeWrite) {
-    std::string old;
-    IoResult result = ReadFileBytes(m_path, old);
-    if (result) result = ReplaceFileAtomically(m_path + L".bak", old);
-    if (!result) return result;
+    if (const IoResult read = ReadFileBytes(m_path, old); read) {
+      if (IoResult kept = WriteBackupFile(m_path, old, m_backupPath); !kept) return kept;
+      expected = ExpectedContent::Bytes(old);
+    } else if (read.IsNotFound()) {
+      expected = ExpectedContent::Nothing();
+    } else {
+      return read;  // not even copied: a device, a pipe, a file that cannot be opened
+    }
+  }
+
+  TellTheTruthAboutEncoding();
+  std::string bytes;
+  bytes.reserve(m_onDisk ? m_onDisk->bytes.size() + m_onDisk->bytes.size() / 8 + 4096 : 4096);  // about what was read
+  BytesWriter writer(bytes);
+  m_doc.save(writer, L"\t", pugi::format_default, pugi::encoding_auto);
+
+  IoResult replaced = ReplaceFileAtomically(m_path, bytes, expected);
+  if (replaced) {
+    m_onDisk = OnDisk{m_path, std::move(bytes)};
     m_backupBeforeWrite = false;
   }
-  TellTheTruthAboutEncoding();
-  return ReplaceFileAtomically(m_path, [this](ByteSink& sink) {
-    SinkWriter writer(sink);
-    m_doc.save(writer, L"\t", pugi::format_default, pugi::encoding_auto);
-  });
+  return replaced;
+}
+
+IoResult DirectorySettings::TakeChangesFromDisk() {
+  DirectorySettings fresh;
+  fresh.m_path = m_path;
+  if (const SheetLoad loaded = fresh.LoadSheet(); !loaded) {
+    return IoResult{kContentChangedError, loaded.CouldNotRead()
+                                              ? L"another program changed the sheet meanwhile, and it cannot be read: " +
+                                                    loaded.why
+                                              : L"another program changed the sheet meanwhile into something that is "
+                                                L"no property sheet: " + loaded.why};
+  }
+  // The lists changed in this record win; the rest is the file's as it is now.
+  std::array<std::wstring, kKindCount> lists = m_lists;
+  for (int k = 0; k < kKindCount; ++k) {
+    if (WithoutFinalSeparators(lists[k]) == WithoutFinalSeparators(m_listsAsLoaded[k])) lists[k] = fresh.m_lists[k];
+  }
+  // This record takes the fresh document; its lock, its wait and what counts as a change stay.
+  WriteLock lock = std::move(m_lock);
+  const auto asLoaded = m_listsAsLoaded;
+  const auto wait = m_lockWait;
+  DirectorySettings::operator=(std::move(fresh));
+  m_lock = std::move(lock);
+  m_listsAsLoaded = asLoaded;
+  m_lockWait = wait;
+  m_lists = lists;
+  m_editOnly = true;
+  IoResult edited = SaveSheet();
+  m_editOnly = false;
+  return edited;
 }
 
 }  // namespace pathwright

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -53,6 +54,13 @@ std::optional<ListCharacter> FindForbiddenInLists(const std::array<std::wstring,
 // The error of a save refused because a list holds such a character; not a system error code.
 inline constexpr int kForbiddenCharacterError = -1;
 
+// How long a save waits for another Pathwright program that holds the sheet's lock.
+inline constexpr std::chrono::milliseconds kSheetLockWait{5000};
+
+// How often a save applies its change again when another program keeps changing the sheet under it;
+// after the last attempt it fails with kContentChangedError.
+inline constexpr int kSheetWriteAttempts = 4;
+
 class DirectorySettings {
  public:
   std::wstring m_path;                             // the open sheet; empty when there is none
@@ -70,14 +78,33 @@ class DirectorySettings {
   // (kForbiddenCharacterError) without any change when a list holds a character XML does not allow.
   IoResult SaveSheet();
 
-  // Replaces the document by a new, empty sheet for that version and writes it. An existing file is
-  // first kept as "<sheet>.bak"; see WriteSheetFile. The record may be edited only when all of it worked.
+  // Replaces the document by a new, empty sheet for that version and writes it. Whatever stands at
+  // m_path then is first kept as a backup; see WriteSheetFile. The record may be edited only when all
+  // of it worked.
   IoResult CreateDefaultSheet(VsVersion version);
 
   // Writes m_doc to m_path in one step (the old file survives any failure), UTF-8 without BOM, tab
-  // indentation, LF line ends. When the document came from CreateDefaultSheet over an existing file,
-  // that file is copied to "<sheet>.bak" first, and nothing is replaced unless the copy succeeds.
+  // indentation, LF line ends, holding the sheet's lock (see LockSheet) while it does.
+  //
+  // When the document came from CreateDefaultSheet, whatever stands at m_path is first copied to
+  // the first free "<sheet>.bak", "<sheet>.bak.2"...; nothing is replaced unless the copy succeeds.
+  //
+  // Otherwise the sheet must still hold the bytes this record last read or wrote. When another
+  // program changed it meanwhile, the save merges instead of overwriting: the lists changed in this
+  // record since LoadSheet keep their values, everything else (lists included) comes from the file
+  // as it is now, edited in place as any save edits, and the record then holds that merged sheet.
+  // A file that can no longer be read is not written (the failure says why); see kSheetWriteAttempts
+  // for one that keeps changing.
   IoResult WriteSheetFile();
+
+  // Takes the sheet's lock for a read-modify-write that begins with LoadSheet, as the command line
+  // tool does; until the record ends (or UnlockSheet) another Pathwright program waits to save it.
+  // Fails only when another program kept it locked for m_lockWait.
+  IoResult LockSheet();
+  void UnlockSheet() { m_lock.Release(); }
+
+  std::wstring m_backupPath;                       // the backup the last write made; empty when none
+  std::chrono::milliseconds m_lockWait = kSheetLockWait;
 
  private:
   void ResetDocument();
@@ -88,6 +115,22 @@ class DirectorySettings {
   // chose, or the one the first save appended. Points into m_doc, so every reset of m_doc clears it.
   pugi::xml_node m_group;
   bool m_backupBeforeWrite = false;
+
+  // Remembers what LoadSheet read: the bytes, to tell whether another program changed the file,
+  // and the lists, to tell which ones the user changed.
+  void RememberAsLoaded(std::string bytes);
+  IoResult WriteOnce();
+  IoResult TakeChangesFromDisk();
+
+  WriteLock m_lock;
+  // What the file held when this record last read or wrote it, and which file that was.
+  struct OnDisk {
+    std::wstring path;
+    std::string bytes;
+  };
+  std::optional<OnDisk> m_onDisk;
+  std::array<std::wstring, kKindCount> m_listsAsLoaded;
+  bool m_editOnly = false;  // SaveSheet edits the document and writes nothing (during a merge)
 };
 
 }  // namespace pathwright

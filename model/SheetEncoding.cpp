@@ -150,7 +150,7 @@ bool Allowed(char32_t c) {
 
 }  // namespace
 
-bool PrepareSheetBytes(std::string& bytes, pugi::xml_encoding& encoding, std::wstring& why) {
+bool PrepareSheetBytes(std::string_view bytes, std::string& recoded, pugi::xml_encoding& encoding, std::wstring& why) {
   const Bytes b = bytes;
   encoding = pugi::encoding_auto;
   if (LooksWide(b)) return true;
@@ -162,7 +162,7 @@ bool PrepareSheetBytes(std::string& bytes, pugi::xml_encoding& encoding, std::ws
   }
   encoding = pugi::encoding_utf8;
   if (NameIs(name, "windows-1252") || NameIs(name, "cp1252")) {
-    bytes = Windows1252ToUtf8(b);
+    recoded = Windows1252ToUtf8(b);
     return true;
   }
   const bool utf8 = name.empty() || NameIs(name, "utf-8") || NameIs(name, "utf8");

@@ -16,8 +16,9 @@ namespace pathwright {
 // mark or layout); a declared ISO-8859-1 is read as such; a declared windows-1252 (or cp1252) is
 // recoded to UTF-8; everything else is read as UTF-8 and must be valid UTF-8, and a declaration of
 // any other encoding is accepted only for pure ASCII bytes. False, with the reason for the user,
-// when the bytes cannot be read exactly.
-bool PrepareSheetBytes(std::string& bytes, pugi::xml_encoding& encoding, std::wstring& why);
+// when the bytes cannot be read exactly. `recoded` receives the bytes to parse when they differ from
+// `bytes` (windows-1252) and stays empty otherwise.
+bool PrepareSheetBytes(std::string_view bytes, std::string& recoded, pugi::xml_encoding& encoding, std::wstring& why);
 
 // A character XML 1.0 does not allow: U+0000-U+0008, U+000B, U+000C, U+000E-U+001F, U+FFFE,
 // U+FFFF, or an unpaired surrogate.

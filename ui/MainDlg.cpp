@@ -295,6 +295,7 @@ void CMainDlg::OnSelectSheet() {
   if (m_loaded) {
     DoDataExchange(kSaveControls);
     if (!SaveOpenSheet()) return;
+    DoDataExchange(kFillControls);  // a save may have merged changes made on disk; a cancel below keeps them shown
   }
 
   if (Platform().RunFileDialog(dialog, ::GetActiveWindow()) != IDOK) return;
