@@ -1,5 +1,6 @@
-// A sheet that cannot be written keeps its old bytes, no temporary file is left beside it, and
-// the failure reaches the caller with the system's reason.
+// A sheet that cannot be written keeps its old bytes, no temporary file or half backup is left
+// beside it, and the failure reaches the caller with the system's reason. A write that works keeps
+// what the user has: earlier backups, permissions and owner, links, and changes made meanwhile.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -13,6 +14,7 @@
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace pathwright {
@@ -23,64 +25,93 @@ using testing::ScratchFolder;
 using testing::WriteBytes;
 namespace fs = std::filesystem;
 
+long EntriesIn(const fs::path& folder) { return static_cast<long>(std::distance(fs::directory_iterator(folder), {})); }
+
+std::string Sheet(const std::string& include, const std::string& library = "", const std::string& more = "") {
+  return "<Project>\n  <PropertyGroup><UserInclude>" + include + "</UserInclude><UserLibrary>" + library +
+         "</UserLibrary></PropertyGroup>" + more + "\n</Project>\n";
+}
+
 // Each block keeps the write from happening while it runs `save`.
 using Block = std::function<void(const fs::path& folder, const fs::path& sheet, const std::function<void()>& save)>;
 
-TEST(SheetWriteFailure, OldBytesStayAndNoTemporaryFileIsLeft) {
-  const std::pair<const char*, Block> blocks[] = {
+Block Fault(FileFault fault) {
+  return [fault](auto&, auto&, auto& save) {
+    InjectFileFault(fault);
+    save();
+    InjectFileFault(FileFault::kNone);
+  };
+}
+
+// Both ways a sheet is written: a save of a loaded sheet, and a new sheet over a damaged one, which
+// is first kept as a backup. Both sheets are over 64 KB, so they go to the disk in large writes.
+TEST(SheetWriteFailure, OldBytesStayAndNoTemporaryFileOrBackupIsLeft) {
+  const struct { const char* name; Block block; bool backupMayStay; } rows[] = {
+      {"flush fails", Fault(FileFault::kFlush), false},
+      {"close fails", Fault(FileFault::kClose), false},
+      {"a large write fails", Fault(FileFault::kLargeWrite), false},
+      {"permissions cannot be set", Fault(FileFault::kPermissions), false},
 #ifdef _WIN32
       {"read-only file", [](auto&, auto& sheet, auto& save) {
          SetFileAttributesW(sheet.wstring().c_str(), FILE_ATTRIBUTE_READONLY);
          save();
          SetFileAttributesW(sheet.wstring().c_str(), FILE_ATTRIBUTE_NORMAL);
-       }},
+       }, true},
       {"file held open without sharing", [](auto&, auto& sheet, auto& save) {
          const UniqueFile held = testing::HoldWithoutSharing(sheet);
          ASSERT_TRUE(held);
          save();
-       }},
+       }, false},
 #else
-      {"read-only file", [](auto&, auto& sheet, auto& save) { ::chmod(sheet.c_str(), 0444); save(); }},
+      {"read-only file", [](auto&, auto& sheet, auto& save) { ::chmod(sheet.c_str(), 0444); save(); }, true},
       {"read-only folder", [](auto& folder, auto&, auto& save) {
          if (::geteuid() == 0) return;  // root writes into it anyway
          ::chmod(folder.c_str(), 0555);
          save();
          ::chmod(folder.c_str(), 0755);
-       }},
-      {"device full mid-write", [](auto&, auto&, auto& save) {  // a small file-size limit, like a full disk
+       }, false},
+      {"device full mid-write", [](auto&, auto&, auto& save) {  // a file-size limit below the sheet, like a full disk
          struct rlimit old {};
          ::getrlimit(RLIMIT_FSIZE, &old);
-         const struct rlimit small = {16, old.rlim_max};
+         const struct rlimit small = {32 * 1024, old.rlim_max};
          auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
          ::setrlimit(RLIMIT_FSIZE, &small);
          save();
          ::setrlimit(RLIMIT_FSIZE, &old);
          std::signal(SIGXFSZ, oldHandler);
-       }},
+       }, false},
 #endif
   };
-  const std::string old = "<Project>\n  <PropertyGroup><UserInclude>old</UserInclude></PropertyGroup>\n</Project>\n";
-  for (const auto& [name, block] : blocks) {
-    SCOPED_TRACE(name);
-    ScratchFolder dir;
-    const fs::path sheet = dir.Path("s.props");
-    WriteBytes(sheet, old);
-    DirectorySettings s;
-    s.m_path = sheet.wstring();
-    ASSERT_TRUE(s.LoadSheet());
-    s.m_lists[1] = L"new";
-    IoResult result = {};
-    bool saved = false;
-    block(dir.Root(), sheet, [&] {
-      result = s.SaveSheet();
-      saved = true;
-    });
-    if (!saved) continue;  // skipped
-    EXPECT_FALSE(result);
-    EXPECT_NE(result.error, 0);
-    EXPECT_FALSE(result.message.empty());
-    EXPECT_EQ(ReadBytes(sheet), old);
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Root()), {}), 1) << "a temporary file was left behind";
+  const std::string readable = Sheet(std::string(70 * 1024, 'o')), damaged = readable.substr(0, readable.size() - 4);
+  for (const auto& row : rows) {
+    for (const bool recreate : {false, true}) {
+      SCOPED_TRACE(std::string(row.name) + (recreate ? ", new sheet over a damaged one" : ", save"));
+      ScratchFolder dir;
+      const fs::path sheet = dir.Path("s.props");
+      const std::string& old = recreate ? damaged : readable;
+      WriteBytes(sheet, old);
+      DirectorySettings s;
+      s.m_path = sheet.wstring();
+      ASSERT_EQ(bool(s.LoadSheet()), !recreate);
+      s.m_lists[1] = std::wstring(70 * 1024, L'n');
+      IoResult result;
+      bool saved = false;
+      row.block(dir.Root(), sheet, [&] {
+        result = recreate ? s.CreateDefaultSheet(VsVersion::k2012) : s.SaveSheet();
+        saved = true;
+      });
+      if (!saved) continue;  // skipped
+      EXPECT_FALSE(result);
+      EXPECT_NE(result.error, 0);
+      EXPECT_FALSE(result.message.empty());
+      EXPECT_TRUE(ReadBytes(sheet) == old);
+      EXPECT_EQ(s.m_loaded, !recreate) << "an empty record is never saved over the file the user still has";
+      const long backups = recreate && row.backupMayStay;  // whole, made before the replace was refused
+      EXPECT_EQ(EntriesIn(dir.Root()), 1 + backups) << "a temporary file or a half backup was left behind";
+      if (backups) {
+        EXPECT_TRUE(ReadBytes(dir.Path("s.props.bak")) == old);
+      }
+    }
   }
   ScratchFolder dir;
   DirectorySettings s;
@@ -90,31 +121,146 @@ TEST(SheetWriteFailure, OldBytesStayAndNoTemporaryFileIsLeft) {
   EXPECT_FALSE(fs::exists(dir.Root() / "gone")) << "a missing folder is never created";
 }
 
-// An unreadable sheet is copied to .bak before anything replaces it, and only the damaged file is kept.
-// Without the copy nothing is replaced, and the record stays closed to edits.
-TEST(SheetBackup, UnreadableSheetIsKeptBeforeItIsReplaced) {
-  for (const bool copyFails : {false, true}) {
-    SCOPED_TRACE(copyFails);
-    ScratchFolder dir;
-    const fs::path sheet = dir.Path("s.props"), bak = dir.Path("s.props.bak");
-    WriteBytes(sheet, "<Project><oops></Project>");
-    if (copyFails) fs::create_directory(bak);  // the copy cannot be made
-    if (!copyFails) WriteBytes(bak, "older backup");
+// Each new sheet keeps what it replaces under a name of its own, with the sheet's permissions, and
+// never writes through a name that is taken, not even by a link to nowhere.
+TEST(SheetBackup, EveryReplacedFileIsKeptUnderAFreeName) {
+  ScratchFolder dir;
+  const fs::path sheet = dir.Path("s.props");
+#ifndef _WIN32
+  fs::create_symlink(dir.Path("victim"), dir.Path("s.props.bak.2"));
+#else
+  WriteBytes(dir.Path("s.props.bak.2"), "the user's own file");
+#endif
+  const std::pair<const char*, const char*> backups[] = {
+      {"first <", "s.props.bak"}, {"second <", "s.props.bak.3"}, {"third <", "s.props.bak.4"}};
+  for (const auto& [damaged, backup] : backups) {
+    WriteBytes(sheet, damaged);
+    fs::permissions(sheet, fs::perms(0664));  // group write: a bit the usual umask takes away
     DirectorySettings s;
     s.m_path = sheet.wstring();
     ASSERT_FALSE(s.LoadSheet());
-    EXPECT_EQ(bool(s.CreateDefaultSheet(VsVersion::k2013)), !copyFails);
-    EXPECT_EQ(s.m_loaded, !copyFails);
-    s.m_lists[1] = L"x";
-    EXPECT_TRUE(s.SaveSheet());
-    if (copyFails) {
-      EXPECT_EQ(ReadBytes(sheet), "<Project><oops></Project>");
-      fs::remove(bak);
-      EXPECT_TRUE(s.CreateDefaultSheet(VsVersion::k2013));
+    ASSERT_TRUE(s.CreateDefaultSheet(VsVersion::k2012));
+    EXPECT_EQ(s.m_backupPath, dir.WidePath(backup));
+  }
+  for (const auto& [damaged, backup] : backups) EXPECT_EQ(ReadBytes(dir.Path(backup)), damaged);
+  EXPECT_FALSE(fs::exists(dir.Path("victim")));
+#ifndef _WIN32
+  EXPECT_EQ(fs::status(dir.Path("s.props.bak.4")).permissions(), fs::perms(0664));
+#endif
+}
+
+// A save replaces a link's final target (the link stays a link), with the old file's permissions,
+// owner and group (where the process may set them) or its hidden and system attributes; a new sheet
+// gets the permissions the umask gives any new file.
+TEST(SheetFile, SaveKeepsLinksAndWhatTheFileCarries) {
+  ScratchFolder dir;
+  fs::create_directory(dir.Path("team"));
+  const fs::path target = dir.Path("team/real.props");
+  DirectorySettings created;
+  created.m_path = target.wstring();
+#ifdef _WIN32
+  ASSERT_TRUE(created.CreateDefaultSheet(VsVersion::k2012));
+  const fs::path sheet = target;
+  SetFileAttributesW(target.wstring().c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+#else
+  const mode_t mask = ::umask(022);
+  ASSERT_TRUE(created.CreateDefaultSheet(VsVersion::k2012));
+  EXPECT_EQ(fs::status(target).permissions(), fs::perms(0644)) << "a new sheet";
+  ::chmod(target.c_str(), 0664);  // a bit the umask would take away
+  const bool root = ::geteuid() == 0;
+  if (root) {
+    ASSERT_EQ(::chown(target.c_str(), 4242, 4243), 0);
+  }
+  const fs::path sheet = dir.Path("s.props");
+  fs::create_symlink(target, sheet);
+#endif
+  DirectorySettings s;
+  s.m_path = sheet.wstring();
+  ASSERT_TRUE(s.LoadSheet());
+  s.m_lists[1] = L"C:\\inc";
+  ASSERT_TRUE(s.SaveSheet());
+  EXPECT_NE(ReadBytes(target).find("C:\\inc"), std::string::npos);
+  EXPECT_EQ(EntriesIn(dir.Path("team")), 1);
+#ifdef _WIN32
+  EXPECT_EQ(GetFileAttributesW(target.wstring().c_str()) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM),
+            DWORD{FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM});
+  SetFileAttributesW(target.wstring().c_str(), FILE_ATTRIBUTE_NORMAL);
+#else
+  ::umask(mask);
+  EXPECT_TRUE(fs::is_symlink(sheet));
+  struct stat st {};
+  ASSERT_EQ(::stat(target.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0664u);
+  if (root) {
+    EXPECT_TRUE(st.st_uid == 4242 && st.st_gid == 4243) << st.st_uid << ":" << st.st_gid;
+  }
+#endif
+}
+
+// A save removes this sheet's temporary files left by a run killed over an hour ago, and nothing else.
+TEST(SheetFile, SaveRemovesTemporaryFilesOfKilledRuns) {
+  ScratchFolder dir;
+  WriteBytes(dir.Path("s.props"), Sheet("A"));
+  const struct { const char* name; bool old, removed; } files[] = {
+      {"s.props.pathwright-k1ll3d", true, true}, {"s.props.pathwright-recent", false, false},
+      {"t.props.pathwright-k1ll3d", true, false}, {"s.props.pathwright-k1ll3d7", true, false}};
+  for (const auto& file : files) {
+    WriteBytes(dir.Path(file.name), "half a sheet");
+    if (file.old) fs::last_write_time(dir.Path(file.name), fs::file_time_type::clock::now() - std::chrono::hours(2));
+  }
+  DirectorySettings s;
+  s.m_path = dir.WidePath("s.props");
+  ASSERT_TRUE(s.LoadSheet());
+  ASSERT_TRUE(s.SaveSheet());
+  for (const auto& file : files) EXPECT_EQ(fs::exists(dir.Path(file.name)), !file.removed) << file.name;
+}
+
+// Another program changes the sheet between the load and the save: the lists changed in the record
+// win, everything else is taken from the file as it is now; a file that is gone, damaged or locked
+// by another Pathwright program is not written.
+TEST(SheetMerge, ChangesMadeOnDiskMeanwhileAreKept) {
+  const std::string loaded = Sheet("A", "L");
+  const std::string kNone = "(removed)", kLocked = "(locked)";
+  const struct { const char* name; std::string meanwhile; std::wstring include, library; } rows[] = {
+      {"another list and an item group", Sheet("A", "M", "<ItemGroup><X /></ItemGroup>"), L"B", L"M"},
+      {"the same list: the record's wins", Sheet("Z", "L"), L"B", L"L"},
+      {"written back unchanged", loaded, L"B", L"L"},
+      {"no longer a sheet", "garbage <", L"", L""},
+      {"removed", kNone, L"", L""},
+      {"locked by another program", kLocked, L"", L""},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    ScratchFolder dir;
+    const fs::path sheet = dir.Path("s.props");
+    WriteBytes(sheet, loaded);
+    DirectorySettings s;
+    s.m_path = sheet.wstring();
+    s.m_lockWait = std::chrono::milliseconds(50);
+    ASSERT_TRUE(s.LoadSheet());
+    s.m_lists[1] = L"B";
+    WriteLock other;
+    if (row.meanwhile == kNone) {
+      fs::remove(sheet);
+    } else if (row.meanwhile == kLocked) {
+      other.Acquire(sheet.wstring(), {});
+    } else {
+      WriteBytes(sheet, row.meanwhile);
     }
-    EXPECT_TRUE(s.SaveSheet());
-    EXPECT_EQ(ReadBytes(bak), "<Project><oops></Project>") << "a later save does not copy the new sheet";
-    EXPECT_NE(ReadBytes(sheet).find("ToolsVersion=\"12.0\""), std::string::npos);
+    const std::string before = ReadBytes(sheet);
+    const IoResult saved = s.SaveSheet();
+    EXPECT_EQ(bool(saved), !row.include.empty());
+    if (!saved) {
+      EXPECT_TRUE(!saved.message.empty() && ReadBytes(sheet) == before) << "nothing was written, and why not";
+      continue;
+    }
+    DirectorySettings again;
+    again.m_path = sheet.wstring();
+    ASSERT_TRUE(again.LoadSheet());
+    EXPECT_EQ(again.m_lists[1], row.include);
+    EXPECT_EQ(again.m_lists[3], row.library);
+    EXPECT_EQ(s.m_lists[3], row.library) << "the record holds what it wrote";
+    EXPECT_EQ(ReadBytes(sheet).find("<X />") != std::string::npos, row.meanwhile.find("<X />") != std::string::npos);
   }
 }
 
