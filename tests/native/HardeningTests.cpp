@@ -2,13 +2,21 @@
 // or loses what the user had.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <string>
 
 #include "base/Utf8.h"
+#include "lang/Catalogue.h"
 #include "lang/LanguageFile.h"
 #include "lang/Settings.h"
 #include "model/DirectorySettings.h"
 #include "support/Files.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#endif
 
 namespace pathwright {
 namespace {
@@ -75,24 +83,74 @@ TEST(HardenedSheet, LoadSaveAndLoadAgain) {
   }
 }
 
-// MAX_PATH is 260 with the terminator. Linux, Wine and Windows with long paths enabled take longer
-// paths; without that, Windows refuses 260 and 261 at the first open, reported as a failed read or write.
-TEST(HardenedSheet, PathsAroundTheWindowsLimitLoadAndSave) {
-  for (size_t length : {259u, 260u, 261u}) {
+// MAX_PATH is 260 with the terminator: sheet paths around it (folders of 247 to 249 characters), and
+// folders far beyond it. Nothing in the file code has a fixed-size path buffer; Windows takes the
+// long ones in their "\\?\" form.
+TEST(HardenedSheet, LongPathsLoadAndSave) {
+  for (const size_t length : {247u, 248u, 249u, 250u, 300u, 400u}) {
+    SCOPED_TRACE(length);
     ScratchFolder dir;
-    const size_t part = length - dir.Root().wstring().size() - 2 - std::string("sheet.props").size();
-    ASSERT_LE(part, 255u) << "the scratch folder's path is too long for this test";
-    const std::filesystem::path folder = dir.Root() / std::string(part, 'd');
-    std::filesystem::create_directory(folder);
+    std::wstring folder = dir.Root().wstring();
+    ASSERT_LT(folder.size() + 20, length) << "the scratch folder's path is too long for this test";
+    while (folder.size() < length) folder += L"/" + std::wstring(std::min<size_t>(length - folder.size() - 1, 200), L'd');
+#ifdef _WIN32
+    const std::wstring system = L"\\\\?\\" + std::filesystem::path(folder).make_preferred().wstring();
+#else
+    const std::wstring system = folder;
+#endif
+    std::filesystem::create_directories(system);
     DirectorySettings s, again;
-    s.m_path = again.m_path = (folder / "sheet.props").wstring();
-    ASSERT_EQ(s.m_path.size(), length);
+    s.m_path = again.m_path = folder + L"/sheet.props";
     ASSERT_TRUE(s.CreateDefaultSheet(VsVersion::k2012));
     s.m_lists[1] = L"C:\\inc";
     ASSERT_TRUE(s.SaveSheet());
-    ASSERT_TRUE(again.LoadSheet()) << length;
+    ASSERT_TRUE(again.LoadSheet());
     EXPECT_EQ(again.m_lists[1], L"C:\\inc");
+    // Removed one by one: a recursive removal does not reach that deep on Windows.
+    std::error_code ignored;
+    std::filesystem::remove(std::filesystem::path(system) / "sheet.props", ignored);
+    for (std::filesystem::path p = system; p.wstring().size() > system.size() - folder.size() + dir.Root().wstring().size();
+         p = p.parent_path()) {
+      std::filesystem::remove(p, ignored);
+    }
   }
+}
+
+// Only regular files are read, copied or replaced: a folder, a pipe or a device is refused at once
+// (reading a pipe waits for a writer, a device may never end) and stays what it is. Language and
+// settings files far larger than any real one are not read either.
+TEST(HardenedFiles, OnlyRegularFilesOfSaneSizesAreRead) {
+  ScratchFolder dir;
+  std::vector<std::wstring> specials = {dir.Root().wstring()};
+#ifdef _WIN32
+  specials.push_back(L"NUL");
+#else
+  ASSERT_EQ(::mkfifo(dir.Path("pipe").c_str(), 0644), 0);
+  specials.push_back(dir.WidePath("pipe"));
+  if (::mknod(dir.Path("zero").c_str(), S_IFCHR | 0644, ::makedev(1, 5)) == 0) specials.push_back(dir.WidePath("zero"));
+#endif
+  for (const std::wstring& special : specials) {
+    SCOPED_TRACE(EncodeUtf8(special));
+    const auto start = std::chrono::steady_clock::now();
+    std::error_code ignored;
+    const auto type = std::filesystem::status(special, ignored).type();
+    DirectorySettings s;
+    s.m_path = special;
+    EXPECT_FALSE(s.LoadSheet());
+    EXPECT_FALSE(s.CreateDefaultSheet(VsVersion::k2012));
+    EXPECT_FALSE(ReadSettingsFile(special).found);
+    LanguageCatalogue catalogue;
+    EXPECT_FALSE(ReadLanguageHeader(L"", special, catalogue));
+    EXPECT_EQ(std::filesystem::status(special, ignored).type(), type);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+  }
+  WriteBytes(dir.Path("big.lng"), "<utf-8 encoding>\nLangID Big\n" + std::string(4 << 20, 'x'));
+  LanguageCatalogue catalogue;
+  EXPECT_FALSE(ReadLanguageHeader(dir.Root().wstring() + L"/", L"big.lng", catalogue));
+  LanguageTable table;
+  EXPECT_FALSE(LoadLanguage(dir.WidePath("big.lng"), table));
+  WriteBytes(dir.Path("programm.ini"), "\xEF\xBB\xBF" "English\r\ntrue\r\n" + std::string(64 * 1024, ' '));
+  EXPECT_FALSE(ReadSettingsFile(dir.WidePath("programm.ini")).found);
 }
 
 // One replacement character per bad sequence, the rest of the line and the lines after it kept,
