@@ -2,8 +2,10 @@
 // byte for byte. What a save does to a sheet is the core tests' business; these test the commands.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <optional>
+#include <thread>
 
 #include "CliRunner.h"
 #include "base/Version.h"
@@ -13,6 +15,9 @@
 #ifdef _WIN32
 #include <windows.h>
 #include <shlobj.h>
+#else
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #endif
 
 namespace pathwright::testing {
@@ -43,6 +48,7 @@ struct Row {
   std::string out = "";                   // standard output, exactly
   std::string reason = "";                // a text within standard error
   std::optional<std::string> bak = {};    // the .bak beside the sheet; none: no .bak
+  std::optional<std::string> bak2 = {};   // the .bak.2 beside it
   bool readOnly = false;                  // the sheet is made read-only first, so a write fails
 };
 
@@ -72,8 +78,9 @@ void Check(const Row& row) {
   EXPECT_NE(run.err.find(row.reason), std::string::npos) << run.err;
   EXPECT_EQ(ReadBytes(sheet), row.after.value_or(row.before == kNone ? "" : row.before));
   EXPECT_EQ(ReadBytes(fs::path(sheet) += ".bak"), row.bak.value_or(""));
+  EXPECT_EQ(ReadBytes(fs::path(sheet) += ".bak.2"), row.bak2.value_or(""));
   const bool sheetThere = row.before != kNone || row.code == 0;
-  EXPECT_EQ(std::distance(fs::directory_iterator(folder.Root()), {}), sheetThere + row.bak.has_value())
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder.Root()), {}), sheetThere + row.bak.has_value() + row.bak2.has_value())
       << "nothing else appeared";
 }
 
@@ -157,6 +164,9 @@ TEST(Cli, Create) {
        .after = NewSheet(2013), .out = kBakNote, .bak = kGood},
       {.name = "not XML", .before = "not xml <", .steps = {{"create", "{}", "--vs", "2010"}}, .after = NewSheet(2010),
        .out = kBakNote, .bak = "not xml <"},
+      {.name = "a backup is never overwritten", .before = "garbage",
+       .steps = {{"create", "{}", "--vs", "2012"}, {"create", "{}", "--vs", "2013", "--force"}}, .after = NewSheet(2013),
+       .out = "The old file is kept as {}.bak.2\n", .bak = "garbage", .bak2 = NewSheet(2012)},
       {.name = "read-only: the .bak comes first", .before = "garbage", .steps = {{"create", "{}", "--vs", "2012"}},
        .code = 3, .bak = "garbage", .readOnly = true},
       {.name = "missing folders are made", .before = kNone,
@@ -186,11 +196,96 @@ TEST(Cli, UsageErrors) {
 #ifndef _WIN32  // no per-user sheet folder
       {"show without SHEET", {"show"}}, {"get without SHEET", {"get", "include"}},
       {"--platform without a user folder", {"show", "--platform", "x64"}}, {"create without SHEET", {"create", "--vs", "2012"}},
+      {"a name that is not UTF-8, never another name", {"create", "--force", "{}\xE9", "--vs", "2012"}},
 #endif
   };
   for (const auto& [name, args] : rows) {
     Check({.name = name, .steps = {args}, .code = 2, .reason = "--help"});
   }
+}
+
+// What cannot be a sheet is refused at once and stays what it is: reading a pipe would wait for a
+// writer, a device would be read forever or turned into a file.
+TEST(Cli, SpecialFilesAreRefusedAtOnce) {
+  ScratchFolder folder;
+  std::vector<std::string> specials = {Utf8(folder.Root())};
+#ifdef _WIN32
+  specials.insert(specials.end(), {"NUL", "COM1"});
+#else
+  const std::string pipe = Utf8(folder.Path("pipe")), device = Utf8(folder.Path("zero"));
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
+  specials.push_back(pipe);
+  if (::mknod(device.c_str(), S_IFCHR | 0644, ::makedev(1, 5)) == 0) specials.push_back(device);  // like /dev/zero
+  EXPECT_EQ(RunCli({"show", "/dev/zero"}, {.timeoutSeconds = 10}).code, 1);
+#endif
+  const auto made = std::distance(fs::directory_iterator(folder.Root()), {});
+  for (const std::string& special : specials) {
+    std::error_code ignored;
+    const fs::file_type type = fs::status(special, ignored).type();
+    for (const Args& args : {Args{"show", special}, Args{"add", special, "include", "a"},
+                             Args{"create", special, "--vs", "2012"}}) {
+      const CliRun run = RunCli(args, {.timeoutSeconds = 10});
+      EXPECT_EQ(run.code, 1) << special << " " << args[0] << ": " << run.err;
+      EXPECT_EQ(fs::status(special, ignored).type(), type) << special;
+    }
+  }
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder.Root()), {}), made) << "nothing else appeared";
+}
+
+// Output that does not arrive fails the run (exit 4), and says so where standard error still works.
+TEST(Cli, UnwritableOutputEndsWithCodeFour) {
+  ScratchFolder folder;
+  const fs::path sheet = folder.Path("s.props");
+  WriteBytes(sheet, kGood);
+#ifdef _WIN32
+  const CliRun run = RunCli({"show", Utf8(sheet)}, {.stdoutPath = "Z:\\dev\\full"});  // Linux's device under Wine
+#else
+  const CliRun run = RunCli({"show", Utf8(sheet)}, {.stdoutPath = "/dev/full"});
+#endif
+  EXPECT_EQ(run.code, 4);
+  EXPECT_NE(run.err.find("pathwright-cli: cannot write standard output: "), std::string::npos) << run.err;
+}
+
+// Two runs at once, a hundred times: each waits for the other's lock, so no entry is lost.
+TEST(Cli, ConcurrentChangesAreAllKept) {
+  ScratchFolder folder;
+  const std::string sheet = Utf8(folder.Path("s.props"));
+  WriteBytes(sheet, NewSheet(2012));
+  constexpr int kRounds = 100;
+  std::string include, library;
+  for (int i = 0; i < kRounds; ++i) {
+    const std::string n = std::to_string(i);
+    CliProcess a({"add", sheet, "include", "A" + n}), b({"add", sheet, "library", "B" + n});
+    ASSERT_EQ(a.Wait() + b.Wait(), 0) << i;
+    include.append(i ? ";A" : "A").append(n);
+    library.append(i ? ";B" : "B").append(n);
+  }
+  EXPECT_EQ(RunCli({"get", sheet, "include"}).out, include + "\n");
+  EXPECT_EQ(RunCli({"get", sheet, "library"}).out, library + "\n");
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder.Root()), {}), 1);
+}
+
+// A run ended while it writes leaves the old or the new sheet and no temporary file.
+TEST(Cli, InterruptedWriteLeavesNoTemporaryFile) {
+  ScratchFolder folder;
+  const fs::path sheet = folder.Path("s.props");
+  std::string big;
+  while (big.size() < (40u << 20)) big += "C:\\a\\rather\\long\\folder\\name;";
+  WriteBytes(sheet, SavedSheet(Include(big)));
+  const auto temporary = [&] {  // "s.props.pathwright-" and six characters; the lock file's name is shorter
+    for (const auto& entry : fs::directory_iterator(folder.Root())) {
+      if (Utf8(entry.path().filename()).size() == 25) return true;
+    }
+    return false;
+  };
+  CliProcess run({"add", Utf8(sheet), "include", "D:\\new"});
+  bool seen = false;
+  for (int i = 0; i < 20000 && !(seen = temporary()); ++i) std::this_thread::sleep_for(std::chrono::microseconds(500));
+  run.Interrupt();
+  run.Wait();
+  if (!seen) GTEST_SKIP() << "the write ended before it could be interrupted";
+  EXPECT_FALSE(temporary());
+  EXPECT_GE(fs::file_size(sheet), big.size());
 }
 
 // check, doctor and apply on a folder of sheets, {msb}: {sheet} is its Win32 sheet, {x64} its x64 sheet, {inc} a
