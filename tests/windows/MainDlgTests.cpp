@@ -108,7 +108,7 @@ TEST_F(MainDlgTest, StartUpReachesEachRecordStateAndShowsIt) {
     std::vector<ChooserAnswer> chooser;
     Shown shown;
     uint32_t told = 0;          // the caption of the message shown; 0: none
-    const wchar_t* held = nullptr;  // held open by another program: the sheet (L"") or its backup (L".bak")
+    const wchar_t* held = nullptr;  // held open by another program: the sheet (L""); L".bak": its copy fails
   } cases[] = {
       {"open", true, kSheet, {}, {true, L"*", L"Win32"}},
       {"unread, chooser cancelled", true, "not a sheet", {{IDCANCEL, 0}}, {false, L"*", L"Win32"}},
@@ -129,8 +129,11 @@ TEST_F(MainDlgTest, StartUpReachesEachRecordStateAndShowsIt) {
     if (c.content) fs::create_directories(sheetFolder), WriteBytes(sheet, *c.content);
     if (c.held) WriteBytes(sheet + L".bak", "an older backup");
     platform.chooserAnswers.assign(c.chooser.begin(), c.chooser.end());
-    UniqueFile held = c.held ? HoldWithoutSharing(sheet + c.held) : UniqueFile();
+    const bool copyFails = c.held && *c.held;  // a taken .bak only moves the copy to .bak.2
+    UniqueFile held = c.held && !copyFails ? HoldWithoutSharing(sheet) : UniqueFile();
+    if (copyFails) InjectFileFault(FileFault::kFlush);
     Open();
+    InjectFileFault(FileFault::kNone);
     ExpectShows(c.shown, c.name);
     EXPECT_EQ(platform.chooserVersionsOnEntry, std::vector<int>(c.chooser.size(), c.content ? 0 : 2)) << c.name;
     EXPECT_EQ(fs::exists(sheetFolder), c.content || c.shown.loaded) << c.name;
@@ -206,7 +209,8 @@ TEST_F(MainDlgTest, EachSelectionSavesFirstAndLeadsToItsRecordState) {
   const std::wstring broken = sheetFolder + L"\\Microsoft.Cpp.ARM.user.props";
   const struct {
     const char* name;
-    int start;          // 0: no default sheet (nothing open), 1: open, 2: open but held by another program
+    int start;  // 0: no default sheet (nothing open), 1: open, 2: open but held by another program, 3: open and
+                // another program adds a library list meanwhile
     std::wstring path;  // empty: the dialog is cancelled
     std::optional<std::string> content;
     std::vector<ChooserAnswer> chooser;
@@ -216,6 +220,7 @@ TEST_F(MainDlgTest, EachSelectionSavesFirstAndLeadsToItsRecordState) {
       {"old sheet not saved: the selection ends", 2, x64, SavedSheet(Include("C:\\x64")), {}, {true, L"*", L"Win32"},
        L"D:\\typed"},
       {"cancelled", 1, L"", std::nullopt, {}, {true, L"*", L"Win32"}, L"D:\\typed"},
+      {"changed on disk, cancelled: the merge is shown", 3, L"", std::nullopt, {}, {true, L"*", L"Win32"}, L"D:\\typed"},
       {"the open sheet again", 1, sheet, std::nullopt, {}, {true, L"*", L"Win32"}, L"D:\\typed"},
       {"another platform", 1, x64, SavedSheet(Include("C:\\x64")), {}, {true, x64, L"x64"}, L"C:\\x64"},
       {"two name pieces", 1, odd, SavedSheet(Include("C:\\odd")), {}, {true, odd, L"---"}, L"C:\\odd"},
@@ -233,16 +238,19 @@ TEST_F(MainDlgTest, EachSelectionSavesFirstAndLeadsToItsRecordState) {
     Open();
     ::ShowWindow(main, SW_SHOW);
     Type(IDC_MAIN_FIRST_EDIT + 1, L"D:\\typed");
+    const std::string library = c.start == 3 ? Kind("UserLibrary", "LibraryPath", "E:\\lib") : "";
+    if (c.start == 3) WriteBytes(sheet, SavedSheet(Include("C:\\inc") + library));
     {
       const UniqueFile held = c.start == 2 ? HoldWithoutSharing(sheet) : UniqueFile();
       Command(main, IDC_MAIN_SELECT_SHEET);
     }
     ExpectShows(c.shown, c.name);
     EXPECT_EQ(Text(IDC_MAIN_FIRST_EDIT + 1), c.include) << c.name;
-    EXPECT_EQ(ReadBytes(sheet), c.start ? SavedSheet(Include(c.start == 1 ? "D:\\typed" : "C:\\inc")) : "")
+    EXPECT_EQ(ReadBytes(sheet), c.start ? SavedSheet(Include(c.start == 2 ? "C:\\inc" : "D:\\typed") + library) : "")
         << c.name << ": the open sheet is saved first";
+    EXPECT_EQ(Text(IDC_MAIN_FIRST_EDIT + 3), c.start == 3 ? L"E:\\lib" : L"") << c.name;
     EXPECT_TRUE(c.shown.loaded || ReadBytes(c.path) == *c.content) << c.name << ": left untouched";
-    ASSERT_EQ(platform.messages.size(), c.start == 1 ? 0u : 1u) << c.name;
+    ASSERT_EQ(platform.messages.size(), c.start % 2 ? 0u : 1u) << c.name;
     if (c.start != 2) continue;
     const ShownMessage& box = platform.messages[0];
     EXPECT_EQ(std::tuple(box.owner, box.ownerVisible, box.type & MB_ICONMASK, box.caption),
