@@ -151,11 +151,20 @@ TEST(SheetBackup, EveryReplacedFileIsKeptUnderAFreeName) {
 
 // A save replaces a link's final target (the link stays a link), with the old file's permissions,
 // owner and group (where the process may set them) or its hidden and system attributes; a new sheet
-// gets the permissions the umask gives any new file.
+// gets the permissions the umask gives any new file. Beside the target, the save removes only this
+// sheet's temporary files left by a run killed over an hour ago (looked for once per sheet and run).
 TEST(SheetFile, SaveKeepsLinksAndWhatTheFileCarries) {
   ScratchFolder dir;
   fs::create_directory(dir.Path("team"));
   const fs::path target = dir.Path("team/real.props");
+  const std::pair<const char*, bool> leftovers[] = {  // name, removed
+      {"real.props.pathwright-k1ll3d", true}, {"other.props.pathwright-k1ll3d", false},
+      {"real.props.pathwright-k1ll3d7", false}, {"real.props.pathwright-recent", false}};
+  for (const auto& [name, removed] : leftovers) {
+    WriteBytes(dir.Path("team") / name, "half a sheet");
+    const auto age = std::string_view(name).ends_with("recent") ? std::chrono::hours(0) : std::chrono::hours(2);
+    fs::last_write_time(dir.Path("team") / name, fs::file_time_type::clock::now() - age);
+  }
   DirectorySettings created;
   created.m_path = target.wstring();
 #ifdef _WIN32
@@ -180,7 +189,8 @@ TEST(SheetFile, SaveKeepsLinksAndWhatTheFileCarries) {
   s.m_lists[1] = L"C:\\inc";
   ASSERT_TRUE(s.SaveSheet());
   EXPECT_NE(ReadBytes(target).find("C:\\inc"), std::string::npos);
-  EXPECT_EQ(EntriesIn(dir.Path("team")), 1);
+  for (const auto& [name, removed] : leftovers) EXPECT_NE(fs::exists(dir.Path("team") / name), removed) << name;
+  EXPECT_EQ(EntriesIn(dir.Path("team")), 4);
 #ifdef _WIN32
   EXPECT_EQ(GetFileAttributesW(target.wstring().c_str()) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM),
             DWORD{FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM});
@@ -195,24 +205,6 @@ TEST(SheetFile, SaveKeepsLinksAndWhatTheFileCarries) {
     EXPECT_TRUE(st.st_uid == 4242 && st.st_gid == 4243) << st.st_uid << ":" << st.st_gid;
   }
 #endif
-}
-
-// A save removes this sheet's temporary files left by a run killed over an hour ago, and nothing else.
-TEST(SheetFile, SaveRemovesTemporaryFilesOfKilledRuns) {
-  ScratchFolder dir;
-  WriteBytes(dir.Path("s.props"), Sheet("A"));
-  const struct { const char* name; bool old, removed; } files[] = {
-      {"s.props.pathwright-k1ll3d", true, true}, {"s.props.pathwright-recent", false, false},
-      {"t.props.pathwright-k1ll3d", true, false}, {"s.props.pathwright-k1ll3d7", true, false}};
-  for (const auto& file : files) {
-    WriteBytes(dir.Path(file.name), "half a sheet");
-    if (file.old) fs::last_write_time(dir.Path(file.name), fs::file_time_type::clock::now() - std::chrono::hours(2));
-  }
-  DirectorySettings s;
-  s.m_path = dir.WidePath("s.props");
-  ASSERT_TRUE(s.LoadSheet());
-  ASSERT_TRUE(s.SaveSheet());
-  for (const auto& file : files) EXPECT_EQ(fs::exists(dir.Path(file.name)), !file.removed) << file.name;
 }
 
 // Another program changes the sheet between the load and the save: the lists changed in the record
