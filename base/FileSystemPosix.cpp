@@ -187,8 +187,8 @@ IoResult CheckExpected(const std::string& target, const ExpectedContent& expecte
 // Gives a new file the owner and group (as far as this process may set them) and the permissions
 // of the file it stands in for.
 int CopyOwnerAndMode(int fd, const struct stat& from) {
-  if ((from.st_uid != ::geteuid() || from.st_gid != ::getegid()) &&
-      ::fchown(fd, from.st_uid, from.st_gid) != 0 && ::fchown(fd, static_cast<uid_t>(-1), from.st_gid) != 0) {
+  if ((from.st_uid != ::geteuid() || from.st_gid != ::getegid()) && ::fchown(fd, from.st_uid, from.st_gid) != 0 &&
+      ::fchown(fd, static_cast<uid_t>(-1), from.st_gid) != 0) {
     // Not permitted: the file stays the caller's, as any file the caller writes.
   }
   if (Injected(FileFault::kPermissions) || ::fchmod(fd, from.st_mode & 07777) != 0) return errno;
@@ -293,9 +293,7 @@ extern "C" void RemoveTemporaryAndEnd(int signal) {
 }
 }  // namespace
 
-IoResult IoResult::FromSystemError(int code) {
-  return IoResult{code, DecodeUtf8(std::strerror(code))};
-}
+IoResult IoResult::FromSystemError(int code) { return IoResult{code, DecodeUtf8(std::strerror(code))}; }
 
 IoResult IoResult::NotFound() { return FromSystemError(ENOENT); }
 
@@ -425,8 +423,8 @@ IoResult WriteLock::Acquire(const std::wstring& path, std::chrono::milliseconds 
       if (errno != EWOULDBLOCK && errno != EINTR) return {};  // a file system without locks
       if (std::chrono::steady_clock::now() >= deadline) {
         const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(wait).count();
-        return IoResult{EWOULDBLOCK, L"another program of Pathwright kept it locked for " +
-                                         std::to_wstring(seconds) + L" seconds"};
+        return IoResult{EWOULDBLOCK,
+                        L"another program of Pathwright kept it locked for " + std::to_wstring(seconds) + L" seconds"};
       }
       std::this_thread::sleep_for(file_names::kLockRetryPause);
     }

@@ -59,8 +59,8 @@ struct FileFacts {
 
 IoResult Inspect(const std::wstring& systemPath, FileFacts& facts) {
   facts = {};
-  UniqueFile handle(CreateFileW(systemPath.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  UniqueFile handle(CreateFileW(systemPath.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!handle) return IsNotFoundCode(GetLastError()) ? IoResult{} : LastError();
   facts.exists = true;
   if (GetFileType(handle.Get()) != FILE_TYPE_DISK) return {};
@@ -103,7 +103,8 @@ IoResult ReadAll(HANDLE file, std::string& bytes, const ReadLimits& limits) {
   LARGE_INTEGER size = {};
   if (!GetFileSizeEx(file, &size)) return LastError();
   const auto tooLarge = [&] {
-    return IoResult{ERROR_FILE_TOO_LARGE, L"the file is larger than " + std::to_wstring(limits.maxFileSize) + L" bytes"};
+    return IoResult{ERROR_FILE_TOO_LARGE,
+                    L"the file is larger than " + std::to_wstring(limits.maxFileSize) + L" bytes"};
   };
   if (static_cast<unsigned long long>(size.QuadPart) > limits.maxFileSize) return tooLarge();
   bytes.resize(std::min(static_cast<size_t>(size.QuadPart), limits.maxRead));
@@ -184,8 +185,8 @@ class TemporaryFile {
   IoResult Create(const std::wstring& besides) {
     for (int attempt = 0; attempt < 100; ++attempt) {
       std::wstring name = besides + file_names::TemporarySuffix<wchar_t>();
-      m_file.Reset(CreateFileW(name.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                               nullptr));
+      m_file.Reset(
+          CreateFileW(name.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
       if (m_file) {
         m_path = std::move(name);
         m_deleteOnClose = SetDeleteOnClose(true);
@@ -250,8 +251,8 @@ void RemoveStaleTemporaries(const std::wstring& target) {
   std::wstring name;
   const std::wstring folder = FolderPart(target, name);
   WIN32_FIND_DATAW found = {};
-  const UniqueFindHandle find(
-      FindFirstFileW((folder + name + file_names::Ascii<wchar_t>(file_names::kTemporaryMarker) + L"*").c_str(), &found));
+  const UniqueFindHandle find(FindFirstFileW(
+      (folder + name + file_names::Ascii<wchar_t>(file_names::kTemporaryMarker) + L"*").c_str(), &found));
   if (!find) return;
   FILETIME now = {};
   GetSystemTimeAsFileTime(&now);
@@ -272,10 +273,9 @@ void RemoveStaleTemporaries(const std::wstring& target) {
 
 IoResult IoResult::FromSystemError(int code) {
   wchar_t* text = nullptr;
-  const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                     FORMAT_MESSAGE_IGNORE_INSERTS,
-                                 nullptr, static_cast<DWORD>(code), 0,
-                                 reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  const DWORD n =
+      FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                     nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
   std::wstring message = n && text ? std::wstring(text, n) : L"Error " + std::to_wstring(code);
   if (text) LocalFree(text);
   while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' ')) {
@@ -418,9 +418,9 @@ IoResult WriteLock::Acquire(const std::wstring& path, std::chrono::milliseconds 
   const std::wstring name = facts.finalPath + file_names::Ascii<wchar_t>(file_names::kLockSuffix);
   const auto deadline = std::chrono::steady_clock::now() + wait;
   for (int deniedWithoutFile = 0;;) {
-    const HANDLE lock = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, OPEN_ALWAYS,
-                                    FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE,
-                                    nullptr);
+    const HANDLE lock =
+        CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, OPEN_ALWAYS,
+                    FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (lock != INVALID_HANDLE_VALUE) {
       m_native = reinterpret_cast<std::intptr_t>(lock);
       return {};

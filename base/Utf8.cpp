@@ -37,9 +37,19 @@ char32_t DecodeUtf8Char(std::string_view bytes, size_t& pos) {
   size_t len = 0;
   char32_t cp = 0;
   char32_t min = 0;
-  if ((b & 0xE0) == 0xC0) { len = 2; cp = b & 0x1F; min = 0x80; }
-  else if ((b & 0xF0) == 0xE0) { len = 3; cp = b & 0x0F; min = 0x800; }
-  else if ((b & 0xF8) == 0xF0) { len = 4; cp = b & 0x07; min = 0x10000; }
+  if ((b & 0xE0) == 0xC0) {
+    len = 2;
+    cp = b & 0x1F;
+    min = 0x80;
+  } else if ((b & 0xF0) == 0xE0) {
+    len = 3;
+    cp = b & 0x0F;
+    min = 0x800;
+  } else if ((b & 0xF8) == 0xF0) {
+    len = 4;
+    cp = b & 0x07;
+    min = 0x10000;
+  }
   if (len == 0) {  // a stray continuation byte or a byte that starts nothing
     ++pos;
     return kReplacement;

@@ -141,9 +141,15 @@ void SetCommand(benchmark::State& state, const SheetSize& size, Setter setter) {
   const fs::path copy = g_work / (std::string(kSetterNames[static_cast<int>(setter)]) + "-" + size.label + ".props");
   std::vector<std::string> args;
   switch (setter) {
-    case Setter::kPathwrightCli: args = {g_options.cli, "set", copy.string(), "include", kNewList}; break;
-    case Setter::kPythonEtree: args = {g_options.python, g_options.script, copy.string(), "include", kNewList}; break;
-    case Setter::kPlainPugixml: args = {g_options.plainSet, copy.string()}; break;
+    case Setter::kPathwrightCli:
+      args = {g_options.cli, "set", copy.string(), "include", kNewList};
+      break;
+    case Setter::kPythonEtree:
+      args = {g_options.python, g_options.script, copy.string(), "include", kNewList};
+      break;
+    case Setter::kPlainPugixml:
+      args = {g_options.plainSet, copy.string()};
+      break;
   }
   for (auto _ : state) {
     fs::copy_file(in, copy, fs::copy_options::overwrite_existing);
@@ -272,7 +278,8 @@ void PrintTable(const std::vector<Row>& rows) {
   for (const Row& row : rows) widen(row);
   auto print = [&](const Row& row) {
     const std::string* cells[] = {&row.measure, &row.value, &row.baseline, &row.ratio, &row.target, &row.met};
-    for (size_t i = 0; i < 6; ++i) std::printf("%-*s%s", static_cast<int>(width[i]), cells[i]->c_str(), i < 5 ? "  " : "\n");
+    for (size_t i = 0; i < 6; ++i)
+      std::printf("%-*s%s", static_cast<int>(width[i]), cells[i]->c_str(), i < 5 ? "  " : "\n");
   };
   print(header);
   for (const Row& row : rows) print(row);
@@ -351,22 +358,28 @@ int main(int argc, char** argv) {
       auto* b = benchmark::RegisterBenchmark(
           (std::string("set/") + kSetterNames[static_cast<int>(setter)] + "/" + size.label).c_str(),
           [size, setter](benchmark::State& state) { SetCommand(state, size, setter); });
-      b->UseManualTime()->Iterations(big ? 1 : 5)->Repetitions(big ? 3 : 9)->Unit(benchmark::kMillisecond)
+      b->UseManualTime()
+          ->Iterations(big ? 1 : 5)
+          ->Repetitions(big ? 3 : 9)
+          ->Unit(benchmark::kMillisecond)
           ->ReportAggregatesOnly();
     }
   }
   benchmark::RegisterBenchmark("language/load", LanguageLoad)
-      ->Repetitions(7)->Unit(benchmark::kMicrosecond)->ReportAggregatesOnly();
+      ->Repetitions(7)
+      ->Unit(benchmark::kMicrosecond)
+      ->ReportAggregatesOnly();
   benchmark::RegisterBenchmark("language/plain-read", LanguagePlainRead)
-      ->Repetitions(7)->Unit(benchmark::kMicrosecond)->ReportAggregatesOnly();
+      ->Repetitions(7)
+      ->Unit(benchmark::kMicrosecond)
+      ->ReportAggregatesOnly();
 
   MedianCollector collector;
   benchmark::RunSpecifiedBenchmarks(&collector);
   const auto& m = collector.medians;
 
   std::vector<Row> rows;
-  auto ratioRow = [&](const std::string& measure, const std::string& ours, const std::string& base,
-                      double limit) {
+  auto ratioRow = [&](const std::string& measure, const std::string& ours, const std::string& base, double limit) {
     if (!m.count(ours) || !m.count(base)) return;
     const double ratio = m.at(ours) / m.at(base);
     rows.push_back({measure, Milliseconds(m.at(ours)), Milliseconds(m.at(base)), Format("%.2fx", ratio),
@@ -387,8 +400,9 @@ int main(int argc, char** argv) {
     const double perSmall = m.at(small) / sheetMegabytes["1MB"], perLarge = m.at(large) / sheetMegabytes["50MB"];
     const double ratio = perLarge / perSmall;
     const bool ours = std::strcmp(who, "pathwright") == 0;
-    rows.push_back({std::string("time per MB, 50 MB vs 1 MB, in one process (") + who + ")", Milliseconds(perLarge) + "/MB",
-                    Milliseconds(perSmall) + "/MB", Format("%.2fx", ratio), ours ? "0.80x-1.20x" : "(reference)",
+    rows.push_back({std::string("time per MB, 50 MB vs 1 MB, in one process (") + who + ")",
+                    Milliseconds(perLarge) + "/MB", Milliseconds(perSmall) + "/MB", Format("%.2fx", ratio),
+                    ours ? "0.80x-1.20x" : "(reference)",
                     ours ? (std::fabs(ratio - 1.0) <= 0.20 ? "yes" : "NO") : "-"});
   }
   // The same in fresh processes, which is also where the peak memory is read.
@@ -401,8 +415,8 @@ int main(int argc, char** argv) {
     if (ours.seconds < 0 || base.seconds < 0) continue;
     const double ratio = ours.seconds / base.seconds;
     rows.push_back({std::string("sheet load+save ") + size.label + ", fresh process each (vs pugixml + plain replace)",
-                    Milliseconds(ours.seconds),
-                    Milliseconds(base.seconds), Format("%.2fx", ratio), "<= 1.10x", ratio <= 1.10 ? "yes" : "NO"});
+                    Milliseconds(ours.seconds), Milliseconds(base.seconds), Format("%.2fx", ratio), "<= 1.10x",
+                    ratio <= 1.10 ? "yes" : "NO"});
   }
   if (fresh.count("1MB") && fresh.count("50MB")) {
     for (const char* who : {"pathwright", "pugixml"}) {
@@ -422,11 +436,12 @@ int main(int argc, char** argv) {
     const long ours = fresh[size.label]["pathwright"].peakKilobytes, base = fresh[size.label]["pugixml"].peakKilobytes;
     if (ours <= 0 || base <= 0) continue;
     rows.push_back({std::string("peak memory, load+save ") + size.label, Format("%.1f MB", ours / 1024.0),
-                    Format("%.1f MB", base / 1024.0), Format("%.2fx", static_cast<double>(ours) / base),
-                    "(reported)", "-"});
+                    Format("%.1f MB", base / 1024.0), Format("%.2fx", static_cast<double>(ours) / base), "(reported)",
+                    "-"});
   }
   for (const char* label : {"1MB", "50MB"}) {
-    const std::string ours = std::string("set/pathwright-cli/") + label, base = std::string("set/python-etree/") + label;
+    const std::string ours = std::string("set/pathwright-cli/") + label,
+                      base = std::string("set/python-etree/") + label;
     if (!m.count(ours) || !m.count(base)) continue;
     const double speedup = m.at(base) / m.at(ours);
     rows.push_back({std::string("pathwright-cli set ") + label + " (vs Python ElementTree)", Milliseconds(m.at(ours)),

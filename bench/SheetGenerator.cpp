@@ -13,27 +13,39 @@ void AppendBlock(std::string& out, size_t index) {
   const std::string config = kConfigurations[index % 2];
   const std::string platform = kPlatforms[index % 3];
   const std::string condition = "'$(Configuration)|$(Platform)'=='" + config + n + "|" + platform + "'";
-  out += "  <PropertyGroup Condition=\"" + condition + "\" Label=\"Configuration\">\r\n"
+  out += "  <PropertyGroup Condition=\"" + condition +
+         "\" Label=\"Configuration\">\r\n"
          "    <ConfigurationType>Application</ConfigurationType>\r\n"
-         "    <UseDebugLibraries>" + std::string(index % 2 ? "false" : "true") + "</UseDebugLibraries>\r\n"
+         "    <UseDebugLibraries>" +
+         std::string(index % 2 ? "false" : "true") +
+         "</UseDebugLibraries>\r\n"
          "    <PlatformToolset>v120</PlatformToolset>\r\n"
          "    <CharacterSet>Unicode</CharacterSet>\r\n"
          "  </PropertyGroup>\r\n"
-         "  <PropertyGroup Condition=\"" + condition + "\">\r\n"
+         "  <PropertyGroup Condition=\"" +
+         condition +
+         "\">\r\n"
          "    <LinkIncremental>true</LinkIncremental>\r\n"
-         "    <OutDir>$(SolutionDir)bin\\$(Platform)\\$(Configuration)\\module" + n + "\\</OutDir>\r\n"
+         "    <OutDir>$(SolutionDir)bin\\$(Platform)\\$(Configuration)\\module" +
+         n +
+         "\\</OutDir>\r\n"
          "  </PropertyGroup>\r\n"
-         "  <ItemDefinitionGroup Condition=\"" + condition + "\">\r\n"
+         "  <ItemDefinitionGroup Condition=\"" +
+         condition +
+         "\">\r\n"
          "    <ClCompile>\r\n"
          "      <WarningLevel>Level3</WarningLevel>\r\n"
-         "      <PreprocessorDefinitions>WIN32;_DEBUG;_WINDOWS;MODULE_" + n +
+         "      <PreprocessorDefinitions>WIN32;_DEBUG;_WINDOWS;MODULE_" +
+         n +
          ";%(PreprocessorDefinitions)</PreprocessorDefinitions>\r\n"
-         "      <AdditionalIncludeDirectories>$(BOOST_ROOT);..\\include\\module" + n +
+         "      <AdditionalIncludeDirectories>$(BOOST_ROOT);..\\include\\module" +
+         n +
          ";%(AdditionalIncludeDirectories)</AdditionalIncludeDirectories>\r\n"
          "    </ClCompile>\r\n"
          "    <Link>\r\n"
          "      <SubSystem>Windows</SubSystem>\r\n"
-         "      <AdditionalDependencies>kernel32.lib;user32.lib;module" + n +
+         "      <AdditionalDependencies>kernel32.lib;user32.lib;module" +
+         n +
          ".lib;%(AdditionalDependencies)</AdditionalDependencies>\r\n"
          "    </Link>\r\n"
          "  </ItemDefinitionGroup>\r\n"
@@ -41,7 +53,8 @@ void AppendBlock(std::string& out, size_t index) {
   for (int f = 0; f < 6; ++f) {
     out += "    <ClCompile Include=\"src\\module" + n + "\\file" + std::to_string(f) + ".cpp\" />\r\n";
   }
-  out += "    <ClInclude Include=\"include\\module" + n + "\\api &amp; types.h\" />\r\n"
+  out += "    <ClInclude Include=\"include\\module" + n +
+         "\\api &amp; types.h\" />\r\n"
          "  </ItemGroup>\r\n";
 }
 }  // namespace
@@ -55,10 +68,10 @@ std::string GenerateSheet(size_t bytes) {
       "  <PropertyGroup Label=\"UserMacros\">\r\n"
       "    <QtDir>C:\\Qt\\5.15.2\\msvc2019_64</QtDir>\r\n"
       "  </PropertyGroup>\r\n";
-  static constexpr std::array<const char*, 7> kUser = {
-      "UserExecutable", "UserInclude", "UserReference", "UserLibrary", "UserWPath", "UserSource", "UserExclude"};
-  static constexpr std::array<const char*, 7> kPath = {
-      "ExecutablePath", "IncludePath", "ReferencePath", "LibraryPath", "LibraryWPath", "SourcePath", "ExcludePath"};
+  static constexpr std::array<const char*, 7> kUser = {"UserExecutable", "UserInclude", "UserReference", "UserLibrary",
+                                                       "UserWPath",      "UserSource",  "UserExclude"};
+  static constexpr std::array<const char*, 7> kPath = {"ExecutablePath", "IncludePath", "ReferencePath", "LibraryPath",
+                                                       "LibraryWPath",   "SourcePath",  "ExcludePath"};
   std::string tail = "  <PropertyGroup>\r\n";
   for (size_t k = 0; k < kUser.size(); ++k) {
     tail += std::string("    <") + kUser[k] + ">C:\\lib\\boost_1_84_0;$(QtDir)\\kind" + std::to_string(k) +
@@ -74,8 +87,12 @@ std::string GenerateSheet(size_t bytes) {
 std::string GenerateLanguageFile(size_t lines) {
   std::string out = "<utf-8 encoding>\r\nLangID Deutsch\r\n";
   for (size_t i = 2; i < lines; ++i) {
-    out += std::to_string(1000 + i) + " Verzeichnis \xC3\xBC" "bernehmen\\nund Eintrag " + std::to_string(i) +
-           " \xE2\x80\x94 Schlie\xC3\x9F" "en\\tEnde\r\n";
+    out += std::to_string(1000 + i) +
+           " Verzeichnis \xC3\xBC"
+           "bernehmen\\nund Eintrag " +
+           std::to_string(i) +
+           " \xE2\x80\x94 Schlie\xC3\x9F"
+           "en\\tEnde\r\n";
   }
   return out;
 }

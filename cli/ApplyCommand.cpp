@@ -163,13 +163,17 @@ int ApplyConfig(const std::wstring& configPath, const std::wstring& folder, bool
     if (create) {
       std::error_code ignored;
       std::filesystem::create_directories(std::filesystem::path(folder), ignored);
-      if (IoResult created = record.CreateDefaultSheet(VsVersion::k2013); !created) return WriteFailure(output, record.m_path, created);
+      if (IoResult created = record.CreateDefaultSheet(VsVersion::k2013); !created)
+        return WriteFailure(output, record.m_path, created);
     }
-    const int code = EditSheet(record.m_path, [&](DirectorySettings& settings) {
-      const std::vector<std::wstring> lines = Reconcile(wanted, config.exact, settings);
-      for (const std::wstring& line : lines) output.out += line + L"\n";
-      return !lines.empty();
-    }, output);
+    const int code = EditSheet(
+        record.m_path,
+        [&](DirectorySettings& settings) {
+          const std::vector<std::wstring> lines = Reconcile(wanted, config.exact, settings);
+          for (const std::wstring& line : lines) output.out += line + L"\n";
+          return !lines.empty();
+        },
+        output);
     if (code != kExitDone) return code;
   }
   return dryRun && changed ? kExitWouldChange : kExitDone;

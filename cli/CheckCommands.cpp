@@ -72,10 +72,12 @@ PlatformReport DoctorPlatform(const PlatformImports& platform, const std::wstrin
   } else {
     DirectorySettings settings;
     settings.m_path = sheet;
-    if (SheetLoad loaded = settings.LoadSheet(); !loaded) problems.push_back(L"the sheet " + sheet + L" cannot be read: " + loaded.why);
+    if (SheetLoad loaded = settings.LoadSheet(); !loaded)
+      problems.push_back(L"the sheet " + sheet + L" cannot be read: " + loaded.why);
   }
   Json json = {{"platform", JsonText(platform.platform)}, {"configurations", Json::array()}};
-  for (const std::wstring& configuration : platform.configurations) json["configurations"].push_back(JsonText(configuration));
+  for (const std::wstring& configuration : platform.configurations)
+    json["configurations"].push_back(JsonText(configuration));
   json["imports_user_sheet"] = imported;
   json["sheet"] = JsonText(sheet);
   json["sheet_exists"] = exists;
@@ -127,7 +129,8 @@ std::optional<int> PickSheetFolder(const std::optional<std::wstring>& given, std
 std::vector<std::wstring> SheetsInFolder(const std::wstring& folder) {
   const std::wstring parent = WithSeparator(folder);
   std::vector<std::wstring> names = ListMatchingEntries(parent, UserSheetName(L"*"));
-  std::sort(names.begin(), names.end(), [](const std::wstring& a, const std::wstring& b) { return Lower(a) < Lower(b); });
+  std::sort(names.begin(), names.end(),
+            [](const std::wstring& a, const std::wstring& b) { return Lower(a) < Lower(b); });
   std::vector<std::wstring> sheets;
   for (const std::wstring& name : names) {
     if (!IsFolder(parent + name)) sheets.push_back(parent + name);
@@ -165,13 +168,15 @@ int CheckSheets(const std::vector<std::wstring>& sheets, bool json, Output& outp
     std::vector<SheetEntry> entries = EntriesInForce(settings.m_doc);
     JudgeEntries(entries, SheetProperties(settings.m_doc, EnvironmentVariable), IsFolder);
     std::stable_partition(entries.begin(), entries.end(), [](const SheetEntry& e) { return IsProblem(e.status); });
-    const size_t problems = std::count_if(entries.begin(), entries.end(), [](const SheetEntry& e) { return IsProblem(e.status); });
+    const size_t problems =
+        std::count_if(entries.begin(), entries.end(), [](const SheetEntry& e) { return IsProblem(e.status); });
     if (problems > 0) code = WorseExit(code, kExitProblems);
 
     Json report = {{"sheet", JsonText(sheet)}, {"entries", Json::array()}, {"problems", problems}};
     std::wstring text = sheets.size() > 1 ? L"== " + sheet + L"\n" : L"";
     for (const SheetEntry& e : entries) {
-      Json entry = {{"kind", JsonText(kUserMacros[e.kind])}, {"entry", JsonText(e.entry)},
+      Json entry = {{"kind", JsonText(kUserMacros[e.kind])},
+                    {"entry", JsonText(e.entry)},
                     {"source", JsonText(SourceName(e.source))}};
       if (e.source == EntrySource::kConditional) entry["condition"] = JsonText(e.condition);
       entry["expanded"] = JsonText(e.expanded);

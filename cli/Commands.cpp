@@ -27,9 +27,9 @@ enum class Command { kShow, kGet, kSet, kAdd, kRemove, kCreate, kCheck, kDoctor,
 struct CommandInfo {
   const wchar_t* name;
   Command command;
-  int words;             // words after SHEET
-  const wchar_t* tail;   // what the usage line shows after SHEET
-  bool sheet = true;     // false: the command names a file of its own and works on a folder's sheets
+  int words;            // words after SHEET
+  const wchar_t* tail;  // what the usage line shows after SHEET
+  bool sheet = true;    // false: the command names a file of its own and works on a folder's sheets
 };
 
 constexpr CommandInfo kCommands[] = {
@@ -56,7 +56,9 @@ std::wstring HelpText() {
   std::wstring text =
       L"Usage: pathwright-cli COMMAND [ARGUMENTS]\n"
       L"Edits the seven VC++ directory lists of a user MSBuild property sheet\n"
-      L"(" + UserSheetName(L"<platform>") + L").\n"
+      L"(" +
+      UserSheetName(L"<platform>") +
+      L").\n"
       L"\n"
       L"Commands:\n";
   const wchar_t* what[] = {
@@ -101,20 +103,22 @@ std::wstring HelpText() {
         L"SHEET may be left out of every command. The number of words\n"
         L"alone decides: \"get include\" reads the default sheet, \"get my.props include\"\n"
         L"reads my.props. The default sheet is the current user's\n" +
-        UserSheetPath(L"%LOCALAPPDATA%", kDefaultPlatform) + L";\n" +
-        L"--platform NAME picks " + UserSheetName(L"NAME") + L" in that folder instead.\n"
+        UserSheetPath(L"%LOCALAPPDATA%", kDefaultPlatform) + L";\n" + L"--platform NAME picks " +
+        UserSheetName(L"NAME") +
+        L" in that folder instead.\n"
         L"--folder DIR takes the sheets of DIR instead of the current user's.\n"
         L"\n";
   } else {
-    text += L"SHEET is the path of the sheet; it is required on this system unless\n"
-            L"--folder DIR names the folder of the sheets (--platform NAME then picks\n" +
-            UserSheetName(L"NAME") + L" there; " + kDefaultPlatform + L" by default).\n\n";
+    text +=
+        L"SHEET is the path of the sheet; it is required on this system unless\n"
+        L"--folder DIR names the folder of the sheets (--platform NAME then picks\n" +
+        UserSheetName(L"NAME") + L" there; " + kDefaultPlatform + L" by default).\n\n";
   }
-  text +=
-      L"--platform all takes every " + UserSheetName(L"*") + L" of the folder in name\n"
-      L"order; the text of each sheet then follows a line \"== SHEET\", and --json\n"
-      L"gives an array.\n"
-      L"\n";
+  text += L"--platform all takes every " + UserSheetName(L"*") +
+          L" of the folder in name\n"
+          L"order; the text of each sheet then follows a line \"== SHEET\", and --json\n"
+          L"gives an array.\n"
+          L"\n";
   text +=
       L"Exit codes:\n"
       L"  0  done\n"
@@ -234,7 +238,9 @@ std::optional<int> ParseOptions(const std::vector<std::wstring>& args, Invocatio
     if (name == L"--platform" || name == L"--vs" || name == L"--folder") {
       if (!value) {
         if (i + 1 >= args.size()) {
-          return UsageError(output, name + (name == L"--vs" ? L" needs a version" : name == L"--folder" ? L" needs a DIR" : L" needs a NAME"));
+          return UsageError(output, name + (name == L"--vs"       ? L" needs a version"
+                                            : name == L"--folder" ? L" needs a DIR"
+                                                                  : L" needs a NAME"));
         }
         value = args[++i];
       }
@@ -246,23 +252,25 @@ std::optional<int> ParseOptions(const std::vector<std::wstring>& args, Invocatio
   return std::nullopt;
 }
 
-int ChangeList(const Invocation& inv, const std::wstring& sheet, int kind, const std::wstring& value,
-               Output& output) {
-  return EditSheet(sheet, [&](DirectorySettings& settings) {
-    std::wstring& list = settings.m_lists[kind];
-    if (inv.info->command == Command::kSet) {
-      list = value;
-    } else {
-      std::vector<std::wstring> entries = SplitEntries(list);
-      if (inv.info->command == Command::kAdd) {
-        entries.push_back(value);
-      } else {
-        std::erase(entries, value);
-      }
-      list = JoinEntries(entries);
-    }
-    return true;
-  }, output);
+int ChangeList(const Invocation& inv, const std::wstring& sheet, int kind, const std::wstring& value, Output& output) {
+  return EditSheet(
+      sheet,
+      [&](DirectorySettings& settings) {
+        std::wstring& list = settings.m_lists[kind];
+        if (inv.info->command == Command::kSet) {
+          list = value;
+        } else {
+          std::vector<std::wstring> entries = SplitEntries(list);
+          if (inv.info->command == Command::kAdd) {
+            entries.push_back(value);
+          } else {
+            std::erase(entries, value);
+          }
+          list = JoinEntries(entries);
+        }
+        return true;
+      },
+      output);
 }
 
 // The folder part of a path, without its final separator; empty when the path names no folder.
@@ -299,8 +307,8 @@ int Create(const Invocation& inv, const std::wstring& sheet, Output& output) {
     if (loaded.CouldNotRead()) return ReadFailure(output, sheet, loaded.why);
     if (loaded) {
       output.err += L"pathwright-cli: " + sheet +
-                    L" is a readable sheet already; add --force to replace it (the old file is then kept as " +
-                    sheet + L".bak)\n";
+                    L" is a readable sheet already; add --force to replace it (the old file is then kept as " + sheet +
+                    L".bak)\n";
       return kExitUsage;
     }
   }
@@ -328,12 +336,14 @@ int Run(const std::vector<std::wstring>& args, Output& output) {
   Invocation inv;
   inv.info = FindCommand(first);
   if (!inv.info) {
-    return UsageError(output, (first.size() > 1 && first[0] == L'-' ? L"unknown option " : L"unknown command ") + first);
+    return UsageError(output,
+                      (first.size() > 1 && first[0] == L'-' ? L"unknown option " : L"unknown command ") + first);
   }
   if (std::optional<int> done = ParseOptions(args, inv, output)) return *done;
 
   const CommandInfo& info = *inv.info;
-  const bool json = info.command == Command::kShow || info.command == Command::kCheck || info.command == Command::kDoctor;
+  const bool json =
+      info.command == Command::kShow || info.command == Command::kCheck || info.command == Command::kDoctor;
   if (inv.json && !json) return UsageError(output, L"--json belongs to show, check and doctor");
   if (inv.dryRun && info.command != Command::kApply) return UsageError(output, L"--dry-run belongs to apply");
   if ((inv.force || inv.vs) && info.command != Command::kCreate) {
@@ -360,8 +370,9 @@ int Run(const std::vector<std::wstring>& args, Output& output) {
   }
   const bool mayLeaveOut = SheetMayBeLeftOut(info) || inv.folder.has_value();
   if (inv.platform && !mayLeaveOut) {
-    return UsageError(output, L"--platform needs the current user's MSBuild folder, which exists on Windows only; "
-                              L"name the SHEET, or the folder with --folder DIR");
+    return UsageError(output,
+                      L"--platform needs the current user's MSBuild folder, which exists on Windows only; "
+                      L"name the SHEET, or the folder with --folder DIR");
   }
 
   // The number of words alone tells whether SHEET is there, so a sheet named like a KIND stays a sheet.

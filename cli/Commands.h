@@ -10,7 +10,7 @@ namespace pathwright::cli {
 inline constexpr int kExitDone = 0;
 inline constexpr int kExitUnreadable = 1;  // the sheet cannot be read; nothing was written
 inline constexpr int kExitUsage = 2;
-inline constexpr int kExitUnwritable = 3;  // the sheet could not be written; the old file is unchanged
+inline constexpr int kExitUnwritable = 3;    // the sheet could not be written; the old file is unchanged
 inline constexpr int kExitOutputFailed = 4;  // standard output or standard error could not be written
 
 struct Output {

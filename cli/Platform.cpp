@@ -32,7 +32,8 @@ IoResult WriteTo(DWORD which, std::wstring_view text) {
     while (!text.empty()) {
       const DWORD chunk = text.size() > 8192 ? 8192 : static_cast<DWORD>(text.size());
       DWORD written = 0;
-      if (!WriteConsoleW(handle, text.data(), chunk, &written, nullptr)) return IoResult::FromSystemError(GetLastError());
+      if (!WriteConsoleW(handle, text.data(), chunk, &written, nullptr))
+        return IoResult::FromSystemError(GetLastError());
       if (written == 0) return IoResult::FromSystemError(ERROR_WRITE_FAULT);
       text.remove_prefix(written);
     }

@@ -13,7 +13,8 @@ constexpr size_t kLanguageHeaderBytes = 4096;
 
 bool ReadLanguageHeader(const std::wstring& folder, const std::wstring& fileName, LanguageCatalogue& catalogue) {
   std::string bytes;
-  if (!ReadFileBytes(folder + fileName, bytes, {.maxFileSize = kMaxLanguageFileBytes, .maxRead = kLanguageHeaderBytes})) {
+  if (!ReadFileBytes(folder + fileName, bytes,
+                     {.maxFileSize = kMaxLanguageFileBytes, .maxRead = kLanguageHeaderBytes})) {
     return false;
   }
   Utf8LineReader reader(bytes);

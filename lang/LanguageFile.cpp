@@ -14,9 +14,7 @@ namespace {
 constexpr std::wstring_view kEncodingLine = L"<utf-8 encoding>";
 constexpr std::wstring_view kLangIdWord = L"LangID";
 
-bool IsSpace(wchar_t c) {
-  return c == L' ' || c == L'\t' || c == L'\n' || c == L'\v' || c == L'\f' || c == L'\r';
-}
+bool IsSpace(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\n' || c == L'\v' || c == L'\f' || c == L'\r'; }
 
 // Backslash-n and backslash-t cannot overlap, and a line feed or tab put in their place cannot
 // form a new escape, so one pass left to right gives the same text as replacing every backslash-n

@@ -27,7 +27,7 @@ inline constexpr uint32_t kListDelete = 3004;
 inline constexpr uint32_t kListBrowseAdd = 3005;
 inline constexpr uint32_t kListBrowseChange = 3006;
 inline constexpr uint32_t kListClear = 3007;
-inline constexpr uint32_t kListNotFound = 3008;  // drawn after an entry whose folder does not exist
+inline constexpr uint32_t kListNotFound = 3008;       // drawn after an entry whose folder does not exist
 inline constexpr uint32_t kListSemicolonText = 3009;  // format with one %s: the picked folder
 // Version chooser and message boxes
 inline constexpr uint32_t kRestoreTitle = 4000;
@@ -35,7 +35,7 @@ inline constexpr uint32_t kRestorePrompt = 4001;
 inline constexpr uint32_t kMissingSheetCaption = 4002;
 inline constexpr uint32_t kMissingSheetText = 4003;  // format with one %s: the sheet's file name
 inline constexpr uint32_t kSaveFailedCaption = 4004;
-inline constexpr uint32_t kSaveFailedText = 4005;  // format with one %s: the sheet's path
+inline constexpr uint32_t kSaveFailedText = 4005;        // format with one %s: the sheet's path
 inline constexpr uint32_t kRestorePromptMissing = 4006;  // the chooser's prompt after kMissingSheetText
 inline constexpr uint32_t kUnreadableCaption = 4007;
 inline constexpr uint32_t kUnreadableText = 4008;  // format with one %s: the sheet's path
@@ -44,13 +44,36 @@ inline constexpr uint32_t kForbiddenCharacterText = 4010;  // format with one %s
 
 // Every number above: each shipped language file has a text for each of them.
 inline constexpr uint32_t kAll[] = {
-    kAboutTitle,      kAboutHeading,     kAboutCredits,
-    kMainTitle,       kMainSheetLabel,   kMainHeading,         kMainSelectSheet, kMainEditList,
-    kMainPlatformLabel, kMainEnvOption,
-    kListTitle,       kListLabel,        kListAdd,             kListChange,      kListDelete,
-    kListBrowseAdd,   kListBrowseChange, kListClear,           kListNotFound,    kListSemicolonText,
-    kRestoreTitle,    kRestorePrompt,    kMissingSheetCaption, kMissingSheetText, kSaveFailedCaption,
-    kSaveFailedText,  kRestorePromptMissing, kUnreadableCaption, kUnreadableText, kNothingToSaveText,
+    kAboutTitle,
+    kAboutHeading,
+    kAboutCredits,
+    kMainTitle,
+    kMainSheetLabel,
+    kMainHeading,
+    kMainSelectSheet,
+    kMainEditList,
+    kMainPlatformLabel,
+    kMainEnvOption,
+    kListTitle,
+    kListLabel,
+    kListAdd,
+    kListChange,
+    kListDelete,
+    kListBrowseAdd,
+    kListBrowseChange,
+    kListClear,
+    kListNotFound,
+    kListSemicolonText,
+    kRestoreTitle,
+    kRestorePrompt,
+    kMissingSheetCaption,
+    kMissingSheetText,
+    kSaveFailedCaption,
+    kSaveFailedText,
+    kRestorePromptMissing,
+    kUnreadableCaption,
+    kUnreadableText,
+    kNothingToSaveText,
     kForbiddenCharacterText,
 };
 

@@ -5,17 +5,14 @@
 namespace pathwright {
 
 const std::array<const wchar_t*, kKindCount> kKindTitles = {
-    L"Executable Directories", L"Include Directories", L"Reference Directories",
-    L"Library Directories",    L"Library WinRT Directories", L"Source Directories",
-    L"Exclude Directories",
+    L"Executable Directories",    L"Include Directories", L"Reference Directories", L"Library Directories",
+    L"Library WinRT Directories", L"Source Directories",  L"Exclude Directories",
 };
 const std::array<const wchar_t*, kKindCount> kUserMacros = {
-    L"UserExecutable", L"UserInclude", L"UserReference", L"UserLibrary",
-    L"UserWPath",      L"UserSource",  L"UserExclude",
+    L"UserExecutable", L"UserInclude", L"UserReference", L"UserLibrary", L"UserWPath", L"UserSource", L"UserExclude",
 };
 const std::array<const wchar_t*, kKindCount> kPathProperties = {
-    L"ExecutablePath", L"IncludePath", L"ReferencePath", L"LibraryPath",
-    L"LibraryWPath",   L"SourcePath",  L"ExcludePath",
+    L"ExecutablePath", L"IncludePath", L"ReferencePath", L"LibraryPath", L"LibraryWPath", L"SourcePath", L"ExcludePath",
 };
 
 namespace {

@@ -82,9 +82,7 @@ std::wstring_view WithoutFinalSeparators(std::wstring_view list) {
 
 // Elements with a Condition apply only sometimes; the program never reads, edits, moves or
 // removes them, and a group with one is never the user macro group.
-bool Unconditional(pugi::xml_node node) {
-  return node.type() == pugi::node_element && !node.attribute(kCondition);
-}
+bool Unconditional(pugi::xml_node node) { return node.type() == pugi::node_element && !node.attribute(kCondition); }
 
 pugi::xml_node FirstUnconditional(pugi::xml_node group, const wchar_t* name) {
   for (pugi::xml_node child = group.child(name); child; child = child.next_sibling(name)) {
@@ -323,8 +321,8 @@ IoResult DirectorySettings::WriteSheetFile() {
 
 IoResult DirectorySettings::WriteOnce() {
   // A record pointed at another file since simply writes it, as before.
-  ExpectedContent expected = m_onDisk && m_onDisk->path == m_path ? ExpectedContent::Bytes(m_onDisk->bytes)
-                                                                  : ExpectedContent::Anything();
+  ExpectedContent expected =
+      m_onDisk && m_onDisk->path == m_path ? ExpectedContent::Bytes(m_onDisk->bytes) : ExpectedContent::Anything();
   std::string old;
   if (m_backupBeforeWrite) {
     if (const IoResult read = ReadFileBytes(m_path, old); read) {
@@ -355,11 +353,12 @@ IoResult DirectorySettings::TakeChangesFromDisk() {
   DirectorySettings fresh;
   fresh.m_path = m_path;
   if (const SheetLoad loaded = fresh.LoadSheet(); !loaded) {
-    return IoResult{kContentChangedError, loaded.CouldNotRead()
-                                              ? L"another program changed the sheet meanwhile, and it cannot be read: " +
-                                                    loaded.why
-                                              : L"another program changed the sheet meanwhile into something that is "
-                                                L"no property sheet: " + loaded.why};
+    return IoResult{kContentChangedError,
+                    loaded.CouldNotRead()
+                        ? L"another program changed the sheet meanwhile, and it cannot be read: " + loaded.why
+                        : L"another program changed the sheet meanwhile into something that is "
+                          L"no property sheet: " +
+                              loaded.why};
   }
   // The lists changed in this record win; the rest is the file's as it is now.
   std::array<std::wstring, kKindCount> lists = m_lists;

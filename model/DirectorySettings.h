@@ -63,10 +63,10 @@ inline constexpr int kSheetWriteAttempts = 4;
 
 class DirectorySettings {
  public:
-  std::wstring m_path;                             // the open sheet; empty when there is none
-  pugi::xml_document m_doc;                        // the parsed sheet, edited in place by a save
-  std::array<std::wstring, kKindCount> m_lists;    // the user's own list per kind, never null
-  bool m_loaded = false;                           // whether the record may be edited and saved
+  std::wstring m_path;                           // the open sheet; empty when there is none
+  pugi::xml_document m_doc;                      // the parsed sheet, edited in place by a save
+  std::array<std::wstring, kKindCount> m_lists;  // the user's own list per kind, never null
+  bool m_loaded = false;                         // whether the record may be edited and saved
 
   // Reads the sheet at m_path. Fails for anything that is not an exactly readable XML document with
   // a top-level Project element, or that nests elements deeper than kMaxSheetDepth; m_loaded equals
@@ -103,7 +103,7 @@ class DirectorySettings {
   IoResult LockSheet();
   void UnlockSheet() { m_lock.Release(); }
 
-  std::wstring m_backupPath;                       // the backup the last write made; empty when none
+  std::wstring m_backupPath;  // the backup the last write made; empty when none
   std::chrono::milliseconds m_lockWait = kSheetLockWait;
 
  private:

@@ -24,7 +24,8 @@ std::wstring_view Trim(std::wstring_view text) {
 }
 
 std::wstring Replace(std::wstring text, std::wstring_view from, std::wstring_view to) {
-  for (size_t at = 0; (at = text.find(from, at)) != std::wstring::npos; at += to.size()) text.replace(at, from.size(), to);
+  for (size_t at = 0; (at = text.find(from, at)) != std::wstring::npos; at += to.size())
+    text.replace(at, from.size(), to);
   return text;
 }
 
@@ -64,8 +65,8 @@ bool Holds(std::wstring_view condition, const std::wstring& configuration, const
   const auto side = [&](std::wstring_view text) {
     text = Trim(text);
     if (text.size() >= 2 && text.front() == L'\'' && text.back() == L'\'') text = text.substr(1, text.size() - 2);
-    std::wstring value = Replace(Replace(Lower(text), L"$(configuration)", Lower(configuration)), L"$(platform)",
-                                 Lower(platform));
+    std::wstring value =
+        Replace(Replace(Lower(text), L"$(configuration)", Lower(configuration)), L"$(platform)", Lower(platform));
     return value;
   };
   const std::wstring left = side(lower.substr(0, op)), right = side(lower.substr(op + 2));
@@ -85,7 +86,8 @@ bool LoadXml(const std::wstring& path, pugi::xml_document& doc, std::wstring& wh
     why = read.message;
     return false;
   }
-  const pugi::xml_parse_result parsed = doc.load_buffer(bytes.data(), bytes.size(), pugi::parse_default, pugi::encoding_auto);
+  const pugi::xml_parse_result parsed =
+      doc.load_buffer(bytes.data(), bytes.size(), pugi::parse_default, pugi::encoding_auto);
   if (!parsed) {
     why = L"not well-formed XML: " + DecodeUtf8(parsed.description());
     return false;
@@ -112,13 +114,15 @@ bool ReadProjectImports(const std::wstring& path, ProjectImports& imports, std::
     for (pugi::xml_node item : group.children(L"ProjectConfiguration")) {
       const std::wstring include = item.attribute(L"Include").value();
       const size_t bar = include.find(L'|');
-      std::wstring configuration = item.child(L"Configuration") ? item.child_value(L"Configuration") : include.substr(0, bar);
-      std::wstring platform =
-          item.child(L"Platform") ? item.child_value(L"Platform") : (bar == std::wstring::npos ? L"" : include.substr(bar + 1));
+      std::wstring configuration =
+          item.child(L"Configuration") ? item.child_value(L"Configuration") : include.substr(0, bar);
+      std::wstring platform = item.child(L"Platform") ? item.child_value(L"Platform")
+                                                      : (bar == std::wstring::npos ? L"" : include.substr(bar + 1));
       if (configuration.empty() || platform.empty()) continue;
       auto found = std::find_if(imports.platforms.begin(), imports.platforms.end(),
                                 [&](const PlatformImports& p) { return Lower(p.platform) == Lower(platform); });
-      if (found == imports.platforms.end()) found = imports.platforms.insert(found, PlatformImports{.platform = platform});
+      if (found == imports.platforms.end())
+        found = imports.platforms.insert(found, PlatformImports{.platform = platform});
       if (std::find(found->configurations.begin(), found->configurations.end(), configuration) ==
           found->configurations.end()) {
         found->configurations.push_back(configuration);

@@ -12,8 +12,8 @@ namespace pathwright {
 struct PlatformImports {
   std::wstring platform;
   std::vector<std::wstring> configurations{};
-  std::vector<std::wstring> withoutUserSheet{}; // configurations whose imports leave the per-user sheet out
-  std::vector<std::wstring> importedInstead{};  // what stands in its place (LocalAppDataPlatform imports)
+  std::vector<std::wstring> withoutUserSheet{};  // configurations whose imports leave the per-user sheet out
+  std::vector<std::wstring> importedInstead{};   // what stands in its place (LocalAppDataPlatform imports)
 };
 
 struct ProjectImports {

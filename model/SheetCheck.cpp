@@ -191,15 +191,53 @@ PropertyLookup SheetProperties(const pugi::xml_document& doc, PropertyLookup fal
 
 bool IsProjectProperty(const std::wstring& name) {
   static const std::set<std::wstring> kNames = {
-      L"solutiondir", L"solutionname", L"solutionpath", L"solutionfilename", L"solutionext",
-      L"projectdir", L"projectname", L"projectpath", L"projectfilename", L"projectext",
-      L"configuration", L"configurationtype", L"platform", L"platformname", L"platformtarget",
-      L"platformshortname", L"platformarchitecture", L"platformtoolset", L"platformtoolsetversion",
-      L"intdir", L"outdir", L"targetdir", L"targetname", L"targetext", L"targetpath", L"targetfilename",
-      L"rootnamespace", L"userrootdir", L"vcinstalldir", L"vctoolsinstalldir", L"vctoolsversion",
-      L"vsinstalldir", L"devenvdir", L"windowssdkdir", L"windowssdkversion", L"windowstargetplatformversion",
-      L"universalcrt_includepath", L"universalcrtsdkdir", L"netfxkitsdir", L"frameworkdir", L"frameworksdkdir",
-      L"vctargetspath", L"language", L"useofmfc", L"useofatl", L"characterset", L"wholeprogramoptimization",
+      L"solutiondir",
+      L"solutionname",
+      L"solutionpath",
+      L"solutionfilename",
+      L"solutionext",
+      L"projectdir",
+      L"projectname",
+      L"projectpath",
+      L"projectfilename",
+      L"projectext",
+      L"configuration",
+      L"configurationtype",
+      L"platform",
+      L"platformname",
+      L"platformtarget",
+      L"platformshortname",
+      L"platformarchitecture",
+      L"platformtoolset",
+      L"platformtoolsetversion",
+      L"intdir",
+      L"outdir",
+      L"targetdir",
+      L"targetname",
+      L"targetext",
+      L"targetpath",
+      L"targetfilename",
+      L"rootnamespace",
+      L"userrootdir",
+      L"vcinstalldir",
+      L"vctoolsinstalldir",
+      L"vctoolsversion",
+      L"vsinstalldir",
+      L"devenvdir",
+      L"windowssdkdir",
+      L"windowssdkversion",
+      L"windowstargetplatformversion",
+      L"universalcrt_includepath",
+      L"universalcrtsdkdir",
+      L"netfxkitsdir",
+      L"frameworkdir",
+      L"frameworksdkdir",
+      L"vctargetspath",
+      L"language",
+      L"useofmfc",
+      L"useofatl",
+      L"characterset",
+      L"wholeprogramoptimization",
   };
   const std::wstring lower = Lower(name);
   if (kNames.contains(lower)) return true;
@@ -240,7 +278,8 @@ std::wstring FolderKey(const std::wstring& folder) {
 }
 
 bool IsNetworkPath(const std::wstring& path) {
-  const bool twoSeparators = path.size() > 2 && (path[0] == L'\\' || path[0] == L'/') && (path[1] == L'\\' || path[1] == L'/');
+  const bool twoSeparators =
+      path.size() > 2 && (path[0] == L'\\' || path[0] == L'/') && (path[1] == L'\\' || path[1] == L'/');
   return twoSeparators && path[2] != L'?' && path[2] != L'.';
 }
 

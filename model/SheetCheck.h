@@ -36,7 +36,7 @@ bool IsProblem(EntryStatus status);
 
 struct SheetEntry {
   int kind = 0;
-  std::wstring entry{};    // as written
+  std::wstring entry{};  // as written
   EntrySource source = EntrySource::kList;
   std::wstring condition{};  // the condition text for kConditional
   std::wstring expanded{};   // after $(NAME) expansion; project properties stay as they are written

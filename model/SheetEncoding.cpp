@@ -95,7 +95,7 @@ size_t FirstInvalidUtf8(Bytes b) {
     } else if (c == 0xF0) {
       low = 0x90;
     } else if (c == 0xF4) {
-      high = 0x8F;                 // beyond U+10FFFF above
+      high = 0x8F;  // beyond U+10FFFF above
     } else if (c < 0xF1 || c > 0xF3) {
       return i;
     }

@@ -30,7 +30,7 @@
 #define IDC_MAIN_HEADING 57692
 #define IDC_MAIN_SHEET_PATH 57693
 #define IDC_MAIN_SELECT_SHEET 57694
-#define IDC_MAIN_FIRST_EDIT 57695    // 57695..57701, one per directory kind
+#define IDC_MAIN_FIRST_EDIT 57695  // 57695..57701, one per directory kind
 #define IDC_MAIN_LAST_EDIT 57701
 #define IDC_MAIN_FIRST_BUTTON 57702  // 57702..57708, one per directory kind
 #define IDC_MAIN_LAST_BUTTON 57708

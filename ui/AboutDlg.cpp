@@ -60,11 +60,10 @@ void CAboutDlg::ApplyDpi(UINT dpi) {
   }
   // The band keeps its place; the nearest drawing is stretched the little that remains to fill it.
   const UINT picture = PictureFor(dpi, IDB_BANNER, IDB_BANNER_150, IDB_BANNER_200);
-  if (UniqueBitmap banner(static_cast<HBITMAP>(::LoadImageW(CAppModule::GetResourceInstance(),
-                                                             MAKEINTRESOURCEW(picture), IMAGE_BITMAP, 0, 0, 0)));
+  if (UniqueBitmap banner(static_cast<HBITMAP>(
+          ::LoadImageW(CAppModule::GetResourceInstance(), MAKEINTRESOURCEW(picture), IMAGE_BITMAP, 0, 0, 0)));
       banner) {
-    ::SendDlgItemMessageW(m_hWnd, IDC_ABOUT_BANNER, STM_SETIMAGE, IMAGE_BITMAP,
-                          reinterpret_cast<LPARAM>(banner.Get()));
+    ::SendDlgItemMessageW(m_hWnd, IDC_ABOUT_BANNER, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(banner.Get()));
     m_banner = std::move(banner);
   }
 }
@@ -80,8 +79,8 @@ LRESULT CAboutDlg::OnCtlColorStatic(HDC dc, HWND control, bool& handled) {
       // Blue text on the dialog's own background: the default handling
       // supplies the brush (and sets its own colours, so the blue comes after it).
       handled = true;
-      const LRESULT brush = ::DefWindowProcW(m_hWnd, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                                             reinterpret_cast<LPARAM>(control));
+      const LRESULT brush =
+          ::DefWindowProcW(m_hWnd, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
       ::SetTextColor(dc, kTitleColour);
       return brush;
     }

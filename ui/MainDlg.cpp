@@ -74,9 +74,7 @@ BOOL CMainDlg::ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LPARAM, L
   return TRUE;
 }
 
-bool CMainDlg::PreTranslateMessage(MSG* message) {
-  return m_hWnd && ::IsDialogMessageW(m_hWnd, message) != FALSE;
-}
+bool CMainDlg::PreTranslateMessage(MSG* message) { return m_hWnd && ::IsDialogMessageW(m_hWnd, message) != FALSE; }
 
 bool CMainDlg::OnIdle() { return false; }
 
@@ -110,19 +108,20 @@ void CMainDlg::MakeBoldFont(UINT dpi) {
 
 void CMainDlg::LoadIcons() {
   const HINSTANCE instance = CAppModule::GetResourceInstance();
-  m_bigIcon.Reset(static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDI_PATHWRIGHT), IMAGE_ICON,
-                                                   ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON),
-                                                   LR_DEFAULTCOLOR)));
+  m_bigIcon.Reset(
+      static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDI_PATHWRIGHT), IMAGE_ICON,
+                                      ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR)));
   ::SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_bigIcon.Get()));
   m_smallIcon.Reset(static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDI_PATHWRIGHT), IMAGE_ICON,
-                                                     ::GetSystemMetrics(SM_CXSMICON),
-                                                     ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR)));
+                                                    ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON),
+                                                    LR_DEFAULTCOLOR)));
   ::SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon.Get()));
 }
 
 void CMainDlg::OnDestroy() {
   // The names given to the list buttons go with their windows.
-  for (int id = IDC_MAIN_FIRST_BUTTON; id <= IDC_MAIN_LAST_BUTTON; ++id) Platform().SetAccessibleName(GetDlgItem(id), {});
+  for (int id = IDC_MAIN_FIRST_BUTTON; id <= IDC_MAIN_LAST_BUTTON; ++id)
+    Platform().SetAccessibleName(GetDlgItem(id), {});
   if (CMessageLoop* loop = g_module.GetMessageLoop()) {
     loop->RemoveMessageFilter(this);
     loop->RemoveIdleHandler(this);
@@ -211,8 +210,8 @@ void CMainDlg::ReportForbiddenCharacter(const ListCharacter& found) {
   const std::wstring row = kKindTitles[found.kind] + (L" (" + std::wstring(code) + L")");
   std::wstring format = UiText(text::kForbiddenCharacterText);
   if (format.empty()) format = L"%s";
-  Platform().ShowMessageBox(m_hWnd, FormatWithString(format, row),
-                            UiText(text::kSaveFailedCaption), MB_OK | MB_ICONERROR);
+  Platform().ShowMessageBox(m_hWnd, FormatWithString(format, row), UiText(text::kSaveFailedCaption),
+                            MB_OK | MB_ICONERROR);
   // The character is selected where the user can remove it.
   HWND edit = GetDlgItem(IDC_MAIN_FIRST_EDIT + found.kind);
   ::SendMessageW(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(edit), TRUE);

@@ -83,12 +83,12 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
   void ReportUnreadable(const SheetLoad& loaded);
   void ReportForbiddenCharacter(const ListCharacter& found);
 
-  UniqueFont m_font;            // bold copy of the default GUI font: heading and platform field
-  HWND m_combo = nullptr;       // language combobox 1001
-  std::wstring m_language;      // display name of the language in use
-  std::wstring m_startDir;      // current directory when the window opened, or the program's folder
-                                // when the current directory has no lang folder
-  std::wstring m_lastFolder;    // last folder browsed in the list editor
+  UniqueFont m_font;          // bold copy of the default GUI font: heading and platform field
+  HWND m_combo = nullptr;     // language combobox 1001
+  std::wstring m_language;    // display name of the language in use
+  std::wstring m_startDir;    // current directory when the window opened, or the program's folder
+                              // when the current directory has no lang folder
+  std::wstring m_lastFolder;  // last folder browsed in the list editor
   UniqueIcon m_bigIcon;
   UniqueIcon m_smallIcon;
   LOGFONTW m_baseFont = {};  // the dialog's font as made at m_baseDpi, which the bold font follows

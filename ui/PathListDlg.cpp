@@ -54,7 +54,7 @@ std::vector<std::wstring> ProcessEnvironment() {
 
 struct CPathListDlg::FolderCheck {
   std::mutex mutex;
-  HWND window = nullptr;  // null once the dialog closes; the answers are then dropped
+  HWND window = nullptr;                               // null once the dialog closes; the answers are then dropped
   std::vector<std::pair<std::wstring, bool>> answers;  // folder, absent
 };
 
@@ -162,8 +162,8 @@ void CPathListDlg::LoadArrowImages(UINT dpi) {
       {PictureFor(dpi, IDB_ARROW_UP, IDB_ARROW_UP_150, IDB_ARROW_UP_200), m_upButton, &m_upImages},
       {PictureFor(dpi, IDB_ARROW_DOWN, IDB_ARROW_DOWN_150, IDB_ARROW_DOWN_200), m_downButton, &m_downImages}};
   for (const auto& [bitmap, button, images] : arrows) {
-    UniqueImageList loaded(::ImageList_LoadImageW(CAppModule::GetResourceInstance(), MAKEINTRESOURCEW(bitmap), size,
-                                                  0, kTransparent, IMAGE_BITMAP, 0));
+    UniqueImageList loaded(::ImageList_LoadImageW(CAppModule::GetResourceInstance(), MAKEINTRESOURCEW(bitmap), size, 0,
+                                                  kTransparent, IMAGE_BITMAP, 0));
     BUTTON_IMAGELIST shown = {};  // the button keeps a copy
     shown.himl = loaded.Get();
     shown.uAlign = BUTTON_IMAGELIST_ALIGN_CENTER;
@@ -355,7 +355,8 @@ void CPathListDlg::StartFolderCheck(const std::vector<std::wstring>& entries) {
       const std::vector<FolderState> states = LookUpFolders(folders, IsFolder);
       std::lock_guard lock(check->mutex);
       for (size_t i = 0; i < folders.size(); ++i) {
-        if (states[i] != FolderState::kNoAnswer) check->answers.emplace_back(folders[i], states[i] == FolderState::kAbsent);
+        if (states[i] != FolderState::kNoAnswer)
+          check->answers.emplace_back(folders[i], states[i] == FolderState::kAbsent);
       }
       if (check->window) ::PostMessageW(check->window, kFoldersChecked, 0, 0);
     }).detach();

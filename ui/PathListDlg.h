@@ -77,7 +77,7 @@ class CPathListDlg : public CDialogImpl<CPathListDlg>, public CUpdateUI<CPathLis
   HWND m_listBox = nullptr;
   HWND m_upButton = nullptr;
   HWND m_downButton = nullptr;
-  UniqueImageList m_upImages;    // shown by the arrow buttons until the dialog closes
+  UniqueImageList m_upImages;  // shown by the arrow buttons until the dialog closes
   UniqueImageList m_downImages;
   std::wstring m_picked;            // latest pick after substitution: the text Add and Change insert
   int m_extent = 0;                 // horizontal scroll extent in pixels; only ever grows at one DPI

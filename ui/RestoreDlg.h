@@ -13,7 +13,7 @@ class CRestoreDlg : public CDialogImpl<CRestoreDlg> {
  public:
   static constexpr UINT IDD = IDD_RESTORE;
 
-  int m_version = 0;  // 0, 1, 2: Visual Studio 2010, 2012, 2013; handed in and taken back
+  int m_version = 0;                         // 0, 1, 2: Visual Studio 2010, 2012, 2013; handed in and taken back
   uint32_t m_prompt = text::kRestorePrompt;  // text number of the prompt above the combobox; handed in
 
   BOOL ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result,

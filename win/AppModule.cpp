@@ -26,9 +26,7 @@ bool Append(std::vector<T*>& list, T* item) {
   try {
     list.push_back(item);
     return true;
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
+  } catch (const std::bad_alloc&) { return false; }
 }
 
 template <typename T>
@@ -116,9 +114,7 @@ bool CAppModule::AddMessageLoop(CMessageLoop* loop) {
   try {
     m_loops.push_back({::GetCurrentThreadId(), loop});
     return true;
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
+  } catch (const std::bad_alloc&) { return false; }
 }
 
 bool CAppModule::RemoveMessageLoop() {

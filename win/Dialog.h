@@ -46,9 +46,7 @@ class CDialogImpl : public CDialogBase {
  public:
   HWND Create(HWND parent, LPARAM initParam = 0) { return CreateFromTemplate(T::IDD, parent, initParam); }
   // 1 or 2 (or what the dialog ended with); -1 when the dialog could not be made.
-  INT_PTR DoModal(HWND owner = ::GetActiveWindow(), LPARAM initParam = 0) {
-    return RunModal(T::IDD, owner, initParam);
-  }
+  INT_PTR DoModal(HWND owner = ::GetActiveWindow(), LPARAM initParam = 0) { return RunModal(T::IDD, owner, initParam); }
 };
 
 }  // namespace pathwright

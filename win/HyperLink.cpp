@@ -12,8 +12,7 @@ constexpr UINT_PTR kSubclassId = 0x4C4E4B;  // any number unique to this subclas
 constexpr UINT_PTR kToolId = 1;
 
 INT_PTR OpenWithShell(const std::wstring& target) {
-  return reinterpret_cast<INT_PTR>(
-      ::ShellExecuteW(nullptr, L"open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+  return reinterpret_cast<INT_PTR>(::ShellExecuteW(nullptr, L"open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
 }
 
 LinkOpener g_opener = &OpenWithShell;
@@ -58,9 +57,9 @@ bool CHyperLink::SubclassWindow(HWND window) {
 
   INITCOMMONCONTROLSEX classes = {sizeof(classes), ICC_WIN95_CLASSES};
   ::InitCommonControlsEx(&classes);
-  m_toolTip.Reset(::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                                    WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
-                                    CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr, nullptr, nullptr));
+  m_toolTip.Reset(::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr,
+                                    nullptr, nullptr));
   if (m_toolTip) {
     TOOLINFOW tool = {};
     tool.cbSize = sizeof(tool);

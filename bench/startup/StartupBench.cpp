@@ -74,8 +74,8 @@ StartResult StartAndClose(const std::wstring& exe, int childId, const std::wstri
   PROCESS_INFORMATION process = {};
   LARGE_INTEGER start, now;
   QueryPerformanceCounter(&start);
-  if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                      &startup, &process)) {
+  if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                      &process)) {
     return result;
   }
   Search search{process.dwProcessId, childId, nullptr};
@@ -171,9 +171,10 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (times[0].empty()) return 1;
   const double ours = Median(times[0]), bare = Median(times[1]), ratio = ours / bare;
-  std::printf("start-up to visible main window, Wine, median of %zu (vs the main dialog template alone)\t%.1f ms\t"
-              "%.1f ms\t%.2fx\t<= 1.10x\t%s\n",
-              times[0].size(), ours * 1e3, bare * 1e3, ratio, ratio <= 1.10 ? "yes" : "NO");
+  std::printf(
+      "start-up to visible main window, Wine, median of %zu (vs the main dialog template alone)\t%.1f ms\t"
+      "%.1f ms\t%.2fx\t<= 1.10x\t%s\n",
+      times[0].size(), ours * 1e3, bare * 1e3, ratio, ratio <= 1.10 ? "yes" : "NO");
   const char* references[] = {"", "", "an empty dialog", "an empty dialog after CoInitializeEx + InitCommonControlsEx",
                               "the same with the common-controls 6 manifest"};
   for (int k = 2; k < 5; ++k) {

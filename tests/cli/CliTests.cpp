@@ -27,7 +27,10 @@ namespace fs = std::filesystem;
 using Args = std::vector<std::string>;
 
 std::string Library(const std::string& list) { return Kind("UserLibrary", "LibraryPath", list); }
-std::string Utf8(const fs::path& path) { const std::u8string s = path.u8string(); return {s.begin(), s.end()}; }
+std::string Utf8(const fs::path& path) {
+  const std::u8string s = path.u8string();
+  return {s.begin(), s.end()};
+}
 
 const std::string kNone = "(no file)";
 const std::string kGood = SavedSheet(Include("C:\\keep"));
@@ -41,7 +44,7 @@ const std::string kBakNote = "The old file is kept as {}.bak\n";
 // step's exit code and outputs are checked, then the sheet, its .bak and that nothing else appeared.
 struct Row {
   const char* name;
-  std::string before = kGood;             // the sheet's bytes; kNone: no file
+  std::string before = kGood;  // the sheet's bytes; kNone: no file
   std::vector<Args> steps = {};
   int code = 0;
   std::optional<std::string> after = {};  // the sheet's bytes afterwards; none: as before
@@ -80,20 +83,33 @@ void Check(const Row& row) {
   EXPECT_EQ(ReadBytes(fs::path(sheet) += ".bak"), row.bak.value_or(""));
   EXPECT_EQ(ReadBytes(fs::path(sheet) += ".bak.2"), row.bak2.value_or(""));
   const bool sheetThere = row.before != kNone || row.code == 0;
-  EXPECT_EQ(std::distance(fs::directory_iterator(folder.Root()), {}), sheetThere + row.bak.has_value() + row.bak2.has_value())
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder.Root()), {}),
+            sheetThere + row.bak.has_value() + row.bak2.has_value())
       << "nothing else appeared";
 }
 
 TEST(Cli, Set) {
   const Row rows[] = {
-      {.name = "an empty LIST empties a list, a final ; goes", .before = SavedSheet(Include("C:\\a") + Library("L")),
-       .steps = {{"set", "{}", "include", ""}, {"set", "{}", "library", "M;N;"}}, .after = SavedSheet(Library("M;N"))},
+      {.name = "an empty LIST empties a list, a final ; goes",
+       .before = SavedSheet(Include("C:\\a") + Library("L")),
+       .steps = {{"set", "{}", "include", ""}, {"set", "{}", "library", "M;N;"}},
+       .after = SavedSheet(Library("M;N"))},
       {.name = "no sheet: nothing created", .before = kNone, .steps = {{"set", "{}", "include", "a"}}, .code = 1},
-      {.name = "damaged sheet", .before = "<Project><x>", .steps = {{"set", "{}", "include", "a"}}, .code = 1,
+      {.name = "damaged sheet",
+       .before = "<Project><x>",
+       .steps = {{"set", "{}", "include", "a"}},
+       .code = 1,
        .reason = "not well-formed"},
-      {.name = "read-only sheet", .steps = {{"set", "{}", "include", "C:\\a"}}, .code = 3,
-       .reason = "; the file is unchanged", .readOnly = true},
-      {.name = "a character MSBuild refuses", .steps = {{"set", "{}", "include", "C:\\a\x01" "b"}}, .code = 2,
+      {.name = "read-only sheet",
+       .steps = {{"set", "{}", "include", "C:\\a"}},
+       .code = 3,
+       .reason = "; the file is unchanged",
+       .readOnly = true},
+      {.name = "a character MSBuild refuses",
+       .steps = {{"set", "{}", "include",
+                  "C:\\a\x01"
+                  "b"}},
+       .code = 2,
        .reason = "UserInclude would hold a character XML does not allow (U+0001 at position 5)"},
   };
   for (const Row& row : rows) Check(row);
@@ -102,26 +118,41 @@ TEST(Cli, Set) {
 TEST(Cli, Add) {
   const std::string exotic = "D:\\Biblioth\xC3\xA8que\\\xF0\x9D\x84\x9E";
   const Row rows[] = {
-      {.name = "after a final ;", .before = SavedSheet(Include("C:\\a;")), .steps = {{"add", "{}", "include", "D:\\b"}},
+      {.name = "after a final ;",
+       .before = SavedSheet(Include("C:\\a;")),
+       .steps = {{"add", "{}", "include", "D:\\b"}},
        .after = SavedSheet(Include("C:\\a;D:\\b"))},
-      {.name = "characters beyond ASCII", .before = NewSheet(2012), .steps = {{"add", "{}", "include", exotic}},
+      {.name = "characters beyond ASCII",
+       .before = NewSheet(2012),
+       .steps = {{"add", "{}", "include", exotic}},
        .after = SavedSheet(Include(exotic))},
-      {.name = "after --, an ENTRY may begin with -", .before = NewSheet(2012),
-       .steps = {{"add", "{}", "include", "--", "-x"}}, .after = SavedSheet(Include("-x"))},
-      {.name = "top element is not Project", .before = "<Projects />", .steps = {{"add", "{}", "include", "C:\\a"}},
-       .code = 1, .reason = "not Project"},
+      {.name = "after --, an ENTRY may begin with -",
+       .before = NewSheet(2012),
+       .steps = {{"add", "{}", "include", "--", "-x"}},
+       .after = SavedSheet(Include("-x"))},
+      {.name = "top element is not Project",
+       .before = "<Projects />",
+       .steps = {{"add", "{}", "include", "C:\\a"}},
+       .code = 1,
+       .reason = "not Project"},
   };
   for (const Row& row : rows) Check(row);
 }
 
 TEST(Cli, Remove) {
   const Row rows[] = {
-      {.name = "every equal entry goes, empty ones stay", .before = SavedSheet(Include("C:\\a;D:\\b;C:\\a;;E:\\c;")),
-       .steps = {{"remove", "{}", "include", "C:\\a"}}, .after = SavedSheet(Include("D:\\b;;E:\\c"))},
-      {.name = "an empty ENTRY removes the empty entries", .before = SavedSheet(Include("C:\\a;;D:\\b;;")),
-       .steps = {{"remove", "{}", "include", ""}}, .after = SavedSheet(Include("C:\\a;D:\\b"))},
-      {.name = "letter case counts", .before = SavedSheet(Include("C:\\a;c:\\A;C:\\ab")),
-       .steps = {{"remove", "{}", "include", "C:\\a"}}, .after = SavedSheet(Include("c:\\A;C:\\ab"))},
+      {.name = "every equal entry goes, empty ones stay",
+       .before = SavedSheet(Include("C:\\a;D:\\b;C:\\a;;E:\\c;")),
+       .steps = {{"remove", "{}", "include", "C:\\a"}},
+       .after = SavedSheet(Include("D:\\b;;E:\\c"))},
+      {.name = "an empty ENTRY removes the empty entries",
+       .before = SavedSheet(Include("C:\\a;;D:\\b;;")),
+       .steps = {{"remove", "{}", "include", ""}},
+       .after = SavedSheet(Include("C:\\a;D:\\b"))},
+      {.name = "letter case counts",
+       .before = SavedSheet(Include("C:\\a;c:\\A;C:\\ab")),
+       .steps = {{"remove", "{}", "include", "C:\\a"}},
+       .after = SavedSheet(Include("c:\\A;C:\\ab"))},
   };
   for (const Row& row : rows) Check(row);
 }
@@ -129,17 +160,24 @@ TEST(Cli, Remove) {
 TEST(Cli, Show) {
   const std::string shown = Include("C:\\inc;D:\\inc") + Kind("UserWPath", "LibraryWPath", "W");
   const Row rows[] = {
-      {.name = "one line per kind", .before = SavedSheet(shown), .steps = {{"show", "{}"}},
+      {.name = "one line per kind",
+       .before = SavedSheet(shown),
+       .steps = {{"show", "{}"}},
        .out = "Executable Directories: \nInclude Directories: C:\\inc;D:\\inc\nReference Directories: \n"
               "Library Directories: \nLibrary WinRT Directories: W\nSource Directories: \nExclude Directories: \n"},
-      {.name = "JSON escapes, the rest stays UTF-8", .before = kTricky, .steps = {{"show", "--json", "{}"}},
+      {.name = "JSON escapes, the rest stays UTF-8",
+       .before = kTricky,
+       .steps = {{"show", "--json", "{}"}},
        .out = "{\n  \"UserExecutable\": \"C:\\\\bin\",\n"
               "  \"UserInclude\": \"a\\\"b\\\\c&\\tt\\nn\\rr\\u0001\\u001f/\xC3\xA9\xF0\x9D\x84\x9E\",\n"
               "  \"UserReference\": \"\",\n  \"UserLibrary\": \"<lib>\",\n  \"UserWPath\": \"\",\n"
               "  \"UserSource\": \"\",\n  \"UserExclude\": \"\"\n}\n"},
       {.name = "no sheet", .before = kNone, .steps = {{"show", "{}"}}, .code = 1},
       {.name = "empty file", .before = "", .steps = {{"show", "{}", "--json"}}, .code = 1, .reason = "empty"},
-      {.name = "bytes that are not UTF-8", .before = "<Project>\xE9</Project>", .steps = {{"show", "{}"}}, .code = 1,
+      {.name = "bytes that are not UTF-8",
+       .before = "<Project>\xE9</Project>",
+       .steps = {{"show", "{}"}},
+       .code = 1,
        .reason = "offset 9 "},
   };
   for (const Row& row : rows) Check(row);
@@ -147,7 +185,9 @@ TEST(Cli, Show) {
 
 TEST(Cli, Get) {
   const Row rows[] = {
-      {.name = "text as it stands", .before = kTricky, .steps = {{"get", "{}", "UserInclude"}},
+      {.name = "text as it stands",
+       .before = kTricky,
+       .steps = {{"get", "{}", "UserInclude"}},
        .out = "a\"b\\c&\tt\nn\rr\x01\x1f/\xC3\xA9\xF0\x9D\x84\x9E\n"},
       {.name = "a path property names the user list", .steps = {{"get", "{}", "IncludePath"}}, .out = "C:\\keep\n"},
   };
@@ -158,21 +198,40 @@ TEST(Cli, Get) {
 TEST(Cli, Create) {
   const Row rows[] = {
       {.name = "new file", .before = kNone, .steps = {{"create", "{}", "--vs=2013"}}, .after = NewSheet(2013)},
-      {.name = "readable sheet without --force", .steps = {{"create", "{}", "--vs", "2012"}}, .code = 2,
+      {.name = "readable sheet without --force",
+       .steps = {{"create", "{}", "--vs", "2012"}},
+       .code = 2,
        .reason = " is a readable sheet already; add --force"},
-      {.name = "readable sheet with --force", .steps = {{"create", "--force", "{}", "--vs=2013"}},
-       .after = NewSheet(2013), .out = kBakNote, .bak = kGood},
-      {.name = "not XML", .before = "not xml <", .steps = {{"create", "{}", "--vs", "2010"}}, .after = NewSheet(2010),
-       .out = kBakNote, .bak = "not xml <"},
-      {.name = "a backup is never overwritten", .before = "garbage",
-       .steps = {{"create", "{}", "--vs", "2012"}, {"create", "{}", "--vs", "2013", "--force"}}, .after = NewSheet(2013),
-       .out = "The old file is kept as {}.bak.2\n", .bak = "garbage", .bak2 = NewSheet(2012)},
-      {.name = "read-only: the .bak comes first", .before = "garbage", .steps = {{"create", "{}", "--vs", "2012"}},
-       .code = 3, .bak = "garbage", .readOnly = true},
-      {.name = "missing folders are made", .before = kNone,
+      {.name = "readable sheet with --force",
+       .steps = {{"create", "--force", "{}", "--vs=2013"}},
+       .after = NewSheet(2013),
+       .out = kBakNote,
+       .bak = kGood},
+      {.name = "not XML",
+       .before = "not xml <",
+       .steps = {{"create", "{}", "--vs", "2010"}},
+       .after = NewSheet(2010),
+       .out = kBakNote,
+       .bak = "not xml <"},
+      {.name = "a backup is never overwritten",
+       .before = "garbage",
+       .steps = {{"create", "{}", "--vs", "2012"}, {"create", "{}", "--vs", "2013", "--force"}},
+       .after = NewSheet(2013),
+       .out = "The old file is kept as {}.bak.2\n",
+       .bak = "garbage",
+       .bak2 = NewSheet(2012)},
+      {.name = "read-only: the .bak comes first",
+       .before = "garbage",
+       .steps = {{"create", "{}", "--vs", "2012"}},
+       .code = 3,
+       .bak = "garbage",
+       .readOnly = true},
+      {.name = "missing folders are made",
+       .before = kNone,
        .steps = {{"create", "{}/missing/new.props", "--vs", "2013"}, {"get", "{}/missing/new.props", "include"}},
        .out = "\n"},
-      {.name = "a file stands where a folder must go", .steps = {{"create", "{}/sub/new.props", "--vs", "2013"}},
+      {.name = "a file stands where a folder must go",
+       .steps = {{"create", "{}/sub/new.props", "--vs", "2013"}},
        .code = 3},
   };
   for (const Row& row : rows) Check(row);
@@ -181,27 +240,37 @@ TEST(Cli, Create) {
 // Exit code 2 and nothing touched.
 TEST(Cli, UsageErrors) {
   const std::pair<const char*, Args> rows[] = {
-      {"no command", {}}, {"unknown command", {"frobnicate", "{}"}}, {"unknown option", {"--bogus"}},
-      {"unknown kind", {"get", "{}", "includes"}}, {"a word too many", {"get", "{}", "include", "extra"}},
-      {"a word too few", {"set", "{}", "include"}}, {"--json off show", {"get", "{}", "include", "--json"}},
+      {"no command", {}},
+      {"unknown command", {"frobnicate", "{}"}},
+      {"unknown option", {"--bogus"}},
+      {"unknown kind", {"get", "{}", "includes"}},
+      {"a word too many", {"get", "{}", "include", "extra"}},
+      {"a word too few", {"set", "{}", "include"}},
+      {"--json off show", {"get", "{}", "include", "--json"}},
       {"--force off create", {"set", "{}", "include", "x", "--force"}},
-      {"--vs off create", {"add", "{}", "include", "x", "--vs", "2012"}}, {"unknown option after", {"show", "{}", "--bogus"}},
-      {"--json with a value", {"show", "{}", "--json=yes"}}, {"empty SHEET", {"show", ""}},
-      {"--platform with SHEET", {"show", "{}", "--platform", "x64"}}, {"option before --", {"get", "{}", "include", "-x"}},
-      {"empty ENTRY to add", {"add", "{}", "include", ""}}, {"; in ENTRY to add", {"add", "{}", "include", "a;b"}},
-      {"; in ENTRY to remove", {"remove", "{}", "include", "a;b"}}, {"create without --vs", {"create", "{}"}},
-      {"unknown version", {"create", "{}", "--vs", "2015"}}, {"--vs without a value", {"create", "{}", "--vs"}},
+      {"--vs off create", {"add", "{}", "include", "x", "--vs", "2012"}},
+      {"unknown option after", {"show", "{}", "--bogus"}},
+      {"--json with a value", {"show", "{}", "--json=yes"}},
+      {"empty SHEET", {"show", ""}},
+      {"--platform with SHEET", {"show", "{}", "--platform", "x64"}},
+      {"option before --", {"get", "{}", "include", "-x"}},
+      {"empty ENTRY to add", {"add", "{}", "include", ""}},
+      {"; in ENTRY to add", {"add", "{}", "include", "a;b"}},
+      {"; in ENTRY to remove", {"remove", "{}", "include", "a;b"}},
+      {"create without --vs", {"create", "{}"}},
+      {"unknown version", {"create", "{}", "--vs", "2015"}},
+      {"--vs without a value", {"create", "{}", "--vs"}},
       {"create with --platform", {"create", "{}", "--vs", "2012", "--platform", "x64"}},
       {"--dry-run off apply", {"check", "{}", "--dry-run"}},
 #ifndef _WIN32  // no per-user sheet folder
-      {"show without SHEET", {"show"}}, {"get without SHEET", {"get", "include"}},
-      {"--platform without a user folder", {"show", "--platform", "x64"}}, {"create without SHEET", {"create", "--vs", "2012"}},
+      {"show without SHEET", {"show"}},
+      {"get without SHEET", {"get", "include"}},
+      {"--platform without a user folder", {"show", "--platform", "x64"}},
+      {"create without SHEET", {"create", "--vs", "2012"}},
       {"a name that is not UTF-8, never another name", {"create", "--force", "{}\xE9", "--vs", "2012"}},
 #endif
   };
-  for (const auto& [name, args] : rows) {
-    Check({.name = name, .steps = {args}, .code = 2, .reason = "--help"});
-  }
+  for (const auto& [name, args] : rows) { Check({.name = name, .steps = {args}, .code = 2, .reason = "--help"}); }
 }
 
 // What cannot be a sheet is refused at once and stays what it is: reading a pipe would wait for a
@@ -222,8 +291,8 @@ TEST(Cli, SpecialFilesAreRefusedAtOnce) {
   for (const std::string& special : specials) {
     std::error_code ignored;
     const fs::file_type type = fs::status(special, ignored).type();
-    for (const Args& args : {Args{"show", special}, Args{"add", special, "include", "a"},
-                             Args{"create", special, "--vs", "2012"}}) {
+    for (const Args& args :
+         {Args{"show", special}, Args{"add", special, "include", "a"}, Args{"create", special, "--vs", "2012"}}) {
       const CliRun run = RunCli(args, {.timeoutSeconds = 10});
       EXPECT_EQ(run.code, 1) << special << " " << args[0] << ": " << run.err;
       EXPECT_EQ(fs::status(special, ignored).type(), type) << special;
@@ -308,8 +377,11 @@ void Check(const SetupRow& row) {
   fs::create_directories(msb);
   fs::create_directories(folder.Path("inc"));
   const auto expand = [&](std::string text, bool json = false) {
-    const std::pair<std::string, fs::path> names[] = {{"{msb}", msb}, {"{inc}", folder.Path("inc")}, {"{sheet}", sheet},
-        {"{x64}", msb / "Microsoft.Cpp.x64.user.props"}, {"{config}", folder.Path("team.json")}};
+    const std::pair<std::string, fs::path> names[] = {{"{msb}", msb},
+                                                      {"{inc}", folder.Path("inc")},
+                                                      {"{sheet}", sheet},
+                                                      {"{x64}", msb / "Microsoft.Cpp.x64.user.props"},
+                                                      {"{config}", folder.Path("team.json")}};
     for (const auto& [name, path] : names) {
       std::string value;
       for (const char c : Utf8(path)) value += json && c == '\\' ? std::string(2, c) : std::string(1, c);
@@ -318,7 +390,8 @@ void Check(const SetupRow& row) {
     return text;
   };
   for (size_t i = 0; i < row.sheets.size(); ++i) {
-    WriteBytes(msb / (i == 0 ? "Microsoft.Cpp.Win32.user.props" : "Microsoft.Cpp.x64.user.props"), expand(row.sheets[i]));
+    WriteBytes(msb / (i == 0 ? "Microsoft.Cpp.Win32.user.props" : "Microsoft.Cpp.x64.user.props"),
+               expand(row.sheets[i]));
   }
   WriteBytes(folder.Path("team.json"), expand(row.config, true));
   CliRun run;
@@ -327,9 +400,7 @@ void Check(const SetupRow& row) {
     run = RunCli(args);
   }
   EXPECT_EQ(run.code, row.code) << run.out << run.err;
-  if (row.out) {
-    EXPECT_EQ(run.out, expand(*row.out, row.out->starts_with('{') || row.out->starts_with('[')));
-  }
+  if (row.out) { EXPECT_EQ(run.out, expand(*row.out, row.out->starts_with('{') || row.out->starts_with('['))); }
   EXPECT_EQ(run.err.empty(), row.code == 0 || row.code >= 5) << run.err;
   EXPECT_EQ(ReadBytes(sheet), expand(row.after.value_or(row.sheets.empty() ? "" : row.sheets[0])));
 }
@@ -339,19 +410,29 @@ const std::string kInc = SavedSheet(Include("{inc}"));
 
 TEST(Cli, Check) {
   const SetupRow rows[] = {
-      {.name = "all well", .sheets = {kInc}, .steps = {{"check", "--folder", "{msb}"}},
+      {.name = "all well",
+       .sheets = {kInc},
+       .steps = {{"check", "--folder", "{msb}"}},
        .out = "ok         UserInclude {inc} (list)\n1 entry, 0 problems\n"},
-      {.name = "problems first", .sheets = {SavedSheet(Include("{inc};%X%\\y"))}, .steps = {{"check", "--folder", "{msb}"}},
-       .code = 5, .out = "percent    UserInclude %X%\\y (list)\nok         UserInclude {inc} (list)\n2 entries, 1 problem\n"},
-      {.name = "JSON", .sheets = {kInc}, .steps = {{"check", "{sheet}", "--json"}},
-       .out = "{\n  \"sheet\": \"{sheet}\",\n  \"entries\": [\n    {\n      \"kind\": \"UserInclude\",\n      \"entry\": \"{inc}\",\n"
+      {.name = "problems first",
+       .sheets = {SavedSheet(Include("{inc};%X%\\y"))},
+       .steps = {{"check", "--folder", "{msb}"}},
+       .code = 5,
+       .out = "percent    UserInclude %X%\\y (list)\nok         UserInclude {inc} (list)\n2 entries, 1 problem\n"},
+      {.name = "JSON",
+       .sheets = {kInc},
+       .steps = {{"check", "{sheet}", "--json"}},
+       .out = "{\n  \"sheet\": \"{sheet}\",\n  \"entries\": [\n    {\n      \"kind\": \"UserInclude\",\n      "
+              "\"entry\": \"{inc}\",\n"
               "      \"source\": \"list\",\n      \"expanded\": \"{inc}\",\n      \"status\": \"ok\"\n    }\n  ],\n"
               "  \"problems\": 0\n}\n"},
-      {.name = "every sheet", .sheets = {NewSheet(2012), NewSheet(2012)},
+      {.name = "every sheet",
+       .sheets = {NewSheet(2012), NewSheet(2012)},
        .steps = {{"check", "--folder", "{msb}", "--platform", "all"}},
        .out = "== {sheet}\n0 entries, 0 problems\n== {x64}\n0 entries, 0 problems\n"},
       {.name = "no sheet", .steps = {{"check", "--folder", "{msb}"}}, .code = 1},
-      {.name = "every sheet as a JSON array", .sheets = {NewSheet(2012), NewSheet(2012)},
+      {.name = "every sheet as a JSON array",
+       .sheets = {NewSheet(2012), NewSheet(2012)},
        .steps = {{"check", "--folder={msb}", "--platform=all", "--json"}},
        .out = "[\n  {\n    \"sheet\": \"{sheet}\",\n    \"entries\": [],\n    \"problems\": 0\n  },\n"
               "  {\n    \"sheet\": \"{x64}\",\n    \"entries\": [],\n    \"problems\": 0\n  }\n]\n"},
@@ -361,14 +442,21 @@ TEST(Cli, Check) {
 
 TEST(Cli, Doctor) {
   const SetupRow rows[] = {
-      {.name = "IDE project and its sheet", .sheets = {kInc},
+      {.name = "IDE project and its sheet",
+       .sheets = {kInc},
        .steps = {{"doctor", "--folder", "{msb}", kFixtures + "ide2010.vcxproj"}},
        .out = "Win32 (Debug, Release): ok, imports {sheet}\n"},
-      {.name = "CMake's own sheet in its place", .sheets = {kInc},
-       .steps = {{"doctor", "--folder", "{msb}", kFixtures + "cmake-user-props.vcxproj"}}, .code = 5},
-      {.name = "a solution", .sheets = {kInc}, .steps = {{"doctor", "--folder", "{msb}", kFixtures + "two.sln", "--json"}},
+      {.name = "CMake's own sheet in its place",
+       .sheets = {kInc},
+       .steps = {{"doctor", "--folder", "{msb}", kFixtures + "cmake-user-props.vcxproj"}},
        .code = 5},
-      {.name = "no project", .sheets = {kInc}, .steps = {{"doctor", "--folder", "{msb}", kFixtures + "none.vcxproj"}},
+      {.name = "a solution",
+       .sheets = {kInc},
+       .steps = {{"doctor", "--folder", "{msb}", kFixtures + "two.sln", "--json"}},
+       .code = 5},
+      {.name = "no project",
+       .sheets = {kInc},
+       .steps = {{"doctor", "--folder", "{msb}", kFixtures + "none.vcxproj"}},
        .code = 1},
   };
   for (const SetupRow& row : rows) Check(row);
@@ -378,16 +466,32 @@ TEST(Cli, Apply) {
   const std::string team = R"({"platforms": {"Win32": {"include": ["{inc}", "C:\\n"]}}})";
   const std::string applied = SavedSheet(Include("{inc};C:\\n"));
   const SetupRow rows[] = {
-      {.name = "dry run: nothing written", .sheets = {kInc}, .steps = {{"apply", "--folder", "{msb}", "{config}", "--dry-run"}},
-       .code = 6, .out = "Win32 include: + C:\\n\n", .config = team},
-      {.name = "twice: the second run has nothing to do", .sheets = {kInc},
-       .steps = {{"apply", "--folder", "{msb}", "{config}"}, {"apply", "--folder", "{msb}", "{config}"}}, .out = "", .config = team,
+      {.name = "dry run: nothing written",
+       .sheets = {kInc},
+       .steps = {{"apply", "--folder", "{msb}", "{config}", "--dry-run"}},
+       .code = 6,
+       .out = "Win32 include: + C:\\n\n",
+       .config = team},
+      {.name = "twice: the second run has nothing to do",
+       .sheets = {kInc},
+       .steps = {{"apply", "--folder", "{msb}", "{config}"}, {"apply", "--folder", "{msb}", "{config}"}},
+       .out = "",
+       .config = team,
        .after = applied},
-      {.name = "nothing to change", .sheets = {applied}, .steps = {{"apply", "--dry-run", "--folder", "{msb}", "{config}"}},
-       .out = "", .config = team},
-      {.name = "malformed", .sheets = {kInc}, .steps = {{"apply", "--folder", "{msb}", "{config}"}}, .code = 2,
+      {.name = "nothing to change",
+       .sheets = {applied},
+       .steps = {{"apply", "--dry-run", "--folder", "{msb}", "{config}"}},
+       .out = "",
+       .config = team},
+      {.name = "malformed",
+       .sheets = {kInc},
+       .steps = {{"apply", "--folder", "{msb}", "{config}"}},
+       .code = 2,
        .config = "{\"platforms\":\n {,}}"},
-      {.name = "unknown KIND", .sheets = {kInc}, .steps = {{"apply", "--folder", "{msb}", "{config}"}}, .code = 2,
+      {.name = "unknown KIND",
+       .sheets = {kInc},
+       .steps = {{"apply", "--folder", "{msb}", "{config}"}},
+       .code = 2,
        .config = R"({"platforms": {"x64": {"inc": []}}})"},
   };
   for (const SetupRow& row : rows) Check(row);

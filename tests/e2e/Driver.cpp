@@ -21,16 +21,22 @@ fs::path WinePath(const char* path) { return L"Z:" + fs::path(DecodeUtf8(path)).
 // The first visible top-level window of the process that passes `match`; null at the deadline or once the
 // process has ended.
 HWND WaitForWindow(DWORD processId, HANDLE process, bool (*match)(HWND)) {
-  struct Search { DWORD processId; bool (*match)(HWND); HWND found; } search = {processId, match, nullptr};
+  struct Search {
+    DWORD processId;
+    bool (*match)(HWND);
+    HWND found;
+  } search = {processId, match, nullptr};
   for (const ULONGLONG deadline = ::GetTickCount64() + kTimeoutMs; !search.found && ::GetTickCount64() < deadline;) {
     if (::WaitForSingleObject(process, 20) != WAIT_TIMEOUT) break;  // ended: no window will come
-    ::EnumWindows([](HWND window, LPARAM data) -> BOOL {
-      auto* s = reinterpret_cast<Search*>(data);
-      DWORD pid = 0;
-      ::GetWindowThreadProcessId(window, &pid);
-      if (pid == s->processId && ::IsWindowVisible(window) && s->match(window)) s->found = window;
-      return !s->found;
-    }, LPARAM(&search));
+    ::EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+          auto* s = reinterpret_cast<Search*>(data);
+          DWORD pid = 0;
+          ::GetWindowThreadProcessId(window, &pid);
+          if (pid == s->processId && ::IsWindowVisible(window) && s->match(window)) s->found = window;
+          return !s->found;
+        },
+        LPARAM(&search));
   }
   return search.found;
 }
@@ -40,7 +46,6 @@ LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   DWORD_PTR result = 0;
   return ::SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result) ? LRESULT(result) : 0;
 }
-
 
 std::wstring EnglishText(uint32_t number) {
   LanguageTable table;
@@ -87,9 +92,7 @@ DWORD E2e::Run(const std::function<void(HWND window)>& act, bool (*first)(HWND))
   return code;
 }
 
-HWND E2e::WaitFor(bool (*match)(HWND)) const {
-  return WaitForWindow(m_running.dwProcessId, m_running.hProcess, match);
-}
+HWND E2e::WaitFor(bool (*match)(HWND)) const { return WaitForWindow(m_running.dwProcessId, m_running.hProcess, match); }
 
 std::wstring Text(HWND dialog, int id) {
   HWND control = id ? ::GetDlgItem(dialog, id) : dialog;

@@ -50,7 +50,9 @@ class E2e : public ::testing::Test {
 std::wstring Text(HWND dialog, int id = 0);
 bool SetText(HWND dialog, int id, const std::wstring& text);
 LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
-inline void PostCommand(HWND dialog, int id) { ::PostMessageW(dialog, WM_COMMAND, id, LPARAM(::GetDlgItem(dialog, id))); }
+inline void PostCommand(HWND dialog, int id) {
+  ::PostMessageW(dialog, WM_COMMAND, id, LPARAM(::GetDlgItem(dialog, id)));
+}
 // A text of the shipped English.lng.
 std::wstring EnglishText(uint32_t number);
 

@@ -54,21 +54,24 @@ TEST_F(MainWindow, MissingSheetLeadsThroughTheChooserToANewSheetAndItsFolders) {
   std::filesystem::remove_all(std::filesystem::path(sheet).parent_path().parent_path());
   std::wstring caption, prompt, shown;
   LRESULT version = -1;
-  const DWORD code = Run([&](HWND box) {
-    caption = Text(box);
-    PostCommand(box, IDOK);
-    HWND chooser = WaitFor(IsVersionChooser);
-    if (!chooser) return;
-    prompt = Text(chooser, IDC_RESTORE_PROMPT);
-    version = Send(::GetDlgItem(chooser, IDC_RESTORE_VERSION), CB_GETCURSEL);
-    PostCommand(chooser, IDOK);
-    HWND main = WaitFor(IsMainWindow);
-    if (!main) return;
-    shown = Text(main, IDC_MAIN_SHEET_PATH) + L"|" + Text(main, IDC_MAIN_PLATFORM);
-    PostCommand(main, IDCANCEL);
-  }, IsMessageBox);
+  const DWORD code = Run(
+      [&](HWND box) {
+        caption = Text(box);
+        PostCommand(box, IDOK);
+        HWND chooser = WaitFor(IsVersionChooser);
+        if (!chooser) return;
+        prompt = Text(chooser, IDC_RESTORE_PROMPT);
+        version = Send(::GetDlgItem(chooser, IDC_RESTORE_VERSION), CB_GETCURSEL);
+        PostCommand(chooser, IDOK);
+        HWND main = WaitFor(IsMainWindow);
+        if (!main) return;
+        shown = Text(main, IDC_MAIN_SHEET_PATH) + L"|" + Text(main, IDC_MAIN_PLATFORM);
+        PostCommand(main, IDCANCEL);
+      },
+      IsMessageBox);
   EXPECT_EQ(caption, EnglishText(text::kMissingSheetCaption));
-  EXPECT_EQ(std::tuple(prompt, version), std::tuple(EnglishText(text::kRestorePromptMissing), 2)) << "the newest format";
+  EXPECT_EQ(std::tuple(prompt, version), std::tuple(EnglishText(text::kRestorePromptMissing), 2))
+      << "the newest format";
   EXPECT_EQ(shown, sheet + L"|Win32");
   EXPECT_EQ(code, 2u);
   EXPECT_EQ(ReadBytes(sheet), NewSheet(2013));

@@ -11,11 +11,19 @@ namespace pathwright {
 namespace {
 
 TEST(DirectoryList, SplitAndJoin) {
-  const struct { std::wstring list; std::vector<std::wstring> entries; std::wstring joined; } cases[] = {
-      {L"", {}, L""}, {L";", {L""}, L""}, {L";;", {L"", L""}, L";"}, {L"C:\\a", {L"C:\\a"}, L"C:\\a"},
+  const struct {
+    std::wstring list;
+    std::vector<std::wstring> entries;
+    std::wstring joined;
+  } cases[] = {
+      {L"", {}, L""},
+      {L";", {L""}, L""},
+      {L";;", {L"", L""}, L";"},
+      {L"C:\\a", {L"C:\\a"}, L"C:\\a"},
       {L"C:\\a;;C:\\b", {L"C:\\a", L"", L"C:\\b"}, L"C:\\a;;C:\\b"},
       {L"C:\\a;C:\\b;", {L"C:\\a", L"C:\\b"}, L"C:\\a;C:\\b"},  // a final ";" gives no entry
-      {L";C:\\a", {L"", L"C:\\a"}, L";C:\\a"}, {L"C:\\a ; C:\\b", {L"C:\\a ", L" C:\\b"}, L"C:\\a ; C:\\b"},
+      {L";C:\\a", {L"", L"C:\\a"}, L";C:\\a"},
+      {L"C:\\a ; C:\\b", {L"C:\\a ", L" C:\\b"}, L"C:\\a ; C:\\b"},
       {L"x;x", {L"x", L"x"}, L"x;x"},
   };
   for (const auto& c : cases) {
@@ -28,15 +36,22 @@ TEST(DirectoryKinds, Names) {
   EXPECT_EQ(ComposedPathValue(1), L"$(UserInclude);$(IncludePath)");
   EXPECT_EQ(ComposedPathValue(4), L"$(UserWPath);$(LibraryWPath)");
   const std::pair<const wchar_t*, int> names[] = {
-      {L"include", 1}, {L"INCLUDE", 1}, {L"UserInclude", 1}, {L"includepath", 1}, {L"winrt", 4},
-      {L"UserWPath", 4}, {L"LibraryWPath", 4}, {L"UserLibraryW", -1}, {L"", -1}, {L"includes", -1},
+      {L"include", 1},   {L"INCLUDE", 1},      {L"UserInclude", 1},   {L"includepath", 1}, {L"winrt", 4},
+      {L"UserWPath", 4}, {L"LibraryWPath", 4}, {L"UserLibraryW", -1}, {L"", -1},           {L"includes", -1},
   };
   for (auto [name, kind] : names) EXPECT_EQ(KindFromName(name), kind) << kind;
 }
 
 TEST(SubstituteEnvironment, TheLongestWholeFolderOfAVariableMsBuildCanUse) {
-  const struct { const char* name; std::vector<std::wstring> environment; std::wstring picked, expected; } cases[] = {
-      {"prefix in another case, rest keeps its case", {L"TOOLS=D:\\Tools\\"}, L"D:\\TOOLS\\lib\\x64", L"$(TOOLS)\\lib\\x64"},
+  const struct {
+    const char* name;
+    std::vector<std::wstring> environment;
+    std::wstring picked, expected;
+  } cases[] = {
+      {"prefix in another case, rest keeps its case",
+       {L"TOOLS=D:\\Tools\\"},
+       L"D:\\TOOLS\\lib\\x64",
+       L"$(TOOLS)\\lib\\x64"},
       {"the folder itself", {L"TOOLS=D:\\Tools\\"}, L"D:\\Tools", L"$(TOOLS)"},
       {"the folder with a final backslash", {L"TOOLS=D:\\Tools"}, L"D:\\Tools\\", L"$(TOOLS)\\"},
       {"no folder boundary, no match", {L"TOOLS=D:\\Tools\\"}, L"D:\\Tools2\\x", L"D:\\Tools2\\x"},
@@ -45,31 +60,39 @@ TEST(SubstituteEnvironment, TheLongestWholeFolderOfAVariableMsBuildCanUse) {
       {"a drive root alone never qualifies", {L"SYS=C:\\", L"R2=C:\\\\"}, L"C:\\Windows", L"C:\\Windows"},
       {"a drive without backslash never qualifies", {L"D=C:"}, L"C:\\a", L"C:\\a"},
       {"several drive paths never qualify", {L"P=C:\\a;D:\\b", L"Q=C:\\a"}, L"C:\\a\\b", L"$(Q)\\b"},
-      {"the longest value wins, whatever the order", {L"ZZTOP=C:\\Tools", L"AATOP=C:\\Tools\\lib"},
-       L"C:\\Tools\\lib\\x", L"$(AATOP)\\x"},
+      {"the longest value wins, whatever the order",
+       {L"ZZTOP=C:\\Tools", L"AATOP=C:\\Tools\\lib"},
+       L"C:\\Tools\\lib\\x",
+       L"$(AATOP)\\x"},
       {"equally long: the name first in ordinal order", {L"b=C:\\x", L"B=c:\\X", L"a=C:\\x"}, L"C:\\x\\y", L"$(B)\\y"},
-      {"names MSBuild cannot evaluate", {L"ProgramFiles(x86)=C:\\P", L"1ST=C:\\P", L"A-B=C:\\P", L"\u00C9=C:\\P"},
-       L"C:\\P\\x", L"C:\\P\\x"},
-      {"values that differ with the bitness", {L"ProgramFiles=C:\\PF", L"commonprogramfiles=C:\\PF\\C", L"_W64=C:\\PF"},
-       L"C:\\PF\\C\\x", L"$(_W64)\\C\\x"},
-      {"letter case of all of Unicode", {L"U=C:\\\u00FCber", L"G=D:\\\u03A3\u039F\u03A6\u0399\u0391"},
-       L"C:\\\u00DCBER\\x", L"$(U)\\x"},
+      {"names MSBuild cannot evaluate",
+       {L"ProgramFiles(x86)=C:\\P", L"1ST=C:\\P", L"A-B=C:\\P", L"\u00C9=C:\\P"},
+       L"C:\\P\\x",
+       L"C:\\P\\x"},
+      {"values that differ with the bitness",
+       {L"ProgramFiles=C:\\PF", L"commonprogramfiles=C:\\PF\\C", L"_W64=C:\\PF"},
+       L"C:\\PF\\C\\x",
+       L"$(_W64)\\C\\x"},
+      {"letter case of all of Unicode",
+       {L"U=C:\\\u00FCber", L"G=D:\\\u03A3\u039F\u03A6\u0399\u0391"},
+       L"C:\\\u00DCBER\\x",
+       L"$(U)\\x"},
       {"Greek", {L"G=D:\\\u03A3\u039F\u03A6\u0399\u0391"}, L"d:\\\u03C3\u03BF\u03C6\u03B9\u03B1\\1", L"$(G)\\1"},
       {"colon in the wrong place", {L"U=\\\\srv\\C:\\x", L"V=xC:\\a"}, L"C:\\a", L"C:\\a"},
       {"name spelled as in the environment", {L"Tools_Dir=e:\\t"}, L"E:\\T\\q", L"$(Tools_Dir)\\q"},
       {"entries without a name are skipped", {L"=C:=C:\\w", L"W=C:\\w"}, L"C:\\w\\1", L"$(W)\\1"},
       {"nothing matches", {L"PATH=C:\\bin;C:\\x", L"HOME=/root"}, L"C:\\q", L"C:\\q"},
   };
-  for (const auto& c : cases) {
-    EXPECT_EQ(SubstituteEnvironment(c.picked, c.environment), c.expected) << c.name;
-  }
+  for (const auto& c : cases) { EXPECT_EQ(SubstituteEnvironment(c.picked, c.environment), c.expected) << c.name; }
 }
 
 TEST(LowerCase, SimpleMappingsOfTheBasicMultilingualPlane) {
   const std::pair<std::wstring, std::wstring> cases[] = {
-      {L"AZaz09\\:", L"azaz09\\:"}, {L"\u00C0\u00DE\u00DF\u00FF", L"\u00E0\u00FE\u00DF\u00FF"},
-      {L"\u0100\u0101\u0130", L"\u0101\u0101i"},   // alternating runs; dotted I loses only its case
-      {L"\u01C4\u01C5\u1E9E", L"\u01C6\u01C6\u00DF"}, {L"\u0416\u0531\uFF21", L"\u0436\u0561\uFF41"},
+      {L"AZaz09\\:", L"azaz09\\:"},
+      {L"\u00C0\u00DE\u00DF\u00FF", L"\u00E0\u00FE\u00DF\u00FF"},
+      {L"\u0100\u0101\u0130", L"\u0101\u0101i"},  // alternating runs; dotted I loses only its case
+      {L"\u01C4\u01C5\u1E9E", L"\u01C6\u01C6\u00DF"},
+      {L"\u0416\u0531\uFF21", L"\u0436\u0561\uFF41"},
   };
   for (const auto& [text, lower] : cases) EXPECT_EQ(LowerCase(text), lower);
 }
@@ -83,15 +106,11 @@ TEST(ExpandLeadingReference, ChangeOpensOnTheExpandedFolder) {
     return it->second;
   };
   const std::pair<std::wstring, std::wstring> cases[] = {
-      {L"$(TOOLS)\\lib", L"D:\\Tools\\lib"},
-      {L"$(TOOLS)\\a;$(TOOLS)\\b", L"D:\\Tools\\a;D:\\Tools\\b"},
-      {L"$(UNSET)\\lib", L"\\lib"},
-      {L"$(TOOLS\\lib", L"$(TOOLS\\lib"},
-      {L"C:\\$(TOOLS)", L"C:\\$(TOOLS)"},
-      {L"$(TOOLS)$(OTHER)", L"D:\\Tools$(OTHER)"},
+      {L"$(TOOLS)\\lib", L"D:\\Tools\\lib"}, {L"$(TOOLS)\\a;$(TOOLS)\\b", L"D:\\Tools\\a;D:\\Tools\\b"},
+      {L"$(UNSET)\\lib", L"\\lib"},          {L"$(TOOLS\\lib", L"$(TOOLS\\lib"},
+      {L"C:\\$(TOOLS)", L"C:\\$(TOOLS)"},    {L"$(TOOLS)$(OTHER)", L"D:\\Tools$(OTHER)"},
       {L"$(TRAIL)\\lib", L"C:\\Tools\\lib"}, {L"$(ROOT)\\lib", L"C:\\lib"},  // one backslash between
-      {L"$(TRAIL)lib", L"C:\\Tools\\lib"},
-      {L"", L""},
+      {L"$(TRAIL)lib", L"C:\\Tools\\lib"},   {L"", L""},
   };
   for (const auto& [entry, expected] : cases) EXPECT_EQ(ExpandLeadingReference(entry, lookup), expected);
 }

@@ -44,11 +44,17 @@ TEST(HardenedSheet, LoadSaveAndLoadAgain) {
   ScratchFolder dir;
   const std::string secret = "SECRET-7f3a", uri = "file://" + dir.Path("secret.txt").generic_string();
   WriteBytes(dir.Path("secret.txt"), secret);
-  const std::string laughs = "<!DOCTYPE Project [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;\">"
-                             "<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;\"><!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;\">]>";
+  const std::string laughs =
+      "<!DOCTYPE Project [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;\">"
+      "<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;\"><!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;\">]>";
   std::string big;
   while (big.size() < (100u << 20)) big += "C:\\very\\long\\folder\\name\\with\\\xC3\xA4\\umlaut;";
-  const struct { const char* name; std::string bytes; std::wstring list; } cases[] = {  // list empty: refused
+  const struct {
+    const char* name;
+    std::string bytes;
+    std::wstring list;
+  } cases[] = {
+      // list empty: refused
       {"external entity", "<!DOCTYPE Project [<!ENTITY ext SYSTEM \"" + uri + "\">]>" + Sheet("C:\\a;&ext;\\b"),
        L"C:\\a;&ext;\\b"},
       {"external document type", "<!DOCTYPE Project SYSTEM \"" + uri + "\">" + Sheet("C:\\inc"), L"C:\\inc"},
@@ -92,7 +98,8 @@ TEST(HardenedSheet, LongPathsLoadAndSave) {
     ScratchFolder dir;
     std::wstring folder = dir.Root().wstring();
     ASSERT_LT(folder.size() + 20, length) << "the scratch folder's path is too long for this test";
-    while (folder.size() < length) folder += L"/" + std::wstring(std::min<size_t>(length - folder.size() - 1, 200), L'd');
+    while (folder.size() < length)
+      folder += L"/" + std::wstring(std::min<size_t>(length - folder.size() - 1, 200), L'd');
 #ifdef _WIN32
     const std::wstring system = L"\\\\?\\" + std::filesystem::path(folder).make_preferred().wstring();
 #else
@@ -109,8 +116,8 @@ TEST(HardenedSheet, LongPathsLoadAndSave) {
     // Removed one by one: a recursive removal does not reach that deep on Windows.
     std::error_code ignored;
     std::filesystem::remove(std::filesystem::path(system) / "sheet.props", ignored);
-    for (std::filesystem::path p = system; p.wstring().size() > system.size() - folder.size() + dir.Root().wstring().size();
-         p = p.parent_path()) {
+    for (std::filesystem::path p = system;
+         p.wstring().size() > system.size() - folder.size() + dir.Root().wstring().size(); p = p.parent_path()) {
       std::filesystem::remove(p, ignored);
     }
   }
@@ -149,17 +156,28 @@ TEST(HardenedFiles, OnlyRegularFilesOfSaneSizesAreRead) {
   EXPECT_FALSE(ReadLanguageHeader(dir.Root().wstring() + L"/", L"big.lng", catalogue));
   LanguageTable table;
   EXPECT_FALSE(LoadLanguage(dir.WidePath("big.lng"), table));
-  WriteBytes(dir.Path("programm.ini"), "\xEF\xBB\xBF" "English\r\ntrue\r\n" + std::string(64 * 1024, ' '));
+  WriteBytes(dir.Path("programm.ini"),
+             "\xEF\xBB\xBF"
+             "English\r\ntrue\r\n" +
+                 std::string(64 * 1024, ' '));
   EXPECT_FALSE(ReadSettingsFile(dir.WidePath("programm.ini")).found);
 }
 
 // One replacement character per bad sequence, the rest of the line and the lines after it kept,
 // in language files and the settings file alike.
 TEST(HardenedTextFiles, InvalidUtf8AndSurrogatesBecomeReplacementCharacters) {
-  const struct { std::string bad; size_t replacements; } cases[] = {
-      {"\x80", 1},          {"\xE2\x82", 1},         {"\xC0\xAF", 1} /* overlong */,  {"\xFF", 1},
-      {"\xED\xA0\x80", 1} /* lone high surrogate */, {"\xED\xB0\x80", 1} /* lone low surrogate */,
-      {"\xED\xA0\xBD\xED\xB8\x80", 2} /* surrogate pair as CESU-8 */, {"\xF4\x90\x80\x80", 1} /* > U+10FFFF */,
+  const struct {
+    std::string bad;
+    size_t replacements;
+  } cases[] = {
+      {"\x80", 1},
+      {"\xE2\x82", 1},
+      {"\xC0\xAF", 1} /* overlong */,
+      {"\xFF", 1},
+      {"\xED\xA0\x80", 1} /* lone high surrogate */,
+      {"\xED\xB0\x80", 1} /* lone low surrogate */,
+      {"\xED\xA0\xBD\xED\xB8\x80", 2} /* surrogate pair as CESU-8 */,
+      {"\xF4\x90\x80\x80", 1} /* > U+10FFFF */,
   };
   for (const auto& c : cases) {
     const std::wstring expected = L"a" + std::wstring(c.replacements, wchar_t(0xFFFD)) + L"z";
@@ -167,7 +185,10 @@ TEST(HardenedTextFiles, InvalidUtf8AndSurrogatesBecomeReplacementCharacters) {
     ASSERT_TRUE(ParseLanguage("<utf-8 encoding>\nLangID Test\n2001 a" + c.bad + "z\n3000 after\n", table));
     EXPECT_EQ(GetText(table, 2001), expected) << c.bad;
     EXPECT_EQ(GetText(table, 3000), L"after") << c.bad;
-    const Settings settings = ParseSettings("\xEF\xBB\xBF" "a" + c.bad + "z\r\ntrue\r\n");
+    const Settings settings = ParseSettings(
+        "\xEF\xBB\xBF"
+        "a" +
+        c.bad + "z\r\ntrue\r\n");
     EXPECT_EQ(settings.language, expected) << c.bad;
     EXPECT_EQ(settings.option, 1) << c.bad;
   }

@@ -45,18 +45,30 @@ TEST(LanguageReadLine, SplitsAndStripsLines) {
     std::string bytes;
     std::vector<std::wstring> lines;
   } cases[] = {
-      {"empty text", "", {}}, {"LF", "a\nb", {L"a", L"b"}}, {"CR LF", "a\r\nb\r\n", {L"a", L"b"}},
+      {"empty text", "", {}},
+      {"LF", "a\nb", {L"a", L"b"}},
+      {"CR LF", "a\r\nb\r\n", {L"a", L"b"}},
       {"empty lines", "\n\r\n", {L"", L""}},
-      {"BOM skipped", "\xEF\xBB\xBF" "a\n", {L"a"}},
-      {"BOM only at the start", "a\n\xEF\xBB\xBF" "b", {L"a", L"\uFEFFb"}},
-      {"every trailing CR removed", "a\r\r\nb\r", {L"a", L"b"}}, {"inner CR kept", "a\rb\n", {L"a\rb"}},
+      {"BOM skipped",
+       "\xEF\xBB\xBF"
+       "a\n",
+       {L"a"}},
+      {"BOM only at the start",
+       "a\n\xEF\xBB\xBF"
+       "b",
+       {L"a", L"\uFEFFb"}},
+      {"every trailing CR removed", "a\r\r\nb\r", {L"a", L"b"}},
+      {"inner CR kept", "a\rb\n", {L"a\rb"}},
       {"300 characters", a254 + b46, {W(a254), W(b46)}},
-      {"254 then LF", a254 + "\nx", {W(a254), L"x"}}, {"254 then CR LF", a254 + "\r\nx", {W(a254), L"x"}},
+      {"254 then LF", a254 + "\nx", {W(a254), L"x"}},
+      {"254 then CR LF", a254 + "\r\nx", {W(a254), L"x"}},
       {"255 characters", a254 + "y\n", {W(a254), L"y"}},
       {"two-byte characters count once", EncodeUtf8(e254) + "\n", {e254}},
-      {"astral character counts twice", std::string(252, 'a') + kEmoji + "b",
+      {"astral character counts twice",
+       std::string(252, 'a') + kEmoji + "b",
        {W(std::string(252, 'a')) + kEmojiWide, L"b"}},
-      {"astral character is never cut", std::string(253, 'a') + kEmoji + "b",
+      {"astral character is never cut",
+       std::string(253, 'a') + kEmoji + "b",
        {W(std::string(253, 'a')), kEmojiWide + L"b"}},
       {"broken UTF-8 keeps the line break", "a\xE2\nb", {L"a\uFFFD", L"b"}},
   };
@@ -69,10 +81,17 @@ TEST(LanguageSplitString, NonEmptyPiecesInOrder) {
     std::wstring delimiter;
     std::vector<std::wstring> words;
   } cases[] = {
-      {L"a  b", L" ", {L"a", L"b"}}, {L" a ", L" ", {L"a"}}, {L"", L" ", {}}, {L"   ", L" ", {}},
-      {L"abc", L" ", {L"abc"}}, {L"a\tb c", L" ", {L"a\tb", L"c"}}, {L"C:\\x\\y", L"\\", {L"C:", L"x", L"y"}},
+      {L"a  b", L" ", {L"a", L"b"}},
+      {L" a ", L" ", {L"a"}},
+      {L"", L" ", {}},
+      {L"   ", L" ", {}},
+      {L"abc", L" ", {L"abc"}},
+      {L"a\tb c", L" ", {L"a\tb", L"c"}},
+      {L"C:\\x\\y", L"\\", {L"C:", L"x", L"y"}},
       {L"..Microsoft.Cpp..x64.user.props.", L".", {L"Microsoft", L"Cpp", L"x64", L"user", L"props"}},
-      {L"xababy", L"ab", {L"x", L"y"}}, {L"aaa", L"aa", {L"a"}}, {L"abc", L"", {L"abc"}},
+      {L"xababy", L"ab", {L"x", L"y"}},
+      {L"aaa", L"aa", {L"a"}},
+      {L"abc", L"", {L"abc"}},
   };
   for (const Case& c : cases) {
     std::vector<std::wstring> words = {L"left over"};
@@ -86,11 +105,27 @@ TEST(LanguageLeadingNumber, SignWhiteSpaceAndSaturation) {
     std::wstring text;
     uint32_t number;
   } cases[] = {
-      {L"", 0}, {L"abc", 0}, {L"0", 0}, {L"2004", 2004}, {L"+3002", 3002}, {L" 3002", 3002}, {L"\t\n\v\f\r 7", 7},
-      {L"3002abc", 3002}, {L"00012", 12}, {L"12 34", 12}, {L"-1", 4294967295u}, {L"-0", 0}, {L"+-5", 0}, {L"- 5", 0},
-      {L"2147483647", 2147483647u}, {L"2147483648", 2147483647u}, {L"4294967295", 2147483647u},
-      {L"99999999999", 2147483647u}, {L"123456789012345678901234567890", 2147483647u},
-      {L"-2147483648", 2147483648u}, {L"-99999999999", 2147483648u},
+      {L"", 0},
+      {L"abc", 0},
+      {L"0", 0},
+      {L"2004", 2004},
+      {L"+3002", 3002},
+      {L" 3002", 3002},
+      {L"\t\n\v\f\r 7", 7},
+      {L"3002abc", 3002},
+      {L"00012", 12},
+      {L"12 34", 12},
+      {L"-1", 4294967295u},
+      {L"-0", 0},
+      {L"+-5", 0},
+      {L"- 5", 0},
+      {L"2147483647", 2147483647u},
+      {L"2147483648", 2147483647u},
+      {L"4294967295", 2147483647u},
+      {L"99999999999", 2147483647u},
+      {L"123456789012345678901234567890", 2147483647u},
+      {L"-2147483648", 2147483648u},
+      {L"-99999999999", 2147483648u},
       {L"\uFF11\uFF12", 0},  // full-width digits are not digits
   };
   for (const Case& c : cases) {
@@ -105,14 +140,21 @@ TEST(LanguageParse, HeaderChecks) {
     std::string bytes;
     bool valid;
   } cases[] = {
-      {"plain", kHeader, true}, {"no final line break", e + "LangID English", true},
+      {"plain", kHeader, true},
+      {"no final line break", e + "LangID English", true},
       {"BOM", "\xEF\xBB\xBF<utf-8 encoding>\r\nLangID English\r\n", true},
-      {"extra words", e + "  LangID   Deutsch extra\n", true}, {"upper-case", "<UTF-8 encoding>\nLangID X\n", false},
-      {"space after line 1", "<utf-8 encoding> \nLangID X\n", false}, {"empty file", "", false},
-      {"space before line 1", " <utf-8 encoding>\nLangID X\n", false}, {"no line 2", e, false},
-      {"empty line 2", e + "\n2000 x\n", false}, {"line 2 only spaces", e + "   \n", false},
-      {"LangID alone", e + "LangID\n", false}, {"LangID and spaces", e + "LangID   \n", false},
-      {"lower-case LangID", e + "langid English\n", false}, {"tab is no separator", e + "LangID\tEnglish\n", false},
+      {"extra words", e + "  LangID   Deutsch extra\n", true},
+      {"upper-case", "<UTF-8 encoding>\nLangID X\n", false},
+      {"space after line 1", "<utf-8 encoding> \nLangID X\n", false},
+      {"empty file", "", false},
+      {"space before line 1", " <utf-8 encoding>\nLangID X\n", false},
+      {"no line 2", e, false},
+      {"empty line 2", e + "\n2000 x\n", false},
+      {"line 2 only spaces", e + "   \n", false},
+      {"LangID alone", e + "LangID\n", false},
+      {"LangID and spaces", e + "LangID   \n", false},
+      {"lower-case LangID", e + "langid English\n", false},
+      {"tab is no separator", e + "LangID\tEnglish\n", false},
       {"UTF-16 file", std::string("\xFF\xFE<\0u\0", 6), false},
   };
   for (const Case& c : cases) {
@@ -130,18 +172,27 @@ TEST(LanguageParse, TextLines) {
     LanguageTable table;
   } cases[] = {
       {"header only: line 2 is no text", "", {}},
-      {"number space text", "2001 Hello\n", {{2001, L"Hello"}}}, {"empty text", "2001 \n", {{2001, L""}}},
-      {"only the first space separates", "2001  Hello \n", {{2001, L" Hello "}}}, {"no space", "2001\n", {}},
-      {"starts with a space", " 2001 Hello\n", {}}, {"empty line", "\n\n", {}},
+      {"number space text", "2001 Hello\n", {{2001, L"Hello"}}},
+      {"empty text", "2001 \n", {{2001, L""}}},
+      {"only the first space separates", "2001  Hello \n", {{2001, L" Hello "}}},
+      {"no space", "2001\n", {}},
+      {"starts with a space", " 2001 Hello\n", {}},
+      {"empty line", "\n\n", {}},
       {"digits end at a letter", "2001Hello World\n", {{2001, L"World"}}},
-      {"no number", "Hello World\n", {{0, L"World"}}}, {"leading tab", "\t5 x\n", {{5, L"x"}}},
+      {"no number", "Hello World\n", {{0, L"World"}}},
+      {"leading tab", "\t5 x\n", {{5, L"x"}}},
       {"escapes", "3000 Line1\\nLine2\\tEnd\n", {{3000, L"Line1\nLine2\tEnd"}}},
       {"no escape for the backslash", "3000 a\\\\nb\n", {{3000, L"a\\\nb"}}},
       {"other escapes stay", "3000 C:\\x\\r\n", {{3000, L"C:\\x\\r"}}},
-      {"later line wins", "3002 A\n3002 B\n", {{3002, L"B"}}}, {"inner CR kept", "3000 a\rb\n", {{3000, L"a\rb"}}},
-      {"minus one", "-1 x\n", {{4294967295u, L"x"}}}, {"saturated", "99999999999 x\n", {{2147483647u, L"x"}}},
+      {"later line wins", "3002 A\n3002 B\n", {{3002, L"B"}}},
+      {"inner CR kept", "3000 a\rb\n", {{3000, L"a\rb"}}},
+      {"minus one", "-1 x\n", {{4294967295u, L"x"}}},
+      {"saturated", "99999999999 x\n", {{2147483647u, L"x"}}},
       {"CR LF and last line without break", "1 a\r\n2 b", {{1, L"a"}, {2, L"b"}}},
-      {"UTF-8 text", "2000 \xC3\x9C" "ber\n", {{2000, L"\u00DCber"}}},
+      {"UTF-8 text",
+       "2000 \xC3\x9C"
+       "ber\n",
+       {{2000, L"\u00DCber"}}},
       {"300-character line", "2001 " + a249 + "3002 " + b41 + "\n", {{2001, W(a249)}, {3002, W(b41)}}},
       {"line after a bad one", "x\n2000 y\n", {{2000, L"y"}}},
   };
@@ -164,9 +215,14 @@ TEST(LanguageLoad, AFileThatCannotBeReadEmptiesTheTable) {  // a bad header does
 
 TEST(LanguageTextFormat, OnlyStringConversionsAreHonoured) {
   const std::pair<const wchar_t*, const wchar_t*> cases[] = {
-      {L"The sheet %s was not found.", L"The sheet X.props was not found."}, {L"%ls", L"X.props"},
-      {L"%S and %ws", L"X.props and "}, {L"100%% of %s", L"100% of X.props"}, {L"%d %n %x %s", L"%d %n %x X.props"},
-      {L"no argument", L"no argument"}, {L"trailing %", L"trailing %"}, {L"", L""}};
+      {L"The sheet %s was not found.", L"The sheet X.props was not found."},
+      {L"%ls", L"X.props"},
+      {L"%S and %ws", L"X.props and "},
+      {L"100%% of %s", L"100% of X.props"},
+      {L"%d %n %x %s", L"%d %n %x X.props"},
+      {L"no argument", L"no argument"},
+      {L"trailing %", L"trailing %"},
+      {L"", L""}};
   for (auto [format, expected] : cases) EXPECT_EQ(FormatWithString(format, L"X.props"), expected) << EncodeUtf8(format);
 }
 
@@ -176,19 +232,29 @@ std::string Language(const std::string& name) { return "<utf-8 encoding>\r\nLang
 
 TEST(LanguageCatalogue, ScanKeepsListingOrderAndSkipsFilesItCannotUse) {
   ScratchFolder scratch;
-  for (const auto& [file, name] : {std::pair{"fr.lng", "Fran\xC3\xA7" "ais"}, {"de.lng", "Deutsch"},
-                                    {"en.lng", "English"}, {"en2.lng", "English"}}) {
+  for (const auto& [file, name] : {std::pair{"fr.lng",
+                                             "Fran\xC3\xA7"
+                                             "ais"},
+                                   {"de.lng", "Deutsch"},
+                                   {"en.lng", "English"},
+                                   {"en2.lng", "English"}}) {
     WriteBytes(scratch.Path(file), Language(name));
   }
   WriteBytes(scratch.Path("bad.lng"), "<utf-8 encoding>\r\nLangID\r\n");
   std::filesystem::create_directory(scratch.Path("folder.lng"));
-  const struct { const char* name; std::vector<std::wstring> listing; LanguageCatalogue catalogue; } cases[] = {
-      {"ordered by display name", {L"fr.lng", L"en.lng", L"de.lng"},
+  const struct {
+    const char* name;
+    std::vector<std::wstring> listing;
+    LanguageCatalogue catalogue;
+  } cases[] = {
+      {"ordered by display name",
+       {L"fr.lng", L"en.lng", L"de.lng"},
        {{L"Deutsch", L"de.lng"}, {L"English", L"en.lng"}, {L"Fran\u00E7ais", L"fr.lng"}}},
       {"later file wins a name", {L"en.lng", L"en2.lng"}, {{L"English", L"en2.lng"}}},
       {"later file wins, other order", {L"en2.lng", L"en.lng"}, {{L"English", L"en.lng"}}},
-      {"a bad header, a vanished file and a folder are skipped", {L"bad.lng", L"de.lng", L"gone.lng", L"folder.lng",
-       L"en.lng"}, {{L"Deutsch", L"de.lng"}, {L"English", L"en.lng"}}},
+      {"a bad header, a vanished file and a folder are skipped",
+       {L"bad.lng", L"de.lng", L"gone.lng", L"folder.lng", L"en.lng"},
+       {{L"Deutsch", L"de.lng"}, {L"English", L"en.lng"}}},
       {"nothing listed", {}, {}},
   };
   for (const auto& c : cases) {
@@ -228,14 +294,27 @@ const std::string kBom = "\xEF\xBB\xBF";
 TEST(LanguageSettings, ParsesLines) {
   const std::string n1023(1023, 'n');
   const std::wstring w1023(1023, L'n');
-  const struct { const char* name; std::string bytes; std::wstring language; int option; } cases[] = {
-      {"as written", kBom + "English\r\ntrue\r\n", L"English", 1}, {"LF, no BOM", "English\ntrue", L"English", 1},
+  const struct {
+    const char* name;
+    std::string bytes;
+    std::wstring language;
+    int option;
+  } cases[] = {
+      {"as written", kBom + "English\r\ntrue\r\n", L"English", 1},
+      {"LF, no BOM", "English\ntrue", L"English", 1},
       {"name as it stands", kBom + "english\r\ntrue\r\n", L"english", 1},
-      {"one line", kBom + "Deutsch\r\n", L"Deutsch", 0}, {"one line without break", "Deutsch", L"Deutsch", 0},
+      {"one line", kBom + "Deutsch\r\n", L"Deutsch", 0},
+      {"one line without break", "Deutsch", L"Deutsch", 0},
       {"True is not true", "English\r\nTrue\r\n", L"English", 0},
-      {"trailing space", "English\r\ntrue \r\n", L"English", 0}, {"1 is not true", "English\r\n1\r\n", L"English", 0},
-      {"empty line 1", "\r\ntrue\r\n", L"", 1}, {"empty file", "", L"", 0}, {"BOM only", kBom, L"", 0},
-      {"UTF-8 name", kBom + "Fran\xC3\xA7" "ais\r\nfalse\r\n", L"Fran\u00E7ais", 0},
+      {"trailing space", "English\r\ntrue \r\n", L"English", 0},
+      {"1 is not true", "English\r\n1\r\n", L"English", 0},
+      {"empty line 1", "\r\ntrue\r\n", L"", 1},
+      {"empty file", "", L"", 0},
+      {"BOM only", kBom, L"", 0},
+      {"UTF-8 name",
+       kBom + "Fran\xC3\xA7"
+              "ais\r\nfalse\r\n",
+       L"Fran\u00E7ais", 0},
       {"1023 characters read whole", n1023 + "\r\ntrue\r\n", w1023, 1},
       {"longer line spills into line 2", n1023 + "true\r\ntrue\r\n", w1023, 1},
       {"longer line, other text", n1023 + "xx\r\ntrue\r\n", w1023, 0},
@@ -255,9 +334,15 @@ TEST(LanguageSettings, MissingFileThenWritesThatReplaceTheWholeFile) {
   EXPECT_FALSE(settings.found);
   EXPECT_TRUE(settings.language.empty());
   WriteBytes(path, kBom + "A much longer language name\r\ntrue\r\nstray third line\r\n");
-  const struct { std::wstring language; int option; std::string bytes; } writes[] = {
-      {L"Fran\u00E7ais", 0, kBom + "Fran\xC3\xA7" "ais\r\nfalse\r\n"}, {L"english", 2, kBom + "english\r\ntrue\r\n"},
-      {L"", 0, kBom + "\r\nfalse\r\n"}};
+  const struct {
+    std::wstring language;
+    int option;
+    std::string bytes;
+  } writes[] = {{L"Fran\u00E7ais", 0,
+                 kBom + "Fran\xC3\xA7"
+                        "ais\r\nfalse\r\n"},
+                {L"english", 2, kBom + "english\r\ntrue\r\n"},
+                {L"", 0, kBom + "\r\nfalse\r\n"}};
   for (const auto& w : writes) {
     ASSERT_TRUE(WriteSettingsFile(path, w.language, w.option));
     EXPECT_EQ(ReadBytes(path), w.bytes);
@@ -274,8 +359,9 @@ TEST(LanguageSettings, MissingFileThenWritesThatReplaceTheWholeFile) {
 }
 
 // Texts used as printf formats with exactly one string argument.
-const std::set<uint32_t> kOneStringFormats = {text::kListLabel,       text::kMissingSheetText,  text::kSaveFailedText,
-                                              text::kListSemicolonText, text::kUnreadableText, text::kForbiddenCharacterText};
+const std::set<uint32_t> kOneStringFormats = {text::kListLabel,      text::kMissingSheetText,
+                                              text::kSaveFailedText, text::kListSemicolonText,
+                                              text::kUnreadableText, text::kForbiddenCharacterText};
 
 std::wstring LangFolder() { return DecodeUtf8(PATHWRIGHT_SOURCE_DIR) + L"/lang/"; }
 

@@ -6,7 +6,9 @@
 namespace pathwright {
 namespace {
 
-std::wstring Fixture(const char* name) { return DecodeUtf8(PATHWRIGHT_SOURCE_DIR "/tests/fixtures/projects/") + DecodeUtf8(name); }
+std::wstring Fixture(const char* name) {
+  return DecodeUtf8(PATHWRIGHT_SOURCE_DIR "/tests/fixtures/projects/") + DecodeUtf8(name);
+}
 
 std::wstring Join(const std::vector<std::wstring>& words) {
   std::wstring text;

@@ -87,7 +87,8 @@ TEST(SheetCheck, LookUpsRunInParallelAndStopAtTheLimit) {
   paths.push_back(L"\\\\slow\\share");
   const auto start = std::chrono::steady_clock::now();
   const std::vector<FolderState> states = LookUpFolders(
-      paths, [](const std::wstring& path) { return Oracle(path) || (std::this_thread::sleep_for(200ms), true); }, 700ms);
+      paths, [](const std::wstring& path) { return Oracle(path) || (std::this_thread::sleep_for(200ms), true); },
+      700ms);
   const auto took = std::chrono::steady_clock::now() - start;
   EXPECT_GE(took, 700ms);
   EXPECT_LT(took, 900ms) << "the answers came one after another";

@@ -57,9 +57,7 @@ TEST(NewSheet, EachVersionIsWrittenByteExactAndSavesLikeALoadedOne) {
     DirectorySettings s;
     s.m_path = dir.WidePath("s.props");
     ASSERT_TRUE(s.CreateDefaultSheet(VsVersion::k2012));
-    if (reload) {
-      ASSERT_TRUE(s.LoadSheet());
-    }
+    if (reload) { ASSERT_TRUE(s.LoadSheet()); }
     s.m_lists[1] = L"C:\\inc;D:\\inc";
     ASSERT_TRUE(s.SaveSheet());
     EXPECT_EQ(ReadBytes(dir.Path("s.props")), expected) << reload;
@@ -76,14 +74,22 @@ struct RoundTrip {
 
 TEST(SheetRoundTrip, LoadEditSaveGivesTheExpectedFileAndReadsBack) {
   const RoundTrip cases[] = {
-      {"all lists emptied gives an empty group", kHead + Group(Kind("UserInclude", "IncludePath", "C:\\a")) + kTail,
-       {{1, L""}}, kHead + "\t<PropertyGroup />\n" + kTail},
-      {"trailing semicolons trimmed, inner and leading ones kept", kHead + kTail, {{0, L";C:\\a;;C:\\b;;;"}},
+      {"all lists emptied gives an empty group",
+       kHead + Group(Kind("UserInclude", "IncludePath", "C:\\a")) + kTail,
+       {{1, L""}},
+       kHead + "\t<PropertyGroup />\n" + kTail},
+      {"trailing semicolons trimmed, inner and leading ones kept",
+       kHead + kTail,
+       {{0, L";C:\\a;;C:\\b;;;"}},
        kHead + Group(Kind("UserExecutable", "ExecutablePath", ";C:\\a;;C:\\b")) + kTail},
-      {"semicolons only: empty macro, path still written", kHead + kTail, {{4, L";;"}},
+      {"semicolons only: empty macro, path still written",
+       kHead + kTail,
+       {{4, L";;"}},
        kHead + Group("\t\t<UserWPath></UserWPath>\n\t\t<LibraryWPath>$(UserWPath);$(LibraryWPath)</LibraryWPath>\n") +
-           kTail, false},  // an empty macro reads back as an empty list
-      {"all seven kinds in kind order", kHead + kTail,
+           kTail,
+       false},  // an empty macro reads back as an empty list
+      {"all seven kinds in kind order",
+       kHead + kTail,
        {{6, L"g"}, {0, L"a"}, {3, L"d"}, {1, L"b"}, {2, L"c"}, {5, L"f"}, {4, L"e"}},
        kHead +
            Group(Kind("UserExecutable", "ExecutablePath", "a") + Kind("UserInclude", "IncludePath", "b") +
@@ -92,60 +98,84 @@ TEST(SheetRoundTrip, LoadEditSaveGivesTheExpectedFileAndReadsBack) {
                  Kind("UserExclude", "ExcludePath", "g")) +
            kTail},
       {"CDATA read, written back as escaped text",
-       kHead + Group("\t\t<UserInclude><![CDATA[C:\\a&b<c]]></UserInclude>\n") + kTail, {},
+       kHead + Group("\t\t<UserInclude><![CDATA[C:\\a&b<c]]></UserInclude>\n") + kTail,
+       {},
        kHead + Group(Kind("UserInclude", "IncludePath", "C:\\a&amp;b&lt;c")) + kTail},
-      {"blanks and line breaks around a list kept", kHead + Group("\t\t<UserSource> C:\\s\r\n </UserSource>\n") + kTail,
-       {}, kHead + Group(Kind("UserSource", "SourcePath", " C:\\s\n ")) + kTail},
-      {"other letter case is no user macro and stays", kHead + Group("\t\t<userinclude>x</userinclude>\n") + kTail,
-       {{1, L"y"}}, kHead + Group("\t\t<userinclude>x</userinclude>\n" + Kind("UserInclude", "IncludePath", "y")) + kTail},
+      {"blanks and line breaks around a list kept",
+       kHead + Group("\t\t<UserSource> C:\\s\r\n </UserSource>\n") + kTail,
+       {},
+       kHead + Group(Kind("UserSource", "SourcePath", " C:\\s\n ")) + kTail},
+      {"other letter case is no user macro and stays",
+       kHead + Group("\t\t<userinclude>x</userinclude>\n") + kTail,
+       {{1, L"y"}},
+       kHead + Group("\t\t<userinclude>x</userinclude>\n" + Kind("UserInclude", "IncludePath", "y")) + kTail},
       {"labelled groups are not read and stay in place",
        kHead + Group("\t\t<UserInclude>m</UserInclude>\n", " Label=\"UserMacros\"") +
-           Group("\t\t<UserLibrary>l</UserLibrary>\n", " Label=\"\"") + "\t<ItemGroup>\n\t\t<None Include=\"a&amp;b\" />\n\t</ItemGroup>\n" + kTail,
+           Group("\t\t<UserLibrary>l</UserLibrary>\n", " Label=\"\"") +
+           "\t<ItemGroup>\n\t\t<None Include=\"a&amp;b\" />\n\t</ItemGroup>\n" + kTail,
        {{3, L"lib"}},
        kHead + Group("\t\t<UserInclude>m</UserInclude>\n", " Label=\"UserMacros\"") +
-           Group("\t\t<UserLibrary>l</UserLibrary>\n", " Label=\"\"") + "\t<ItemGroup>\n\t\t<None Include=\"a&amp;b\" />\n\t</ItemGroup>\n" +
+           Group("\t\t<UserLibrary>l</UserLibrary>\n", " Label=\"\"") +
+           "\t<ItemGroup>\n\t\t<None Include=\"a&amp;b\" />\n\t</ItemGroup>\n" +
            Group(Kind("UserLibrary", "LibraryPath", "lib")) + kTail},
       {"comments, white space and empty unlabelled groups dropped",
        "<?xml version=\"1.0\"?>\n<!-- hi -->\n<Project   a='1'  b=\"2\">\n  <PropertyGroup></PropertyGroup>\n"
        "  <PropertyGroup>  <!-- only a comment --> </PropertyGroup>\n  <ItemGroup/>\n</Project>\n",
-       {}, kBareDecl + "<Project a=\"1\" b=\"2\">\n\t<ItemGroup />\n\t<PropertyGroup />\n" + kTail},
-      {"no declaration gets the library's", "<Project><PropertyGroup><UserInclude>x</UserInclude></PropertyGroup></Project>",
-       {}, kBareDecl + "<Project>\n" + Group(Kind("UserInclude", "IncludePath", "x")) + kTail},
-      {"markup characters escaped", kHead + kTail, {{2, L"C:\\R&D;<x>;\"q\""}},
+       {},
+       kBareDecl + "<Project a=\"1\" b=\"2\">\n\t<ItemGroup />\n\t<PropertyGroup />\n" + kTail},
+      {"no declaration gets the library's",
+       "<Project><PropertyGroup><UserInclude>x</UserInclude></PropertyGroup></Project>",
+       {},
+       kBareDecl + "<Project>\n" + Group(Kind("UserInclude", "IncludePath", "x")) + kTail},
+      {"markup characters escaped",
+       kHead + kTail,
+       {{2, L"C:\\R&D;<x>;\"q\""}},
        kHead + Group(Kind("UserReference", "ReferencePath", "C:\\R&amp;D;&lt;x&gt;;\"q\"")) + kTail},
       {"a group holding only a path property becomes the user group",
-       "<Project><PropertyGroup><IncludePath>$(UserInclude);$(IncludePath)</IncludePath></PropertyGroup></Project>", {},
+       "<Project><PropertyGroup><IncludePath>$(UserInclude);$(IncludePath)</IncludePath></PropertyGroup></Project>",
+       {},
        kBareDecl + "<Project>\n\t<PropertyGroup />\n" + kTail},
-      {"conditional elements are neither read nor touched", kHead + Group(kConditional) + kTail,
+      {"conditional elements are neither read nor touched",
+       kHead + Group(kConditional) + kTail,
        {{1, L"A;B"}, {3, L"L"}},
        kHead +
            Group(kConditional + Kind("UserInclude", "IncludePath", "A;B") + Kind("UserLibrary", "LibraryPath", "L")) +
            kTail},
       {"elements stay in place, so later properties keep what they build on",
-       kHead + Group(Kind("UserInclude", "IncludePath", "A") + kTidy) + kTail, {{1, L"B"}, {0, L"X"}},
+       kHead + Group(Kind("UserInclude", "IncludePath", "A") + kTidy) + kTail,
+       {{1, L"B"}, {0, L"X"}},
        kHead + Group(Kind("UserExecutable", "ExecutablePath", "X") + Kind("UserInclude", "IncludePath", "B") + kTidy) +
            kTail},
       {"duplicate macros go, duplicate path properties stay",
-       kHead + Group(Qt("C:\\Qt;$(IncludePath)") + "\t\t<UserLibrary>a</UserLibrary>\n" + kBoost +
-                     "\t\t<UserLibrary>b</UserLibrary>\n") + kTail,
+       kHead +
+           Group(Qt("C:\\Qt;$(IncludePath)") + "\t\t<UserLibrary>a</UserLibrary>\n" + kBoost +
+                 "\t\t<UserLibrary>b</UserLibrary>\n") +
+           kTail,
        {{1, L"A"}},
-       kHead + Group("\t\t<UserInclude>A</UserInclude>\n" + Qt("$(UserInclude);C:\\Qt;$(IncludePath)") +
-                     Kind("UserLibrary", "LibraryPath", "a") + kBoost) + kTail},
+       kHead +
+           Group("\t\t<UserInclude>A</UserInclude>\n" + Qt("$(UserInclude);C:\\Qt;$(IncludePath)") +
+                 Kind("UserLibrary", "LibraryPath", "a") + kBoost) +
+           kTail},
       {"groups with a condition are passed over, empty or not",
-       kHead + Group(Kind("UserInclude", "IncludePath", "all")) + kX64 + kTail, {{1, L"all;more"}},
+       kHead + Group(Kind("UserInclude", "IncludePath", "all")) + kX64 + kTail,
+       {{1, L"all;more"}},
        kHead + Group(Kind("UserInclude", "IncludePath", "all;more")) + kX64 + kTail},
       {"windows-1252 decoded, written as UTF-8",
        "<?xml version=\"1.0\" encoding=\"Windows-1252\"?>\n<Project>\n"
        "\t<Note>Caf\xE9 M\xFCller \xA9 \x80\x81</Note>\n" +
-           Group("\t\t<UserInclude>C:\\\xDCn\xEF\x80</UserInclude>\n") + kTail, {},
+           Group("\t\t<UserInclude>C:\\\xDCn\xEF\x80</UserInclude>\n") + kTail,
+       {},
        kDecl + "<Project>\n\t<Note>Caf\xC3\xA9 M\xC3\xBCller \xC2\xA9 \xE2\x82\xAC\xC2\x81</Note>\n" +
            Group(Kind("UserInclude", "IncludePath", "C:\\\xC3\x9Cn\xC3\xAF\xE2\x82\xAC")) + kTail},
       {"ISO-8859-1 decoded, written as UTF-8",
-       "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><Project><Note>Caf\xE9 \x80</Note></Project>", {},
+       "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><Project><Note>Caf\xE9 \x80</Note></Project>",
+       {},
        kDecl + "<Project>\n\t<Note>Caf\xC3\xA9 \xC2\x80</Note>\n\t<PropertyGroup />\n" + kTail},
       {"an attribute merely ending in encoding declares nothing",  // found by the fuzzer
-       "<?xml version=\"1.0\" xencoding=\"latin1\"?><Project><Note>\xC3\xA9</Note></Project>", {},
-       "<?xml version=\"1.0\" xencoding=\"latin1\"?>\n<Project>\n\t<Note>\xC3\xA9</Note>\n\t<PropertyGroup />\n" + kTail},
+       "<?xml version=\"1.0\" xencoding=\"latin1\"?><Project><Note>\xC3\xA9</Note></Project>",
+       {},
+       "<?xml version=\"1.0\" xencoding=\"latin1\"?>\n<Project>\n\t<Note>\xC3\xA9</Note>\n\t<PropertyGroup />\n" +
+           kTail},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -230,13 +260,14 @@ TEST(SheetSave, DeclarationEncodingIsCorrectedOnlyWhenItLies) {
   const std::pair<std::string, std::string> cases[] = {
       {"encoding=\"ISO-8859-1\"", "encoding=\"utf-8\""}, {"encoding=\"UTF-16\"", "encoding=\"utf-8\""},
       {"encoding=\"UTF-8\"", "encoding=\"UTF-8\""},      {"encoding=\"utf8\"", "encoding=\"utf8\""},
-      {"standalone=\"yes\"", "standalone=\"yes\""},  {"encoding=\"cp1252\"", "encoding=\"utf-8\""},
+      {"standalone=\"yes\"", "standalone=\"yes\""},      {"encoding=\"cp1252\"", "encoding=\"utf-8\""},
       {"encoding=\"US-ASCII\"", "encoding=\"utf-8\""},  // another encoding, but only ASCII bytes
   };
   for (const auto& [in, out] : cases) {
     ScratchFolder dir;
     LoadEditSave(dir, "<?xml version=\"1.0\" " + in + "?>\n<Project />", {});
-    EXPECT_EQ(ReadBytes(dir.Path("s.props")), "<?xml version=\"1.0\" " + out + "?>\n<Project>\n\t<PropertyGroup />\n" + kTail);
+    EXPECT_EQ(ReadBytes(dir.Path("s.props")),
+              "<?xml version=\"1.0\" " + out + "?>\n<Project>\n\t<PropertyGroup />\n" + kTail);
   }
 }
 
@@ -244,21 +275,25 @@ TEST(SheetSave, VisualStudioSheetKeepsItsSettingsAndOrder) {
   // As Visual Studio's property manager writes it: inline path values and other properties in
   // the unlabelled group, which a save must keep.
   const std::string vsSheet =
-      "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<Project DefaultTargets=\"Build\" ToolsVersion=\"4.0\"" +
-      kNs + ">\r\n  <ImportGroup Label=\"PropertySheets\" />\r\n  <PropertyGroup Label=\"UserMacros\" />\r\n"
+      "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<Project DefaultTargets=\"Build\" "
+      "ToolsVersion=\"4.0\"" +
+      kNs +
+      ">\r\n  <ImportGroup Label=\"PropertySheets\" />\r\n  <PropertyGroup Label=\"UserMacros\" />\r\n"
       "  <PropertyGroup>\r\n    <IncludePath>C:\\Qt\\include;$(IncludePath)</IncludePath>\r\n"
       "    <LibraryPath>C:\\Qt\\lib;$(LibraryPath)</LibraryPath>\r\n    <OutDir>$(SolutionDir)bin\\</OutDir>\r\n"
       "    <TargetName>$(ProjectName)d</TargetName>\r\n  </PropertyGroup>\r\n  <ItemGroup />\r\n</Project>";
-  const std::string head = kHead + "\t<ImportGroup Label=\"PropertySheets\" />\n\t<PropertyGroup Label=\"UserMacros\" />\n";
+  const std::string head =
+      kHead + "\t<ImportGroup Label=\"PropertySheets\" />\n\t<PropertyGroup Label=\"UserMacros\" />\n";
   const std::string kept = "\t\t<OutDir>$(SolutionDir)bin\\</OutDir>\n\t\t<TargetName>$(ProjectName)d</TargetName>\n";
   const std::string lib = "\t\t<LibraryPath>C:\\Qt\\lib;$(LibraryPath)</LibraryPath>\n";
   ScratchFolder dir;
   LoadEditSave(dir, vsSheet, {{0, L"D:\\tools"}, {1, L"D:\\boost"}});
   EXPECT_EQ(ReadBytes(dir.Path("s.props")),
-            head + Group(Kind("UserExecutable", "ExecutablePath", "D:\\tools") +
-                         "\t\t<UserInclude>D:\\boost</UserInclude>\n"
-                         "\t\t<IncludePath>$(UserInclude);C:\\Qt\\include;$(IncludePath)</IncludePath>\n" + lib +
-                         kept) +
+            head +
+                Group(Kind("UserExecutable", "ExecutablePath", "D:\\tools") +
+                      "\t\t<UserInclude>D:\\boost</UserInclude>\n"
+                      "\t\t<IncludePath>$(UserInclude);C:\\Qt\\include;$(IncludePath)</IncludePath>\n" +
+                      lib + kept) +
                 "\t<ItemGroup />\n" + kTail);
   // Clearing the lists again gives the user's own values back, without our prefix, where they were.
   LoadEditSave(dir, ReadBytes(dir.Path("s.props")), {{0, L""}, {1, L""}});
@@ -271,7 +306,7 @@ TEST(SheetSave, PathPropertyKeepsWhatItHeld) {
   const struct {
     std::optional<std::string> before;  // IncludePath's text before the save; none: absent
     std::wstring list;
-    std::optional<std::string> after;   // after the save; none: no element
+    std::optional<std::string> after;  // after the save; none: no element
   } cases[] = {
       {std::nullopt, L"C:\\a", "$(UserInclude);$(IncludePath)"},
       {std::nullopt, L"", std::nullopt},
@@ -289,7 +324,8 @@ TEST(SheetSave, PathPropertyKeepsWhatItHeld) {
     SCOPED_TRACE(c.before.value_or("(absent)") + " / " + std::to_string(c.list.size()));
     ScratchFolder dir;
     const std::string before = c.before ? "<IncludePath>" + *c.before + "</IncludePath>" : "";
-    LoadEditSave(dir, "<Project><PropertyGroup><OutDir>o</OutDir>" + before + "</PropertyGroup></Project>", {{1, c.list}});
+    LoadEditSave(dir, "<Project><PropertyGroup><OutDir>o</OutDir>" + before + "</PropertyGroup></Project>",
+                 {{1, c.list}});
     std::string body = "\t\t<OutDir>o</OutDir>\n";
     if (!c.list.empty()) body += "\t\t<UserInclude>C:\\a</UserInclude>\n";
     if (c.after) body += "\t\t<IncludePath>" + *c.after + "</IncludePath>\n";

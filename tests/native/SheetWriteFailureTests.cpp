@@ -46,31 +46,47 @@ Block Fault(FileFault fault) {
 // Both ways a sheet is written: a save of a loaded sheet, and a new sheet over a damaged one, which
 // is first kept as a backup. Both sheets are over 64 KB, so they go to the disk in large writes.
 TEST(SheetWriteFailure, OldBytesStayAndNoTemporaryFileOrBackupIsLeft) {
-  const struct { const char* name; Block block; bool backupMayStay; } rows[] = {
+  const struct {
+    const char* name;
+    Block block;
+    bool backupMayStay;
+  } rows[] = {
       {"flush fails", Fault(FileFault::kFlush), false},
       {"close fails", Fault(FileFault::kClose), false},
       {"a large write fails", Fault(FileFault::kLargeWrite), false},
       {"permissions cannot be set", Fault(FileFault::kPermissions), false},
 #ifdef _WIN32
-      {"read-only file", [](auto&, auto& sheet, auto& save) {
+      {"read-only file",
+       [](auto&, auto& sheet, auto& save) {
          SetFileAttributesW(sheet.wstring().c_str(), FILE_ATTRIBUTE_READONLY);
          save();
          SetFileAttributesW(sheet.wstring().c_str(), FILE_ATTRIBUTE_NORMAL);
-       }, true},
-      {"file held open without sharing", [](auto&, auto& sheet, auto& save) {
+       },
+       true},
+      {"file held open without sharing",
+       [](auto&, auto& sheet, auto& save) {
          const UniqueFile held = testing::HoldWithoutSharing(sheet);
          ASSERT_TRUE(held);
          save();
-       }, false},
+       },
+       false},
 #else
-      {"read-only file", [](auto&, auto& sheet, auto& save) { ::chmod(sheet.c_str(), 0444); save(); }, true},
-      {"read-only folder", [](auto& folder, auto&, auto& save) {
+      {"read-only file",
+       [](auto&, auto& sheet, auto& save) {
+         ::chmod(sheet.c_str(), 0444);
+         save();
+       },
+       true},
+      {"read-only folder",
+       [](auto& folder, auto&, auto& save) {
          if (::geteuid() == 0) return;  // root writes into it anyway
          ::chmod(folder.c_str(), 0555);
          save();
          ::chmod(folder.c_str(), 0755);
-       }, false},
-      {"device full mid-write", [](auto&, auto&, auto& save) {  // a file-size limit below the sheet, like a full disk
+       },
+       false},
+      {"device full mid-write",
+       [](auto&, auto&, auto& save) {  // a file-size limit below the sheet, like a full disk
          struct rlimit old {};
          ::getrlimit(RLIMIT_FSIZE, &old);
          const struct rlimit small = {32 * 1024, old.rlim_max};
@@ -79,7 +95,8 @@ TEST(SheetWriteFailure, OldBytesStayAndNoTemporaryFileOrBackupIsLeft) {
          save();
          ::setrlimit(RLIMIT_FSIZE, &old);
          std::signal(SIGXFSZ, oldHandler);
-       }, false},
+       },
+       false},
 #endif
   };
   const std::string readable = Sheet(std::string(70 * 1024, 'o')), damaged = readable.substr(0, readable.size() - 4);
@@ -108,9 +125,7 @@ TEST(SheetWriteFailure, OldBytesStayAndNoTemporaryFileOrBackupIsLeft) {
       EXPECT_EQ(s.m_loaded, !recreate) << "an empty record is never saved over the file the user still has";
       const long backups = recreate && row.backupMayStay;  // whole, made before the replace was refused
       EXPECT_EQ(EntriesIn(dir.Root()), 1 + backups) << "a temporary file or a half backup was left behind";
-      if (backups) {
-        EXPECT_TRUE(ReadBytes(dir.Path("s.props.bak")) == old);
-      }
+      if (backups) { EXPECT_TRUE(ReadBytes(dir.Path("s.props.bak")) == old); }
     }
   }
   ScratchFolder dir;
@@ -157,9 +172,11 @@ TEST(SheetFile, SaveKeepsLinksAndWhatTheFileCarries) {
   ScratchFolder dir;
   fs::create_directory(dir.Path("team"));
   const fs::path target = dir.Path("team/real.props");
-  const std::pair<const char*, bool> leftovers[] = {  // name, removed
-      {"real.props.pathwright-k1ll3d", true}, {"other.props.pathwright-k1ll3d", false},
-      {"real.props.pathwright-k1ll3d7", false}, {"real.props.pathwright-recent", false}};
+  const std::pair<const char*, bool> leftovers[] = {// name, removed
+                                                    {"real.props.pathwright-k1ll3d", true},
+                                                    {"other.props.pathwright-k1ll3d", false},
+                                                    {"real.props.pathwright-k1ll3d7", false},
+                                                    {"real.props.pathwright-recent", false}};
   for (const auto& [name, removed] : leftovers) {
     WriteBytes(dir.Path("team") / name, "half a sheet");
     const auto age = std::string_view(name).ends_with("recent") ? std::chrono::hours(0) : std::chrono::hours(2);
@@ -177,9 +194,7 @@ TEST(SheetFile, SaveKeepsLinksAndWhatTheFileCarries) {
   EXPECT_EQ(fs::status(target).permissions(), fs::perms(0644)) << "a new sheet";
   ::chmod(target.c_str(), 0664);  // a bit the umask would take away
   const bool root = ::geteuid() == 0;
-  if (root) {
-    ASSERT_EQ(::chown(target.c_str(), 4242, 4243), 0);
-  }
+  if (root) { ASSERT_EQ(::chown(target.c_str(), 4242, 4243), 0); }
   const fs::path sheet = dir.Path("s.props");
   fs::create_symlink(target, sheet);
 #endif
@@ -201,9 +216,7 @@ TEST(SheetFile, SaveKeepsLinksAndWhatTheFileCarries) {
   struct stat st {};
   ASSERT_EQ(::stat(target.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 0664u);
-  if (root) {
-    EXPECT_TRUE(st.st_uid == 4242 && st.st_gid == 4243) << st.st_uid << ":" << st.st_gid;
-  }
+  if (root) { EXPECT_TRUE(st.st_uid == 4242 && st.st_gid == 4243) << st.st_uid << ":" << st.st_gid; }
 #endif
 }
 
@@ -213,7 +226,11 @@ TEST(SheetFile, SaveKeepsLinksAndWhatTheFileCarries) {
 TEST(SheetMerge, ChangesMadeOnDiskMeanwhileAreKept) {
   const std::string loaded = Sheet("A", "L");
   const std::string kNone = "(removed)", kLocked = "(locked)";
-  const struct { const char* name; std::string meanwhile; std::wstring include, library; } rows[] = {
+  const struct {
+    const char* name;
+    std::string meanwhile;
+    std::wstring include, library;
+  } rows[] = {
       {"another list and an item group", Sheet("A", "M", "<ItemGroup><X /></ItemGroup>"), L"B", L"M"},
       {"the same list: the record's wins", Sheet("Z", "L"), L"B", L"L"},
       {"written back unchanged", loaded, L"B", L"L"},

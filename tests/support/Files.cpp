@@ -45,7 +45,8 @@ std::string ReadBytes(const std::filesystem::path& path) {
 
 #ifdef _WIN32
 UniqueFile HoldWithoutSharing(const std::filesystem::path& path) {
-  return UniqueFile(::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return UniqueFile(
+      ::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 #endif
 

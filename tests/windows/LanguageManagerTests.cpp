@@ -37,13 +37,14 @@ class LanguageManagerTest : public ::testing::Test {
  protected:
   void SetUp() override {
     // English lacks 2002; Deutsch lacks 2002 and 2003. Both have 64, which a list such as 64bit\lib reads as.
-    for (const auto& [name, lines] : {
-             std::pair<std::string, std::string>{"English", "2000 Title A\r\n2001 Sheet A\r\n2003 Choose A\r\n"
-                                                            "2004 Edit A\r\n2006 \r\n3002 Add A\r\n64 Sixty-four A\r\n"},
-             {"Deutsch", "2000 Titel B\r\n2001 Blatt B\r\n2006 Option B\r\n3000 Liste B\r\n64 V\r\n"},
-             {"Long", "2000 " + std::string(249, 'x') + "\r\n"},  // the longest a line can give
-             {"Empty", "2000 \r\n"},
-             {"Astral", "2000 ab\xF0\x9F\x98\x80\r\n"}}) {
+    for (const auto& [name, lines] :
+         {std::pair<std::string, std::string>{"English",
+                                              "2000 Title A\r\n2001 Sheet A\r\n2003 Choose A\r\n"
+                                              "2004 Edit A\r\n2006 \r\n3002 Add A\r\n64 Sixty-four A\r\n"},
+          {"Deutsch", "2000 Titel B\r\n2001 Blatt B\r\n2006 Option B\r\n3000 Liste B\r\n64 V\r\n"},
+          {"Long", "2000 " + std::string(249, 'x') + "\r\n"},  // the longest a line can give
+          {"Empty", "2000 \r\n"},
+          {"Astral", "2000 ab\xF0\x9F\x98\x80\r\n"}}) {
       WriteBytes(files.Path(name + ".lng"), "<utf-8 encoding>\r\nLangID " + name + "\r\n" + lines);
     }
     manager.SetFolder(files.Root().wstring());
@@ -60,9 +61,9 @@ TEST_F(LanguageManagerTest, TranslatesCaptionsAgainAfterASwitchButNeverUserText)
   Dialog main(IDD_MAIN);
   const auto texts = [&] {
     std::wstring all = GetWindowTextString(main.hwnd);
-    for (int id : {IDC_MAIN_SELECT_SHEET, IDC_MAIN_FIRST_BUTTON, IDC_MAIN_LAST_BUTTON, IDC_MAIN_HEADING,
-                   IDC_MAIN_ENV_OPTION, IDC_MAIN_PLATFORM, IDOK, IDC_MAIN_SHEET_PATH, IDC_MAIN_FIRST_EDIT,
-                   IDC_MAIN_LAST_EDIT})
+    for (int id :
+         {IDC_MAIN_SELECT_SHEET, IDC_MAIN_FIRST_BUTTON, IDC_MAIN_LAST_BUTTON, IDC_MAIN_HEADING, IDC_MAIN_ENV_OPTION,
+          IDC_MAIN_PLATFORM, IDOK, IDC_MAIN_SHEET_PATH, IDC_MAIN_FIRST_EDIT, IDC_MAIN_LAST_EDIT})
       all += L"|" + main.Item(id);
     return all;
   };
@@ -129,7 +130,8 @@ TEST(LanguageManagerShipped, MnemonicsAreUniqueInEachDialog) {
           continue;
         }
         const auto [known, fresh] = keys.emplace(wchar_t(towupper(text[amp + 1])), text);
-        EXPECT_TRUE(fresh || known->second == text) << id << ": " << EncodeUtf8(text) << " / " << EncodeUtf8(known->second);
+        EXPECT_TRUE(fresh || known->second == text)
+            << id << ": " << EncodeUtf8(text) << " / " << EncodeUtf8(known->second);
       }
     }
   }
@@ -137,9 +139,16 @@ TEST(LanguageManagerShipped, MnemonicsAreUniqueInEachDialog) {
 
 // String 129 is "2000 Pathwright": the title in the loaded language, or as it stands; never past the buffer.
 TEST_F(LanguageManagerTest, TitleStringWithAndWithoutText2000InAnyBuffer) {
-  const struct { const wchar_t* language; int size, result; std::wstring text; } cases[] = {
-      {L"English", 256, 7, L"Title A"}, {L"Empty", 256, 15, L"2000 Pathwright"}, {nullptr, 256, 15, L"2000 Pathwright"},
-      {L"Long", 250, 249, std::wstring(249, L'x')}, {L"Astral", 4, 2, L"ab"},  // never half a surrogate pair
+  const struct {
+    const wchar_t* language;
+    int size, result;
+    std::wstring text;
+  } cases[] = {
+      {L"English", 256, 7, L"Title A"},
+      {L"Empty", 256, 15, L"2000 Pathwright"},
+      {nullptr, 256, 15, L"2000 Pathwright"},
+      {L"Long", 250, 249, std::wstring(249, L'x')},
+      {L"Astral", 4, 2, L"ab"},  // never half a surrogate pair
   };
   const HINSTANCE module = ::GetModuleHandleW(nullptr);
   for (const auto& c : cases) {
@@ -176,8 +185,9 @@ TEST(Resources, VersionRecordAndManifestCarryTheConfiguredVersion) {
   const auto* fixed = static_cast<VS_FIXEDFILEINFO*>(query(L"\\"));
   ASSERT_TRUE(fixed);
   const DWORD high = PATHWRIGHT_VERSION_MAJOR << 16 | PATHWRIGHT_VERSION_MINOR, low = PATHWRIGHT_VERSION_PATCH << 16;
-  EXPECT_EQ(std::tie(fixed->dwFileVersionMS, fixed->dwFileVersionLS, fixed->dwProductVersionMS, fixed->dwProductVersionLS),
-            std::tie(high, low, high, low));
+  EXPECT_EQ(
+      std::tie(fixed->dwFileVersionMS, fixed->dwFileVersionLS, fixed->dwProductVersionMS, fixed->dwProductVersionLS),
+      std::tie(high, low, high, low));
   std::wstring texts;
   for (const wchar_t* name : {L"ProductVersion", L"FileVersion", L"OriginalFilename"}) {
     const auto* value = static_cast<const wchar_t*>(query(L"\\StringFileInfo\\040904b0\\" + std::wstring(name)));
@@ -188,9 +198,9 @@ TEST(Resources, VersionRecordAndManifestCarryTheConfiguredVersion) {
 
   const std::vector<BYTE> manifest = Load(IDR_MANIFEST, RT_MANIFEST);
   const std::string xml(manifest.begin(), manifest.end());
-  for (const char* part : {"name=\"Microsoft.Windows.Common-Controls\"", "version=\"6.0.0.0\"", "level=\"asInvoker\"",
-                           "version=\"" PATHWRIGHT_VERSION_FULL "\"", ">true</dpiAware>",
-                           ">PerMonitorV2, System</dpiAwareness>"})
+  for (const char* part :
+       {"name=\"Microsoft.Windows.Common-Controls\"", "version=\"6.0.0.0\"", "level=\"asInvoker\"",
+        "version=\"" PATHWRIGHT_VERSION_FULL "\"", ">true</dpiAware>", ">PerMonitorV2, System</dpiAwareness>"})
     EXPECT_NE(xml.find(part), std::string::npos) << part;
 }
 

@@ -36,10 +36,15 @@ using namespace std::string_literals;
 using namespace wintest;
 namespace fs = std::filesystem;
 
-const std::string kBom = "\xEF\xBB\xBF", kFrench = "Fran\xC3\xA7" "ais";
+const std::string kBom = "\xEF\xBB\xBF", kFrench =
+                                             "Fran\xC3\xA7"
+                                             "ais";
 const std::string kSheet = SavedSheet(Include("C:\\inc"));
 
-struct Shown { bool loaded; std::wstring path, platform; };  // path "*": the default sheet
+struct Shown {
+  bool loaded;
+  std::wstring path, platform;
+};  // path "*": the default sheet
 
 class MainDlgTest : public ::testing::Test {
  protected:
@@ -107,20 +112,39 @@ TEST_F(MainDlgTest, StartUpReachesEachRecordStateAndShowsIt) {
     std::optional<std::string> content;  // nullopt: no sheet file, and no MSBuild folder either
     std::vector<ChooserAnswer> chooser;
     Shown shown;
-    uint32_t told = 0;          // the caption of the message shown; 0: none
+    uint32_t told = 0;              // the caption of the message shown; 0: none
     const wchar_t* held = nullptr;  // held open by another program: the sheet (L""); L".bak": its copy fails
   } cases[] = {
       {"open", true, kSheet, {}, {true, L"*", L"Win32"}},
       {"unread, chooser cancelled", true, "not a sheet", {{IDCANCEL, 0}}, {false, L"*", L"Win32"}},
       {"unread, chooser not opened", true, "<Project", {{-1, 0}}, {false, L"*", L"Win32"}},
       {"empty sheet recreated", true, "", {{IDOK, 2}}, {true, L"*", L"Win32"}},
-      {"held open elsewhere: reported, never offered for replacement", true, kSheet, {}, {false, L"*", L"Win32"},
-       text::kUnreadableCaption, L""},
-      {"unread, its copy cannot be kept: no empty record over it", true, unreadable, {{IDOK, 2}},
-       {false, L"*", L"Win32"}, text::kSaveFailedCaption, L".bak"},
+      {"held open elsewhere: reported, never offered for replacement",
+       true,
+       kSheet,
+       {},
+       {false, L"*", L"Win32"},
+       text::kUnreadableCaption,
+       L""},
+      {"unread, its copy cannot be kept: no empty record over it",
+       true,
+       unreadable,
+       {{IDOK, 2}},
+       {false, L"*", L"Win32"},
+       text::kSaveFailedCaption,
+       L".bak"},
       {"no folder known", false, kSheet, {}, {true, L"", L"---"}},
-      {"missing, chooser cancelled", true, std::nullopt, {{IDCANCEL, 2}}, {false, L"", L"---"}, text::kMissingSheetCaption},
-      {"missing, created with its folders", true, std::nullopt, {{IDOK, 2}}, {true, L"*", L"Win32"},
+      {"missing, chooser cancelled",
+       true,
+       std::nullopt,
+       {{IDCANCEL, 2}},
+       {false, L"", L"---"},
+       text::kMissingSheetCaption},
+      {"missing, created with its folders",
+       true,
+       std::nullopt,
+       {{IDOK, 2}},
+       {true, L"*", L"Win32"},
        text::kMissingSheetCaption},
   };
   for (const auto& c : cases) {
@@ -141,7 +165,8 @@ TEST_F(MainDlgTest, StartUpReachesEachRecordStateAndShowsIt) {
     if (c.told) {  // in the loaded language
       const ShownMessage& box = platform.messages[0];
       EXPECT_EQ(std::tuple(box.owner, box.ownerVisible, box.caption),
-                std::tuple(main, false, Shipped(L"English.lng", c.told))) << c.name;
+                std::tuple(main, false, Shipped(L"English.lng", c.told)))
+          << c.name;
       EXPECT_NE(box.text.find(c.content ? sheet : L" Microsoft.Cpp.Win32.user.props"), std::wstring::npos)
           << EncodeUtf8(box.text);
     }
@@ -163,7 +188,13 @@ TEST_F(MainDlgTest, StartUpReachesEachRecordStateAndShowsIt) {
 // the first offered); a language chosen later translates at once and, like the option, is written back
 // straight away (Cancel keeps both). A typed list that looks like a text number stays as it is.
 TEST_F(MainDlgTest, TheLanguageAndTheOptionFollowTheSettingsFileAndAreKept) {
-  const struct { const char* name; std::string settings; const wchar_t* file; std::wstring selected; bool option; } cases[] = {
+  const struct {
+    const char* name;
+    std::string settings;
+    const wchar_t* file;
+    std::wstring selected;
+    bool option;
+  } cases[] = {
       {"no settings file: English, option on", "", L"English.lng", L"English", true},
       {"one line only: option off", kBom + kFrench + "\r\n", L"Fran\u00E7ais.lng", L"Fran\u00E7ais", false},
       {"a name no file declares gives English", kBom + "english\r\ntrue\r\n", L"English.lng", L"English", true},
@@ -209,18 +240,29 @@ TEST_F(MainDlgTest, EachSelectionSavesFirstAndLeadsToItsRecordState) {
   const std::wstring broken = sheetFolder + L"\\Microsoft.Cpp.ARM.user.props";
   const struct {
     const char* name;
-    int start;  // 0: no default sheet (nothing open), 1: open, 2: open but held by another program, 3: open and
-                // another program adds a library list meanwhile
+    int start;          // 0: no default sheet (nothing open), 1: open, 2: open but held by another program, 3: open and
+                        // another program adds a library list meanwhile
     std::wstring path;  // empty: the dialog is cancelled
     std::optional<std::string> content;
     std::vector<ChooserAnswer> chooser;
     Shown shown;
     std::wstring include;
   } cases[] = {
-      {"old sheet not saved: the selection ends", 2, x64, SavedSheet(Include("C:\\x64")), {}, {true, L"*", L"Win32"},
+      {"old sheet not saved: the selection ends",
+       2,
+       x64,
+       SavedSheet(Include("C:\\x64")),
+       {},
+       {true, L"*", L"Win32"},
        L"D:\\typed"},
       {"cancelled", 1, L"", std::nullopt, {}, {true, L"*", L"Win32"}, L"D:\\typed"},
-      {"changed on disk, cancelled: the merge is shown", 3, L"", std::nullopt, {}, {true, L"*", L"Win32"}, L"D:\\typed"},
+      {"changed on disk, cancelled: the merge is shown",
+       3,
+       L"",
+       std::nullopt,
+       {},
+       {true, L"*", L"Win32"},
+       L"D:\\typed"},
       {"the open sheet again", 1, sheet, std::nullopt, {}, {true, L"*", L"Win32"}, L"D:\\typed"},
       {"another platform", 1, x64, SavedSheet(Include("C:\\x64")), {}, {true, x64, L"x64"}, L"C:\\x64"},
       {"two name pieces", 1, odd, SavedSheet(Include("C:\\odd")), {}, {true, odd, L"---"}, L"C:\\odd"},
@@ -268,14 +310,16 @@ TEST_F(MainDlgTest, OkThatCannotWriteKeepsTheWindowAndTheEdits) {
     const char* name;
     bool appDataKnown;
     const wchar_t* typed;
-    uint32_t told;             // the message's text number
-    std::wstring argument;     // its "%s"
-    DWORD selection = 0;       // of the typed line afterwards (EM_GETSEL)
-    bool held = false;         // the sheet is held open by another program until the second OK
+    uint32_t told;          // the message's text number
+    std::wstring argument;  // its "%s"
+    DWORD selection = 0;    // of the typed line afterwards (EM_GETSEL)
+    bool held = false;      // the sheet is held open by another program until the second OK
   } cases[] = {
       {"no sheet to write to", false, L"C:\\a", text::kNothingToSaveText, L""},
-      {"a character XML cannot hold", true, L"C:\\a\x01" L"b", text::kForbiddenCharacterText,
-       L"Include Directories (U+0001)", MAKELONG(4, 5)},
+      {"a character XML cannot hold", true,
+       L"C:\\a\x01"
+       L"b",
+       text::kForbiddenCharacterText, L"Include Directories (U+0001)", MAKELONG(4, 5)},
       {"held by another program", true, L"C:\\a", text::kSaveFailedText, sheet, 0, true},
   };
   for (const auto& c : cases) {
@@ -396,7 +440,9 @@ TEST(DpiChangeTest, OwnFontsPicturesAndTheExtentFollowTheMonitor) {
     ::ImageList_GetIconSize(up.himl, &cx, &cy);
     return cx + cy * ::ImageList_GetImageCount(down.himl);
   };
-  const auto extent = [&] { return int(::SendMessageW(editor.GetDlgItem(IDC_LIST_BOX), LB_GETHORIZONTALEXTENT, 0, 0)); };
+  const auto extent = [&] {
+    return int(::SendMessageW(editor.GetDlgItem(IDC_LIST_BOX), LB_GETHORIZONTALEXTENT, 0, 0));
+  };
   const auto moveTo = [](HWND dialog, UINT dpi) {
     RECT place = {};
     ::GetWindowRect(dialog, &place);
@@ -407,7 +453,8 @@ TEST(DpiChangeTest, OwnFontsPicturesAndTheExtentFollowTheMonitor) {
   const int extentAt96 = extent();
   EXPECT_EQ(std::tuple(banner(), arrows(), extentAt96 > 0), std::tuple(412, 16 + 16 * 5, true));
   for (HWND dialog : {about.m_hWnd, mainDlg.m_hWnd, editor.m_hWnd}) moveTo(dialog, 192);
-  EXPECT_EQ(std::tuple(height(about.m_hWnd, IDC_ABOUT_TITLE), height(mainDlg.m_hWnd, IDC_MAIN_HEADING), banner(), arrows(), extent()),
+  EXPECT_EQ(std::tuple(height(about.m_hWnd, IDC_ABOUT_TITLE), height(mainDlg.m_hWnd, IDC_MAIN_HEADING), banner(),
+                       arrows(), extent()),
             std::tuple(2 * titleAt96, 2 * headingAt96, 824, 32 + 32 * 5, 2 * extentAt96));
   moveTo(editor.m_hWnd, 144);
   EXPECT_EQ(std::tuple(arrows(), extent()), std::tuple(24 + 24 * 5, 3 * extentAt96 / 2));

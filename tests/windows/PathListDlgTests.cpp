@@ -53,8 +53,11 @@ class PathListDlgTest : public ::testing::Test {
       state += entry + L"|";
     }
     state += L" " + std::to_wstring(::SendMessageW(List(), LB_GETCURSEL, 0, 0)) + L" ";
-    for (auto [id, letter] : {std::pair{IDC_LIST_CHANGE, L'C'}, {IDC_LIST_DELETE, L'D'}, {IDC_LIST_CLEAR, L'L'},
-                              {IDC_LIST_UP, L'U'}, {IDC_LIST_DOWN, L'N'}})
+    for (auto [id, letter] : {std::pair{IDC_LIST_CHANGE, L'C'},
+                              {IDC_LIST_DELETE, L'D'},
+                              {IDC_LIST_CLEAR, L'L'},
+                              {IDC_LIST_UP, L'U'},
+                              {IDC_LIST_DOWN, L'N'}})
       state += ::IsWindowEnabled(dlg->GetDlgItem(id)) ? letter : L'-';
     for (auto [id, mark] : {std::pair{IDC_LIST_UP, L"^"}, {IDC_LIST_DOWN, L"v"}})
       state += ::GetWindowLongW(dlg->GetDlgItem(id), GWL_STYLE) & BS_DEFPUSHBUTTON ? mark : L"";
@@ -70,11 +73,19 @@ class PathListDlgTest : public ::testing::Test {
 // Empty entries and duplicates survive; Delete (none selected: nothing) selects the entry above the
 // deleted one, or the new first.
 TEST_F(PathListDlgTest, ListTextRoundTripsAndDeleteSelectsTheEntryAbove) {
-  const struct { const wchar_t* in; int deleted; const wchar_t *state, *out; } cases[] = {
-      {L"", -1, L" -1 -----", L""}, {L"C:\\a;;C:\\b;", -1, L"C:\\a||C:\\b| -1 --L--", L"C:\\a;;C:\\b"},
+  const struct {
+    const wchar_t* in;
+    int deleted;
+    const wchar_t *state, *out;
+  } cases[] = {
+      {L"", -1, L" -1 -----", L""},
+      {L"C:\\a;;C:\\b;", -1, L"C:\\a||C:\\b| -1 --L--", L"C:\\a;;C:\\b"},
       {L"c:\\A;C:\\a;c:\\A", -1, L"c:\\A|C:\\a|c:\\A| -1 --L--", L"c:\\A;C:\\a;c:\\A"},
-      {L"A;B;C", 0, L"B|C| 0 CDL-N", L"B;C"}, {L"A;B;C", 1, L"A|C| 0 CDL-N", L"A;C"},
-      {L"A;B;C", 2, L"A|B| 1 CDLU-", L"A;B"}, {L"A", 0, L" -1 -----", L""}, {L";;", 1, L"| 0 CDL--", L""},
+      {L"A;B;C", 0, L"B|C| 0 CDL-N", L"B;C"},
+      {L"A;B;C", 1, L"A|C| 0 CDL-N", L"A;C"},
+      {L"A;B;C", 2, L"A|B| 1 CDLU-", L"A;B"},
+      {L"A", 0, L" -1 -----", L""},
+      {L";;", 1, L"| 0 CDL--", L""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::Message() << ::testing::PrintToString(std::wstring(c.in)) << " delete " << c.deleted);
@@ -99,18 +110,26 @@ TEST_F(PathListDlgTest, ButtonStatesFollowEveryOperationAndTheArrowImagesGoOnClo
     images[i] = shown.himl;
     EXPECT_EQ(::ImageList_GetImageCount(images[i]), 5);
   }
-  const struct { int select, id; const wchar_t* state; } steps[] = {
+  const struct {
+    int select, id;
+    const wchar_t* state;
+  } steps[] = {
       {-1, IDC_LIST_CHANGE, L"A|B|C| -1 --L--"},  // nothing selected: nothing happens
       {-1, IDC_LIST_BOX, L"A|B|C| -1 --L--"},     // double-click, nothing selected
-      {0, 0, L"A|B|C| 0 CDL-N"}, {1, 0, L"A|B|C| 1 CDLUN"}, {2, 0, L"A|B|C| 2 CDLU-"},
+      {0, 0, L"A|B|C| 0 CDL-N"},
+      {1, 0, L"A|B|C| 1 CDLUN"},
+      {2, 0, L"A|B|C| 2 CDLU-"},
       {-1, IDC_LIST_ADD, L"A|B|C|D:\\added| 2 CDLUN"},
       {-1, IDC_LIST_BOX, L"A|B|D:\\changed|D:\\added| 2 CDLUN"},  // double-click: Change
-      {-1, IDC_LIST_UP, L"A|D:\\changed|B|D:\\added| 1 CDLUN^"}, {-1, IDC_LIST_UP, L"D:\\changed|A|B|D:\\added| 0 CDL-N"},
+      {-1, IDC_LIST_UP, L"A|D:\\changed|B|D:\\added| 1 CDLUN^"},
+      {-1, IDC_LIST_UP, L"D:\\changed|A|B|D:\\added| 0 CDL-N"},
       {-1, IDC_LIST_UP, L"D:\\changed|A|B|D:\\added| 0 CDL-N"},  // stray up at the top
-      {-1, IDC_LIST_DELETE, L"A|B|D:\\added| 0 CDL-N"}, {-1, IDC_LIST_DOWN, L"B|A|D:\\added| 1 CDLUNv"},
-      {-1, IDC_LIST_DOWN, L"B|D:\\added|A| 2 CDLU-"}, {-1, IDC_LIST_DOWN, L"B|D:\\added|A| 2 CDLU-"},  // stray
-      {-1, IDC_LIST_ADD, L"B|D:\\added|A| 2 CDLU-"},  // refused: D:\a;b
-      {-1, IDC_LIST_ADD, L"B|D:\\added|A| 2 CDLU-"},  // cancelled add
+      {-1, IDC_LIST_DELETE, L"A|B|D:\\added| 0 CDL-N"},
+      {-1, IDC_LIST_DOWN, L"B|A|D:\\added| 1 CDLUNv"},
+      {-1, IDC_LIST_DOWN, L"B|D:\\added|A| 2 CDLU-"},
+      {-1, IDC_LIST_DOWN, L"B|D:\\added|A| 2 CDLU-"},  // stray
+      {-1, IDC_LIST_ADD, L"B|D:\\added|A| 2 CDLU-"},   // refused: D:\a;b
+      {-1, IDC_LIST_ADD, L"B|D:\\added|A| 2 CDLU-"},   // cancelled add
       {-1, IDC_LIST_CLEAR, L" -1 -----"},
   };
   for (const auto& s : steps) {
@@ -122,7 +141,8 @@ TEST_F(PathListDlgTest, ButtonStatesFollowEveryOperationAndTheArrowImagesGoOnClo
   EXPECT_EQ(platform.foldersAsked[0].owner, dlg->m_hWnd);
   EXPECT_EQ(platform.foldersAsked[0].instruction, UiText(text::kListBrowseAdd));
   EXPECT_EQ(platform.foldersAsked[0].initialFolder + L"|" + platform.foldersAsked[3].initialFolder,
-            L"C:\\start|D:\\changed") << "Add starts from the last pick taken";
+            L"C:\\start|D:\\changed")
+      << "Add starts from the last pick taken";
   ASSERT_EQ(platform.messages.size(), 1u);
   EXPECT_EQ(platform.messages[0].text, L"D:\\a;b") << "no language: the bare folder";
   Click(IDCANCEL);
@@ -133,8 +153,9 @@ TEST_F(PathListDlgTest, ButtonStatesFollowEveryOperationAndTheArrowImagesGoOnClo
 // like the default is always the one Enter presses.
 TEST_F(PathListDlgTest, FocusNeverEndsOnADisabledButtonAndEnterPressesTheDefaultShown) {
   Open(L"A;B;C");
-  const std::pair<int, const wchar_t*> names[] = {{IDC_LIST_BOX, L"list"}, {IDC_LIST_UP, L"up"},
-      {IDC_LIST_DOWN, L"down"}, {IDC_LIST_DELETE, L"delete"}, {IDC_LIST_CLEAR, L"clear"}, {IDOK, L"OK"}};
+  const std::pair<int, const wchar_t*> names[] = {{IDC_LIST_BOX, L"list"},    {IDC_LIST_UP, L"up"},
+                                                  {IDC_LIST_DOWN, L"down"},   {IDC_LIST_DELETE, L"delete"},
+                                                  {IDC_LIST_CLEAR, L"clear"}, {IDOK, L"OK"}};
   const auto keys = [&] {  // the focused control, then every button that shows the default frame
     std::wstring focus = L"none", defaults;
     for (auto [id, name] : names) {
@@ -143,11 +164,13 @@ TEST_F(PathListDlgTest, FocusNeverEndsOnADisabledButtonAndEnterPressesTheDefault
     }
     return focus + L"|" + defaults;
   };
-  const struct { int select, button; const wchar_t *entries, *keys; } steps[] = {
+  const struct {
+    int select, button;
+    const wchar_t *entries, *keys;
+  } steps[] = {
       {1, IDC_LIST_DOWN, L"A|C|B| 2 CDLU-", L"list|OK"},  // moved to the bottom: Down disabled itself
-      {-1, IDC_LIST_UP, L"A|B|C| 1 CDLUN^", L"up|up"},     // Enter would move it again
-      {-1, IDC_LIST_UP, L"B|A|C| 0 CDL-N", L"list|OK"},
-      {-1, IDC_LIST_DELETE, L"A|C| 0 CDL-N", L"delete|delete"},
+      {-1, IDC_LIST_UP, L"A|B|C| 1 CDLUN^", L"up|up"},    // Enter would move it again
+      {-1, IDC_LIST_UP, L"B|A|C| 0 CDL-N", L"list|OK"},  {-1, IDC_LIST_DELETE, L"A|C| 0 CDL-N", L"delete|delete"},
       {-1, IDC_LIST_CLEAR, L" -1 -----", L"list|OK"},
   };
   for (const auto& s : steps) {

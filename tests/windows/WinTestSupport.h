@@ -21,10 +21,24 @@ namespace pathwright::wintest {
 
 using namespace testing;
 
-struct ShownMessage { HWND owner; bool ownerVisible; std::wstring text, caption; UINT type; };
-struct FileDialogAnswer { INT_PTR result; std::wstring path, title; };
-struct ChooserAnswer { INT_PTR result; int version; };
-struct FolderAsked { HWND owner; std::wstring instruction, initialFolder; };
+struct ShownMessage {
+  HWND owner;
+  bool ownerVisible;
+  std::wstring text, caption;
+  UINT type;
+};
+struct FileDialogAnswer {
+  INT_PTR result;
+  std::wstring path, title;
+};
+struct ChooserAnswer {
+  INT_PTR result;
+  int version;
+};
+struct FolderAsked {
+  HWND owner;
+  std::wstring instruction, initialFolder;
+};
 
 // Answers from the queues (none left: cancelled) and records every question.
 class FakePlatform : public PlatformServices {
@@ -120,12 +134,18 @@ class ModalScript {
   static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
     ModalScript* self = s_active;
     if (!self || self->m_done || self->m_running) return;
-    struct Search { int id; HWND found; } search = {self->m_id, nullptr};
-    ::EnumThreadWindows(::GetCurrentThreadId(), [](HWND window, LPARAM data) -> BOOL {
-      auto* s = reinterpret_cast<Search*>(data);
-      if (::IsWindowVisible(window) && ::GetDlgItem(window, s->id)) s->found = window;
-      return !s->found;
-    }, reinterpret_cast<LPARAM>(&search));
+    struct Search {
+      int id;
+      HWND found;
+    } search = {self->m_id, nullptr};
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND window, LPARAM data) -> BOOL {
+          auto* s = reinterpret_cast<Search*>(data);
+          if (::IsWindowVisible(window) && ::GetDlgItem(window, s->id)) s->found = window;
+          return !s->found;
+        },
+        reinterpret_cast<LPARAM>(&search));
     if (!search.found) return;
     self->m_running = true;  // a script that runs a modal loop of its own is not asked again meanwhile
     self->m_done = self->m_script(search.found);

@@ -45,20 +45,24 @@ TEST_F(Screens, EveryDialog) {
   for (const std::string language : {"English", "Deutsch"}) {
     WriteBytes(startUp.Path("programm.ini"), language + "\r\ntrue\r\n");
     WriteBytes(sheet, "<Project");  // read but no sheet: the chooser
-    Run([&](HWND chooser) {
-      Shoot(chooser, language + "-chooser-unreadable");
-      Close(chooser);
-      Close(WaitFor(IsMainWindow));
-    }, IsVersionChooser);
+    Run(
+        [&](HWND chooser) {
+          Shoot(chooser, language + "-chooser-unreadable");
+          Close(chooser);
+          Close(WaitFor(IsMainWindow));
+        },
+        IsVersionChooser);
     ::DeleteFileW(sheet.c_str());  // missing: the message, then the chooser for a new sheet
-    Run([&](HWND box) {
-      Shoot(box, language + "-missing-message");
-      Close(box, IDOK);
-      HWND chooser = WaitFor(IsVersionChooser);
-      Shoot(chooser, language + "-chooser-missing");
-      Close(chooser);
-      Close(WaitFor(IsMainWindow));
-    }, IsMessageBox);
+    Run(
+        [&](HWND box) {
+          Shoot(box, language + "-missing-message");
+          Close(box, IDOK);
+          HWND chooser = WaitFor(IsVersionChooser);
+          Shoot(chooser, language + "-chooser-missing");
+          Close(chooser);
+          Close(WaitFor(IsMainWindow));
+        },
+        IsMessageBox);
     WriteBytes(sheet, Sheet("C:\\inc;D:\\a rather long folder name for the list\\include;E:\\x"));
     Run([&](HWND main) {
       Shoot(main, language + "-main");
