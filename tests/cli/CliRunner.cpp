@@ -1,6 +1,7 @@
 #include "CliRunner.h"
 
 #include <chrono>
+#include <cstdio>
 #include <thread>
 #include <utility>
 
@@ -39,9 +40,15 @@ CliProcess::CliProcess(const std::vector<std::string>& args, const std::string& 
   si.hStdOutput = open(out);
   si.hStdError = open(err);
   PROCESS_INFORMATION pi = {};
-  if (CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
-    CloseHandle(pi.hThread);
-    m_process = reinterpret_cast<long long>(pi.hProcess);
+  // Wine under heavy load now and then fails a start outright; a few tries tell that from a real fault.
+  for (int attempt = 0; attempt < 5 && m_process == -1; ++attempt) {
+    if (CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
+      CloseHandle(pi.hThread);
+      m_process = reinterpret_cast<long long>(pi.hProcess);
+    } else {
+      std::fprintf(stderr, "CreateProcessW failed (error %lu)\n", GetLastError());
+      std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
   }
   for (HANDLE h : {si.hStdOutput, si.hStdError}) {
     if (h && h != INVALID_HANDLE_VALUE) CloseHandle(h);

@@ -325,7 +325,7 @@ TEST(Cli, ConcurrentChangesAreAllKept) {
   for (int i = 0; i < kRounds; ++i) {
     const std::string n = std::to_string(i);
     CliProcess a({"add", sheet, "include", "A" + n}), b({"add", sheet, "library", "B" + n});
-    ASSERT_EQ(a.Wait() + b.Wait(), 0) << i;
+    ASSERT_EQ(std::pair(a.Wait(), b.Wait()), std::pair(0, 0)) << "round " << i;
     include.append(i ? ";A" : "A").append(n);
     library.append(i ? ";B" : "B").append(n);
   }
