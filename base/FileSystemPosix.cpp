@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <pthread.h>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -208,21 +209,33 @@ class TemporaryFile {
   TemporaryFile& operator=(const TemporaryFile&) = delete;
   ~TemporaryFile() {
     if (m_path.empty()) return;
-    g_interruptTemporary.store(nullptr);
+    // Removed before the handler forgets it, so an interrupt in between still finds nothing left.
     if (!m_kept) ::unlink(m_path.c_str());
+    g_interruptTemporary.store(nullptr);
   }
 
   // Creates it with `mode` (reduced by the umask) and returns the open descriptor, or -1 and errno.
   int Create(const std::string& besides, mode_t mode) {
     for (int attempt = 0; attempt < 100; ++attempt) {
       std::string name = besides + file_names::TemporarySuffix<char>();
+      // An interrupt between creating the file and telling the handler its name would leave it behind:
+      // the interrupting signals wait until both are done.
+      sigset_t interrupts, previous;
+      sigemptyset(&interrupts);
+      for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&interrupts, signal);
+      ::pthread_sigmask(SIG_BLOCK, &interrupts, &previous);
       const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
+      const int openError = errno;
       if (fd >= 0) {
         m_path = std::move(name);
         g_interruptTemporary.store(m_path.c_str());
-        return fd;
       }
-      if (errno != EEXIST) return -1;
+      ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+      if (fd >= 0) return fd;
+      if (openError != EEXIST) {
+        errno = openError;
+        return -1;
+      }
     }
     errno = EEXIST;
     return -1;
@@ -377,16 +390,6 @@ std::vector<std::wstring> ListMatchingEntries(const std::wstring& folder, const 
   }
   ::closedir(dir);
   return names;
-}
-
-WriteLock::WriteLock(WriteLock&& other) noexcept : m_native(std::exchange(other.m_native, -1)) {}
-
-WriteLock& WriteLock::operator=(WriteLock&& other) noexcept {
-  if (this != &other) {
-    Release();
-    m_native = std::exchange(other.m_native, -1);
-  }
-  return *this;
 }
 
 IoResult CreateFolders(const std::wstring& folder) {
