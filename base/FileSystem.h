@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace pathwright {
@@ -96,8 +97,14 @@ std::vector<std::wstring> ListMatchingEntries(const std::wstring& folder, const 
 class WriteLock {
  public:
   WriteLock() = default;
-  WriteLock(WriteLock&& other) noexcept;
-  WriteLock& operator=(WriteLock&& other) noexcept;
+  WriteLock(WriteLock&& other) noexcept : m_native(std::exchange(other.m_native, -1)) {}
+  WriteLock& operator=(WriteLock&& other) noexcept {
+    if (this != &other) {
+      Release();
+      m_native = std::exchange(other.m_native, -1);
+    }
+    return *this;
+  }
   WriteLock(const WriteLock&) = delete;
   WriteLock& operator=(const WriteLock&) = delete;
   ~WriteLock() { Release(); }

@@ -394,16 +394,6 @@ std::vector<std::wstring> ListMatchingEntries(const std::wstring& folder, const 
   return names;
 }
 
-WriteLock::WriteLock(WriteLock&& other) noexcept : m_native(std::exchange(other.m_native, -1)) {}
-
-WriteLock& WriteLock::operator=(WriteLock&& other) noexcept {
-  if (this != &other) {
-    Release();
-    m_native = std::exchange(other.m_native, -1);
-  }
-  return *this;
-}
-
 void WriteLock::Release() noexcept {
   if (m_native != -1) CloseHandle(reinterpret_cast<HANDLE>(std::exchange(m_native, -1)));
 }

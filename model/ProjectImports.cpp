@@ -5,18 +5,13 @@
 
 #include <pugixml.hpp>
 
+#include "EnvironmentPaths.h"
 #include "base/FileSystem.h"
 #include "base/Utf8.h"
 
 namespace pathwright {
 
 namespace {
-std::wstring Lower(std::wstring_view text) {
-  std::wstring lower(text);
-  for (wchar_t& c : lower) c = static_cast<wchar_t>(std::towlower(c));
-  return lower;
-}
-
 std::wstring_view Trim(std::wstring_view text) {
   const size_t first = text.find_first_not_of(L" \t\r\n");
   if (first == std::wstring_view::npos) return {};
@@ -47,7 +42,7 @@ size_t FindOperator(std::wstring_view lower, std::wstring_view word) {
 bool Holds(std::wstring_view condition, const std::wstring& configuration, const std::wstring& platform, int depth) {
   condition = Trim(condition);
   if (condition.empty() || depth > 32) return true;
-  const std::wstring lower = Lower(condition);
+  const std::wstring lower = LowerCase(condition);
   for (const std::wstring_view word : {std::wstring_view(L" or "), std::wstring_view(L" and ")}) {
     if (const size_t at = FindOperator(lower, word); at != std::wstring_view::npos) {
       const bool left = Holds(condition.substr(0, at), configuration, platform, depth + 1);
@@ -65,8 +60,8 @@ bool Holds(std::wstring_view condition, const std::wstring& configuration, const
   const auto side = [&](std::wstring_view text) {
     text = Trim(text);
     if (text.size() >= 2 && text.front() == L'\'' && text.back() == L'\'') text = text.substr(1, text.size() - 2);
-    std::wstring value =
-        Replace(Replace(Lower(text), L"$(configuration)", Lower(configuration)), L"$(platform)", Lower(platform));
+    std::wstring value = Replace(Replace(LowerCase(text), L"$(configuration)", LowerCase(configuration)),
+                                 L"$(platform)", LowerCase(platform));
     return value;
   };
   const std::wstring left = side(lower.substr(0, op)), right = side(lower.substr(op + 2));
@@ -75,8 +70,8 @@ bool Holds(std::wstring_view condition, const std::wstring& configuration, const
 }
 
 bool IsUserSheetImport(const std::wstring& project, const std::wstring& platform) {
-  const std::wstring path = Replace(Replace(Lower(project), L"/", L"\\"), L"$(platform)", Lower(platform));
-  const std::wstring name = L"microsoft.cpp." + Lower(platform) + L".user.props";
+  const std::wstring path = Replace(Replace(LowerCase(project), L"/", L"\\"), L"$(platform)", LowerCase(platform));
+  const std::wstring name = L"microsoft.cpp." + LowerCase(platform) + L".user.props";
   return path == name || (path.size() > name.size() && path.ends_with(L"\\" + name));
 }
 
@@ -120,7 +115,7 @@ bool ReadProjectImports(const std::wstring& path, ProjectImports& imports, std::
                                                       : (bar == std::wstring::npos ? L"" : include.substr(bar + 1));
       if (configuration.empty() || platform.empty()) continue;
       auto found = std::find_if(imports.platforms.begin(), imports.platforms.end(),
-                                [&](const PlatformImports& p) { return Lower(p.platform) == Lower(platform); });
+                                [&](const PlatformImports& p) { return LowerCase(p.platform) == LowerCase(platform); });
       if (found == imports.platforms.end())
         found = imports.platforms.insert(found, PlatformImports{.platform = platform});
       if (std::find(found->configurations.begin(), found->configurations.end(), configuration) ==
@@ -141,7 +136,7 @@ bool ReadProjectImports(const std::wstring& path, ProjectImports& imports, std::
         const std::wstring file = import.attribute(L"Project").value();
         if (IsUserSheetImport(file, platform.platform)) {
           imported = true;
-        } else if (Lower(import.attribute(L"Label").value()) == L"localappdataplatform" &&
+        } else if (LowerCase(import.attribute(L"Label").value()) == L"localappdataplatform" &&
                    std::find(platform.importedInstead.begin(), platform.importedInstead.end(), file) ==
                        platform.importedInstead.end()) {
           platform.importedInstead.push_back(file);
@@ -181,7 +176,7 @@ bool ReadSolutionProjects(const std::wstring& path, std::vector<std::wstring>& p
       quoted.emplace_back(line.substr(open + 1, close - open - 1));
       open = line.find(L'"', close + 1);
     }
-    if (quoted.size() >= 2 && Lower(quoted[1]).ends_with(L".vcxproj")) projects.push_back(quoted[1]);
+    if (quoted.size() >= 2 && LowerCase(quoted[1]).ends_with(L".vcxproj")) projects.push_back(quoted[1]);
   }
   return true;
 }

@@ -12,6 +12,7 @@
 
 #include "DirectoryKinds.h"
 #include "DirectoryList.h"
+#include "EnvironmentPaths.h"
 
 namespace pathwright {
 
@@ -20,19 +21,13 @@ constexpr const wchar_t* kPropertyGroup = L"PropertyGroup";
 constexpr int kMaxExpansionDepth = 16;  // a property that refers to itself ends here
 constexpr size_t kMaxLookUpThreads = 32;
 
-std::wstring Lower(std::wstring_view text) {
-  std::wstring lower(text);
-  for (wchar_t& c : lower) c = static_cast<wchar_t>(std::towlower(c));
-  return lower;
-}
-
 std::wstring Trim(std::wstring_view text) {
   const size_t first = text.find_first_not_of(L" \t\r\n");
   if (first == std::wstring_view::npos) return {};
   return std::wstring(text.substr(first, text.find_last_not_of(L" \t\r\n") - first + 1));
 }
 
-bool SameName(std::wstring_view a, std::wstring_view b) { return Lower(a) == Lower(b); }
+bool SameName(std::wstring_view a, std::wstring_view b) { return LowerCase(a) == LowerCase(b); }
 
 std::wstring Attribute(const pugi::xml_node& node, const wchar_t* name) { return Trim(node.attribute(name).value()); }
 
@@ -180,11 +175,11 @@ PropertyLookup SheetProperties(const pugi::xml_document& doc, PropertyLookup fal
           KindOfElement(element.name(), isMacro) >= 0) {
         continue;
       }
-      (*defined)[Lower(element.name())] = element.text().get();
+      (*defined)[LowerCase(element.name())] = element.text().get();
     }
   }
   return [defined, fallback = std::move(fallback)](const std::wstring& name) -> std::optional<std::wstring> {
-    if (auto found = defined->find(Lower(name)); found != defined->end()) return found->second;
+    if (auto found = defined->find(LowerCase(name)); found != defined->end()) return found->second;
     return fallback ? fallback(name) : std::nullopt;
   };
 }
@@ -239,10 +234,10 @@ bool IsProjectProperty(const std::wstring& name) {
       L"characterset",
       L"wholeprogramoptimization",
   };
-  const std::wstring lower = Lower(name);
+  const std::wstring lower = LowerCase(name);
   if (kNames.contains(lower)) return true;
   for (int k = 0; k < kKindCount; ++k) {
-    if (lower == Lower(kUserMacros[k]) || lower == Lower(kPathProperties[k])) return true;
+    if (lower == LowerCase(kUserMacros[k]) || lower == LowerCase(kPathProperties[k])) return true;
   }
   // Families MSBuild and the C++ targets define for every project.
   for (const wchar_t* prefix : {L"msbuild", L"vc_", L"windowssdk_", L"vcpkg"}) {
@@ -271,7 +266,7 @@ Judgement Prejudge(const std::wstring& entry, const PropertyLookup& properties) 
 }
 
 std::wstring FolderKey(const std::wstring& folder) {
-  std::wstring key = Lower(folder);
+  std::wstring key = LowerCase(folder);
   std::replace(key.begin(), key.end(), L'/', L'\\');
   while (key.size() > 1 && key.back() == L'\\') key.pop_back();
   return key;
