@@ -93,5 +93,56 @@ TEST_F(MainWindow, AStartFolderWithoutLanguageFilesUsesTheProgramsOwn) {
   EXPECT_EQ(code, 2u);
 }
 
+// A sheet another program holds open at start-up is still the user's: the reason is shown, no new sheet
+// is offered, and OK leaves it byte for byte.
+TEST_F(MainWindow, ASheetHeldOpenAtStartUpIsReportedAndNeverReplaced) {
+  WriteBytes(sheet, Sheet("C:\\held"));
+  UniqueFile held = HoldWithoutSharing(sheet);
+  ASSERT_TRUE(held);
+  std::wstring caption;
+  bool chooser = true, editable = true;
+  const DWORD code = Run(
+      [&](HWND box) {
+        caption = Text(box);
+        PostCommand(box, IDOK);
+        HWND next = WaitFor([](HWND w) { return IsMainWindow(w) || IsVersionChooser(w); });
+        if (!next) return;
+        chooser = IsVersionChooser(next);
+        editable = ::IsWindowEnabled(::GetDlgItem(next, kIncludeEdit));
+        PostCommand(next, chooser ? IDCANCEL : IDOK);
+      },
+      IsMessageBox);
+  held.Reset();
+  EXPECT_EQ(caption, EnglishText(text::kUnreadableCaption));
+  EXPECT_EQ(std::tuple(chooser, editable, code), std::tuple(false, false, 1u));
+  EXPECT_EQ(ReadBytes(sheet), Sheet("C:\\held"));
+  EXPECT_FALSE(std::filesystem::exists(sheet + L".bak"));
+}
+
+// When the save before Choose... fails, the selection ends there: no file dialog, the typed list kept.
+TEST_F(MainWindow, AFailedSaveBeforeChooseKeepsTheEdit) {
+  WriteBytes(sheet, Sheet());
+  UniqueFile held;
+  std::wstring caption, kept;
+  bool enabled = false;
+  const DWORD code = Run([&](HWND main) {
+    if (!SetText(main, kIncludeEdit, L"C:\\typed")) return;
+    held = HoldWithoutSharing(sheet);
+    PostCommand(main, IDC_MAIN_SELECT_SHEET);
+    HWND box = WaitFor(IsMessageBox);
+    if (!box) return;
+    caption = Text(box);
+    PostCommand(box, IDOK);
+    ::Sleep(1000);  // a file dialog, had one opened, would now disable the window
+    enabled = ::IsWindowEnabled(main);
+    kept = Text(main, kIncludeEdit);
+    PostCommand(main, IDCANCEL);
+  });
+  held.Reset();
+  EXPECT_EQ(std::tuple(caption, enabled, kept, code),
+            std::tuple(EnglishText(text::kSaveFailedCaption), true, std::wstring(L"C:\\typed"), 2u));
+  EXPECT_EQ(ReadBytes(sheet), Sheet());
+}
+
 }  // namespace
 }  // namespace pathwright::e2e
