@@ -12,12 +12,6 @@ BOOL CAboutDlg::ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LPARAM l
     case WM_INITDIALOG:
       result = OnInitDialog();
       return TRUE;
-    case WM_DPICHANGED:
-      ::PostMessageW(m_hWnd, kDpiApplied, LOWORD(wParam), 0);
-      return FALSE;  // the dialog manager scales the box and its own font
-    case kDpiApplied:
-      ApplyDpi(static_cast<UINT>(wParam));
-      return TRUE;
     case WM_CTLCOLORSTATIC: {
       bool handled = false;
       result = OnCtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), handled);
@@ -42,7 +36,7 @@ LRESULT CAboutDlg::OnInitDialog() {
   SetDlgItemText(IDC_ABOUT_VERSION, kVersionText);
   m_baseFont = FontOf(m_hWnd);
   m_baseDpi = WindowDpi(m_hWnd);
-  ApplyDpi(m_baseDpi);
+  OnDpiApplied(m_baseDpi);
 
   m_wtlLink.SetLabel(kWindowingCredit);
   m_wtlLink.SetHyperLink(kWindowingHome);
@@ -53,7 +47,7 @@ LRESULT CAboutDlg::OnInitDialog() {
   return TRUE;
 }
 
-void CAboutDlg::ApplyDpi(UINT dpi) {
+void CAboutDlg::OnDpiApplied(UINT dpi) {
   if (UniqueFont font = CreateBoldFont(m_baseFont, m_baseDpi, dpi)) {
     ::SendDlgItemMessageW(m_hWnd, IDC_ABOUT_TITLE, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
     m_boldFont = std::move(font);

@@ -33,7 +33,7 @@ class CAboutDlg : public CDialogImpl<CAboutDlg> {
 
   LRESULT OnInitDialog();
   // The bold title font and the banner for the box's DPI.
-  void ApplyDpi(UINT dpi);
+  void OnDpiApplied(UINT dpi) override;
   LRESULT OnCtlColorStatic(HDC dc, HWND control, bool& handled);
   LRESULT OnCloseCmd(WORD id);
 

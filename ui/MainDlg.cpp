@@ -40,12 +40,6 @@ BOOL CMainDlg::ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LPARAM, L
     case WM_DESTROY:
       OnDestroy();
       return TRUE;
-    case WM_DPICHANGED:
-      ::PostMessageW(m_hWnd, kDpiApplied, LOWORD(wParam), 0);
-      return FALSE;  // the dialog manager scales the window and its own font
-    case kDpiApplied:
-      MakeBoldFont(static_cast<UINT>(wParam));
-      return TRUE;
     case WM_COMMAND:
       break;
     default:

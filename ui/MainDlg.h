@@ -70,6 +70,7 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
   void Close(int exitCode);
   // The bold font of the heading and the platform field, for the window's DPI.
   void MakeBoldFont(UINT dpi);
+  void OnDpiApplied(UINT dpi) override { MakeBoldFont(dpi); }
   void LoadIcons();
   // Reads the sheet at m_path and tells a file that could not be read from one that is no sheet.
   // After the missing-sheet message: the version chooser, then the folders and the sheet at `path`.

@@ -75,14 +75,6 @@ BOOL CPathListDlg::ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LPARA
     result = 0;
     return TRUE;
   }
-  if (message == WM_DPICHANGED) {
-    ::PostMessageW(m_hWnd, kDpiApplied, LOWORD(wParam), 0);
-    return FALSE;  // the dialog manager scales the dialog and the list box's font
-  }
-  if (message == kDpiApplied) {
-    ApplyDpi(static_cast<UINT>(wParam));
-    return TRUE;
-  }
   if (message != WM_COMMAND) return FALSE;
   result = 0;
   const int id = LOWORD(wParam);
@@ -172,7 +164,7 @@ void CPathListDlg::LoadArrowImages(UINT dpi) {
   }
 }
 
-void CPathListDlg::ApplyDpi(UINT dpi) {
+void CPathListDlg::OnDpiApplied(UINT dpi) {
   if (dpi == 0 || dpi == m_dpi) return;
   LoadArrowImages(dpi);
   m_font = reinterpret_cast<HFONT>(::SendMessageW(m_listBox, WM_GETFONT, 0, 0));

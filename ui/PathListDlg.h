@@ -51,7 +51,7 @@ class CPathListDlg : public CDialogImpl<CPathListDlg>, public CUpdateUI<CPathLis
   // The arrows drawn nearest to the DPI go onto the buttons; the images they had before are destroyed.
   void LoadArrowImages(UINT dpi);
   // The arrows, the font metrics and the extent for a new DPI.
-  void ApplyDpi(UINT dpi);
+  void OnDpiApplied(UINT dpi) override;
   // False when the browser was cancelled or gave no file-system folder.
   bool BrowseForFolder(uint32_t titleNumber, const std::wstring& initialFolder, std::wstring& folder);
   // Takes a fresh pick: remembered as the last folder, then substituted when the option is on. A

@@ -2,6 +2,7 @@
 
 #include "win/AppModule.h"
 #include "win/Centre.h"
+#include "win/Dpi.h"
 #include "win/WindowText.h"
 
 namespace pathwright {
@@ -50,6 +51,14 @@ INT_PTR CALLBACK CDialogBase::DialogProc(HWND window, UINT message, WPARAM wPara
     if (!self) return FALSE;
     self->m_hWnd = window;
     ::SetWindowLongPtrW(window, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
+  }
+
+  // The dialog manager scales on WM_DPICHANGED when the procedure leaves it unhandled; the dialog's own
+  // part follows once that is done.
+  if (message == WM_DPICHANGED) ::PostMessageW(window, kDpiApplied, LOWORD(wParam), 0);
+  if (message == kDpiApplied) {
+    self->OnDpiApplied(static_cast<UINT>(wParam));
+    return TRUE;
   }
 
   LRESULT result = 0;

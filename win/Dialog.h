@@ -37,6 +37,9 @@ class CDialogBase {
 
  protected:
   HWND CreateFromTemplate(UINT templateId, HWND parent, LPARAM initParam);
+  // After the dialog manager has scaled the window and its font to a new DPI: what the dialog draws
+  // itself (fonts, pictures, extents) is made again for `dpi`.
+  virtual void OnDpiApplied(UINT /*dpi*/) {}
   INT_PTR RunModal(UINT templateId, HWND owner, LPARAM initParam);
 };
 
