@@ -17,25 +17,9 @@
 #include <utility>
 #include <vector>
 
+#include "base/Result.h"
+
 namespace pathwright {
-
-// Outcome of a file operation: true when it worked; otherwise an error code and a description for
-// the user. The code is the system's own (errno on POSIX, GetLastError on Windows) unless it is one
-// of the negative codes below, which no system uses.
-struct IoResult {
-  int error = 0;
-  std::wstring message;
-
-  explicit operator bool() const noexcept { return error == 0; }
-  static IoResult FromSystemError(int code);
-  // "No such file", in the system's own code.
-  static IoResult NotFound();
-  // Whether the failure says the file (or its folder) does not exist.
-  bool IsNotFound() const noexcept;
-};
-
-// A replace refused because the target no longer held the bytes the caller expected.
-inline constexpr int kContentChangedError = -2;
 
 // What a caller believes stands at a target right before it is replaced.
 struct ExpectedContent {
@@ -50,18 +34,18 @@ struct ExpectedContent {
 
 // Replaces the file's content in one step: the bytes go to a temporary file beside the final
 // target, which is flushed and then renamed over it. Right before the rename the target is compared
-// with `expected`; when it differs nothing is replaced and the result is kContentChangedError. On
+// with `expected`; when it differs nothing is replaced and the result is Result::Status::kContentChanged. On
 // any failure the target keeps its old bytes and no temporary file is left. A read-only target is
 // refused, as an in-place write would be. A successful replace removes this target's temporary
 // files that are older than an hour (left by a killed run).
-IoResult ReplaceFileAtomically(const std::wstring& path, std::string_view bytes,
+Result ReplaceFileAtomically(const std::wstring& path, std::string_view bytes,
                                const ExpectedContent& expected = ExpectedContent::Anything());
 
 // Keeps `bytes` as a new file beside `path`: the first free name of "<path>.bak", "<path>.bak.2",
 // "<path>.bak.3"... It never writes through or over an existing file or link, carries the
 // permissions (owner, group; attributes) of the file at `path`, and is fully written and flushed
 // before it appears under its name. `backupPath` receives the name used.
-IoResult WriteBackupFile(const std::wstring& path, std::string_view bytes, std::wstring& backupPath);
+Result WriteBackupFile(const std::wstring& path, std::string_view bytes, std::wstring& backupPath);
 
 // Bounds for ReadFileBytes.
 struct ReadLimits {
@@ -70,7 +54,7 @@ struct ReadLimits {
 };
 
 // Reads a regular file whole, or the start of it.
-IoResult ReadFileBytes(const std::wstring& path, std::string& bytes, const ReadLimits& limits = {});
+Result ReadFileBytes(const std::wstring& path, std::string& bytes, const ReadLimits& limits = {});
 
 // Whether anything (file, folder, device...) of that name exists.
 bool PathExists(const std::wstring& path);
@@ -80,7 +64,7 @@ bool IsFolder(const std::wstring& path);
 
 // Creates the folder and every missing folder above it. Succeeds when the folder exists afterwards;
 // otherwise the error of the first folder that could not be made.
-IoResult CreateFolders(const std::wstring& folder);
+Result CreateFolders(const std::wstring& folder);
 
 // Whether the name is a regular file (after following links).
 bool IsRegularFile(const std::wstring& path);
@@ -112,7 +96,7 @@ class WriteLock {
   // Waits at most `wait` for another holder. Fails only when another holder kept it all that time;
   // a target that does not exist or cannot be opened is not locked (nothing can then be written
   // through it either) and counts as success.
-  IoResult Acquire(const std::wstring& path, std::chrono::milliseconds wait);
+  Result Acquire(const std::wstring& path, std::chrono::milliseconds wait);
   bool Held() const noexcept { return m_native != -1; }
   void Release() noexcept;
 

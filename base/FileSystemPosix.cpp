@@ -79,34 +79,34 @@ int WriteAll(int fd, std::string_view bytes) {
   return 0;
 }
 
-IoResult NotRegular(mode_t mode) {
-  if (S_ISDIR(mode)) return IoResult{EISDIR, L"it is a folder, not a file"};
+Result NotRegular(mode_t mode) {
+  if (S_ISDIR(mode)) return Result::FromSystemError(EISDIR, L"it is a folder, not a file");
   const std::wstring what = S_ISFIFO(mode) ? L"a pipe" : S_ISSOCK(mode) ? L"a socket" : L"a device";
-  return IoResult{EINVAL, L"it is " + what + L", not a regular file"};
+  return Result::FromSystemError(EINVAL, L"it is " + what + L", not a regular file");
 }
 
 // Opens a regular file for reading. Anything else is refused before it is opened (opening a device
 // may act on it, opening a pipe waits for a writer) and once more when open, in case the name was
 // given to another file in between. `st` may already hold what stat said about the name.
-IoResult OpenRegular(const std::string& path, UniqueFd& fd, struct stat& st, bool statted = false) {
-  if (!statted && ::stat(path.c_str(), &st) != 0) return IoResult::FromSystemError(errno);
+Result OpenRegular(const std::string& path, UniqueFd& fd, struct stat& st, bool statted = false) {
+  if (!statted && ::stat(path.c_str(), &st) != 0) return Result::FromSystemError(errno);
   if (!S_ISREG(st.st_mode)) return NotRegular(st.st_mode);
   UniqueFd opened(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-  if (opened.Get() < 0) return IoResult::FromSystemError(errno);
-  if (::fstat(opened.Get(), &st) != 0) return IoResult::FromSystemError(errno);
+  if (opened.Get() < 0) return Result::FromSystemError(errno);
+  if (::fstat(opened.Get(), &st) != 0) return Result::FromSystemError(errno);
   if (!S_ISREG(st.st_mode)) return NotRegular(st.st_mode);
   fd.Reset(opened.Release());
   return {};
 }
 
-IoResult ReadNative(const std::string& path, std::string& bytes, const ReadLimits& limits) {
+Result ReadNative(const std::string& path, std::string& bytes, const ReadLimits& limits) {
   bytes.clear();
   UniqueFd fd;
   struct stat st {};
-  if (IoResult opened = OpenRegular(path, fd, st); !opened) return opened;
+  if (Result opened = OpenRegular(path, fd, st); !opened) return opened;
   const size_t size = static_cast<size_t>(st.st_size);
   const auto tooLarge = [&] {
-    return IoResult{EFBIG, L"the file is larger than " + std::to_wstring(limits.maxFileSize) + L" bytes"};
+    return Result::FromSystemError(EFBIG, L"the file is larger than " + std::to_wstring(limits.maxFileSize) + L" bytes");
   };
   if (size > limits.maxFileSize) return tooLarge();
   // Straight into the string for the size the file has; a file that grows meanwhile is read on.
@@ -115,7 +115,7 @@ IoResult ReadNative(const std::string& path, std::string& bytes, const ReadLimit
   while (got < bytes.size()) {
     const ssize_t n = ::read(fd.Get(), bytes.data() + got, bytes.size() - got);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return IoResult::FromSystemError(errno);
+    if (n < 0) return Result::FromSystemError(errno);
     if (n == 0) break;
     got += static_cast<size_t>(n);
   }
@@ -124,7 +124,7 @@ IoResult ReadNative(const std::string& path, std::string& bytes, const ReadLimit
     char more[65536];
     const ssize_t n = ::read(fd.Get(), more, std::min(sizeof more, limits.maxRead - bytes.size()));
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return IoResult::FromSystemError(errno);
+    if (n < 0) return Result::FromSystemError(errno);
     if (n == 0) break;
     bytes.append(more, static_cast<size_t>(n));
     if (bytes.size() > limits.maxFileSize) return tooLarge();
@@ -140,31 +140,31 @@ struct Target {
   struct stat st {};  // when it exists
 };
 
-IoResult FindTarget(const std::string& path, Target& target) {
+Result FindTarget(const std::string& path, Target& target) {
   target.path = path;
   target.exists = ::lstat(path.c_str(), &target.st) == 0;
-  if (!target.exists) return errno == ENOENT ? IoResult{} : IoResult::FromSystemError(errno);
+  if (!target.exists) return errno == ENOENT ? Result{} : Result::FromSystemError(errno);
   if (!S_ISLNK(target.st.st_mode)) return {};
   char* real = ::realpath(path.c_str(), nullptr);
-  if (!real) return IoResult::FromSystemError(errno);
+  if (!real) return Result::FromSystemError(errno);
   target.path = real;
   std::free(real);
-  if (::stat(target.path.c_str(), &target.st) != 0) return IoResult::FromSystemError(errno);
+  if (::stat(target.path.c_str(), &target.st) != 0) return Result::FromSystemError(errno);
   return {};
 }
 
 // Whether the regular file at `path` holds exactly `bytes`, read in pieces so that no second copy
 // of a large file is made.
-IoResult FileHolds(const std::string& path, std::string_view bytes, bool& same) {
+Result FileHolds(const std::string& path, std::string_view bytes, bool& same) {
   UniqueFd fd;
   struct stat st {};
-  if (IoResult opened = OpenRegular(path, fd, st); !opened) return opened;
+  if (Result opened = OpenRegular(path, fd, st); !opened) return opened;
   same = static_cast<size_t>(st.st_size) == bytes.size();
   char piece[65536];
   while (same && !bytes.empty()) {
     const ssize_t n = ::read(fd.Get(), piece, std::min(sizeof piece, bytes.size()));
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return IoResult::FromSystemError(errno);
+    if (n < 0) return Result::FromSystemError(errno);
     const size_t count = static_cast<size_t>(n);
     same = count > 0 && std::memcmp(piece, bytes.data(), count) == 0;
     bytes.remove_prefix(count);
@@ -172,17 +172,17 @@ IoResult FileHolds(const std::string& path, std::string_view bytes, bool& same) 
   return {};
 }
 
-IoResult Changed() { return IoResult{kContentChangedError, L"the file was changed by another program meanwhile"}; }
+Result Changed() { return Result::Failure(Result::Status::kContentChanged, L"the file was changed by another program meanwhile"); }
 
-IoResult CheckExpected(const std::string& target, const ExpectedContent& expected) {
+Result CheckExpected(const std::string& target, const ExpectedContent& expected) {
   using What = ExpectedContent::What;
   if (expected.what == What::kAnything) return {};
   bool same = false;
-  if (IoResult compared = FileHolds(target, expected.bytes, same); !compared) {
-    if (compared.error != ENOENT) return compared;
-    return expected.what == What::kNothing ? IoResult{} : Changed();
+  if (Result compared = FileHolds(target, expected.bytes, same); !compared) {
+    if (compared.code != ENOENT) return compared;
+    return expected.what == What::kNothing ? Result{} : Changed();
   }
-  return same && expected.what == What::kBytes ? IoResult{} : Changed();
+  return same && expected.what == What::kBytes ? Result{} : Changed();
 }
 
 // Gives a new file the owner and group (as far as this process may set them) and the permissions
@@ -254,16 +254,16 @@ class TemporaryFile {
 
 // Writes `bytes` to a new temporary file beside `besides`, with the owner and permissions of
 // `like` when given, flushed to the disk and closed.
-IoResult WriteTemporary(TemporaryFile& temp, const std::string& besides, std::string_view bytes,
+Result WriteTemporary(TemporaryFile& temp, const std::string& besides, std::string_view bytes,
                         const struct stat* like) {
   UniqueFd fd(temp.Create(besides, like ? like->st_mode & 0777 : 0666));
-  if (fd.Get() < 0) return IoResult::FromSystemError(errno);
+  if (fd.Get() < 0) return Result::FromSystemError(errno);
   int error = WriteAll(fd.Get(), bytes);
   if (!error && like) error = CopyOwnerAndMode(fd.Get(), *like);
   if (!error && (Injected(FileFault::kFlush) || ::fsync(fd.Get()) != 0)) error = errno;
   const int closed = Close(fd);
   if (!error) error = closed;
-  return error ? IoResult::FromSystemError(error) : IoResult{};
+  return error ? Result::FromSystemError(error) : Result{};
 }
 
 // Removes the temporary files of `target` older than an hour: a run killed while writing left them.
@@ -306,58 +306,60 @@ extern "C" void RemoveTemporaryAndEnd(int signal) {
 }
 }  // namespace
 
-IoResult IoResult::FromSystemError(int code) { return IoResult{code, DecodeUtf8(std::strerror(code))}; }
+Result Result::FromSystemError(int code) { return FromSystemError(code, DecodeUtf8(std::strerror(code))); }
 
-IoResult IoResult::NotFound() { return FromSystemError(ENOENT); }
+Result Result::NotFound() { return FromSystemError(ENOENT); }
 
-bool IoResult::IsNotFound() const noexcept { return error == ENOENT || error == ENOTDIR; }
+bool Result::IsNotFound() const noexcept {
+  return status == Status::kSystemError && (code == ENOENT || code == ENOTDIR);
+}
 
-IoResult ReplaceFileAtomically(const std::wstring& path, std::string_view bytes, const ExpectedContent& expected) {
-  if (path.empty()) return IoResult::NotFound();
+Result ReplaceFileAtomically(const std::wstring& path, std::string_view bytes, const ExpectedContent& expected) {
+  if (path.empty()) return Result::NotFound();
   Target target;
-  if (IoResult found = FindTarget(NativePath(path), target); !found) return found;
+  if (Result found = FindTarget(NativePath(path), target); !found) return found;
   const struct stat& old = target.st;
   if (target.exists && !S_ISREG(old.st_mode)) return NotRegular(old.st_mode);
   if (target.exists && (old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
-    return IoResult::FromSystemError(EACCES);  // root would otherwise write over a read-only sheet
+    return Result::FromSystemError(EACCES);  // root would otherwise write over a read-only sheet
   }
 
   TemporaryFile temp;
-  if (IoResult written = WriteTemporary(temp, target.path, bytes, target.exists ? &old : nullptr); !written) {
+  if (Result written = WriteTemporary(temp, target.path, bytes, target.exists ? &old : nullptr); !written) {
     return written;
   }
-  if (IoResult same = CheckExpected(target.path, expected); !same) return same;
-  if (::rename(temp.Path().c_str(), target.path.c_str()) != 0) return IoResult::FromSystemError(errno);
+  if (Result same = CheckExpected(target.path, expected); !same) return same;
+  if (::rename(temp.Path().c_str(), target.path.c_str()) != 0) return Result::FromSystemError(errno);
   temp.Keep();
   RemoveStaleTemporaries(target.path);
   return {};
 }
 
-IoResult WriteBackupFile(const std::wstring& path, std::string_view bytes, std::wstring& backupPath) {
+Result WriteBackupFile(const std::wstring& path, std::string_view bytes, std::wstring& backupPath) {
   backupPath.clear();
-  if (path.empty()) return IoResult::NotFound();
+  if (path.empty()) return Result::NotFound();
   const std::string native = NativePath(path);
   Target sheet;
   const bool like = FindTarget(native, sheet) && sheet.exists && S_ISREG(sheet.st.st_mode);
 
   TemporaryFile temp;
-  if (IoResult written = WriteTemporary(temp, native, bytes, like ? &sheet.st : nullptr); !written) return written;
+  if (Result written = WriteTemporary(temp, native, bytes, like ? &sheet.st : nullptr); !written) return written;
   for (int n = 1; n <= file_names::kMaxBackups; ++n) {
     const std::wstring name = file_names::BackupName(path, n);
     const int error = RenameWithoutReplacing(temp.Path(), NativePath(name));
     if (error == EEXIST) continue;
-    if (error) return IoResult::FromSystemError(error);
+    if (error) return Result::FromSystemError(error);
     temp.Keep();
     backupPath = name;
     return {};
   }
-  return IoResult::FromSystemError(EEXIST);
+  return Result::FromSystemError(EEXIST);
 }
 
-IoResult ReadFileBytes(const std::wstring& path, std::string& bytes, const ReadLimits& limits) {
+Result ReadFileBytes(const std::wstring& path, std::string& bytes, const ReadLimits& limits) {
   if (path.empty()) {
     bytes.clear();
-    return IoResult::NotFound();
+    return Result::NotFound();
   }
   return ReadNative(NativePath(path), bytes, limits);
 }
@@ -392,19 +394,19 @@ std::vector<std::wstring> ListMatchingEntries(const std::wstring& folder, const 
   return names;
 }
 
-IoResult CreateFolders(const std::wstring& folder) {
+Result CreateFolders(const std::wstring& folder) {
   if (folder.empty() || IsFolder(folder)) return {};
   const size_t slash = folder.find_last_of(L'/');
   if (slash != std::wstring::npos && slash > 0) {
     const size_t end = folder.find_last_not_of(L'/', slash);
     if (end != std::wstring::npos) {
-      if (IoResult parent = CreateFolders(folder.substr(0, end + 1)); !parent) return parent;
+      if (Result parent = CreateFolders(folder.substr(0, end + 1)); !parent) return parent;
     }
   }
   if (::mkdir(NativePath(folder).c_str(), 0777) == 0) return {};
   const int error = errno;
   if (error == EEXIST && IsFolder(folder)) return {};
-  return IoResult::FromSystemError(error);
+  return Result::FromSystemError(error);
 }
 
 void WriteLock::Release() noexcept {
@@ -413,7 +415,7 @@ void WriteLock::Release() noexcept {
 
 // flock, not fcntl: an fcntl lock would end the moment this process closed any other descriptor of
 // the file, such as the one that reads it.
-IoResult WriteLock::Acquire(const std::wstring& path, std::chrono::milliseconds wait) {
+Result WriteLock::Acquire(const std::wstring& path, std::chrono::milliseconds wait) {
   Release();
   Target target;
   if (path.empty() || !FindTarget(NativePath(path), target) || !target.exists) return {};
@@ -426,8 +428,7 @@ IoResult WriteLock::Acquire(const std::wstring& path, std::chrono::milliseconds 
       if (errno != EWOULDBLOCK && errno != EINTR) return {};  // a file system without locks
       if (std::chrono::steady_clock::now() >= deadline) {
         const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(wait).count();
-        return IoResult{EWOULDBLOCK,
-                        L"another program of Pathwright kept it locked for " + std::to_wstring(seconds) + L" seconds"};
+        return Result::FromSystemError(EWOULDBLOCK, L"another program of Pathwright kept it locked for " + std::to_wstring(seconds) + L" seconds");
       }
       std::this_thread::sleep_for(file_names::kLockRetryPause);
     }

@@ -24,7 +24,7 @@ bool Injected(FileFault fault) {
   return true;
 }
 
-IoResult LastError() { return IoResult::FromSystemError(static_cast<int>(GetLastError())); }
+Result LastError() { return Result::FromSystemError(static_cast<int>(GetLastError())); }
 
 bool IsNotFoundCode(DWORD code) { return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND; }
 
@@ -57,11 +57,11 @@ struct FileFacts {
   std::wstring finalPath;  // where a link leads; the name itself for a plain file
 };
 
-IoResult Inspect(const std::wstring& systemPath, FileFacts& facts) {
+Result Inspect(const std::wstring& systemPath, FileFacts& facts) {
   facts = {};
   UniqueFile handle(CreateFileW(systemPath.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  if (!handle) return IsNotFoundCode(GetLastError()) ? IoResult{} : LastError();
+  if (!handle) return IsNotFoundCode(GetLastError()) ? Result{} : LastError();
   facts.exists = true;
   if (GetFileType(handle.Get()) != FILE_TYPE_DISK) return {};
   BY_HANDLE_FILE_INFORMATION info = {};
@@ -79,13 +79,13 @@ IoResult Inspect(const std::wstring& systemPath, FileFacts& facts) {
   return {};
 }
 
-IoResult NotRegular(const FileFacts& facts) {
-  if (facts.folder) return IoResult{ERROR_DIRECTORY, L"it is a folder, not a file"};
-  return IoResult{ERROR_NOT_SUPPORTED, L"it is a device or a pipe, not a regular file"};
+Result NotRegular(const FileFacts& facts) {
+  if (facts.folder) return Result::FromSystemError(ERROR_DIRECTORY, L"it is a folder, not a file");
+  return Result::FromSystemError(ERROR_NOT_SUPPORTED, L"it is a device or a pipe, not a regular file");
 }
 
 // The write side of every file made here, in chunks of at most 1 MB.
-IoResult WriteAll(HANDLE file, std::string_view bytes) {
+Result WriteAll(HANDLE file, std::string_view bytes) {
   constexpr size_t kChunk = 1 << 20;
   while (!bytes.empty()) {
     const DWORD chunk = static_cast<DWORD>(std::min(bytes.size(), kChunk));
@@ -99,12 +99,11 @@ IoResult WriteAll(HANDLE file, std::string_view bytes) {
   return {};
 }
 
-IoResult ReadAll(HANDLE file, std::string& bytes, const ReadLimits& limits) {
+Result ReadAll(HANDLE file, std::string& bytes, const ReadLimits& limits) {
   LARGE_INTEGER size = {};
   if (!GetFileSizeEx(file, &size)) return LastError();
   const auto tooLarge = [&] {
-    return IoResult{ERROR_FILE_TOO_LARGE,
-                    L"the file is larger than " + std::to_wstring(limits.maxFileSize) + L" bytes"};
+    return Result::FromSystemError(ERROR_FILE_TOO_LARGE, L"the file is larger than " + std::to_wstring(limits.maxFileSize) + L" bytes");
   };
   if (static_cast<unsigned long long>(size.QuadPart) > limits.maxFileSize) return tooLarge();
   bytes.resize(std::min(static_cast<size_t>(size.QuadPart), limits.maxRead));
@@ -127,10 +126,10 @@ IoResult ReadAll(HANDLE file, std::string& bytes, const ReadLimits& limits) {
 }
 
 // Opens a regular file for reading; anything else is refused before it is opened.
-IoResult OpenRegular(const std::wstring& systemPath, UniqueFile& file) {
+Result OpenRegular(const std::wstring& systemPath, UniqueFile& file) {
   FileFacts facts;
-  if (IoResult seen = Inspect(systemPath, facts); !seen) return seen;
-  if (!facts.exists) return IoResult::NotFound();
+  if (Result seen = Inspect(systemPath, facts); !seen) return seen;
+  if (!facts.exists) return Result::NotFound();
   if (!facts.regular) return NotRegular(facts);
   file.Reset(CreateFileW(systemPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                          nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
@@ -139,22 +138,22 @@ IoResult OpenRegular(const std::wstring& systemPath, UniqueFile& file) {
   return {};
 }
 
-IoResult Changed() { return IoResult{kContentChangedError, L"the file was changed by another program meanwhile"}; }
+Result Changed() { return Result::Failure(Result::Status::kContentChanged, L"the file was changed by another program meanwhile"); }
 
-IoResult CheckExpected(const std::wstring& target, const ExpectedContent& expected) {
+Result CheckExpected(const std::wstring& target, const ExpectedContent& expected) {
   using What = ExpectedContent::What;
   if (expected.what == What::kAnything) return {};
   UniqueFile file;
-  if (IoResult opened = OpenRegular(target, file); !opened) {
-    if (opened.IsNotFound()) return expected.what == What::kNothing ? IoResult{} : Changed();
+  if (Result opened = OpenRegular(target, file); !opened) {
+    if (opened.IsNotFound()) return expected.what == What::kNothing ? Result{} : Changed();
     return opened;
   }
   if (expected.what == What::kNothing) return Changed();
   std::string now;
-  if (IoResult read = ReadAll(file.Get(), now, {.maxFileSize = expected.bytes.size()}); !read) {
-    return read.error == ERROR_FILE_TOO_LARGE ? Changed() : read;
+  if (Result read = ReadAll(file.Get(), now, {.maxFileSize = expected.bytes.size()}); !read) {
+    return read.code == ERROR_FILE_TOO_LARGE ? Changed() : read;
   }
-  return now == expected.bytes ? IoResult{} : Changed();
+  return now == expected.bytes ? Result{} : Changed();
 }
 
 // How long a replace waits for the target to be closed by a process that has it open.
@@ -182,7 +181,7 @@ class TemporaryFile {
     }
   }
 
-  IoResult Create(const std::wstring& besides) {
+  Result Create(const std::wstring& besides) {
     for (int attempt = 0; attempt < 100; ++attempt) {
       std::wstring name = besides + file_names::TemporarySuffix<wchar_t>();
       m_file.Reset(
@@ -195,12 +194,12 @@ class TemporaryFile {
       const DWORD error = GetLastError();
       if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return LastError();
     }
-    return IoResult::FromSystemError(ERROR_FILE_EXISTS);
+    return Result::FromSystemError(ERROR_FILE_EXISTS);
   }
 
   // Writes the bytes, gives the file those attributes, flushes it to the disk and closes it.
-  IoResult Write(std::string_view bytes, DWORD attributes) {
-    if (IoResult written = WriteAll(m_file.Get(), bytes); !written) return written;
+  Result Write(std::string_view bytes, DWORD attributes) {
+    if (Result written = WriteAll(m_file.Get(), bytes); !written) return written;
     if (attributes & kKeptAttributes) {
       FILE_BASIC_INFO basic = {};  // zero times stay as they are
       basic.FileAttributes = attributes & kKeptAttributes;
@@ -271,7 +270,7 @@ void RemoveStaleTemporaries(const std::wstring& target) {
 }
 }  // namespace
 
-IoResult IoResult::FromSystemError(int code) {
+Result Result::FromSystemError(int code) {
   wchar_t* text = nullptr;
   const DWORD n =
       FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -281,28 +280,30 @@ IoResult IoResult::FromSystemError(int code) {
   while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' ')) {
     message.pop_back();
   }
-  return IoResult{code, message};
+  return FromSystemError(code, std::move(message));
 }
 
-IoResult IoResult::NotFound() { return FromSystemError(ERROR_FILE_NOT_FOUND); }
+Result Result::NotFound() { return FromSystemError(ERROR_FILE_NOT_FOUND); }
 
-bool IoResult::IsNotFound() const noexcept { return error > 0 && IsNotFoundCode(static_cast<DWORD>(error)); }
+bool Result::IsNotFound() const noexcept {
+  return status == Status::kSystemError && code > 0 && IsNotFoundCode(static_cast<DWORD>(code));
+}
 
-IoResult ReplaceFileAtomically(const std::wstring& path, std::string_view bytes, const ExpectedContent& expected) {
-  if (path.empty()) return IoResult::NotFound();
+Result ReplaceFileAtomically(const std::wstring& path, std::string_view bytes, const ExpectedContent& expected) {
+  if (path.empty()) return Result::NotFound();
   const std::wstring given = SystemPath(path);
   FileFacts facts;
-  if (IoResult seen = Inspect(given, facts); !seen) return seen;
+  if (Result seen = Inspect(given, facts); !seen) return seen;
   if (facts.exists && !facts.regular) return NotRegular(facts);
   // Renaming over a read-only file may succeed where writing it would not; refuse it the same way.
-  if (facts.attributes & FILE_ATTRIBUTE_READONLY) return IoResult::FromSystemError(ERROR_ACCESS_DENIED);
+  if (facts.attributes & FILE_ATTRIBUTE_READONLY) return Result::FromSystemError(ERROR_ACCESS_DENIED);
   // A link is written through: its final target is what gets replaced.
   const std::wstring target = facts.exists ? facts.finalPath : given;
 
   TemporaryFile temp;
-  if (IoResult created = temp.Create(target); !created) return created;
-  if (IoResult written = temp.Write(bytes, facts.attributes); !written) return written;
-  if (IoResult same = CheckExpected(target, expected); !same) return same;
+  if (Result created = temp.Create(target); !created) return created;
+  if (Result written = temp.Write(bytes, facts.attributes); !written) return written;
+  if (Result same = CheckExpected(target, expected); !same) return same;
   // ReplaceFileW would keep the attributes too, but leaves its own temporary file behind when it fails.
   // A file any process has open cannot be renamed over, whatever it shares; a reader (a virus
   // scanner, the IDE, another Pathwright looking at the sheet) holds it only for a moment.
@@ -311,7 +312,7 @@ IoResult ReplaceFileAtomically(const std::wstring& path, std::string_view bytes,
     const DWORD error = GetLastError();
     if ((error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) ||
         std::chrono::steady_clock::now() >= deadline) {
-      return IoResult::FromSystemError(static_cast<int>(error));
+      return Result::FromSystemError(static_cast<int>(error));
     }
     std::this_thread::sleep_for(file_names::kLockRetryPause);
   }
@@ -320,16 +321,16 @@ IoResult ReplaceFileAtomically(const std::wstring& path, std::string_view bytes,
   return {};
 }
 
-IoResult WriteBackupFile(const std::wstring& path, std::string_view bytes, std::wstring& backupPath) {
+Result WriteBackupFile(const std::wstring& path, std::string_view bytes, std::wstring& backupPath) {
   backupPath.clear();
-  if (path.empty()) return IoResult::NotFound();
+  if (path.empty()) return Result::NotFound();
   const std::wstring given = SystemPath(path);
   FileFacts facts;
   const bool like = Inspect(given, facts) && facts.regular;
 
   TemporaryFile temp;
-  if (IoResult created = temp.Create(given); !created) return created;
-  if (IoResult written = temp.Write(bytes, like ? facts.attributes : 0); !written) return written;
+  if (Result created = temp.Create(given); !created) return created;
+  if (Result written = temp.Write(bytes, like ? facts.attributes : 0); !written) return written;
   for (int n = 1; n <= file_names::kMaxBackups; ++n) {
     const std::wstring name = file_names::BackupName(path, n);
     // Without MOVEFILE_REPLACE_EXISTING the move fails on any existing name, a link included.
@@ -341,14 +342,14 @@ IoResult WriteBackupFile(const std::wstring& path, std::string_view bytes, std::
     const DWORD error = GetLastError();
     if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) return LastError();
   }
-  return IoResult::FromSystemError(ERROR_FILE_EXISTS);
+  return Result::FromSystemError(ERROR_FILE_EXISTS);
 }
 
-IoResult ReadFileBytes(const std::wstring& path, std::string& bytes, const ReadLimits& limits) {
+Result ReadFileBytes(const std::wstring& path, std::string& bytes, const ReadLimits& limits) {
   bytes.clear();
-  if (path.empty()) return IoResult::NotFound();
+  if (path.empty()) return Result::NotFound();
   UniqueFile file;
-  if (IoResult opened = OpenRegular(SystemPath(path), file); !opened) return opened;
+  if (Result opened = OpenRegular(SystemPath(path), file); !opened) return opened;
   return ReadAll(file.Get(), bytes, limits);
 }
 
@@ -362,19 +363,19 @@ bool IsFolder(const std::wstring& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-IoResult CreateFolders(const std::wstring& folder) {
+Result CreateFolders(const std::wstring& folder) {
   if (folder.empty() || IsFolder(folder)) return {};
   const size_t slash = folder.find_last_of(L"\\/");
   if (slash != std::wstring::npos && slash > 0) {
     const size_t end = folder.find_last_not_of(L"\\/", slash);
     if (end != std::wstring::npos) {
-      if (IoResult parent = CreateFolders(folder.substr(0, end + 1)); !parent) return parent;
+      if (Result parent = CreateFolders(folder.substr(0, end + 1)); !parent) return parent;
     }
   }
   if (CreateDirectoryW(SystemPath(folder).c_str(), nullptr)) return {};
   const DWORD error = GetLastError();
   if (error == ERROR_ALREADY_EXISTS && IsFolder(folder)) return {};
-  return IoResult::FromSystemError(static_cast<int>(error));
+  return Result::FromSystemError(static_cast<int>(error));
 }
 
 bool IsRegularFile(const std::wstring& path) {
@@ -401,7 +402,7 @@ void WriteLock::Release() noexcept {
 // A lock on the sheet itself would have to be closed before the sheet can be renamed over, so the
 // lock is a file of its own. Opened without sharing it excludes every other holder; the system
 // deletes it when the last handle closes, at the end of a run or of a killed process alike.
-IoResult WriteLock::Acquire(const std::wstring& path, std::chrono::milliseconds wait) {
+Result WriteLock::Acquire(const std::wstring& path, std::chrono::milliseconds wait) {
   Release();
   FileFacts facts;
   if (path.empty() || !Inspect(SystemPath(path), facts) || !facts.regular) return {};
@@ -423,8 +424,7 @@ IoResult WriteLock::Acquire(const std::wstring& path, std::chrono::milliseconds 
     if ((error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) || deniedWithoutFile == 3) return {};
     if (std::chrono::steady_clock::now() >= deadline) {
       const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(wait).count();
-      return IoResult{ERROR_SHARING_VIOLATION,
-                      L"another program of Pathwright kept it locked for " + std::to_wstring(seconds) + L" seconds"};
+      return Result::FromSystemError(ERROR_SHARING_VIOLATION, L"another program of Pathwright kept it locked for " + std::to_wstring(seconds) + L" seconds");
     }
     std::this_thread::sleep_for(file_names::kLockRetryPause);
   }

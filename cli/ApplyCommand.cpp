@@ -45,8 +45,8 @@ std::wstring Position(const std::string& bytes, size_t byte) {
 // Reads the file into `config`; an exit code when it cannot be used.
 std::optional<int> ReadConfig(const std::wstring& path, Config& config, Output& output) {
   std::string bytes;
-  if (IoResult read = ReadFileBytes(path, bytes); !read) {
-    output.err += L"pathwright-cli: cannot read " + path + L": " + read.message + L"\n";
+  if (Result read = ReadFileBytes(path, bytes); !read) {
+    output.err += L"pathwright-cli: cannot read " + path + L": " + read.why + L"\n";
     return kExitUnreadable;
   }
   Json json;
@@ -142,7 +142,7 @@ int ApplyConfig(const std::wstring& configPath, const std::wstring& folder, bool
   for (size_t i = 0; i < records.size(); ++i) {
     records[i].m_path = SheetInFolder(folder, config.platforms[i].platform);
     if (!PathExists(records[i].m_path)) continue;
-    if (SheetLoad loaded = records[i].LoadSheet(); !loaded) return ReadFailure(output, records[i].m_path, loaded.why);
+    if (Result loaded = records[i].LoadSheet(); !loaded) return ReadFailure(output, records[i].m_path, loaded.why);
   }
 
   bool changed = false;
@@ -163,7 +163,7 @@ int ApplyConfig(const std::wstring& configPath, const std::wstring& folder, bool
     if (create) {
       std::error_code ignored;
       std::filesystem::create_directories(std::filesystem::path(folder), ignored);
-      if (IoResult created = record.CreateDefaultSheet(VsVersion::k2013); !created)
+      if (Result created = record.CreateDefaultSheet(VsVersion::k2013); !created)
         return WriteFailure(output, record.m_path, created);
     }
     const int code = EditSheet(

@@ -72,7 +72,7 @@ PlatformReport DoctorPlatform(const PlatformImports& platform, const std::wstrin
   } else {
     DirectorySettings settings;
     settings.m_path = sheet;
-    if (SheetLoad loaded = settings.LoadSheet(); !loaded)
+    if (Result loaded = settings.LoadSheet(); !loaded)
       problems.push_back(L"the sheet " + sheet + L" cannot be read: " + loaded.why);
   }
   Json json = {{"platform", JsonText(platform.platform)}, {"configurations", Json::array()}};
@@ -161,7 +161,7 @@ int CheckSheets(const std::vector<std::wstring>& sheets, bool json, Output& outp
   for (const std::wstring& sheet : sheets) {
     DirectorySettings settings;
     settings.m_path = sheet;
-    if (SheetLoad loaded = settings.LoadSheet(); !loaded) {
+    if (Result loaded = settings.LoadSheet(); !loaded) {
       code = WorseExit(code, ReadFailure(output, sheet, loaded.why));
       continue;
     }

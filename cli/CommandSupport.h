@@ -19,7 +19,7 @@ inline constexpr int kExitWouldChange = 6;  // apply --dry-run: a run without it
 
 int UsageError(Output& output, const std::wstring& message);
 int ReadFailure(Output& output, const std::wstring& path, const std::wstring& why);
-int WriteFailure(Output& output, const std::wstring& path, const IoResult& result);
+int WriteFailure(Output& output, const std::wstring& path, const Result& result);
 
 // Reads the sheet, lets `change` edit the record and saves it unless `change` returns false
 // (nothing to write). Every command that edits a sheet goes through here.

@@ -145,8 +145,8 @@ int ReadFailure(Output& output, const std::wstring& path, const std::wstring& wh
   return kExitUnreadable;
 }
 
-int WriteFailure(Output& output, const std::wstring& path, const IoResult& result) {
-  output.err += L"pathwright-cli: cannot write " + path + L": " + result.message + L"; the file is unchanged\n";
+int WriteFailure(Output& output, const std::wstring& path, const Result& result) {
+  output.err += L"pathwright-cli: cannot write " + path + L": " + result.why + L"; the file is unchanged\n";
   return kExitUnwritable;
 }
 
@@ -154,8 +154,8 @@ int EditSheet(const std::wstring& sheet, const std::function<bool(DirectorySetti
   DirectorySettings settings;
   settings.m_path = sheet;
   // Held from the read to the write, so two runs at once each see the other's change.
-  if (IoResult locked = settings.LockSheet(); !locked) return WriteFailure(output, sheet, locked);
-  if (SheetLoad loaded = settings.LoadSheet(); !loaded) return ReadFailure(output, sheet, loaded.why);
+  if (Result locked = settings.LockSheet(); !locked) return WriteFailure(output, sheet, locked);
+  if (Result loaded = settings.LoadSheet(); !loaded) return ReadFailure(output, sheet, loaded.why);
   if (!change(settings)) return kExitDone;
   // MSBuild would refuse the whole sheet; the user gets to mend the list first.
   if (const std::optional<ListCharacter> found = FindForbiddenInLists(settings.m_lists)) {
@@ -164,7 +164,7 @@ int EditSheet(const std::wstring& sheet, const std::function<bool(DirectorySetti
                   L"); nothing was written\n";
     return kExitUsage;
   }
-  if (IoResult saved = settings.SaveSheet(); !saved) return WriteFailure(output, sheet, saved);
+  if (Result saved = settings.SaveSheet(); !saved) return WriteFailure(output, sheet, saved);
   return kExitDone;
 }
 
@@ -293,18 +293,18 @@ int Create(const Invocation& inv, const std::wstring& sheet, Output& output) {
 
   DirectorySettings settings;
   settings.m_path = sheet;
-  if (IoResult locked = settings.LockSheet(); !locked) return WriteFailure(output, sheet, locked);
+  if (Result locked = settings.LockSheet(); !locked) return WriteFailure(output, sheet, locked);
   // A device, a pipe or a folder is never read, copied or replaced.
   if (PathExists(sheet) && !IsRegularFile(sheet)) {
     std::string nothing;
-    const IoResult refused = ReadFileBytes(sheet, nothing, {.maxRead = 0});
-    return ReadFailure(output, sheet, refused ? L"it is not a regular file" : refused.message);
+    const Result refused = ReadFileBytes(sheet, nothing, {.maxRead = 0});
+    return ReadFailure(output, sheet, refused ? L"it is not a regular file" : refused.why);
   }
   if (PathExists(sheet) && !inv.force) {
     DirectorySettings probe;
     probe.m_path = sheet;
-    const SheetLoad loaded = probe.LoadSheet();
-    if (loaded.CouldNotRead()) return ReadFailure(output, sheet, loaded.why);
+    const Result loaded = probe.LoadSheet();
+    if (CouldNotRead(loaded)) return ReadFailure(output, sheet, loaded.why);
     if (loaded) {
       output.err += L"pathwright-cli: " + sheet +
                     L" is a readable sheet already; add --force to replace it (the old file is then kept as " + sheet +
@@ -313,8 +313,8 @@ int Create(const Invocation& inv, const std::wstring& sheet, Output& output) {
     }
   }
   // Visual Studio 2019 and later no longer make the MSBuild folder, so the sheet may be the first thing in it.
-  if (IoResult folder = CreateFolders(FolderOf(sheet)); !folder) return WriteFailure(output, sheet, folder);
-  if (IoResult written = settings.CreateDefaultSheet(*version); !written) return WriteFailure(output, sheet, written);
+  if (Result folder = CreateFolders(FolderOf(sheet)); !folder) return WriteFailure(output, sheet, folder);
+  if (Result written = settings.CreateDefaultSheet(*version); !written) return WriteFailure(output, sheet, written);
   if (!settings.m_backupPath.empty()) output.out += L"The old file is kept as " + settings.m_backupPath + L"\n";
   return kExitDone;
 }
@@ -435,7 +435,7 @@ int Run(const std::vector<std::wstring>& args, Output& output) {
     DirectorySettings settings;
     settings.m_path = sheet;
     if (sheets.size() > 1 && !inv.json) output.out += L"== " + sheet + L"\n";
-    if (SheetLoad loaded = settings.LoadSheet(); !loaded) {
+    if (Result loaded = settings.LoadSheet(); !loaded) {
       code = WorseExit(code, ReadFailure(output, sheet, loaded.why));
     } else if (info.command == Command::kGet) {
       output.out += settings.m_lists[kind] + L"\n";

@@ -23,7 +23,7 @@ bool FindUserSheetFolder(std::wstring& folder) {
 }
 
 namespace {
-IoResult WriteTo(DWORD which, std::wstring_view text) {
+Result WriteTo(DWORD which, std::wstring_view text) {
   const HANDLE handle = GetStdHandle(which);
   if (handle == nullptr || handle == INVALID_HANDLE_VALUE || text.empty()) return {};
   DWORD mode = 0;
@@ -33,8 +33,8 @@ IoResult WriteTo(DWORD which, std::wstring_view text) {
       const DWORD chunk = text.size() > 8192 ? 8192 : static_cast<DWORD>(text.size());
       DWORD written = 0;
       if (!WriteConsoleW(handle, text.data(), chunk, &written, nullptr))
-        return IoResult::FromSystemError(GetLastError());
-      if (written == 0) return IoResult::FromSystemError(ERROR_WRITE_FAULT);
+        return Result::FromSystemError(GetLastError());
+      if (written == 0) return Result::FromSystemError(ERROR_WRITE_FAULT);
       text.remove_prefix(written);
     }
     return {};
@@ -44,37 +44,37 @@ IoResult WriteTo(DWORD which, std::wstring_view text) {
   while (!rest.empty()) {
     DWORD written = 0;
     if (!WriteFile(handle, rest.data(), static_cast<DWORD>(rest.size()), &written, nullptr)) {
-      return IoResult::FromSystemError(GetLastError());
+      return Result::FromSystemError(GetLastError());
     }
-    if (written == 0) return IoResult::FromSystemError(ERROR_WRITE_FAULT);
+    if (written == 0) return Result::FromSystemError(ERROR_WRITE_FAULT);
     rest.remove_prefix(written);
   }
   return {};
 }
 }  // namespace
 
-IoResult WriteOutput(std::wstring_view text) { return WriteTo(STD_OUTPUT_HANDLE, text); }
-IoResult WriteError(std::wstring_view text) { return WriteTo(STD_ERROR_HANDLE, text); }
+Result WriteOutput(std::wstring_view text) { return WriteTo(STD_OUTPUT_HANDLE, text); }
+Result WriteError(std::wstring_view text) { return WriteTo(STD_ERROR_HANDLE, text); }
 
 #else
 
 bool FindUserSheetFolder(std::wstring&) { return false; }
 
 namespace {
-IoResult WriteTo(std::FILE* stream, std::wstring_view text) {
+Result WriteTo(std::FILE* stream, std::wstring_view text) {
   if (text.empty()) return {};
   const std::string bytes = EncodeUtf8(text);
   if (std::fwrite(bytes.data(), 1, bytes.size(), stream) != bytes.size() || std::fflush(stream) != 0) {
     const int error = errno;
     std::clearerr(stream);
-    return IoResult::FromSystemError(error ? error : EIO);
+    return Result::FromSystemError(error ? error : EIO);
   }
   return {};
 }
 }  // namespace
 
-IoResult WriteOutput(std::wstring_view text) { return WriteTo(stdout, text); }
-IoResult WriteError(std::wstring_view text) { return WriteTo(stderr, text); }
+Result WriteOutput(std::wstring_view text) { return WriteTo(stdout, text); }
+Result WriteError(std::wstring_view text) { return WriteTo(stderr, text); }
 
 #endif
 

@@ -23,7 +23,7 @@ bool FindUserSheetFolder(std::wstring& folder);
 // Text for standard output and standard error. A Windows console gets the characters themselves;
 // a pipe or file gets UTF-8 bytes, on every system. Fails when not all of it could be written (a
 // full disk, a closed pipe).
-IoResult WriteOutput(std::wstring_view text);
-IoResult WriteError(std::wstring_view text);
+Result WriteOutput(std::wstring_view text);
+Result WriteError(std::wstring_view text);
 
 }  // namespace pathwright::cli

@@ -18,10 +18,10 @@ using pathwright::cli::Output;
 // Prints what the run produced. Output that does not arrive is a failure of its own (exit 4): a
 // script must not take a list it never received for an empty one.
 int Report(int code, const Output& output) {
-  const pathwright::IoResult out = pathwright::cli::WriteOutput(output.out);
+  const pathwright::Result out = pathwright::cli::WriteOutput(output.out);
   std::wstring err = output.err;
-  if (!out) err += L"pathwright-cli: cannot write standard output: " + out.message + L"\n";
-  const pathwright::IoResult errWritten = pathwright::cli::WriteError(err);
+  if (!out) err += L"pathwright-cli: cannot write standard output: " + out.why + L"\n";
+  const pathwright::Result errWritten = pathwright::cli::WriteError(err);
   return out && errWritten ? code : pathwright::cli::kExitOutputFailed;
 }
 

@@ -170,40 +170,40 @@ void DirectorySettings::ResetDocument() {
   m_listsAsLoaded = {};
 }
 
-SheetLoad DirectorySettings::LoadSheet() {
+Result DirectorySettings::LoadSheet() {
   ResetDocument();
   for (auto& list : m_lists) list.clear();
-  SheetLoad loaded = ParseSheet();
+  Result loaded = ParseSheet();
   if (!loaded) ResetDocument();
   m_loaded = static_cast<bool>(loaded);
   return loaded;
 }
 
-SheetLoad DirectorySettings::ParseSheet() {
-  using Status = SheetLoad::Status;
+Result DirectorySettings::ParseSheet() {
+  using Status = Result::Status;
   // A folder opens like a file on some systems and then fails with a misleading reason.
-  if (IsFolder(m_path)) return {Status::kCannotRead, L"it is a folder, not a file"};
+  if (IsFolder(m_path)) return Result::Failure(Status::kInvalid, L"it is a folder, not a file");
   std::string bytes;
-  if (IoResult read = ReadFileBytes(m_path, bytes); !read) return {Status::kCannotRead, read.message};
-  if (bytes.empty()) return {Status::kNotASheet, L"the file is empty"};
+  if (Result read = ReadFileBytes(m_path, bytes); !read) return read;
+  if (bytes.empty()) return Result::Failure(Status::kNotASheet, L"the file is empty");
   std::wstring why;
   pugi::xml_encoding encoding = pugi::encoding_auto;
   std::string recoded;
-  if (!PrepareSheetBytes(bytes, recoded, encoding, why)) return {Status::kNotASheet, why};
+  if (!PrepareSheetBytes(bytes, recoded, encoding, why)) return Result::Failure(Status::kNotASheet, why);
   // The file's own bytes are kept: a save compares them with what the file holds then.
   const std::string& parse = recoded.empty() ? bytes : recoded;
   const pugi::xml_parse_result parsed =
       m_doc.load_buffer(parse.data(), parse.size(), pugi::parse_default | pugi::parse_declaration, encoding);
   std::string().swap(recoded);
-  if (parsed.status == pugi::status_no_document_element) return {Status::kNotASheet, L"the file holds no XML element"};
+  if (parsed.status == pugi::status_no_document_element) return Result::Failure(Status::kNotASheet, L"the file holds no XML element");
   if (!parsed) {
     const std::string_view description = parsed.description();
-    return {Status::kNotASheet, L"not well-formed XML: " + std::wstring(description.begin(), description.end())};
+    return Result::Failure(Status::kNotASheet, L"not well-formed XML: " + std::wstring(description.begin(), description.end()));
   }
   pugi::xml_node project = m_doc.child(kProject);
-  if (!project) return {Status::kNotASheet, L"not an MSBuild property sheet (the top element is not Project)"};
+  if (!project) return Result::Failure(Status::kNotASheet, L"not an MSBuild property sheet (the top element is not Project)");
   if (!NestingWithin(m_doc, kMaxSheetDepth)) {
-    return {Status::kNotASheet, L"elements nested deeper than " + std::to_wstring(kMaxSheetDepth) + L" levels"};
+    return Result::Failure(Status::kNotASheet, L"elements nested deeper than " + std::to_wstring(kMaxSheetDepth) + L" levels");
   }
 
   // The last group with neither Label nor Condition that has content holds the user macros; empty
@@ -224,16 +224,16 @@ SheetLoad DirectorySettings::ParseSheet() {
     for (int k = 0; k < kKindCount; ++k) m_lists[k] = FirstUnconditional(m_group, kUserMacros[k]).text().get();
   }
   RememberAsLoaded(std::move(bytes));
-  return {Status::kLoaded, {}};
+  return {};
 }
 
-IoResult DirectorySettings::SaveSheet() {
+Result DirectorySettings::SaveSheet() {
   if (!m_loaded || m_path.empty()) return {};
   // MSBuild refuses a sheet with such a character, and with it every C++ build of the user.
   if (const std::optional<ListCharacter> found = FindForbiddenInLists(m_lists)) {
-    return IoResult{kForbiddenCharacterError, std::wstring(kUserMacros[found->kind]) +
+    return Result::Failure(Result::Status::kForbiddenCharacter, std::wstring(kUserMacros[found->kind]) +
                                                   L" holds a character XML does not allow: " +
-                                                  DescribeForbiddenCharacter(found->character)};
+                                                  DescribeForbiddenCharacter(found->character));
   }
 
   if (pugi::xml_node project = m_doc.child(kProject)) {
@@ -252,7 +252,7 @@ IoResult DirectorySettings::SaveSheet() {
   return WriteSheetFile();
 }
 
-IoResult DirectorySettings::CreateDefaultSheet(VsVersion version) {
+Result DirectorySettings::CreateDefaultSheet(VsVersion version) {
   ResetDocument();
   pugi::xml_node declaration = m_doc.prepend_child(pugi::node_declaration);
   declaration.append_attribute(L"version").set_value(L"1.0");
@@ -274,7 +274,7 @@ IoResult DirectorySettings::CreateDefaultSheet(VsVersion version) {
   // is one to copy is decided under the lock, at the write). Until the new sheet is written, an
   // empty record must not be saved over the file the user still has.
   m_backupBeforeWrite = true;
-  IoResult written = WriteSheetFile();
+  Result written = WriteSheetFile();
   m_loaded = static_cast<bool>(written);
   return written;
 }
@@ -295,38 +295,38 @@ void DirectorySettings::RememberAsLoaded(std::string bytes) {
   m_listsAsLoaded = m_lists;
 }
 
-IoResult DirectorySettings::LockSheet() { return m_lock.Acquire(m_path, m_lockWait); }
+Result DirectorySettings::LockSheet() { return m_lock.Acquire(m_path, m_lockWait); }
 
-IoResult DirectorySettings::WriteSheetFile() {
+Result DirectorySettings::WriteSheetFile() {
   if (m_editOnly) return {};
-  if (m_path.empty()) return IoResult::NotFound();
+  if (m_path.empty()) return Result::NotFound();
   m_backupPath.clear();
   WriteLock lock;
   if (!m_lock.Held()) {
-    if (IoResult locked = lock.Acquire(m_path, m_lockWait); !locked) return locked;
+    if (Result locked = lock.Acquire(m_path, m_lockWait); !locked) return locked;
   }
   for (int attempt = 1;; ++attempt) {
-    IoResult written = WriteOnce();
-    if (written.error != kContentChangedError) return written;
+    Result written = WriteOnce();
+    if (written.status != Result::Status::kContentChanged) return written;
     if (attempt == kSheetWriteAttempts) {
-      return IoResult{kContentChangedError, L"the sheet kept changing while it was being written (" +
-                                                std::to_wstring(attempt) + L" attempts)"};
+      return Result::Failure(Result::Status::kContentChanged, L"the sheet kept changing while it was being written (" +
+                                                std::to_wstring(attempt) + L" attempts)");
     }
     // A new sheet simply keeps whatever stands there now as a backup of its own.
     if (!m_backupBeforeWrite) {
-      if (IoResult merged = TakeChangesFromDisk(); !merged) return merged;
+      if (Result merged = TakeChangesFromDisk(); !merged) return merged;
     }
   }
 }
 
-IoResult DirectorySettings::WriteOnce() {
+Result DirectorySettings::WriteOnce() {
   // A record pointed at another file since simply writes it, as before.
   ExpectedContent expected =
       m_onDisk && m_onDisk->path == m_path ? ExpectedContent::Bytes(m_onDisk->bytes) : ExpectedContent::Anything();
   std::string old;
   if (m_backupBeforeWrite) {
-    if (const IoResult read = ReadFileBytes(m_path, old); read) {
-      if (IoResult kept = WriteBackupFile(m_path, old, m_backupPath); !kept) return kept;
+    if (const Result read = ReadFileBytes(m_path, old); read) {
+      if (Result kept = WriteBackupFile(m_path, old, m_backupPath); !kept) return kept;
       expected = ExpectedContent::Bytes(old);
     } else if (read.IsNotFound()) {
       expected = ExpectedContent::Nothing();
@@ -341,7 +341,7 @@ IoResult DirectorySettings::WriteOnce() {
   BytesWriter writer(bytes);
   m_doc.save(writer, L"\t", pugi::format_default, pugi::encoding_auto);
 
-  IoResult replaced = ReplaceFileAtomically(m_path, bytes, expected);
+  Result replaced = ReplaceFileAtomically(m_path, bytes, expected);
   if (replaced) {
     m_onDisk = OnDisk{m_path, std::move(bytes)};
     m_backupBeforeWrite = false;
@@ -349,16 +349,16 @@ IoResult DirectorySettings::WriteOnce() {
   return replaced;
 }
 
-IoResult DirectorySettings::TakeChangesFromDisk() {
+Result DirectorySettings::TakeChangesFromDisk() {
   DirectorySettings fresh;
   fresh.m_path = m_path;
-  if (const SheetLoad loaded = fresh.LoadSheet(); !loaded) {
-    return IoResult{kContentChangedError,
-                    loaded.CouldNotRead()
+  if (const Result loaded = fresh.LoadSheet(); !loaded) {
+    return Result::Failure(Result::Status::kContentChanged,
+                    CouldNotRead(loaded)
                         ? L"another program changed the sheet meanwhile, and it cannot be read: " + loaded.why
                         : L"another program changed the sheet meanwhile into something that is "
                           L"no property sheet: " +
-                              loaded.why};
+                              loaded.why);
   }
   // The lists changed in this record win; the rest is the file's as it is now.
   std::array<std::wstring, kKindCount> lists = m_lists;
@@ -375,7 +375,7 @@ IoResult DirectorySettings::TakeChangesFromDisk() {
   m_lockWait = wait;
   m_lists = lists;
   m_editOnly = true;
-  IoResult edited = SaveSheet();
+  Result edited = SaveSheet();
   m_editOnly = false;
   return edited;
 }

@@ -32,17 +32,10 @@ enum class VsVersion { k2010, k2012, k2013 };
 // as new sheets have always been told apart.
 VsVersion VsVersionFromChooserIndex(int index);
 
-// What LoadSheet found: false unless the sheet was read and may be edited. A file that could not be
-// read at all (locked, no access, not a file, an I/O error) is told apart from one that was read
-// and is no usable sheet, since only the second may be replaced by a new sheet.
-struct SheetLoad {
-  enum class Status { kLoaded, kCannotRead, kNotASheet };
-  Status status = Status::kCannotRead;
-  std::wstring why;  // for the user: the system's reason, or what is wrong with the content
-
-  explicit operator bool() const noexcept { return status == Status::kLoaded; }
-  bool CouldNotRead() const noexcept { return status == Status::kCannotRead; }
-};
+// Whether a failed LoadSheet could not read the file at all (locked, no access, not a file, an I/O
+// error), as opposed to reading it and finding no usable sheet: only the second may be replaced by a
+// new sheet.
+inline bool CouldNotRead(const Result& loaded) { return !loaded && loaded.status != Result::Status::kNotASheet; }
 
 // A list holding a character that XML does not allow, found before a save writes anything.
 struct ListCharacter {
@@ -51,14 +44,11 @@ struct ListCharacter {
 };
 std::optional<ListCharacter> FindForbiddenInLists(const std::array<std::wstring, kKindCount>& lists);
 
-// The error of a save refused because a list holds such a character; not a system error code.
-inline constexpr int kForbiddenCharacterError = -1;
-
 // How long a save waits for another Pathwright program that holds the sheet's lock.
 inline constexpr std::chrono::milliseconds kSheetLockWait{5000};
 
 // How often a save applies its change again when another program keeps changing the sheet under it;
-// after the last attempt it fails with kContentChangedError.
+// after the last attempt it fails with Result::Status::kContentChanged.
 inline constexpr int kSheetWriteAttempts = 4;
 
 class DirectorySettings {
@@ -71,17 +61,17 @@ class DirectorySettings {
   // Reads the sheet at m_path. Fails for anything that is not an exactly readable XML document with
   // a top-level Project element, or that nests elements deeper than kMaxSheetDepth; m_loaded equals
   // the result and the lists are empty on failure.
-  SheetLoad LoadSheet();
+  Result LoadSheet();
 
   // Puts the seven lists into the user macro group, editing its elements in place, and writes the
   // sheet. Does nothing (and succeeds) while m_loaded is false or when no sheet path is set; refuses
-  // (kForbiddenCharacterError) without any change when a list holds a character XML does not allow.
-  IoResult SaveSheet();
+  // (Result::Status::kForbiddenCharacter) without any change when a list holds a character XML does not allow.
+  Result SaveSheet();
 
   // Replaces the document by a new, empty sheet for that version and writes it. Whatever stands at
   // m_path then is first kept as a backup; see WriteSheetFile. The record may be edited only when all
   // of it worked.
-  IoResult CreateDefaultSheet(VsVersion version);
+  Result CreateDefaultSheet(VsVersion version);
 
   // Writes m_doc to m_path in one step (the old file survives any failure), UTF-8 without BOM, tab
   // indentation, LF line ends, holding the sheet's lock (see LockSheet) while it does.
@@ -95,12 +85,12 @@ class DirectorySettings {
   // as it is now, edited in place as any save edits, and the record then holds that merged sheet.
   // A file that can no longer be read is not written (the failure says why); see kSheetWriteAttempts
   // for one that keeps changing.
-  IoResult WriteSheetFile();
+  Result WriteSheetFile();
 
   // Takes the sheet's lock for a read-modify-write that begins with LoadSheet, as the command line
   // tool does; until the record ends (or UnlockSheet) another Pathwright program waits to save it.
   // Fails only when another program kept it locked for m_lockWait.
-  IoResult LockSheet();
+  Result LockSheet();
   void UnlockSheet() { m_lock.Release(); }
 
   std::wstring m_backupPath;  // the backup the last write made; empty when none
@@ -108,7 +98,7 @@ class DirectorySettings {
 
  private:
   void ResetDocument();
-  SheetLoad ParseSheet();
+  Result ParseSheet();
   void TellTheTruthAboutEncoding();
 
   // The unlabelled, unconditional PropertyGroup that holds the user macros: the one LoadSheet
@@ -119,8 +109,8 @@ class DirectorySettings {
   // Remembers what LoadSheet read: the bytes, to tell whether another program changed the file,
   // and the lists, to tell which ones the user changed.
   void RememberAsLoaded(std::string bytes);
-  IoResult WriteOnce();
-  IoResult TakeChangesFromDisk();
+  Result WriteOnce();
+  Result TakeChangesFromDisk();
 
   WriteLock m_lock;
   // What the file held when this record last read or wrote it, and which file that was.

@@ -77,8 +77,8 @@ bool IsUserSheetImport(const std::wstring& project, const std::wstring& platform
 
 bool LoadXml(const std::wstring& path, pugi::xml_document& doc, std::wstring& why) {
   std::string bytes;
-  if (IoResult read = ReadFileBytes(path, bytes); !read) {
-    why = read.message;
+  if (Result read = ReadFileBytes(path, bytes); !read) {
+    why = read.why;
     return false;
   }
   const pugi::xml_parse_result parsed =
@@ -156,8 +156,8 @@ bool ReadProjectImports(const std::wstring& path, ProjectImports& imports, std::
 bool ReadSolutionProjects(const std::wstring& path, std::vector<std::wstring>& projects, std::wstring& why) {
   projects.clear();
   std::string bytes;
-  if (IoResult read = ReadFileBytes(path, bytes); !read) {
-    why = read.message;
+  if (Result read = ReadFileBytes(path, bytes); !read) {
+    why = read.why;
     return false;
   }
   const std::wstring text = DecodeUtf8(StartsWithUtf8Bom(bytes) ? std::string_view(bytes).substr(3) : bytes);

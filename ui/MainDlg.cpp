@@ -177,21 +177,21 @@ bool CMainDlg::SaveOpenSheet() {
     ReportForbiddenCharacter(*found);
     return false;
   }
-  const IoResult saved = SaveSheet();
+  const Result saved = SaveSheet();
   if (!saved) ReportSaveFailure(saved);
   return static_cast<bool>(saved);
 }
 
-void CMainDlg::ReportSaveFailure(const IoResult& result) {
+void CMainDlg::ReportSaveFailure(const Result& result) {
   std::wstring format = UiText(text::kSaveFailedText);
   if (format.empty()) format = L"%s";  // without a language the path still says which file
   std::wstring message = FormatWithString(format, m_path);
   message += L"\n";
-  message += result.message;
+  message += result.why;
   Platform().ShowMessageBox(m_hWnd, message, UiText(text::kSaveFailedCaption), MB_OK | MB_ICONERROR);
 }
 
-void CMainDlg::ReportUnreadable(const SheetLoad& loaded) {
+void CMainDlg::ReportUnreadable(const Result& loaded) {
   std::wstring format = UiText(text::kUnreadableText);
   if (format.empty()) format = L"%s";
   const std::wstring message = FormatWithString(format, m_path) + L"\n" + loaded.why;
@@ -238,10 +238,10 @@ void CMainDlg::OpenDefaultSheet() {
 
   m_path = candidate;
   ShowPlatform(fileName);
-  const SheetLoad loaded = LoadSheet();
+  const Result loaded = LoadSheet();
   if (loaded) return;
   // A file that could not be read is still the user's: it is never offered for replacement.
-  if (loaded.CouldNotRead()) {
+  if (CouldNotRead(loaded)) {
     ReportUnreadable(loaded);
   } else {
     RecreateSheet();
@@ -253,7 +253,7 @@ bool CMainDlg::CreateMissingSheet(const std::wstring& folder, const std::wstring
   int version = kNewestVersion;
   if (Platform().RunVersionChooser(::GetActiveWindow(), version, text::kRestorePromptMissing) != IDOK) return false;
   m_path = path;
-  IoResult created = CreateFolders(folder);
+  Result created = CreateFolders(folder);
   if (created) created = CreateDefaultSheet(VsVersionFromChooserIndex(version));
   if (created) return true;
   ReportSaveFailure(created);
@@ -265,7 +265,7 @@ bool CMainDlg::CreateMissingSheet(const std::wstring& folder, const std::wstring
 bool CMainDlg::RecreateSheet() {
   int version = 0;
   if (Platform().RunVersionChooser(::GetActiveWindow(), version, text::kRestorePrompt) != IDOK) return false;
-  const IoResult written = CreateDefaultSheet(VsVersionFromChooserIndex(version));
+  const Result written = CreateDefaultSheet(VsVersionFromChooserIndex(version));
   if (written) return true;
   // The unreadable file stays untouched (its copy could not be kept, or nothing could be written),
   // and an empty record must never be saved over it later.
@@ -295,9 +295,9 @@ void CMainDlg::OnSelectSheet() {
 
   ShowPlatform(dialog.FileTitle());
   m_path = dialog.FilePath();
-  if (const SheetLoad loaded = LoadSheet(); !loaded) {
-    if (loaded.CouldNotRead()) ReportUnreadable(loaded);
-    if (loaded.CouldNotRead() || !RecreateSheet()) {
+  if (const Result loaded = LoadSheet(); !loaded) {
+    if (CouldNotRead(loaded)) ReportUnreadable(loaded);
+    if (CouldNotRead(loaded) || !RecreateSheet()) {
       m_loaded = false;
       m_path.clear();
       SetDlgItemText(IDC_MAIN_PLATFORM, kNoPlatform);

@@ -80,8 +80,8 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
   // user) when nothing was written.
   bool SaveOpenSheet();
   // A sheet that could not be written: the user is told which and why, nothing closes.
-  void ReportSaveFailure(const IoResult& result);
-  void ReportUnreadable(const SheetLoad& loaded);
+  void ReportSaveFailure(const Result& result);
+  void ReportUnreadable(const Result& loaded);
   void ReportForbiddenCharacter(const ListCharacter& found);
 
   UniqueFont m_font;          // bold copy of the default GUI font: heading and platform field

@@ -352,9 +352,9 @@ TEST(LanguageSettings, MissingFileThenWritesThatReplaceTheWholeFile) {
     EXPECT_EQ(settings.option, w.option ? 1 : 0);
   }
   const std::wstring missing = (folder.Path("missing") / "programm.ini").wstring();
-  const IoResult failed = WriteSettingsFile(missing, L"English", 1);
+  const Result failed = WriteSettingsFile(missing, L"English", 1);
   EXPECT_FALSE(failed);
-  EXPECT_FALSE(failed.message.empty());
+  EXPECT_FALSE(failed.why.empty());
   EXPECT_FALSE(PathExists(missing));
 }
 

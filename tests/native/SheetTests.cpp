@@ -200,11 +200,11 @@ TEST(SheetRoundTrip, TrailingSemicolonsAreTrimmedInTheRecordToo) {
 
 // Only a file that was read and is no usable sheet may be replaced by a new one; the reason says why.
 TEST(SheetLoad, UnreadableSheetsFailWithTheReasonAndLeaveAnEmptyRecord) {
-  using enum SheetLoad::Status;
+  using enum Result::Status;
   const struct {
     const char* name;
     std::optional<std::string> bytes;  // none: the path is a folder
-    SheetLoad::Status status;
+    Result::Status status;
     const wchar_t* why;
   } cases[] = {
       {"empty file", "", kNotASheet, L"empty"},
@@ -217,7 +217,7 @@ TEST(SheetLoad, UnreadableSheetsFailWithTheReasonAndLeaveAnEmptyRecord) {
       {"cut short at the end", "<Project/>\xE2\x82", kNotASheet, L"offset 10 "},
       {"other encoding, not ASCII", "<?xml version='1.0' encoding='Shift_JIS'?><Project>\x82\xA0</Project>", kNotASheet,
        L"offset 51 is not ASCII, and the declared encoding \"Shift_JIS\""},
-      {"a folder", std::nullopt, kCannotRead, L"folder"},
+      {"a folder", std::nullopt, kInvalid, L"folder"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -228,7 +228,7 @@ TEST(SheetLoad, UnreadableSheetsFailWithTheReasonAndLeaveAnEmptyRecord) {
     s.m_path = dir.WidePath("s.props");
     s.m_lists[1] = L"stale";
     s.m_loaded = true;
-    const SheetLoad loaded = s.LoadSheet();
+    const Result loaded = s.LoadSheet();
     EXPECT_FALSE(loaded);
     EXPECT_EQ(loaded.status, c.status);
     EXPECT_NE(loaded.why.find(c.why), std::wstring::npos) << std::string(loaded.why.begin(), loaded.why.end());
@@ -239,8 +239,8 @@ TEST(SheetLoad, UnreadableSheetsFailWithTheReasonAndLeaveAnEmptyRecord) {
   }
   DirectorySettings missing;
   missing.m_path = L"/no/such/folder/x.props";
-  const SheetLoad loaded = missing.LoadSheet();
-  EXPECT_TRUE(loaded.CouldNotRead() && !loaded.why.empty());
+  const Result loaded = missing.LoadSheet();
+  EXPECT_TRUE(CouldNotRead(loaded) && !loaded.why.empty());
 }
 
 TEST(SheetLoad, Utf16SheetIsWrittenAsUtf8WithATruthfulDeclaration) {
@@ -380,9 +380,9 @@ TEST(SheetSave, ListWithACharacterXmlForbidsIsRefusedBeforeAnythingChanges) {
     ASSERT_TRUE(s.LoadSheet());
     s.m_lists[0] = L"C:\\x;";
     s.m_lists[5] = c.list + L";";
-    const IoResult saved = s.SaveSheet();
-    EXPECT_EQ(saved.error, kForbiddenCharacterError);
-    EXPECT_EQ(saved.message, L"UserSource holds a character XML does not allow: " + DescribeForbiddenCharacter(*found));
+    const Result saved = s.SaveSheet();
+    EXPECT_EQ(saved.status, Result::Status::kForbiddenCharacter);
+    EXPECT_EQ(saved.why, L"UserSource holds a character XML does not allow: " + DescribeForbiddenCharacter(*found));
     EXPECT_EQ(s.m_lists[0], L"C:\\x;") << "nothing changed, not even the record";
     EXPECT_EQ(ReadBytes(dir.Path("s.props")), sheet);
   }

@@ -111,7 +111,7 @@ TEST(SheetWriteFailure, OldBytesStayAndNoTemporaryFileOrBackupIsLeft) {
       s.m_path = sheet.wstring();
       ASSERT_EQ(bool(s.LoadSheet()), !recreate);
       s.m_lists[1] = std::wstring(70 * 1024, L'n');
-      IoResult result;
+      Result result;
       bool saved = false;
       row.block(dir.Root(), sheet, [&] {
         result = recreate ? s.CreateDefaultSheet(VsVersion::k2012) : s.SaveSheet();
@@ -119,8 +119,8 @@ TEST(SheetWriteFailure, OldBytesStayAndNoTemporaryFileOrBackupIsLeft) {
       });
       if (!saved) continue;  // skipped
       EXPECT_FALSE(result);
-      EXPECT_NE(result.error, 0);
-      EXPECT_FALSE(result.message.empty());
+      EXPECT_NE(result.code, 0);
+      EXPECT_FALSE(result.why.empty());
       EXPECT_TRUE(ReadBytes(sheet) == old);
       EXPECT_EQ(s.m_loaded, !recreate) << "an empty record is never saved over the file the user still has";
       const long backups = recreate && row.backupMayStay;  // whole, made before the replace was refused
@@ -257,10 +257,10 @@ TEST(SheetMerge, ChangesMadeOnDiskMeanwhileAreKept) {
       WriteBytes(sheet, row.meanwhile);
     }
     const std::string before = ReadBytes(sheet);
-    const IoResult saved = s.SaveSheet();
+    const Result saved = s.SaveSheet();
     EXPECT_EQ(bool(saved), !row.include.empty());
     if (!saved) {
-      EXPECT_TRUE(!saved.message.empty() && ReadBytes(sheet) == before) << "nothing was written, and why not";
+      EXPECT_TRUE(!saved.why.empty() && ReadBytes(sheet) == before) << "nothing was written, and why not";
       continue;
     }
     DirectorySettings again;
