@@ -6,8 +6,9 @@
 #     user's; the window opens with translated captions, the CLI answers --version, also through the
 #     PATH. The uninstaller that entry names removes every installed file, the entry and the PATH
 #     entry, and keeps the user's programm.ini and sheet.
-#  2. /S /ADDTOPATH onto a PATH longer than the installer can rewrite: it is left as it was; the
-#     uninstaller with /REMOVESETTINGS leaves no install folder at all.
+#  2. /S /ADDTOPATH onto a PATH longer than the installer can rewrite: it is left as it was. The
+#     uninstaller removes nothing while Pathwright is open; with /REMOVESETTINGS it leaves no
+#     install folder at all.
 #   installer_test.sh INSTALLER.EXE ZIP DRIVER.EXE   (DRIVER: pathwright_startup_bench.exe, --open-close)
 set -euo pipefail
 installer=$(realpath "${1:?usage: installer_test.sh INSTALLER.EXE ZIP DRIVER.EXE}")
@@ -45,8 +46,8 @@ inst=$(unix_path "$inst_win")
 shortcut=$(unix_path "$roaming_win\\Microsoft\\Windows\\Start Menu\\Programs\\Pathwright.lnk")
 
 # What the zip holds is what the installer must install, plus its uninstaller.
-expected=$( (unzip -Z1 "$zip_file" | sed -n 's|^[^/]*/\(.*[^/]\)$|\1|p'; echo Uninstall.exe) | sort)
-installed() { (cd "$inst" 2>/dev/null && find . -type f | sed 's|^\./||' | sort); }
+expected=$( (unzip -Z1 "$zip_file" | sed -n 's|^[^/]*/\(.*[^/]\)$|\1|p'; echo Uninstall.exe) | LC_ALL=C sort)
+installed() { (cd "$inst" 2>/dev/null && find . -type f | sed 's|^\./||' | LC_ALL=C sort); }
 
 # Round 1.
 # Ending in ';' as some PATHs do; no empty entry before ours, where Wine's cmd stops looking.
@@ -130,6 +131,14 @@ wine_run reg add 'HKCU\Environment' /v Path /t REG_EXPAND_SZ /d "$long_path" /f 
 wine_run "$installer" /S /ADDTOPATH
 [ "$(user_path)" = "$long_path" ] || fail "a PATH too long to rewrite was changed"
 [ -z "$(value_in "$(reg_key "$uninstall_key")" AddedToPath)" ] || fail "a PATH left alone is marked as changed"
+# While Pathwright is open the uninstaller removes nothing (run in place, so that wine waits for it).
+wine start /unix "$inst/Pathwright.exe"
+wine_run "$inst/Uninstall.exe" /S "_?=$inst_win" && fail "the uninstaller reported success with Pathwright open"
+[ "$(installed)" = "$( (echo "$expected"; echo programm.ini) | LC_ALL=C sort)" ] ||
+  fail "files removed while Pathwright was open"
+# Ends Pathwright, in this test's own prefix.
+wineserver -k
+wineserver -w
 wine_run "$inst/Uninstall.exe" /S /REMOVESETTINGS
 wait_for_wine
 [ ! -e "$inst" ] || fail "left after uninstalling with /REMOVESETTINGS: $(ls -A "$inst")"
