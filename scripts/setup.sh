@@ -6,7 +6,8 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 
 need=(cmake make g++ ninja-build googletest libgtest-dev libbenchmark-dev clang libclang-rt-dev
       g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
-      nlohmann-json3-dev wine wine64 fonts-wine fonts-liberation xvfb xauth x11-utils imagemagick python3 python3-pil dpkg-dev ca-certificates unzip)
+      nlohmann-json3-dev wine wine64 fonts-wine fonts-liberation xvfb xauth x11-utils imagemagick python3 python3-pil
+      dpkg-dev ca-certificates unzip nsis)
 missing=()
 for p in "${need[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Unpacks the release zip into a fresh folder and a fresh Wine prefix (nothing from the build tree
-# is on the way) and starts both programs from there: the command line tool answers --version and
-# writes and reads a sheet; the main window opens with translated captions and closes on WM_CLOSE.
+# is on the way), checks that it carries every library's licence and starts both programs from
+# there: the command line tool answers --version and writes and reads a sheet; the main window
+# opens with translated captions and closes on WM_CLOSE.
 #   package_test.sh ZIP DRIVER.EXE   (DRIVER: pathwright_startup_bench.exe, used with --open-close)
 set -euo pipefail
 zip_file=$(realpath "${1:?usage: package_test.sh ZIP DRIVER.EXE}")
@@ -19,8 +20,14 @@ wine_run() { "$here/scripts/wine-run.sh" "$@"; }
 
 unzip -q "$zip_file" -d "$work"
 root=$(find "$work" -mindepth 1 -maxdepth 1 -type d -name 'Pathwright-*' | head -n1)
-for f in Pathwright.exe pathwright-cli.exe README.md LICENSE lang/English.lng lang/Deutsch.lng lang/Français.lng; do
+for f in Pathwright.exe pathwright-cli.exe README.md LICENSE THIRD-PARTY-NOTICES.txt lang/English.lng lang/Deutsch.lng \
+         lang/Français.lng; do
   [ -f "$root/$f" ] || { echo "FAIL: $f is not in the package"; exit 1; }
+done
+# One line of each library's own notice: the notices were assembled from every licence file.
+for line in 'Copyright (c) 2006-20[0-9][0-9] Arseny Kapoulkine' 'Copyright: 2013-20[0-9][0-9] Niels Lohmann' \
+            'Upstream-Name: mingw-w64' 'GCC RUNTIME LIBRARY EXCEPTION'; do
+  grep -q "$line" "$root/THIRD-PARTY-NOTICES.txt" || { echo "FAIL: THIRD-PARTY-NOTICES.txt lacks '$line'"; exit 1; }
 done
 
 echo "package test: creating a clean Wine prefix"
