@@ -329,24 +329,29 @@ SheetEvaluation EvaluateSheet(const std::vector<PropertyDefinition>& definitions
   for (int k = 0; k < kKindCount; ++k) {
     KindEvaluation& kind = out.kinds[k];
     const std::wstring_view macro = kUserMacros[k], path = kPathProperties[k];
-    bool defined = false;
+    bool defined = false, setBeforeUse = false;
     for (size_t i = 0; i < definitions.size(); ++i) {
       if (isUse(i, k)) kind.use = i;
     }
-    // Without a use, the list is the last unconditional definition anywhere.
-    for (size_t i = 0; i < definitions.size() && i < kind.use; ++i) {
+    for (size_t i = 0; i < definitions.size(); ++i) {
       if (!SameName(definitions[i].name, macro)) continue;
       defined = true;
+      if (i > kind.use) continue;
+      setBeforeUse = setBeforeUse || out.definitions[i].applied == Applied::kYes;
       if (Unconditional(definitions[i])) kind.list = i;
+    }
+    // Without one before the use, the list the user edits is the last unconditional one anywhere.
+    for (size_t i = 0; i < definitions.size() && kind.list == kNoDefinition; ++i) {
+      const size_t last = definitions.size() - 1 - i;
+      if (SameName(definitions[last].name, macro) && Unconditional(definitions[last])) kind.list = last;
     }
     // A later definition that does not build on the path property replaces the use.
     bool replaced = false;
     for (size_t i = kind.use == kNoDefinition ? definitions.size() : kind.use + 1; i < definitions.size(); ++i) {
-      defined = defined || SameName(definitions[i].name, macro);
       replaced = replaced || (SameName(definitions[i].name, path) && out.definitions[i].applied == Applied::kYes &&
                               !RefersTo(definitions[i].value, path));
     }
-    kind.used = kind.use != kNoDefinition && kind.list != kNoDefinition && !replaced;
+    kind.used = kind.use != kNoDefinition && setBeforeUse && !replaced;
     if (!kind.used && defined) kind.unusedNote = L"defined, but " + std::wstring(path) + L" does not use it";
     if (kind.used) {
       kind.listValue = seenAtUse[kind.use].first;

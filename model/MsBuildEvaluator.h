@@ -147,9 +147,9 @@ struct KindEvaluation {
   // The last unconditional definition of the path property that refers to $(UserK).
   size_t use = kNoDefinition;
   // The definition of the user macro the list is read from and written to: the last unconditional
-  // one before the use (or anywhere, when nothing uses it).
+  // one before the use, else the last unconditional one anywhere.
   size_t list = kNoDefinition;
-  // The list stands before an unconditional use, and nothing later in the sheet replaces that use.
+  // The macro is set before an unconditional use, and nothing later in the sheet replaces that use.
   bool used = false;
   std::wstring unusedNote{};  // "defined, but IncludePath does not use it" when the macro is defined and not used
   std::wstring listValue{};   // the user macro as MSBuild sees it at the use (unused: after its own definition)
