@@ -8,10 +8,11 @@
 namespace pathwright {
 
 namespace {
-// Far beyond any real sheet. A value that refers to itself twice doubles with every definition;
-// MSBuild would run out of memory, this stops and says so.
-constexpr size_t kMaxValueLength = size_t{1} << 20;
-constexpr size_t kMaxEntries = size_t{1} << 14;
+// Twice what Windows lets an environment variable (and so INCLUDE, LIB, PATH) hold. A value that
+// refers to itself twice doubles with every definition; MSBuild would run out of memory, this stops
+// and says so.
+constexpr size_t kMaxValueLength = size_t{1} << 16;
+constexpr size_t kMaxEntries = size_t{1} << 12;
 
 bool SameName(std::wstring_view a, std::wstring_view b) { return a.size() == b.size() && LowerCase(a) == LowerCase(b); }
 
