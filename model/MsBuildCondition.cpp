@@ -13,7 +13,7 @@ namespace pathwright {
 
 namespace {
 // Deeper nesting than any real condition has; past it the condition is refused instead of the stack.
-constexpr int kMaxDepth = 200;
+constexpr int kMaxDepth = 100;
 
 bool IsHexDigit(wchar_t c) { return std::iswxdigit(c) && c < 0x80; }
 bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
@@ -429,13 +429,6 @@ std::wstring Unescape(std::wstring_view text) {
     }
   }
   return plain;
-}
-
-std::wstring EscapePercent(std::wstring_view text) {
-  std::wstring escaped;
-  escaped.reserve(text.size());
-  for (wchar_t c : text) escaped += c == L'%' ? std::wstring_view(L"%25") : std::wstring_view(&c, 1);
-  return escaped;
 }
 
 }  // namespace pathwright

@@ -48,8 +48,4 @@ size_t ReferenceEnd(std::wstring_view text, size_t open);
 // hexadecimal digits stays as it is.
 std::wstring Unescape(std::wstring_view text);
 
-// "%" written as "%25", so that a value from outside MSBuild (an environment variable) comes out of
-// Unescape exactly as it went in.
-std::wstring EscapePercent(std::wstring_view text);
-
 }  // namespace pathwright

@@ -171,13 +171,13 @@ PropertyEvaluator::Expansion PropertyEvaluator::ExpandEscaped(std::wstring_view 
       out.escaped.append(text.substr(open, end + 1 - open));
       out.opaque = true;
     } else if (std::optional<std::wstring> global = context_.global ? context_.global(name) : std::nullopt) {
-      out.escaped += EscapePercent(*global);
+      out.escaped += *global;
     } else if (const auto found = properties_.find(LowerCase(name)); found != properties_.end()) {
       out.escaped += found->second.escaped;
       for (const std::wstring& unset : found->second.unset) AddName(out.unset, unset);
       out.opaque = out.opaque || found->second.opaque;
     } else if (std::optional<std::wstring> outside = Outside(name)) {
-      out.escaped += EscapePercent(*outside);
+      out.escaped += *outside;
     } else {
       AddName(out.unset, name);
     }
