@@ -60,7 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::wstring_view condition = lines.front();
   const ConditionResult result = evaluator.Condition(condition);
   // Each "(" and "!" is a level of nesting, and nesting has a limit.
-  const auto levels = std::count_if(condition.begin(), condition.end(), [](wchar_t c) { return c == L'(' || c == L'!'; });
+  const auto levels =
+      std::count_if(condition.begin(), condition.end(), [](wchar_t c) { return c == L'(' || c == L'!'; });
   if (!result.Malformed() && !condition.empty() && levels < 90) {
     const std::wstring inner(condition);
     const ConditionResult wrapped = evaluator.Condition(L"(" + inner + L")");

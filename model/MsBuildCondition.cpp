@@ -89,8 +89,24 @@ std::optional<bool> Boolean(std::wstring_view text) {
 Truth FromBool(bool value) { return value ? Truth::kTrue : Truth::kFalse; }
 
 enum class TokenType {
-  kEnd, kOpen, kClose, kComma, kNot, kEqual, kUnequal, kLess, kLessEqual, kGreater, kGreaterEqual,
-  kAnd, kOr, kQuoted, kProperty, kNumber, kWord, kFunction,
+  kEnd,
+  kOpen,
+  kClose,
+  kComma,
+  kNot,
+  kEqual,
+  kUnequal,
+  kLess,
+  kLessEqual,
+  kGreater,
+  kGreaterEqual,
+  kAnd,
+  kOr,
+  kQuoted,
+  kProperty,
+  kNumber,
+  kWord,
+  kFunction,
 };
 
 struct Token {
@@ -141,22 +157,31 @@ class Parser {
       token_ = {type, text_.substr(start, length)};
     };
     switch (c) {
-      case L'(': return single(TokenType::kOpen);
-      case L')': return single(TokenType::kClose);
-      case L',': return single(TokenType::kComma);
-      case L'!': return next == L'=' ? single(TokenType::kUnequal, 2) : single(TokenType::kNot);
-      case L'<': return next == L'=' ? single(TokenType::kLessEqual, 2) : single(TokenType::kLess);
-      case L'>': return next == L'=' ? single(TokenType::kGreaterEqual, 2) : single(TokenType::kGreater);
+      case L'(':
+        return single(TokenType::kOpen);
+      case L')':
+        return single(TokenType::kClose);
+      case L',':
+        return single(TokenType::kComma);
+      case L'!':
+        return next == L'=' ? single(TokenType::kUnequal, 2) : single(TokenType::kNot);
+      case L'<':
+        return next == L'=' ? single(TokenType::kLessEqual, 2) : single(TokenType::kLess);
+      case L'>':
+        return next == L'=' ? single(TokenType::kGreaterEqual, 2) : single(TokenType::kGreater);
       case L'=':
         if (next == L'=') return single(TokenType::kEqual, 2);
         return Fail(L"a single \"=\"; comparisons are written \"==\"");
-      case L'\'': return Quoted();
-      case L'$': return Reference();
+      case L'\'':
+        return Quoted();
+      case L'$':
+        return Reference();
       case L'@':
       case L'%':
         if (next == L'(') return Fail(L"an item list or item metadata, which a property condition cannot use");
         break;
-      default: break;
+      default:
+        break;
     }
     if (IsDigit(c) || c == L'+' || c == L'-' || c == L'.') return NumberToken();
     if (IsWordStart(c)) return Word();
@@ -236,7 +261,7 @@ class Parser {
       Advance();
       const Truth sofar = AsTruth(left, evaluate);
       const Truth right = AsTruth(And(evaluate && sofar != Truth::kTrue, depth), evaluate && sofar != Truth::kTrue);
-      left = {.truth = sofar == Truth::kTrue || right == Truth::kTrue    ? Truth::kTrue
+      left = {.truth = sofar == Truth::kTrue || right == Truth::kTrue     ? Truth::kTrue
                        : sofar == Truth::kFalse && right == Truth::kFalse ? Truth::kFalse
                                                                           : Truth::kUnknown};
     }
@@ -299,10 +324,14 @@ class Parser {
       return Truth::kUnknown;
     }
     switch (op) {
-      case TokenType::kLess: return FromBool(order < 0);
-      case TokenType::kLessEqual: return FromBool(order <= 0);
-      case TokenType::kGreater: return FromBool(order > 0);
-      default: return FromBool(order >= 0);
+      case TokenType::kLess:
+        return FromBool(order < 0);
+      case TokenType::kLessEqual:
+        return FromBool(order <= 0);
+      case TokenType::kGreater:
+        return FromBool(order > 0);
+      default:
+        return FromBool(order >= 0);
     }
   }
 
@@ -327,7 +356,8 @@ class Parser {
         const Truth inner = AsTruth(Factor(evaluate, depth + 1), evaluate);
         return {.truth = inner == Truth::kUnknown ? inner : FromBool(inner == Truth::kFalse)};
       }
-      case TokenType::kFunction: return Function(evaluate);
+      case TokenType::kFunction:
+        return Function(evaluate);
       case TokenType::kQuoted:
       case TokenType::kProperty:
       case TokenType::kNumber:
@@ -337,8 +367,12 @@ class Parser {
         Advance();
         return value;
       }
-      case TokenType::kEnd: Fail(L"the condition ends where a value is expected"); return {};
-      default: Fail(L"\"" + std::wstring(token_.text) + L"\" where a value is expected"); return {};
+      case TokenType::kEnd:
+        Fail(L"the condition ends where a value is expected");
+        return {};
+      default:
+        Fail(L"\"" + std::wstring(token_.text) + L"\" where a value is expected");
+        return {};
     }
   }
 

@@ -81,8 +81,8 @@ void AddName(std::vector<std::wstring>& names, std::wstring_view name) {
 
 bool Known(const std::vector<std::wstring>& unset, bool opaque) {
   return !opaque && std::all_of(unset.begin(), unset.end(), [](const std::wstring& name) {
-           return ClassifyProperty(name) == PropertyClass::kOther;
-         });
+    return ClassifyProperty(name) == PropertyClass::kOther;
+  });
 }
 
 int KindOfMacro(std::wstring_view name) {
@@ -101,30 +101,63 @@ int KindOfPathProperty(std::wstring_view name) {
 
 // Visual Studio's own values, from its toolsets, SDKs and the MSBuild it runs. Lower case.
 constexpr std::wstring_view kIdeNames[] = {
-    L"vcinstalldir",       L"vcideinstalldir",     L"vctargetspath",      L"vsinstalldir",
-    L"vsinstallroot",      L"devenvdir",           L"visualstudioversion", L"windowssdkversion",
-    L"fxcopdir",           L"frameworkdir",        L"frameworkdir32",     L"frameworkdir64",
-    L"frameworksdkdir",    L"frameworkversion",    L"frameworkversion32", L"frameworkversion64",
-    L"framework40version", L"universalcrtsdkdir",  L"ucrtcontentroot",    L"extensionsdkdir",
-    L"sdkreferencedirectoryroot", L"llvminstalldir", L"llvmtoolsversion", L"userrootdir",
+    L"vcinstalldir",           L"vcideinstalldir",    L"vctargetspath",
+    L"vsinstalldir",           L"vsinstallroot",      L"devenvdir",
+    L"visualstudioversion",    L"windowssdkversion",  L"fxcopdir",
+    L"frameworkdir",           L"frameworkdir32",     L"frameworkdir64",
+    L"frameworksdkdir",        L"frameworkversion",   L"frameworkversion32",
+    L"frameworkversion64",     L"framework40version", L"universalcrtsdkdir",
+    L"ucrtcontentroot",        L"extensionsdkdir",    L"sdkreferencedirectoryroot",
+    L"llvminstalldir",         L"llvmtoolsversion",   L"userrootdir",
     L"defaultplatformtoolset",
 };
 // Families of them: VC_IncludePath, WindowsSDK_LibraryPath_x64, WindowsSdkDir_10, TargetPlatformVersion...
 constexpr std::wstring_view kIdePrefixes[] = {
-    L"vc_", L"vctools", L"windowssdk_", L"windowssdkdir", L"universalcrt_", L"vs_", L"netfx", L"targetplatform", L"msbuild",
+    L"vc_", L"vctools", L"windowssdk_",    L"windowssdkdir", L"universalcrt_",
+    L"vs_", L"netfx",   L"targetplatform", L"msbuild",
 };
 // What each project sets for itself. Lower case.
 constexpr std::wstring_view kProjectNames[] = {
-    L"solutiondir",     L"solutionname",      L"solutionpath",          L"solutionfilename",
-    L"solutionext",     L"projectdir",        L"projectname",           L"projectpath",
-    L"projectfilename", L"projectext",        L"projectguid",           L"rootnamespace",
-    L"configuration",   L"configurationtype", L"platform",              L"platformname",
-    L"platformtarget",  L"platformshortname", L"platformarchitecture",  L"platformtoolset",
-    L"platformtoolsetversion", L"windowstargetplatformversion", L"intdir", L"outdir",
-    L"targetdir",       L"targetname",        L"targetext",             L"targetpath",
-    L"targetfilename",  L"language",          L"useofmfc",              L"useofatl",
-    L"characterset",    L"wholeprogramoptimization", L"clrsupport",     L"usedebuglibraries",
-    L"applicationtype", L"applicationtyperevision",  L"keyword",        L"preferredtoolarchitecture",
+    L"solutiondir",
+    L"solutionname",
+    L"solutionpath",
+    L"solutionfilename",
+    L"solutionext",
+    L"projectdir",
+    L"projectname",
+    L"projectpath",
+    L"projectfilename",
+    L"projectext",
+    L"projectguid",
+    L"rootnamespace",
+    L"configuration",
+    L"configurationtype",
+    L"platform",
+    L"platformname",
+    L"platformtarget",
+    L"platformshortname",
+    L"platformarchitecture",
+    L"platformtoolset",
+    L"platformtoolsetversion",
+    L"windowstargetplatformversion",
+    L"intdir",
+    L"outdir",
+    L"targetdir",
+    L"targetname",
+    L"targetext",
+    L"targetpath",
+    L"targetfilename",
+    L"language",
+    L"useofmfc",
+    L"useofatl",
+    L"characterset",
+    L"wholeprogramoptimization",
+    L"clrsupport",
+    L"usedebuglibraries",
+    L"applicationtype",
+    L"applicationtyperevision",
+    L"keyword",
+    L"preferredtoolarchitecture",
 };
 // MSBuild's names for the file being built and the file being read.
 constexpr std::wstring_view kProjectPrefixes[] = {L"msbuildproject", L"msbuildthisfile"};
@@ -294,7 +327,7 @@ DefinitionResult PropertyEvaluator::Define(const PropertyDefinition& definition,
     return result;
   }
   const bool global = context_.global && context_.global(definition.name);
-  result.applied = holds == Truth::kUnknown ? Applied::kUndecided
+  result.applied = holds == Truth::kUnknown           ? Applied::kUndecided
                    : holds == Truth::kTrue && !global ? Applied::kYes
                                                       : Applied::kNo;
   if (result.applied == Applied::kYes) {

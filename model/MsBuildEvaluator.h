@@ -28,8 +28,8 @@ struct SourcePlace {
 // One element of a top-level PropertyGroup. Labels are left out: they mean nothing to MSBuild.
 struct PropertyDefinition {
   std::wstring name;
-  std::wstring value;           // the element's text as XML gives it: references decoded, nothing trimmed
-  std::wstring condition{};     // the element's own Condition
+  std::wstring value;        // the element's text as XML gives it: references decoded, nothing trimmed
+  std::wstring condition{};  // the element's own Condition
   std::wstring groupCondition{};
   size_t group = 0;  // the group's number in file order; its condition is decided once, where the group starts
   SourcePlace place{};
@@ -60,9 +60,9 @@ inline constexpr size_t kNoDefinition = static_cast<size_t>(-1);
 
 // One entry of a list, as written, with the folders MSBuild makes of it.
 struct ValueEntry {
-  std::wstring written;              // trimmed, as in its definition: $(BOOST)\include
+  std::wstring written;                // trimmed, as in its definition: $(BOOST)\include
   std::vector<std::wstring> values{};  // expanded, %XX decoded, split at ";", trimmed; empty ones left out
-  size_t definition = kNoDefinition;  // where it is written
+  size_t definition = kNoDefinition;   // where it is written
   std::wstring outside{};  // the property from outside the sheet it stands for ($(IncludePath): the inherited value)
   std::vector<std::wstring> unset{};  // names it refers to that have no value here (empty, as in MSBuild)
   bool opaque = false;  // holds what only MSBuild evaluates (a property function): values hold it as written
@@ -94,8 +94,7 @@ class PropertyEvaluator {
   explicit PropertyEvaluator(EvaluationContext context);
 
   // Applies the definition numbered `index` (the number its entries carry) if its conditions hold.
-  DefinitionResult Define(const PropertyDefinition& definition, size_t index,
-                          std::vector<EvaluationProblem>& problems);
+  DefinitionResult Define(const PropertyDefinition& definition, size_t index, std::vector<EvaluationProblem>& problems);
 
   ConditionResult Condition(std::wstring_view condition) const;
   // The text with every $(Name) replaced; decoded, as MSBuild uses a value.

@@ -38,8 +38,9 @@ std::vector<PropertyDefinition> Sheet(std::wstring_view text) {
 }
 
 const std::map<std::wstring, std::wstring> kEnvironment = {
-    {L"PATHS", L"C:\\e1;C:\\e2"}, {L"LITERAL", L"C:\\100%28"}, {L"SELF", L"$(BOOST)"},
-    {L"VCInstallDir", L"C:\\from-environment"}, {L"SHADOWED", L"environment"},
+    {L"PATHS", L"C:\\e1;C:\\e2"},  {L"LITERAL", L"C:\\100%28"},
+    {L"SELF", L"$(BOOST)"},        {L"VCInstallDir", L"C:\\from-environment"},
+    {L"SHADOWED", L"environment"},
 };
 
 EvaluationContext Context(std::map<std::wstring, std::wstring> global = {}) {
@@ -56,7 +57,9 @@ EvaluationContext Context(std::map<std::wstring, std::wstring> global = {}) {
   };
 }
 
-std::wstring Shown(Truth truth) { return truth == Truth::kTrue ? L"true" : truth == Truth::kFalse ? L"false" : L"unknown"; }
+std::wstring Shown(Truth truth) {
+  return truth == Truth::kTrue ? L"true" : truth == Truth::kFalse ? L"false" : L"unknown";
+}
 
 TEST(MsBuildEvaluator, Conditions) {
   struct Row {
@@ -68,24 +71,34 @@ TEST(MsBuildEvaluator, Conditions) {
   const Row rows[] = {
       {.name = "no condition", .condition = L""},
       {.name = "strings compare after expansion, in any case",
-       .condition = L"'$(Config)|$(Plat)'=='debug|X64'", .sheet = L"Config := Debug\nPlat := x64"},
+       .condition = L"'$(Config)|$(Plat)'=='debug|X64'",
+       .sheet = L"Config := Debug\nPlat := x64"},
       {.name = "!=", .condition = L"'$(A)' != 'a'", .sheet = L"A := A", .expected = L"false"},
       {.name = "and binds tighter than or (left)", .condition = L"'a'=='b' and 'a'=='b' or 'a'=='a'"},
       {.name = "and binds tighter than or (right)", .condition = L"'a'=='a' or 'a'=='b' and 'a'=='b'"},
       {.name = "parentheses", .condition = L"('a'=='a' OR 'a'=='b') AND 'a'=='b'", .expected = L"false"},
       {.name = "not", .condition = L"!('a'=='b') and !Exists('C:\\gone') and !false"},
       {.name = "quotes hide operators", .condition = L"'x and y'=='X AND Y' and 'a or b' != 'a'"},
-      {.name = "unquoted operands", .condition = L"$(Config)==Debug and $(Flag)", .sheet = L"Config := Debug\nFlag := On"},
+      {.name = "unquoted operands",
+       .condition = L"$(Config)==Debug and $(Flag)",
+       .sheet = L"Config := Debug\nFlag := On"},
       {.name = "an unknown property is empty", .condition = L"'$(Nothing)'=='' and !HasTrailingSlash('$(Nothing)')"},
       {.name = "a project's property is unknown here", .condition = L"'$(Platform)'=='x64'", .expected = L"unknown"},
       {.name = "unknown and false", .condition = L"'$(Platform)'=='x64' and false", .expected = L"false"},
       {.name = "unknown or true", .condition = L"'$(VCInstallDir)'=='' or true"},
-      {.name = "escapes decoded", .condition = L"'$(P)'=='C:\\Program Files (x86)'", .sheet = L"P := C:\\Program Files %28x86%29"},
-      {.name = "numbers", .condition = L"'$(V)' >= '16.0' and '1.10' == '1.1' and 0x10 == 16 and -1 < .5", .sheet = L"V := 17"},
+      {.name = "escapes decoded",
+       .condition = L"'$(P)'=='C:\\Program Files (x86)'",
+       .sheet = L"P := C:\\Program Files %28x86%29"},
+      {.name = "numbers",
+       .condition = L"'$(V)' >= '16.0' and '1.10' == '1.1' and 0x10 == 16 and -1 < .5",
+       .sheet = L"V := 17"},
       {.name = "versions", .condition = L"'10.0.19041.0' > '10.0.17763.0' and '1.0' < '1.0.0'"},
-      {.name = "booleans compare as booleans", .condition = L"'$(Flag)' == 'yes' and '!false' == true", .sheet = L"Flag := On"},
+      {.name = "booleans compare as booleans",
+       .condition = L"'$(Flag)' == 'yes' and '!false' == true",
+       .sheet = L"Flag := On"},
       {.name = "exists and HasTrailingSlash",
-       .condition = L"exists('$(Root)\\x.props') and HasTrailingSlash('$(Root)\\') and !exists('')", .sheet = L"Root := C:\\dir"},
+       .condition = L"exists('$(Root)\\x.props') and HasTrailingSlash('$(Root)\\') and !exists('')",
+       .sheet = L"Root := C:\\dir"},
       {.name = "a short circuit skips what would be refused", .condition = L"'a'=='a' or 'b' < 'c' or nope('x')"},
       {.name = "white space only", .condition = L"  ", .expected = L"refused"},
       {.name = "single =", .condition = L"'a'='a'", .expected = L"refused"},
@@ -122,20 +135,33 @@ TEST(MsBuildEvaluator, PropertiesInFileOrder) {
       {.name = "a later definition wins", .sheet = L"A := 1\nA := 2", .expected = L"A=2"},
       {.name = "self-reference sees the value before", .sheet = L"A := x\nA := $(A);y", .expected = L"A=x;y"},
       {.name = "names ignore case", .sheet = L"foo := 1\nB := $(FOO)", .expected = L"B=1"},
-      {.name = "the environment is the fallback", .sheet = L"B := $(SHADOWED)\nSHADOWED := mine\nC := $(B)/$(SHADOWED)",
+      {.name = "the environment is the fallback",
+       .sheet = L"B := $(SHADOWED)\nSHADOWED := mine\nC := $(B)/$(SHADOWED)",
        .expected = L"C=environment/mine"},
-      {.name = "values from outside are decoded, not expanded", .sheet = L"BOOST := b\nA := $(SELF)|$(LITERAL)",
+      {.name = "values from outside are decoded, not expanded",
+       .sheet = L"BOOST := b\nA := $(SELF)|$(LITERAL)",
        .expected = L"A=$(BOOST)|C:\\100("},
-      {.name = "Visual Studio's values do not come from the environment", .sheet = L"A := [$(VCInstallDir)]", .expected = L"A=[]"},
+      {.name = "Visual Studio's values do not come from the environment",
+       .sheet = L"A := [$(VCInstallDir)]",
+       .expected = L"A=[]"},
       {.name = "an unclosed reference stays", .sheet = L"A := $(B", .expected = L"A=$(B"},
-      {.name = "property functions stay as written", .sheet = L"A := $([System.IO.Path]::Combine('a', 'b'))",
+      {.name = "property functions stay as written",
+       .sheet = L"A := $([System.IO.Path]::Combine('a', 'b'))",
        .expected = L"A=$([System.IO.Path]::Combine('a', 'b'))"},
-      {.name = "a group's condition is decided where it starts", .sheet = L"-- '$(A)'==''\nA := 1\nB := $(A)2", .expected = L"B=12"},
-      {.name = "an element's condition sees the group so far", .sheet = L"A := 1\nB ? '$(A)'=='' := 2", .expected = L"B="},
+      {.name = "a group's condition is decided where it starts",
+       .sheet = L"-- '$(A)'==''\nA := 1\nB := $(A)2",
+       .expected = L"B=12"},
+      {.name = "an element's condition sees the group so far",
+       .sheet = L"A := 1\nB ? '$(A)'=='' := 2",
+       .expected = L"B="},
       {.name = "a false group leaves its definitions out", .sheet = L"B := 1\n-- false\nB := 2", .expected = L"B=1"},
-      {.name = "an undecided condition leaves it out", .sheet = L"A := 1\nA ? '$(Configuration)'=='Debug' := 2", .expected = L"A=1"},
-      {.name = "a global value is fixed", .sheet = L"Platform := Win32\nA ? '$(Platform)'=='x64' := $(Platform)",
-       .expected = L"A=x64", .global = {{L"Platform", L"x64"}}},
+      {.name = "an undecided condition leaves it out",
+       .sheet = L"A := 1\nA ? '$(Configuration)'=='Debug' := 2",
+       .expected = L"A=1"},
+      {.name = "a global value is fixed",
+       .sheet = L"Platform := Win32\nA ? '$(Platform)'=='x64' := $(Platform)",
+       .expected = L"A=x64",
+       .global = {{L"Platform", L"x64"}}},
       {.name = "a malformed condition is refused", .sheet = L"A := 1\nA ? '$(A)'='1' := 2", .expected = L"refused"},
   };
   for (const Row& row : rows) {
@@ -177,15 +203,22 @@ TEST(MsBuildEvaluator, ListInForceForEachKind) {
     std::wstring expected;  // for Include Directories
   };
   const Row rows[] = {
-      {.name = "the usual sheet", .sheet = L"UserInclude := C:\\a; C:\\b\nIncludePath := $(UserInclude);$(IncludePath)",
-       .expected = L"used list=L1 use=L2 [C:\\a; C:\\b] C:\\a<list L1> C:\\b<list L1> $(IncludePath)?IncludePath<inherited L2>"},
-      {.name = "names in any case", .sheet = L"userinclude := C:\\a\nINCLUDEPATH := $(UserInclude)",
+      {.name = "the usual sheet",
+       .sheet = L"UserInclude := C:\\a; C:\\b\nIncludePath := $(UserInclude);$(IncludePath)",
+       .expected = L"used list=L1 use=L2 [C:\\a; C:\\b] C:\\a<list L1> C:\\b<list L1> "
+                   L"$(IncludePath)?IncludePath<inherited L2>"},
+      {.name = "names in any case",
+       .sheet = L"userinclude := C:\\a\nINCLUDEPATH := $(UserInclude)",
        .expected = L"used list=L1 use=L2 [C:\\a] C:\\a<list L1>"},
-      {.name = "macro after its use", .sheet = L"IncludePath := $(UserInclude);$(IncludePath)\n--\nUserInclude := C:\\a",
-       .expected = L"defined, but IncludePath does not use it list=L3 use=L1 [C:\\a] $(IncludePath)?IncludePath<inherited L1>"},
-      {.name = "not referenced", .sheet = L"UserInclude := C:\\a",
+      {.name = "macro after its use",
+       .sheet = L"IncludePath := $(UserInclude);$(IncludePath)\n--\nUserInclude := C:\\a",
+       .expected =
+           L"defined, but IncludePath does not use it list=L3 use=L1 [C:\\a] $(IncludePath)?IncludePath<inherited L1>"},
+      {.name = "not referenced",
+       .sheet = L"UserInclude := C:\\a",
        .expected = L"defined, but IncludePath does not use it list=L1 [C:\\a] $(IncludePath)?IncludePath<inherited>"},
-      {.name = "only a conditional use", .sheet = L"UserInclude := C:\\a\nIncludePath ? '$(X)'=='' := $(UserInclude)",
+      {.name = "only a conditional use",
+       .sheet = L"UserInclude := C:\\a\nIncludePath ? '$(X)'=='' := $(UserInclude)",
        .expected = L"defined, but IncludePath does not use it list=L1 [C:\\a] C:\\a<list L1>"},
       {.name = "a later definition replaces the use",
        .sheet = L"UserInclude := C:\\a\nIncludePath := $(UserInclude);$(IncludePath)\nIncludePath := C:\\only",
@@ -194,8 +227,9 @@ TEST(MsBuildEvaluator, ListInForceForEachKind) {
       {.name = "inline, another group, a second definition, MSBuild's order",
        .sheet = L"IncludePath := C:\\qt;$(IncludePath)\n--\nUserInclude := C:\\a\nUserInclude := $(UserInclude);C:\\b\n"
                 L"IncludePath := $(UserInclude);C:\\inline;$(IncludePath)",
-       .expected = L"used list=L4 use=L5 [C:\\a;C:\\b] C:\\a<other L3> C:\\b<list L4> C:\\inline<path L5> C:\\qt<path L1> "
-                   L"$(IncludePath)?IncludePath<inherited L1>"},
+       .expected =
+           L"used list=L4 use=L5 [C:\\a;C:\\b] C:\\a<other L3> C:\\b<list L4> C:\\inline<path L5> C:\\qt<path L1> "
+           L"$(IncludePath)?IncludePath<inherited L1>"},
       {.name = "definitions after the use and under an undecided condition do not count",
        .sheet = L"UserInclude := C:\\a\nUserInclude ? '$(Platform)'=='x64' := C:\\x64\nIncludePath := $(UserInclude)\n"
                 L"UserInclude := C:\\late",
@@ -204,11 +238,13 @@ TEST(MsBuildEvaluator, ListInForceForEachKind) {
        .sheet = L"UserInclude ? '$(UserInclude)'=='' := C:\\a\nIncludePath := $(UserInclude)",
        .expected = L"used use=L2 [C:\\a] C:\\a<other L1>"},
       {.name = "values are split, decoded and expanded; Visual Studio's stay unset",
-       .sheet = L"BOOST := C:\\boost\nUserInclude := $(BOOST)\\include;$(PATHS);C:\\Program Files %28x86%29;$(VC_IncludePath)\n"
+       .sheet = L"BOOST := C:\\boost\nUserInclude := $(BOOST)\\include;$(PATHS);C:\\Program Files "
+                L"%28x86%29;$(VC_IncludePath)\n"
                 L"IncludePath := $(UserInclude)",
-       .expected = L"used list=L2 use=L3 [C:\\boost\\include;C:\\e1;C:\\e2;C:\\Program Files (x86);] "
-                   L"$(BOOST)\\include=C:\\boost\\include<list L2> $(PATHS)=C:\\e1|C:\\e2<list L2> "
-                   L"C:\\Program Files %28x86%29=C:\\Program Files (x86)<list L2> $(VC_IncludePath)?VC_IncludePath<list L2>"},
+       .expected =
+           L"used list=L2 use=L3 [C:\\boost\\include;C:\\e1;C:\\e2;C:\\Program Files (x86);] "
+           L"$(BOOST)\\include=C:\\boost\\include<list L2> $(PATHS)=C:\\e1|C:\\e2<list L2> "
+           L"C:\\Program Files %28x86%29=C:\\Program Files (x86)<list L2> $(VC_IncludePath)?VC_IncludePath<list L2>"},
   };
   for (const Row& row : rows) {
     const std::vector<PropertyDefinition> definitions = Sheet(row.sheet);
@@ -224,16 +260,17 @@ TEST(MsBuildEvaluator, FoldersCompareAsWindowsDoes) {
     bool same;
   };
   const Row rows[] = {
-      {L"C:\\Foo\\", L"c:\\FOO", true},     {L"C:/a/b//", L"c:\\A\\B", true},  {L"\u00C4\u0391", L"\u00E4\u03B1", true},
-      {L"C:\\", L"C:", false},               {L"C:\\foo", L"C:\\foo2", false}, {L"\\\\srv\\share\\", L"\\\\SRV\\Share", true},
+      {L"C:\\Foo\\", L"c:\\FOO", true},         {L"C:/a/b//", L"c:\\A\\B", true},
+      {L"\u00C4\u0391", L"\u00E4\u03B1", true}, {L"C:\\", L"C:", false},
+      {L"C:\\foo", L"C:\\foo2", false},         {L"\\\\srv\\share\\", L"\\\\SRV\\Share", true},
   };
   for (const Row& row : rows) EXPECT_EQ(SameFolder(row.a, row.b), row.same) << row.a << L" " << row.b;
 
   const std::pair<const wchar_t*, PropertyClass> classes[] = {
-      {L"VCInstallDir", PropertyClass::kIde},       {L"WindowsSDK_IncludePath", PropertyClass::kIde},
+      {L"VCInstallDir", PropertyClass::kIde},          {L"WindowsSDK_IncludePath", PropertyClass::kIde},
       {L"TargetPlatformVersion", PropertyClass::kIde}, {L"MSBuildExtensionsPath", PropertyClass::kIde},
-      {L"LibraryWPath", PropertyClass::kIde},       {L"MSBuildProjectDirectory", PropertyClass::kProject},
-      {L"SolutionDir", PropertyClass::kProject},    {L"VCPKG_ROOT", PropertyClass::kOther},
+      {L"LibraryWPath", PropertyClass::kIde},          {L"MSBuildProjectDirectory", PropertyClass::kProject},
+      {L"SolutionDir", PropertyClass::kProject},       {L"VCPKG_ROOT", PropertyClass::kOther},
       {L"UserInclude", PropertyClass::kOther},
   };
   for (const auto& [name, expected] : classes) EXPECT_EQ(ClassifyProperty(name), expected) << name;
