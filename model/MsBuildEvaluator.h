@@ -28,7 +28,7 @@ struct SourcePlace {
 // One element of a top-level PropertyGroup. Labels are left out: they mean nothing to MSBuild.
 struct PropertyDefinition {
   std::wstring name;
-  std::wstring value;        // the element's text as XML gives it: references decoded, nothing trimmed
+  std::wstring value;        // the element's text as XML gives it (&amp; decoded), nothing trimmed
   std::wstring condition{};  // the element's own Condition
   std::wstring groupCondition{};
   size_t group = 0;  // the group's number in file order; its condition is decided once, where the group starts
