@@ -1,0 +1,435 @@
+#include "MsBuildEvaluator.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "EnvironmentPaths.h"
+
+namespace pathwright {
+
+namespace {
+// Twice what Windows lets an environment variable (and so INCLUDE, LIB, PATH) hold. A value that
+// refers to itself twice doubles with every definition; MSBuild would run out of memory, this stops
+// and says so.
+constexpr size_t kMaxValueLength = size_t{1} << 16;
+constexpr size_t kMaxEntries = size_t{1} << 12;
+
+bool SameName(std::wstring_view a, std::wstring_view b) { return a.size() == b.size() && LowerCase(a) == LowerCase(b); }
+
+std::wstring_view Trim(std::wstring_view text) {
+  const size_t first = text.find_first_not_of(L" \t\r\n");
+  if (first == std::wstring_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(L" \t\r\n") - first + 1);
+}
+
+bool IsNameStart(wchar_t c) { return c == L'_' || (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') || c >= 0x80; }
+
+// A plain property name; anything else between "$(" and ")" is a property function or the registry.
+bool IsPropertyName(std::wstring_view name) {
+  if (name.empty() || !IsNameStart(name[0])) return false;
+  return std::all_of(name.begin(), name.end(),
+                     [](wchar_t c) { return IsNameStart(c) || (c >= L'0' && c <= L'9') || c == L'-'; });
+}
+
+bool Unconditional(const PropertyDefinition& definition) {
+  return Trim(definition.condition).empty() && Trim(definition.groupCondition).empty();
+}
+
+bool RefersTo(std::wstring_view text, std::wstring_view name) {
+  return LowerCase(text).find(L"$(" + LowerCase(name) + L")") != std::wstring::npos;
+}
+
+// The pieces between ";" outside references: a property function's arguments may hold one.
+std::vector<std::wstring_view> Pieces(std::wstring_view text) {
+  std::vector<std::wstring_view> pieces;
+  size_t start = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == L'$' && i + 1 < text.size() && text[i + 1] == L'(') {
+      if (const size_t end = ReferenceEnd(text, i); end != std::wstring_view::npos) i = end;
+    } else if (text[i] == L';') {
+      pieces.push_back(text.substr(start, i - start));
+      start = i + 1;
+    }
+  }
+  pieces.push_back(text.substr(start));
+  return pieces;
+}
+
+// The name when the piece is one reference and nothing else.
+std::optional<std::wstring_view> WholeReference(std::wstring_view piece) {
+  if (piece.size() < 4 || !piece.starts_with(L"$(") || ReferenceEnd(piece, 0) != piece.size() - 1) return std::nullopt;
+  const std::wstring_view name = piece.substr(2, piece.size() - 3);
+  if (!IsPropertyName(name)) return std::nullopt;
+  return name;
+}
+
+std::vector<std::wstring> SplitFolders(std::wstring_view plain) {
+  std::vector<std::wstring> folders;
+  for (size_t start = 0; start <= plain.size();) {
+    const size_t end = std::min(plain.find(L';', start), plain.size());
+    if (const std::wstring_view folder = Trim(plain.substr(start, end - start)); !folder.empty())
+      folders.emplace_back(folder);
+    start = end + 1;
+  }
+  return folders;
+}
+
+void AddName(std::vector<std::wstring>& names, std::wstring_view name) {
+  if (std::none_of(names.begin(), names.end(), [&](const std::wstring& n) { return SameName(n, name); }))
+    names.emplace_back(name);
+}
+
+bool Known(const std::vector<std::wstring>& unset, bool opaque) {
+  return !opaque && std::all_of(unset.begin(), unset.end(), [](const std::wstring& name) {
+    return ClassifyProperty(name) == PropertyClass::kOther;
+  });
+}
+
+int KindOfMacro(std::wstring_view name) {
+  for (int k = 0; k < kKindCount; ++k) {
+    if (SameName(name, kUserMacros[k])) return k;
+  }
+  return -1;
+}
+
+int KindOfPathProperty(std::wstring_view name) {
+  for (int k = 0; k < kKindCount; ++k) {
+    if (SameName(name, kPathProperties[k])) return k;
+  }
+  return -1;
+}
+
+// Visual Studio's own values, from its toolsets, SDKs and the MSBuild it runs. Lower case.
+constexpr std::wstring_view kIdeNames[] = {
+    L"vcinstalldir",           L"vcideinstalldir",    L"vctargetspath",
+    L"vsinstalldir",           L"vsinstallroot",      L"devenvdir",
+    L"visualstudioversion",    L"windowssdkversion",  L"fxcopdir",
+    L"frameworkdir",           L"frameworkdir32",     L"frameworkdir64",
+    L"frameworksdkdir",        L"frameworkversion",   L"frameworkversion32",
+    L"frameworkversion64",     L"framework40version", L"universalcrtsdkdir",
+    L"ucrtcontentroot",        L"extensionsdkdir",    L"sdkreferencedirectoryroot",
+    L"llvminstalldir",         L"llvmtoolsversion",   L"userrootdir",
+    L"defaultplatformtoolset",
+};
+// Families of them: VC_IncludePath, WindowsSDK_LibraryPath_x64, WindowsSdkDir_10, TargetPlatformVersion...
+constexpr std::wstring_view kIdePrefixes[] = {
+    L"vc_", L"vctools", L"windowssdk_",    L"windowssdkdir", L"universalcrt_",
+    L"vs_", L"netfx",   L"targetplatform", L"msbuild",
+};
+// What each project sets for itself. Lower case.
+constexpr std::wstring_view kProjectNames[] = {
+    L"solutiondir",
+    L"solutionname",
+    L"solutionpath",
+    L"solutionfilename",
+    L"solutionext",
+    L"projectdir",
+    L"projectname",
+    L"projectpath",
+    L"projectfilename",
+    L"projectext",
+    L"projectguid",
+    L"rootnamespace",
+    L"configuration",
+    L"configurationtype",
+    L"platform",
+    L"platformname",
+    L"platformtarget",
+    L"platformshortname",
+    L"platformarchitecture",
+    L"platformtoolset",
+    L"platformtoolsetversion",
+    L"windowstargetplatformversion",
+    L"intdir",
+    L"outdir",
+    L"targetdir",
+    L"targetname",
+    L"targetext",
+    L"targetpath",
+    L"targetfilename",
+    L"language",
+    L"useofmfc",
+    L"useofatl",
+    L"characterset",
+    L"wholeprogramoptimization",
+    L"clrsupport",
+    L"usedebuglibraries",
+    L"applicationtype",
+    L"applicationtyperevision",
+    L"keyword",
+    L"preferredtoolarchitecture",
+};
+// MSBuild's names for the file being built and the file being read.
+constexpr std::wstring_view kProjectPrefixes[] = {L"msbuildproject", L"msbuildthisfile"};
+}  // namespace
+
+PropertyClass ClassifyProperty(std::wstring_view name) {
+  const std::wstring lower = LowerCase(name);
+  const auto starts = [&](std::wstring_view prefix) { return lower.starts_with(prefix); };
+  const auto is = [&](std::wstring_view known) { return lower == known; };
+  if (std::any_of(std::begin(kProjectNames), std::end(kProjectNames), is) ||
+      std::any_of(std::begin(kProjectPrefixes), std::end(kProjectPrefixes), starts)) {
+    return PropertyClass::kProject;
+  }
+  if (KindOfPathProperty(name) >= 0 || std::any_of(std::begin(kIdeNames), std::end(kIdeNames), is) ||
+      std::any_of(std::begin(kIdePrefixes), std::end(kIdePrefixes), starts)) {
+    return PropertyClass::kIde;
+  }
+  return PropertyClass::kOther;
+}
+
+PropertyEvaluator::PropertyEvaluator(EvaluationContext context) : context_(std::move(context)) {}
+
+std::optional<std::wstring> PropertyEvaluator::Outside(const std::wstring& name) const {
+  if (context_.preset) {
+    if (std::optional<std::wstring> value = context_.preset(name)) return value;
+  }
+  if (context_.environment && ClassifyProperty(name) == PropertyClass::kOther) return context_.environment(name);
+  return std::nullopt;
+}
+
+PropertyEvaluator::Expansion PropertyEvaluator::ExpandEscaped(std::wstring_view text) const {
+  Expansion out;
+  size_t at = 0;
+  for (size_t open; (open = text.find(L"$(", at)) != std::wstring_view::npos;) {
+    out.escaped.append(text.substr(at, open - at));
+    const size_t end = ReferenceEnd(text, open);
+    if (end == std::wstring_view::npos) {
+      at = open;  // MSBuild keeps an unclosed "$(" as it is written
+      break;
+    }
+    at = end + 1;
+    const std::wstring name(text.substr(open + 2, end - open - 2));
+    if (!IsPropertyName(name)) {
+      out.escaped.append(text.substr(open, end + 1 - open));
+      out.opaque = true;
+    } else if (std::optional<std::wstring> global = context_.global ? context_.global(name) : std::nullopt) {
+      out.escaped += *global;
+    } else if (const auto found = properties_.find(LowerCase(name)); found != properties_.end()) {
+      out.escaped += found->second.escaped;
+      for (const std::wstring& unset : found->second.unset) AddName(out.unset, unset);
+      out.opaque = out.opaque || found->second.opaque;
+    } else if (std::optional<std::wstring> outside = Outside(name)) {
+      out.escaped += *outside;
+    } else {
+      AddName(out.unset, name);
+    }
+    if (out.escaped.size() > kMaxValueLength) {
+      out.tooLong = true;
+      return out;
+    }
+  }
+  out.escaped.append(text.substr(at));
+  out.tooLong = out.escaped.size() > kMaxValueLength;
+  return out;
+}
+
+Operand PropertyEvaluator::Expand(std::wstring_view text) const {
+  Expansion expansion = ExpandEscaped(text);
+  return {.text = Unescape(expansion.escaped), .known = Known(expansion.unset, expansion.opaque || expansion.tooLong)};
+}
+
+ConditionResult PropertyEvaluator::Condition(std::wstring_view condition) const {
+  const ConditionScope scope{
+      .expand = [this](std::wstring_view written) { return Expand(written); },
+      .exists = context_.exists,
+  };
+  return EvaluateCondition(condition, scope);
+}
+
+std::optional<std::wstring> PropertyEvaluator::Value(std::wstring_view name) const {
+  const std::wstring text(name);
+  if (context_.global) {
+    if (std::optional<std::wstring> global = context_.global(text)) return global;
+  }
+  if (const auto found = properties_.find(LowerCase(name)); found != properties_.end())
+    return Unescape(found->second.escaped);
+  return Outside(text);
+}
+
+const std::vector<ValueEntry>* PropertyEvaluator::Entries(std::wstring_view name) const {
+  const auto found = properties_.find(LowerCase(name));
+  return found == properties_.end() ? nullptr : &found->second.entries;
+}
+
+std::vector<ValueEntry> PropertyEvaluator::EntriesOf(const PropertyDefinition& definition, size_t index,
+                                                     bool& tooLong) const {
+  // A list is composed from its own kind's names: $(UserInclude);$(IncludePath) in IncludePath,
+  // $(UserInclude);C:\more in a second UserInclude. Those entries keep where they are written.
+  const int kind = std::max(KindOfMacro(definition.name), KindOfPathProperty(definition.name));
+  const auto composes = [&](std::wstring_view name) {
+    return SameName(name, definition.name) ||
+           (kind >= 0 && (SameName(name, kUserMacros[kind]) || SameName(name, kPathProperties[kind])));
+  };
+  std::vector<ValueEntry> entries;
+  for (const std::wstring_view piece : Pieces(definition.value)) {
+    const std::wstring_view written = Trim(piece);
+    if (written.empty()) continue;
+    const std::optional<std::wstring_view> reference = WholeReference(written);
+    const bool global = reference && context_.global && context_.global(std::wstring(*reference));
+    const auto stored = reference && !global ? properties_.find(LowerCase(*reference)) : properties_.end();
+    if (reference && composes(*reference) && stored != properties_.end()) {
+      entries.insert(entries.end(), stored->second.entries.begin(), stored->second.entries.end());
+    } else {
+      Expansion expansion = ExpandEscaped(written);
+      tooLong = tooLong || expansion.tooLong;
+      ValueEntry entry{.written = std::wstring(written), .definition = index};
+      if (reference && stored == properties_.end()) entry.outside = *reference;
+      const std::wstring plain = Unescape(expansion.escaped);
+      if (expansion.opaque) {
+        if (!Trim(plain).empty()) entry.values.emplace_back(Trim(plain));
+      } else {
+        entry.values = SplitFolders(plain);
+      }
+      entry.unset = std::move(expansion.unset);
+      entry.opaque = expansion.opaque;
+      // A list nothing has set yet adds nothing; an unset path property is the inherited value.
+      const bool emptyList = reference && composes(*reference) && !entry.unset.empty();
+      if (!emptyList || KindOfPathProperty(*reference) >= 0) entries.push_back(std::move(entry));
+    }
+    if (entries.size() > kMaxEntries) {
+      tooLong = true;
+      break;
+    }
+  }
+  return entries;
+}
+
+Truth PropertyEvaluator::Decide(std::wstring_view condition, size_t index,
+                                std::vector<EvaluationProblem>& problems) const {
+  const ConditionResult result = Condition(condition);
+  if (!result.Malformed()) return result.truth;
+  problems.push_back({.definition = index,
+                      .why = L"MSBuild refuses the condition \"" + std::wstring(condition) + L"\": " + result.error});
+  return Truth::kFalse;
+}
+
+DefinitionResult PropertyEvaluator::Define(const PropertyDefinition& definition, size_t index,
+                                           std::vector<EvaluationProblem>& problems) {
+  // A group's condition is decided where the group starts, before any of its own definitions.
+  if (definition.group != group_) {
+    group_ = definition.group;
+    groupHolds_ = Decide(definition.groupCondition, index, problems);
+  }
+  Truth holds = groupHolds_;
+  if (holds == Truth::kTrue) holds = Decide(definition.condition, index, problems);
+
+  DefinitionResult result;
+  bool tooLong = false;
+  result.entries = EntriesOf(definition, index, tooLong);
+  Expansion expansion = ExpandEscaped(definition.value);
+  result.value = Unescape(expansion.escaped);
+  if (tooLong || expansion.tooLong) {
+    problems.push_back({.definition = index,
+                        .why = L"the value of " + definition.name + L" grows past " + std::to_wstring(kMaxValueLength) +
+                               L" characters or " + std::to_wstring(kMaxEntries) + L" entries; it is left out",
+                        .refused = false});
+    return result;
+  }
+  const bool global = context_.global && context_.global(definition.name);
+  result.applied = holds == Truth::kUnknown           ? Applied::kUndecided
+                   : holds == Truth::kTrue && !global ? Applied::kYes
+                                                      : Applied::kNo;
+  if (result.applied == Applied::kYes) {
+    properties_[LowerCase(definition.name)] = {.escaped = std::move(expansion.escaped),
+                                               .unset = std::move(expansion.unset),
+                                               .opaque = expansion.opaque,
+                                               .entries = result.entries};
+  }
+  return result;
+}
+
+bool SheetEvaluation::Refused() const {
+  return std::any_of(problems.begin(), problems.end(), [](const EvaluationProblem& p) { return p.refused; });
+}
+
+SheetEvaluation EvaluateSheet(const std::vector<PropertyDefinition>& definitions, const EvaluationContext& context) {
+  SheetEvaluation out;
+  PropertyEvaluator evaluator(context);
+  const auto isUse = [&](size_t i, int k) {
+    return SameName(definitions[i].name, kPathProperties[k]) && Unconditional(definitions[i]) &&
+           RefersTo(definitions[i].value, kUserMacros[k]);
+  };
+  // The user macro as each use of it sees it.
+  std::vector<std::pair<std::wstring, std::vector<ValueEntry>>> seenAtUse(definitions.size());
+  for (size_t i = 0; i < definitions.size(); ++i) {
+    if (const int k = KindOfPathProperty(definitions[i].name); k >= 0 && isUse(i, k)) {
+      const std::vector<ValueEntry>* entries = evaluator.Entries(kUserMacros[k]);
+      seenAtUse[i] = {evaluator.Value(kUserMacros[k]).value_or(L""), entries ? *entries : std::vector<ValueEntry>{}};
+    }
+    out.definitions.push_back(evaluator.Define(definitions[i], i, out.problems));
+  }
+
+  for (int k = 0; k < kKindCount; ++k) {
+    KindEvaluation& kind = out.kinds[k];
+    const std::wstring_view macro = kUserMacros[k], path = kPathProperties[k];
+    bool defined = false, setBeforeUse = false;
+    for (size_t i = 0; i < definitions.size(); ++i) {
+      if (isUse(i, k)) kind.use = i;
+    }
+    for (size_t i = 0; i < definitions.size(); ++i) {
+      if (!SameName(definitions[i].name, macro)) continue;
+      defined = true;
+      if (i > kind.use) continue;
+      setBeforeUse = setBeforeUse || out.definitions[i].applied == Applied::kYes;
+      if (Unconditional(definitions[i])) kind.list = i;
+    }
+    // Without one before the use, the list the user edits is the last unconditional one anywhere.
+    for (size_t i = 0; i < definitions.size() && kind.list == kNoDefinition; ++i) {
+      const size_t last = definitions.size() - 1 - i;
+      if (SameName(definitions[last].name, macro) && Unconditional(definitions[last])) kind.list = last;
+    }
+    // A later definition that does not build on the path property replaces the use.
+    bool replaced = false;
+    for (size_t i = kind.use == kNoDefinition ? definitions.size() : kind.use + 1; i < definitions.size(); ++i) {
+      replaced = replaced || (SameName(definitions[i].name, path) && out.definitions[i].applied == Applied::kYes &&
+                              !RefersTo(definitions[i].value, path));
+    }
+    kind.used = kind.use != kNoDefinition && setBeforeUse && !replaced;
+    if (!kind.used && defined) kind.unusedNote = L"defined, but " + std::wstring(path) + L" does not use it";
+    if (kind.used) {
+      kind.listValue = seenAtUse[kind.use].first;
+      kind.listEntries = seenAtUse[kind.use].second;
+    } else if (kind.list != kNoDefinition) {
+      kind.listValue = out.definitions[kind.list].value;
+      kind.listEntries = out.definitions[kind.list].entries;
+    }
+
+    std::vector<ValueEntry> inForce;
+    if (const std::vector<ValueEntry>* entries = evaluator.Entries(path)) {
+      inForce = *entries;
+    } else {
+      ValueEntry inherited{.written = L"$(" + std::wstring(path) + L")", .outside = std::wstring(path)};
+      if (std::optional<std::wstring> value = evaluator.Value(path)) {
+        inherited.values = SplitFolders(*value);
+      } else {
+        inherited.unset.emplace_back(path);
+      }
+      inForce.push_back(std::move(inherited));
+    }
+    for (ValueEntry& entry : inForce) {
+      EntryOrigin origin = EntryOrigin::kOtherDefinition;
+      if (!entry.outside.empty() && SameName(entry.outside, path)) {
+        origin = EntryOrigin::kInherited;
+      } else if (entry.definition != kNoDefinition && entry.definition == kind.list) {
+        origin = EntryOrigin::kList;
+      } else if (entry.definition != kNoDefinition && SameName(definitions[entry.definition].name, path)) {
+        origin = EntryOrigin::kPathProperty;
+      }
+      kind.inForce.push_back({.entry = std::move(entry), .origin = origin});
+    }
+  }
+  return out;
+}
+
+std::wstring FolderIdentity(std::wstring_view folder) {
+  std::wstring key = LowerCase(folder);
+  std::replace(key.begin(), key.end(), L'/', L'\\');
+  const auto driveRoot = [&] { return key.size() == 3 && key[1] == L':'; };
+  while (key.size() > 1 && key.back() == L'\\' && !driveRoot()) key.pop_back();
+  return key;
+}
+
+bool SameFolder(std::wstring_view a, std::wstring_view b) { return FolderIdentity(a) == FolderIdentity(b); }
+
+}  // namespace pathwright

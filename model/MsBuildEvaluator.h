@@ -1,0 +1,177 @@
+// Properties as MSBuild evaluates them: definitions in file order, each under its conditions, each
+// set to its value expanded at that point. From that, for every directory kind, which list is in
+// force in its path property and what else is. Also the two judgements every reader of a sheet
+// shares: who sets a property the sheet refers to, and when two entries name the same folder.
+//
+// No XML here: the caller lists the property elements it read. The environment, what the project
+// sets and the file system are passed in, so the rules are tested without any of them.
+#pragma once
+
+#include <array>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "DirectoryKinds.h"
+#include "MsBuildCondition.h"
+
+namespace pathwright {
+
+struct SourcePlace {
+  std::wstring file;
+  int line = 0;
+};
+
+// One element of a top-level PropertyGroup. Labels are left out: they mean nothing to MSBuild.
+struct PropertyDefinition {
+  std::wstring name;
+  std::wstring value;        // the element's text as XML gives it (&amp; decoded), nothing trimmed
+  std::wstring condition{};  // the element's own Condition
+  std::wstring groupCondition{};
+  size_t group = 0;  // the group's number in file order; its condition is decided once, where the group starts
+  SourcePlace place{};
+};
+
+using NameLookup = std::function<std::optional<std::wstring>(const std::wstring& name)>;
+
+struct EvaluationContext {
+  // Fixed for the whole evaluation; a definition cannot change them (a build's Configuration and Platform).
+  NameLookup global{};
+  // Set before the file, which may change them (what the project or Visual Studio set earlier).
+  NameLookup preset{};
+  // MSBuild's fallback for a name nothing has set. Never asked for what Visual Studio or the project
+  // sets (those are set before the sheet, whatever the environment says).
+  NameLookup environment{};
+  std::function<bool(const std::wstring& path)> exists{};
+};
+
+enum class PropertyClass {
+  kOther,
+  kIde,      // set by Visual Studio itself: VCInstallDir, WindowsSdkDir, VC_IncludePath, IncludePath...
+  kProject,  // set per project: SolutionDir, ProjectDir, Configuration, Platform...
+};
+
+PropertyClass ClassifyProperty(std::wstring_view name);
+
+inline constexpr size_t kNoDefinition = static_cast<size_t>(-1);
+
+// One entry of a list, as written, with the folders MSBuild makes of it.
+struct ValueEntry {
+  std::wstring written;                // trimmed, as in its definition: $(BOOST)\include
+  std::vector<std::wstring> values{};  // expanded, %XX decoded, split at ";", trimmed; empty ones left out
+  size_t definition = kNoDefinition;   // where it is written
+  std::wstring outside{};  // the property from outside the sheet it stands for ($(IncludePath): the inherited value)
+  std::vector<std::wstring> unset{};  // names it refers to that have no value here (empty, as in MSBuild)
+  bool opaque = false;  // holds what only MSBuild evaluates (a property function): values hold it as written
+};
+
+enum class Applied {
+  kYes,
+  kNo,
+  kUndecided,  // the condition tests a value only a real build has; the definition is left out
+};
+
+struct DefinitionResult {
+  Applied applied = Applied::kNo;
+  std::wstring value{};               // the value it sets (or would set), expanded and decoded
+  std::vector<ValueEntry> entries{};  // that value as entries
+};
+
+// What MSBuild refuses (a malformed condition), or what is not followed here (a value that keeps
+// doubling). The definition is left out and evaluation goes on, so the rest can still be shown.
+struct EvaluationProblem {
+  size_t definition = kNoDefinition;
+  std::wstring why{};
+  bool refused = true;  // MSBuild would refuse to load the file
+};
+
+// Expands and decides conditions as MSBuild does at the point reached; Define moves that point on.
+class PropertyEvaluator {
+ public:
+  explicit PropertyEvaluator(EvaluationContext context);
+
+  // Applies the definition numbered `index` (the number its entries carry) if its conditions hold.
+  DefinitionResult Define(const PropertyDefinition& definition, size_t index, std::vector<EvaluationProblem>& problems);
+
+  ConditionResult Condition(std::wstring_view condition) const;
+  // The text with every $(Name) replaced; decoded, as MSBuild uses a value.
+  Operand Expand(std::wstring_view text) const;
+  // The value set so far (in the file or from outside it), decoded; nothing when none is.
+  std::optional<std::wstring> Value(std::wstring_view name) const;
+  // The entries of a property set in the file so far; nothing when the file has not set it.
+  const std::vector<ValueEntry>* Entries(std::wstring_view name) const;
+
+ private:
+  struct Stored {
+    std::wstring escaped;  // expanded, %XX as written: MSBuild decodes only where a value is used
+    std::vector<std::wstring> unset;
+    bool opaque = false;
+    std::vector<ValueEntry> entries;
+  };
+  struct Expansion {
+    std::wstring escaped;
+    std::vector<std::wstring> unset;
+    bool opaque = false;
+    bool tooLong = false;
+  };
+
+  Expansion ExpandEscaped(std::wstring_view text) const;
+  std::optional<std::wstring> Outside(const std::wstring& name) const;
+  std::vector<ValueEntry> EntriesOf(const PropertyDefinition& definition, size_t index, bool& tooLong) const;
+  Truth Decide(std::wstring_view condition, size_t index, std::vector<EvaluationProblem>& problems) const;
+
+  EvaluationContext context_;
+  std::map<std::wstring, Stored> properties_;  // by lower-cased name: MSBuild's names ignore case
+  size_t group_ = kNoDefinition;
+  Truth groupHolds_ = Truth::kTrue;
+};
+
+// Where an entry in force in a path property is written, seen from the list of its kind.
+enum class EntryOrigin {
+  kList,             // the user's list: the definition of the user macro the list editor edits
+  kPathProperty,     // inline in a definition of the path property itself
+  kOtherDefinition,  // in another definition: a second one of the user macro, one under a condition
+  kInherited,        // the value the path property had before the sheet
+};
+
+struct EntryInForce {
+  ValueEntry entry;
+  EntryOrigin origin = EntryOrigin::kList;
+};
+
+struct KindEvaluation {
+  // The last unconditional definition of the path property that refers to $(UserK).
+  size_t use = kNoDefinition;
+  // The definition of the user macro the list is read from and written to: the last unconditional
+  // one before the use, else the last unconditional one anywhere.
+  size_t list = kNoDefinition;
+  // The macro is set before an unconditional use, and nothing later in the sheet replaces that use.
+  bool used = false;
+  std::wstring unusedNote{};  // "defined, but IncludePath does not use it" when the macro is defined and not used
+  std::wstring listValue{};   // the user macro as MSBuild sees it at the use (unused: after its own definition)
+  std::vector<ValueEntry> listEntries{};
+  // The path property at the end of the sheet, in MSBuild's order; a sheet that never sets it
+  // leaves the inherited value alone in force.
+  std::vector<EntryInForce> inForce{};
+};
+
+struct SheetEvaluation {
+  std::vector<DefinitionResult> definitions;  // one per definition given, same order
+  std::array<KindEvaluation, kKindCount> kinds{};
+  std::vector<EvaluationProblem> problems{};
+
+  bool Refused() const;
+};
+
+SheetEvaluation EvaluateSheet(const std::vector<PropertyDefinition>& definitions, const EvaluationContext& context);
+
+// The form two folders share when Windows takes them for the same one: every letter case (the
+// full table, as the file system compares), "/" as "\", trailing separators left out except a
+// drive's root ("C:\" stays: "C:" alone is another folder).
+std::wstring FolderIdentity(std::wstring_view folder);
+bool SameFolder(std::wstring_view a, std::wstring_view b);
+
+}  // namespace pathwright
