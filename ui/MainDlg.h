@@ -3,7 +3,6 @@
 // list editor and About box openings in MainDlgEditors.cpp.
 #pragma once
 
-#include <span>
 #include <string>
 
 #include "model/DirectorySettings.h"
@@ -13,19 +12,16 @@
 #include "win/Dpi.h"
 #include "win/Dialog.h"
 #include "win/Handle.h"
-#include "win/UpdateUI.h"
+#include "win/LanguageManager.h"
 
 namespace pathwright {
 
 class CMainDlg : public CDialogImpl<CMainDlg>,
-                 public CUpdateUI<CMainDlg>,
                  public CWinDataExchange<CMainDlg>,
                  public CMessageFilter,
-                 public CIdleHandler,
                  private DirectorySettings {
  public:
   static constexpr UINT IDD = IDD_MAIN;
-  static std::span<const int> UpdateUiMap() { return {}; }
 
   CMainDlg() = default;
   ~CMainDlg() override;
@@ -33,7 +29,6 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
   BOOL ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result,
                             DWORD mapId = 0) override;
   bool PreTranslateMessage(MSG* message) override;
-  bool OnIdle() override;
 
  private:
   // Path box, seven edit lines and the option check box, in that order; the first failed transfer
@@ -57,7 +52,10 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
   void NameListButtons();
   void OnOptionChanged();
   std::wstring ReadSettings();
+  // Writes the language and the option; a file that cannot be written is reported: the choice then
+  // lasts for this run only.
   void WriteSettings(const std::wstring& language);
+  void ReportLanguageFailure(const std::wstring& language, const IoResult& result);
 
   // Secondary dialogs.
   void OnAbout();
@@ -86,10 +84,14 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
 
   UniqueFont m_font;          // bold copy of the default GUI font: heading and platform field
   HWND m_combo = nullptr;     // language combobox 1001
-  std::wstring m_language;    // display name of the language in use
+  std::wstring m_language;      // display name of the language in use
+  NumberedCaptions m_captions;  // translated again on every change of language
   std::wstring m_startDir;    // current directory when the window opened, or the program's folder
                               // when the current directory has no lang folder
   std::wstring m_lastFolder;  // last folder browsed in the list editor
+  // Whether the list editor writes a picked folder with the environment variable it lies under:
+  // check box 40001, kept in the settings file. 1 on, 0 off.
+  int m_environmentSubstitution = 1;
   UniqueIcon m_bigIcon;
   UniqueIcon m_smallIcon;
   LOGFONTW m_baseFont = {};  // the dialog's font as made at m_baseDpi, which the bold font follows

@@ -24,6 +24,7 @@ void CMainDlg::OnEditDirectories(int id) {
   editor.m_paths = m_lists[kind];
   editor.m_kindTitle = kKindTitles[kind];
   editor.m_lastFolder = m_lastFolder;
+  editor.m_substituteEnvironment = m_environmentSubstitution != 0;
   if (editor.DoModal(::GetActiveWindow()) != IDOK) return;
 
   m_lastFolder = editor.m_lastFolder;

@@ -31,8 +31,9 @@ class CPathListDlg : public CDialogImpl<CPathListDlg>, public CUpdateUI<CPathLis
   std::wstring m_paths;       // the list text: handed in, rebuilt from the entries on close
   std::wstring m_kindTitle;   // English title of the directory kind, shown in the label
   std::wstring m_lastFolder;  // where Add's browser starts; every pick replaces it (before substitution)
+  bool m_substituteEnvironment = true;  // a pick under an environment variable's drive path is written with it
 
-  CPathListDlg() = default;
+  CPathListDlg();
   ~CPathListDlg() override;
 
   BOOL ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result,
@@ -64,8 +65,8 @@ class CPathListDlg : public CDialogImpl<CPathListDlg>, public CUpdateUI<CPathLis
   int Count() const;
   int Selection() const;
   std::wstring EntryText(int index) const;
-  // Existence checks run on a worker thread, so a dead network share never stalls the window; the
-  // answers come back with kFoldersChecked.
+  // Existence checks run on a few worker threads, so a dead network share never stalls the window;
+  // the answers come back with kFoldersChecked. The workers end with the dialog.
   struct FolderCheck;
   void StartFolderCheck(const std::vector<std::wstring>& entries);
   void OnFoldersChecked();
@@ -83,7 +84,7 @@ class CPathListDlg : public CDialogImpl<CPathListDlg>, public CUpdateUI<CPathLis
   int m_extent = 0;                 // horizontal scroll extent in pixels; only ever grows at one DPI
   UINT m_dpi = 0;                   // the DPI the extent and the arrow images were made for
   std::set<std::wstring> m_absent;  // expanded folders a look-up found missing: drawn grey, marked
-  std::shared_ptr<FolderCheck> m_check;
+  std::unique_ptr<FolderCheck> m_check;
 };
 
 }  // namespace pathwright
