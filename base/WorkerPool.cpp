@@ -75,7 +75,9 @@ void WorkerPool::Stop() {
   m_stopping = true;
   m_queue.clear();
   m_wake.notify_all();
-  const auto busy = [this] { return std::any_of(m_workers.begin(), m_workers.end(), [](const Worker& w) { return w.busy; }); };
+  const auto busy = [this] {
+    return std::any_of(m_workers.begin(), m_workers.end(), [](const Worker& w) { return w.busy; });
+  };
   while (busy()) {
 #ifdef _WIN32
     // Asked again on every round: a request that comes while the task is between two calls is lost.

@@ -84,14 +84,15 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
 
   UniqueFont m_font;          // bold copy of the default GUI font: heading and platform field
   HWND m_combo = nullptr;     // language combobox 1001
-  std::wstring m_language;      // display name of the language in use
-  NumberedCaptions m_captions;  // translated again on every change of language
+  std::wstring m_language;    // display name of the language in use
   std::wstring m_startDir;    // current directory when the window opened, or the program's folder
                               // when the current directory has no lang folder
   std::wstring m_lastFolder;  // last folder browsed in the list editor
   // Whether the list editor writes a picked folder with the environment variable it lies under:
   // check box 40001, kept in the settings file. 1 on, 0 off.
   int m_environmentSubstitution = 1;
+  // The window's own numbered captions, translated again on every change of language.
+  NumberedCaptions m_captions;
   UniqueIcon m_bigIcon;
   UniqueIcon m_smallIcon;
   LOGFONTW m_baseFont = {};  // the dialog's font as made at m_baseDpi, which the bold font follows

@@ -1,6 +1,6 @@
 // The list editor: one directory list as one entry per line, edited with the folder browser.
-// The caller sets m_paths, m_kindTitle and m_lastFolder, runs DoModal, and after IDOK takes
-// m_paths and m_lastFolder back.
+// The caller sets m_paths, m_kindTitle, m_lastFolder and m_substituteEnvironment, runs DoModal, and
+// after IDOK takes m_paths and m_lastFolder back.
 #pragma once
 
 #include <windows.h>
@@ -31,7 +31,8 @@ class CPathListDlg : public CDialogImpl<CPathListDlg>, public CUpdateUI<CPathLis
   std::wstring m_paths;       // the list text: handed in, rebuilt from the entries on close
   std::wstring m_kindTitle;   // English title of the directory kind, shown in the label
   std::wstring m_lastFolder;  // where Add's browser starts; every pick replaces it (before substitution)
-  bool m_substituteEnvironment = true;  // a pick under an environment variable's drive path is written with it
+  // A pick under the drive path of an environment variable is written with the variable.
+  bool m_substituteEnvironment = true;
 
   CPathListDlg();
   ~CPathListDlg() override;

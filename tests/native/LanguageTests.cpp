@@ -374,7 +374,7 @@ TEST(LanguageSettings, MissingFileThenWritesThatReplaceTheWholeFile) {
 
 // Texts used as printf formats with exactly one string argument.
 const std::set<uint32_t> kOneStringFormats = {
-    text::kListLabel,      text::kMissingSheetText,        text::kSaveFailedText,      text::kListSemicolonText,
+    text::kListLabel,      text::kMissingSheetText,       text::kSaveFailedText,     text::kListSemicolonText,
     text::kUnreadableText, text::kForbiddenCharacterText, text::kLanguageFailedText, text::kSettingsFailedText};
 
 std::wstring LangFolder() { return DecodeUtf8(PATHWRIGHT_SOURCE_DIR) + L"/lang/"; }

@@ -233,14 +233,19 @@ TEST_F(MainDlgTest, LanguageAndSettingsFailuresAreToldAndChangeNothingElse) {
     std::wstring choose;   // the Choose button afterwards
   } cases[] = {
       // Nor any beside the program: its folder is searched next.
-      {.name = "no language file", .noLanguages = true, .told = L"English\n", .reason = L"\\lang\\",
-       .choose = L"2003"},
-      {.name = "a language gone bad", .pickBrokenLanguage = true, .caption = text::kLanguageFailedCaption,
+      {.name = "no language file", .noLanguages = true, .told = L"English\n", .reason = L"\\lang\\", .choose = L"2003"},
+      {.name = "a language gone bad",
+       .pickBrokenLanguage = true,
+       .caption = text::kLanguageFailedCaption,
        .told = FormatWithString(Shipped(L"English.lng", text::kLanguageFailedText), L"Deutsch") + L"\n",
-       .reason = scratch.WidePath("lang\\Deutsch.lng"), .choose = Shipped(L"English.lng", text::kMainSelectSheet)},
-      {.name = "settings held", .settingsHeld = true, .caption = text::kSaveFailedCaption,
+       .reason = scratch.WidePath("lang\\Deutsch.lng"),
+       .choose = Shipped(L"English.lng", text::kMainSelectSheet)},
+      {.name = "settings held",
+       .settingsHeld = true,
+       .caption = text::kSaveFailedCaption,
        .told = FormatWithString(Shipped(L"English.lng", text::kSettingsFailedText), settings) + L"\n",
-       .reason = L"", .choose = Shipped(L"English.lng", text::kMainSelectSheet)},
+       .reason = L"",
+       .choose = Shipped(L"English.lng", text::kMainSelectSheet)},
   };
   WriteBytes(sheet, kSheet);
   for (const auto& c : cases) {
