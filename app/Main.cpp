@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "ui/MainDlg.h"
+#include "ui/Platform.h"
 #include "win/AppModule.h"
 
 namespace {
@@ -16,7 +17,7 @@ int Run(int showCommand) {
   auto loop = std::make_unique<pathwright::CMessageLoop>();
   pathwright::g_module.AddMessageLoop(loop.get());
 
-  auto mainDlg = std::make_unique<pathwright::CMainDlg>();
+  auto mainDlg = std::make_unique<pathwright::CMainDlg>(pathwright::SystemPlatform());
   int exitCode = 0;
   if (mainDlg->Create(nullptr)) {
     ::ShowWindow(mainDlg->m_hWnd, showCommand);

@@ -7,6 +7,7 @@
 
 #include "model/DirectorySettings.h"
 #include "res/resource.h"
+#include "ui/Platform.h"
 #include "win/AppModule.h"
 #include "win/DataExchange.h"
 #include "win/Dpi.h"
@@ -23,7 +24,8 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
  public:
   static constexpr UINT IDD = IDD_MAIN;
 
-  CMainDlg() = default;
+  // The platform services answer every question the window and its dialogs put to the system.
+  explicit CMainDlg(PlatformServices& platform) : m_platform(platform) {}
   ~CMainDlg() override;
 
   BOOL ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result,
@@ -31,6 +33,8 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
   bool PreTranslateMessage(MSG* message) override;
 
  private:
+  PlatformServices& Platform() const { return m_platform; }
+
   // Path box, seven edit lines and the option check box, in that order; the first failed transfer
   // beeps, focuses its control and ends the exchange.
   bool DoDataExchange(bool save = kFillControls, UINT id = kAllControls);
@@ -82,6 +86,7 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
   void ReportUnreadable(const SheetLoad& loaded);
   void ReportForbiddenCharacter(const ListCharacter& found);
 
+  PlatformServices& m_platform;
   UniqueFont m_font;          // bold copy of the default GUI font: heading and platform field
   HWND m_combo = nullptr;     // language combobox 1001
   std::wstring m_language;    // display name of the language in use

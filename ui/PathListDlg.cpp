@@ -40,7 +40,7 @@ struct CPathListDlg::FolderCheck {
   WorkerPool workers{kLookUpThreads};                  // last: it ends before what its tasks use
 };
 
-CPathListDlg::CPathListDlg() = default;
+CPathListDlg::CPathListDlg(PlatformServices& platform) : m_platform(platform) {}
 
 CPathListDlg::~CPathListDlg() { StopFolderCheck(); }
 

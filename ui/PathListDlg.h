@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "res/resource.h"
+#include "ui/Platform.h"
 #include "win/Dialog.h"
 #include "win/Handle.h"
 #include "win/UpdateUI.h"
@@ -34,13 +35,14 @@ class CPathListDlg : public CDialogImpl<CPathListDlg>, public CUpdateUI<CPathLis
   // A pick under the drive path of an environment variable is written with the variable.
   bool m_substituteEnvironment = true;
 
-  CPathListDlg();
+  explicit CPathListDlg(PlatformServices& platform);
   ~CPathListDlg() override;
 
   BOOL ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result,
                             DWORD mapId = 0) override;
 
  private:
+  PlatformServices& Platform() const { return m_platform; }
   LRESULT OnInitDialog();
   LRESULT OnCloseCmd(WORD id);
   void OnAdd();
@@ -74,6 +76,7 @@ class CPathListDlg : public CDialogImpl<CPathListDlg>, public CUpdateUI<CPathLis
   void OnDrawItem(const DRAWITEMSTRUCT& item);
   void StopFolderCheck();
 
+  PlatformServices& m_platform;
   TEXTMETRICW m_metrics = {};
   HFONT m_font = nullptr;  // the list box's own font
   HWND m_listBox = nullptr;

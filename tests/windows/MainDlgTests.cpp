@@ -66,7 +66,7 @@ class MainDlgTest : public ::testing::Test {
     platform.appData = appDataKnown ? scratch.Root().wstring() : L"";
   }
   void Open() {
-    dlg = std::make_unique<CMainDlg>();
+    dlg = std::make_unique<CMainDlg>(platform);
     main = dlg->Create(nullptr);
     ASSERT_NE(main, nullptr);
   }
@@ -91,7 +91,6 @@ class MainDlgTest : public ::testing::Test {
   const std::wstring sheet = sheetFolder + L"\\Microsoft.Cpp.Win32.user.props";
   const std::wstring settings = scratch.WidePath("programm.ini");
   FakePlatform platform;
-  PlatformOverride installed{platform};
   std::unique_ptr<CMainDlg> dlg;
   HWND main = nullptr;
   const fs::path savedDirectory = fs::current_path();
@@ -466,10 +465,9 @@ TEST_F(MainDlgTest, TheAboutBoxOpensItsLinksAndClosesAlone) {
 // while the messages are pumped and widens the extent for its mark after the 96 DPI width was taken.
 TEST(DpiChangeTest, OwnFontsPicturesAndTheExtentFollowTheMonitor) {
   FakePlatform platform;
-  PlatformOverride installed{platform};
   CAboutDlg about;
-  CMainDlg mainDlg;
-  CPathListDlg editor;
+  CMainDlg mainDlg(platform);
+  CPathListDlg editor(platform);
   editor.m_paths = L"a rather wide entry for the list box";
   ASSERT_TRUE(about.Create(nullptr) && mainDlg.Create(nullptr) && editor.Create(nullptr));
   const auto height = [](HWND dialog, int id) {
@@ -529,7 +527,7 @@ TEST(VersionChooserTest, OffersThreeVersionsAndHandsBackTheSelection) {
       return true;
     });
     int version = 0;
-    EXPECT_EQ(Platform().RunVersionChooser(nullptr, version, text::kRestorePrompt), close);
+    EXPECT_EQ(SystemPlatform().RunVersionChooser(nullptr, version, text::kRestorePrompt), close);
     EXPECT_EQ(version, 2);
     EXPECT_EQ(listed, L"Visual Studio 2010|Visual Studio 2012|Visual Studio 2013|0");
   }

@@ -28,7 +28,7 @@ class PathListDlgTest : public ::testing::Test {
  protected:
   void TearDown() override { dlg.reset(); }
   void Open(const std::wstring& paths, const std::wstring& lastFolder = L"") {  // modeless, same handlers
-    dlg = std::make_unique<CPathListDlg>();
+    dlg = std::make_unique<CPathListDlg>(platform);
     dlg->m_paths = paths;
     dlg->m_kindTitle = L"Include Directories";
     dlg->m_lastFolder = lastFolder;
@@ -63,7 +63,6 @@ class PathListDlgTest : public ::testing::Test {
   }
 
   FakePlatform platform;
-  PlatformOverride installed{platform};
   std::unique_ptr<CPathListDlg> dlg;
 };
 
@@ -224,7 +223,7 @@ TEST(PathListBrowserTest, ChangeOpensTheBrowserOnTheExpandedEntryAndSubstitutesT
     std::filesystem::remove_all(root, ignored);
   });
   for (const bool option : {true, false}) {
-    CPathListDlg dlg;
+    CPathListDlg dlg(SystemPlatform());
     dlg.m_paths = L"C:\\a;$(PWTEST_TOOLS)\\include;C:\\b";
     dlg.m_substituteEnvironment = option;
     ASSERT_NE(dlg.Create(nullptr), nullptr);
