@@ -1,5 +1,6 @@
-// Process entry: COM and the common controls, the module, the main window and its message loop.
-// The exit code tells the caller how the window ended: 1 OK, 2 Cancel, 0 no window at all.
+// Process entry: COM and the common controls, the main window and its message loop. The exit code
+// tells the caller how the window ended: 1 OK, 2 Cancel, 0 no window at all, -1 the message loop
+// broke (nothing was saved by it).
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
@@ -7,6 +8,7 @@
 #include <memory>
 
 #include "ui/MainDlg.h"
+#include "ui/Platform.h"
 #include "win/AppModule.h"
 
 namespace {
@@ -15,7 +17,7 @@ int Run(int showCommand) {
   auto loop = std::make_unique<pathwright::CMessageLoop>();
   pathwright::g_module.AddMessageLoop(loop.get());
 
-  auto mainDlg = std::make_unique<pathwright::CMainDlg>();
+  auto mainDlg = std::make_unique<pathwright::CMainDlg>(pathwright::SystemPlatform());
   int exitCode = 0;
   if (mainDlg->Create(nullptr)) {
     ::ShowWindow(mainDlg->m_hWnd, showCommand);
@@ -32,19 +34,18 @@ int Run(int showCommand) {
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int showCommand) {
   // The shell's folder browser, the explorer-style file dialog and the accessibility services need a
-  // single-threaded apartment on the window thread.
-  ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+  // single-threaded apartment on the window thread. Only a successful initialisation is undone: a
+  // failed one has nothing to undo, and an extra CoUninitialize would end someone else's.
+  const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
   // Touches user32 before any window exists, so the window manager is set up for this thread.
   ::DefWindowProcW(nullptr, 0, 0, 0);
   INITCOMMONCONTROLSEX controls = {};
   controls.dwSize = sizeof(controls);
   controls.dwICC = ICC_BAR_CLASSES;
   ::InitCommonControlsEx(&controls);
-  pathwright::g_module.Init();
 
   const int exitCode = Run(showCommand);
 
-  pathwright::g_module.Term();
-  ::CoUninitialize();
+  if (SUCCEEDED(com)) ::CoUninitialize();
   return exitCode;
 }

@@ -138,18 +138,6 @@ std::vector<std::wstring> SheetsInFolder(const std::wstring& folder) {
   return sheets;
 }
 
-std::optional<std::wstring> EnvironmentVariable(const std::wstring& name) {
-#ifdef _WIN32
-  const wchar_t* value = _wgetenv(name.c_str());
-  if (!value) return std::nullopt;
-  return std::wstring(value);
-#else
-  const char* value = std::getenv(EncodeUtf8(name).c_str());
-  if (!value) return std::nullopt;
-  return DecodeUtf8(value);
-#endif
-}
-
 int WorseExit(int sofar, int next) {
   const auto rank = [](int code) { return code == kExitDone ? 0 : code == kExitProblems ? 1 : 2; };
   return rank(next) > rank(sofar) ? next : sofar;

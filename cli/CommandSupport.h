@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Commands.h"
+#include "base/Environment.h"
 #include "base/FileSystem.h"
 #include "model/DirectorySettings.h"
 
@@ -33,9 +34,6 @@ std::optional<int> PickSheetFolder(const std::optional<std::wstring>& given, std
 
 // Every Microsoft.Cpp.*.user.props file in the folder, in name order.
 std::vector<std::wstring> SheetsInFolder(const std::wstring& folder);
-
-// A variable of the program's environment (names in any letter case on Windows).
-std::optional<std::wstring> EnvironmentVariable(const std::wstring& name);
 
 // The worst of two exit codes: a failure over problems found, problems over success; the first failure stays.
 int WorseExit(int sofar, int next);

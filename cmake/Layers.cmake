@@ -1,16 +1,15 @@
-# Each source folder is one library. A target sees the headers of its own folder and of the
-# folders it links, nothing else: every folder gets an include root holding only a link to itself,
-# so "model/..." included from base/ fails to compile instead of quietly building upward.
+# Each source folder is one library, and every header is named from the source root ("model/X.h"):
+# the include root is the source tree itself, so an edited header is always the one compiled. Which
+# folder may include which is written once, in PATHWRIGHT_LAYERS of the top CMakeLists.txt, and the
+# layers test (cmake/CheckLayers.cmake) holds every source file of a layer to it.
 function(pathwright_layer target folder)
-  set(root ${PROJECT_BINARY_DIR}/include/${folder})
-  if(NOT EXISTS ${root}/${folder})
-    file(MAKE_DIRECTORY ${root})
-    file(CREATE_LINK ${PROJECT_SOURCE_DIR}/${folder} ${root}/${folder} SYMBOLIC COPY_ON_ERROR)
+  if(NOT ";${PATHWRIGHT_LAYERS};" MATCHES ";${folder}:")
+    message(FATAL_ERROR "${folder}/ is no layer of PATHWRIGHT_LAYERS: say what it builds on there")
   endif()
   get_target_property(type ${target} TYPE)
   if(type STREQUAL "INTERFACE_LIBRARY")
-    target_include_directories(${target} INTERFACE ${root})
+    target_include_directories(${target} INTERFACE ${PROJECT_SOURCE_DIR})
   else()
-    target_include_directories(${target} PUBLIC ${root})
+    target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
   endif()
 endfunction()

@@ -202,12 +202,15 @@ bool ParseLanguage(std::string_view bytes, LanguageTable& table) {
   return ParseLanguageFrom(reader, table);
 }
 
-bool LoadLanguage(const std::wstring& path, LanguageTable& table) {
+Result LoadLanguage(const std::wstring& path, LanguageTable& table) {
   table.clear();
   std::string bytes;
-  if (!ReadFileBytes(path, bytes, {.maxFileSize = kMaxLanguageFileBytes})) return false;
+  if (Result read = ReadFileBytes(path, bytes, {.maxFileSize = kMaxLanguageFileBytes}); !read) return read;
   Utf8LineReader reader(std::move(bytes));  // the file's bytes are not needed again: no copy
-  return ParseLanguageFrom(reader, table);
+  if (ParseLanguageFrom(reader, table)) return {};
+  return Result::Failure(Result::Status::kInvalid,
+                         L"it is no language file: its first line must read \"<utf-8 encoding>\", its second \"LangID\" and "
+          L"the language's name");
 }
 
 std::wstring GetText(const LanguageTable& table, uint32_t number) {

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/FileSystem.h"
+
 namespace pathwright {
 
 // Text number -> text of the loaded language.
@@ -74,9 +76,9 @@ bool ParseLanguage(std::string_view bytes, LanguageTable& table);
 // No language file comes near this; a larger file is taken as unreadable.
 inline constexpr size_t kMaxLanguageFileBytes = 4 << 20;
 
-// Empties the table, then fills it from the file at `path`. False (and an empty table) when the
+// Empties the table, then fills it from the file at `path`. Fails (with an empty table) when the
 // file cannot be read, is larger than kMaxLanguageFileBytes, or its header is not valid.
-bool LoadLanguage(const std::wstring& path, LanguageTable& table);
+Result LoadLanguage(const std::wstring& path, LanguageTable& table);
 
 // The text stored under the number, empty when there is none.
 std::wstring GetText(const LanguageTable& table, uint32_t number);

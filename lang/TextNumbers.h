@@ -41,6 +41,9 @@ inline constexpr uint32_t kUnreadableCaption = 4007;
 inline constexpr uint32_t kUnreadableText = 4008;  // format with one %s: the sheet's path
 inline constexpr uint32_t kNothingToSaveText = 4009;
 inline constexpr uint32_t kForbiddenCharacterText = 4010;  // format with one %s: the row and the character
+inline constexpr uint32_t kLanguageFailedCaption = 4011;
+inline constexpr uint32_t kLanguageFailedText = 4012;  // format with one %s: the language's name
+inline constexpr uint32_t kSettingsFailedText = 4013;  // format with one %s: the settings file's path
 
 // Every number above: each shipped language file has a text for each of them.
 inline constexpr uint32_t kAll[] = {
@@ -75,6 +78,9 @@ inline constexpr uint32_t kAll[] = {
     kUnreadableText,
     kNothingToSaveText,
     kForbiddenCharacterText,
+    kLanguageFailedCaption,
+    kLanguageFailedText,
+    kSettingsFailedText,
 };
 
 }  // namespace pathwright::text

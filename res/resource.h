@@ -19,7 +19,6 @@
 #define IDB_ARROW_UP_200 147
 #define IDB_ARROW_DOWN_150 148
 #define IDB_ARROW_DOWN_200 149
-#define IDS_TITLE 129
 #define IDR_MANIFEST 1
 
 // Main window (template 129)

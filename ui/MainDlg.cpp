@@ -9,7 +9,6 @@
 #include "lang/TextNumbers.h"
 #include "model/DirectoryKinds.h"
 #include "model/SheetLocation.h"
-#include "ui/Options.h"
 #include "lang/TextFormat.h"
 #include "ui/UiLanguage.h"
 #include "win/FileDialog.h"
@@ -70,8 +69,6 @@ BOOL CMainDlg::ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LPARAM, L
 
 bool CMainDlg::PreTranslateMessage(MSG* message) { return m_hWnd && ::IsDialogMessageW(m_hWnd, message) != FALSE; }
 
-bool CMainDlg::OnIdle() { return false; }
-
 LRESULT CMainDlg::OnInitDialog() {
   CentreWindow(::GetWindow(m_hWnd, GW_OWNER));
   InitLanguage();
@@ -81,11 +78,7 @@ LRESULT CMainDlg::OnInitDialog() {
   SetDlgItemText(IDC_MAIN_PLATFORM, kNoPlatform);
   OpenDefaultSheet();
   LoadIcons();
-  if (CMessageLoop* loop = g_module.GetMessageLoop()) {
-    loop->AddMessageFilter(this);
-    loop->AddIdleHandler(this);
-  }
-  UIAddChildWindowContainer(m_hWnd);
+  if (CMessageLoop* loop = g_module.GetMessageLoop()) loop->AddMessageFilter(this);
   EnableDirectoryControls();
   DoDataExchange(kFillControls);
   return TRUE;  // the dialog manager focuses the first tab stop, the sheet path
@@ -116,10 +109,7 @@ void CMainDlg::OnDestroy() {
   // The names given to the list buttons go with their windows.
   for (int id = IDC_MAIN_FIRST_BUTTON; id <= IDC_MAIN_LAST_BUTTON; ++id)
     Platform().SetAccessibleName(GetDlgItem(id), {});
-  if (CMessageLoop* loop = g_module.GetMessageLoop()) {
-    loop->RemoveMessageFilter(this);
-    loop->RemoveIdleHandler(this);
-  }
+  if (CMessageLoop* loop = g_module.GetMessageLoop()) loop->RemoveMessageFilter(this);
 }
 
 bool CMainDlg::DoDataExchange(bool save, UINT id) {
@@ -135,7 +125,7 @@ bool CMainDlg::DoDataExchange(bool save, UINT id) {
     const int control = IDC_MAIN_FIRST_EDIT + k;
     if (wanted(control) && !TransferText(save, control, m_lists[k])) return fail(control);
   }
-  if (wanted(IDC_MAIN_ENV_OPTION) && !TransferCheck(save, IDC_MAIN_ENV_OPTION, g_environmentSubstitution)) {
+  if (wanted(IDC_MAIN_ENV_OPTION) && !TransferCheck(save, IDC_MAIN_ENV_OPTION, m_environmentSubstitution)) {
     return fail(IDC_MAIN_ENV_OPTION);
   }
   return true;

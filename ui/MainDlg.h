@@ -3,39 +3,38 @@
 // list editor and About box openings in MainDlgEditors.cpp.
 #pragma once
 
-#include <span>
 #include <string>
 
 #include "model/DirectorySettings.h"
 #include "res/resource.h"
+#include "ui/Platform.h"
 #include "win/AppModule.h"
 #include "win/DataExchange.h"
 #include "win/Dpi.h"
 #include "win/Dialog.h"
 #include "win/Handle.h"
-#include "win/UpdateUI.h"
+#include "win/LanguageManager.h"
 
 namespace pathwright {
 
 class CMainDlg : public CDialogImpl<CMainDlg>,
-                 public CUpdateUI<CMainDlg>,
                  public CWinDataExchange<CMainDlg>,
                  public CMessageFilter,
-                 public CIdleHandler,
                  private DirectorySettings {
  public:
   static constexpr UINT IDD = IDD_MAIN;
-  static std::span<const int> UpdateUiMap() { return {}; }
 
-  CMainDlg() = default;
+  // The platform services answer every question the window and its dialogs put to the system.
+  explicit CMainDlg(PlatformServices& platform) : m_platform(platform) {}
   ~CMainDlg() override;
 
   BOOL ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result,
                             DWORD mapId = 0) override;
   bool PreTranslateMessage(MSG* message) override;
-  bool OnIdle() override;
 
  private:
+  PlatformServices& Platform() const { return m_platform; }
+
   // Path box, seven edit lines and the option check box, in that order; the first failed transfer
   // beeps, focuses its control and ends the exchange.
   bool DoDataExchange(bool save = kFillControls, UINT id = kAllControls);
@@ -57,7 +56,10 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
   void NameListButtons();
   void OnOptionChanged();
   std::wstring ReadSettings();
+  // Writes the language and the option; a file that cannot be written is reported: the choice then
+  // lasts for this run only.
   void WriteSettings(const std::wstring& language);
+  void ReportLanguageFailure(const std::wstring& language, const Result& result);
 
   // Secondary dialogs.
   void OnAbout();
@@ -84,12 +86,18 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
   void ReportUnreadable(const Result& loaded);
   void ReportForbiddenCharacter(const ListCharacter& found);
 
+  PlatformServices& m_platform;
   UniqueFont m_font;          // bold copy of the default GUI font: heading and platform field
   HWND m_combo = nullptr;     // language combobox 1001
   std::wstring m_language;    // display name of the language in use
   std::wstring m_startDir;    // current directory when the window opened, or the program's folder
                               // when the current directory has no lang folder
   std::wstring m_lastFolder;  // last folder browsed in the list editor
+  // Whether the list editor writes a picked folder with the environment variable it lies under:
+  // check box 40001, kept in the settings file. 1 on, 0 off.
+  int m_environmentSubstitution = 1;
+  // The window's own numbered captions, translated again on every change of language.
+  NumberedCaptions m_captions;
   UniqueIcon m_bigIcon;
   UniqueIcon m_smallIcon;
   LOGFONTW m_baseFont = {};  // the dialog's font as made at m_baseDpi, which the bold font follows

@@ -20,10 +20,11 @@ void CMainDlg::OnEditDirectories(int id) {
   // What the user typed is what the editor starts with; a failed read leaves the stored list.
   DoDataExchange(kSaveControls, static_cast<UINT>(edit));
 
-  CPathListDlg editor;
+  CPathListDlg editor(Platform());
   editor.m_paths = m_lists[kind];
   editor.m_kindTitle = kKindTitles[kind];
   editor.m_lastFolder = m_lastFolder;
+  editor.m_substituteEnvironment = m_environmentSubstitution != 0;
   if (editor.DoModal(::GetActiveWindow()) != IDOK) return;
 
   m_lastFolder = editor.m_lastFolder;

@@ -7,8 +7,9 @@
 #include "ui/Platform.h"
 #include "win/LanguageManager.h"
 #include "lang/Settings.h"
+#include "lang/TextNumbers.h"
 #include "ui/MainDlg.h"
-#include "ui/Options.h"
+#include "ui/UiLanguage.h"
 
 namespace pathwright {
 
@@ -53,13 +54,16 @@ void CMainDlg::InitLanguage() {
   const LanguageCatalogue& offered = languages.Languages();
   if (m_language.empty() || (!offered.contains(m_language) && offered.contains(L"English"))) m_language = L"English";
   if (!offered.contains(m_language) && !offered.empty()) m_language = offered.begin()->first;
-  languages.SelectLanguage(m_language);
+  const Result loaded = languages.SelectLanguage(m_language);
   for (const auto& [name, file] : languages.Languages()) {
     ::SendMessageW(m_combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
   }
   ::SendMessageW(m_combo, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(m_language.c_str()));
-  languages.TranslateWindow(m_hWnd);
+  m_captions = NumberedCaptions(m_hWnd);
+  m_captions.Translate(languages);
   NameListButtons();
+  // A window of bare text numbers needs a word why.
+  if (!loaded) ReportLanguageFailure(m_language, loaded);
 }
 
 void CMainDlg::OnLanguageChange() {
@@ -71,11 +75,21 @@ void CMainDlg::OnLanguageChange() {
   const LRESULT got = ::SendMessageW(m_combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()));
   text.resize(got == CB_ERR ? 0 : static_cast<size_t>(got));
   if (text == m_language) return;
+  if (const Result loaded = LanguageManager().SelectLanguage(text); !loaded) {
+    // The texts in force stay, and so do the language shown and the one remembered.
+    ::SendMessageW(m_combo, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(m_language.c_str()));
+    ReportLanguageFailure(text, loaded);
+    return;
+  }
   m_language = text;
-  LanguageManager().SelectLanguage(m_language);
-  LanguageManager().TranslateWindow(m_hWnd);
+  m_captions.Translate(LanguageManager());
   NameListButtons();
   WriteSettings(m_language);
+}
+
+void CMainDlg::ReportLanguageFailure(const std::wstring& language, const Result& result) {
+  Platform().ShowMessageBox(m_hWnd, UiFormat(text::kLanguageFailedText, language) + L"\n" + result.why,
+                            UiText(text::kLanguageFailedCaption), MB_OK | MB_ICONWARNING);
 }
 
 void CMainDlg::NameListButtons() {
@@ -88,21 +102,24 @@ void CMainDlg::NameListButtons() {
 }
 
 void CMainDlg::OnOptionChanged() {
-  g_environmentSubstitution = ::SendMessageW(GetDlgItem(IDC_MAIN_ENV_OPTION), BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+  m_environmentSubstitution = ::SendMessageW(GetDlgItem(IDC_MAIN_ENV_OPTION), BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
   WriteSettings(m_language);
 }
 
 std::wstring CMainDlg::ReadSettings() {
   const Settings settings = ReadSettingsFile(SettingsPath(m_startDir));
   if (!settings.found) return {};  // the option and the check box stay as they are
-  g_environmentSubstitution = settings.option;
+  m_environmentSubstitution = settings.option;
   ::SendMessageW(GetDlgItem(IDC_MAIN_ENV_OPTION), BM_SETCHECK, settings.option ? BST_CHECKED : BST_UNCHECKED, 0);
   return settings.language;
 }
 
 void CMainDlg::WriteSettings(const std::wstring& language) {
-  // A settings file that cannot be written only means the choice lasts for this run.
-  WriteSettingsFile(SettingsPath(m_startDir), language, g_environmentSubstitution);
+  const std::wstring path = SettingsPath(m_startDir);
+  const Result written = WriteSettingsFile(path, language, m_environmentSubstitution);
+  if (written) return;
+  Platform().ShowMessageBox(m_hWnd, UiFormat(text::kSettingsFailedText, path) + L"\n" + written.why,
+                            UiText(text::kSaveFailedCaption), MB_OK | MB_ICONWARNING);
 }
 
 }  // namespace pathwright

@@ -1,11 +1,7 @@
 #include "ui/PathListDlg.h"
 
-#include <stdlib.h>
-
+#include <algorithm>
 #include <mutex>
-#include <optional>
-#include <system_error>
-#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -13,8 +9,9 @@
 #include "model/DirectoryList.h"
 #include "model/EnvironmentPaths.h"
 #include "model/SheetCheck.h"
+#include "base/Environment.h"
 #include "base/FileSystem.h"
-#include "ui/Options.h"
+#include "base/WorkerPool.h"
 #include "lang/TextFormat.h"
 #include "ui/UiLanguage.h"
 #include "win/AppModule.h"
@@ -27,12 +24,7 @@ namespace pathwright {
 namespace {
 constexpr COLORREF kTransparent = RGB(255, 0, 255);
 constexpr UINT kFoldersChecked = WM_APP + 1;
-
-std::optional<std::wstring> EnvironmentVariable(const std::wstring& name) {
-  const wchar_t* value = _wgetenv(name.c_str());
-  if (!value) return std::nullopt;
-  return std::wstring(value);
-}
+constexpr size_t kLookUpThreads = 4;
 
 // The folder an entry names when it can be looked up at all: absolute after expansion, nothing
 // left for a project to fill in. Empty otherwise.
@@ -40,23 +32,15 @@ std::wstring CheckableFolder(const std::wstring& entry) {
   Judgement judged = Prejudge(entry, EnvironmentVariable);
   return judged.status == EntryStatus::kOk ? judged.expanded : std::wstring();
 }
-
-// The process environment as "NAME=VALUE" entries in the C runtime's order, read afresh each call.
-std::vector<std::wstring> ProcessEnvironment() {
-  // The C runtime builds its wide table on first demand when the program did not start through wmain.
-  if (!_wenviron) _wgetenv(L"PATH");
-  std::vector<std::wstring> entries;
-  if (!_wenviron) return entries;
-  for (wchar_t** entry = _wenviron; *entry; ++entry) entries.emplace_back(*entry);
-  return entries;
-}
 }  // namespace
 
 struct CPathListDlg::FolderCheck {
   std::mutex mutex;
-  HWND window = nullptr;                               // null once the dialog closes; the answers are then dropped
-  std::vector<std::pair<std::wstring, bool>> answers;  // folder, absent
+  std::vector<std::pair<std::wstring, bool>> answers;  // folder, absent: not yet taken by the window
+  WorkerPool workers{kLookUpThreads};                  // last: it ends before what its tasks use
 };
+
+CPathListDlg::CPathListDlg(PlatformServices& platform) : m_platform(platform) {}
 
 CPathListDlg::~CPathListDlg() { StopFolderCheck(); }
 
@@ -74,6 +58,10 @@ BOOL CPathListDlg::ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LPARA
     OnFoldersChecked();
     result = 0;
     return TRUE;
+  }
+  if (message == WM_DESTROY) {
+    StopFolderCheck();  // also when the window goes without OK or Cancel
+    return FALSE;
   }
   if (message != WM_COMMAND) return FALSE;
   result = 0;
@@ -206,15 +194,13 @@ bool CPathListDlg::BrowseForFolder(uint32_t titleNumber, const std::wstring& ini
 bool CPathListDlg::TakePick(const std::wstring& folder) {
   if (folder.find(L';') != std::wstring::npos) {
     // The list would read it as two entries, neither of them the folder.
-    std::wstring format = UiText(text::kListSemicolonText);
-    if (format.empty()) format = L"%s";
-    Platform().ShowMessageBox(m_hWnd, FormatWithString(format, folder), UiText(text::kListTitle),
+    Platform().ShowMessageBox(m_hWnd, UiFormat(text::kListSemicolonText, folder), UiText(text::kListTitle),
                               MB_OK | MB_ICONWARNING);
     return false;
   }
   m_picked = folder;
   m_lastFolder = folder;
-  if (g_environmentSubstitution != 0) m_picked = SubstituteEnvironment(m_picked, ProcessEnvironment());
+  if (m_substituteEnvironment) m_picked = SubstituteEnvironment(m_picked, EnvironmentEntries());
   return true;
 }
 
@@ -338,22 +324,19 @@ void CPathListDlg::StartFolderCheck(const std::vector<std::wstring>& entries) {
     if (std::wstring folder = CheckableFolder(entry); !folder.empty()) folders.push_back(std::move(folder));
   }
   if (folders.empty() || !m_hWnd) return;
-  if (!m_check) {
-    m_check = std::make_shared<FolderCheck>();
-    m_check->window = m_hWnd;
-  }
-  try {
-    std::thread([check = m_check, folders = std::move(folders)] {
-      const std::vector<FolderState> states = LookUpFolders(folders, IsFolder);
+  // Folders on other machines go last: one that never answers then holds a worker, not the answers
+  // of the local ones.
+  std::stable_partition(folders.begin(), folders.end(), [](const std::wstring& f) { return !IsNetworkPath(f); });
+  if (!m_check) m_check = std::make_unique<FolderCheck>();
+  for (std::wstring& folder : folders) {
+    // Without a worker there is no mark: the list works as before.
+    m_check->workers.Post([check = m_check.get(), window = m_hWnd, folder = std::move(folder)] {
+      const bool absent = !IsFolder(folder);
       std::lock_guard lock(check->mutex);
-      for (size_t i = 0; i < folders.size(); ++i) {
-        if (states[i] != FolderState::kNoAnswer)
-          check->answers.emplace_back(folders[i], states[i] == FolderState::kAbsent);
-      }
-      if (check->window) ::PostMessageW(check->window, kFoldersChecked, 0, 0);
-    }).detach();
-  } catch (const std::system_error&) {
-    // No thread, no marks: the list works as before.
+      check->answers.emplace_back(folder, absent);
+      // One message for the answers that gather until the window takes them.
+      if (check->answers.size() == 1) ::PostMessageW(window, kFoldersChecked, 0, 0);
+    });
   }
 }
 
@@ -380,9 +363,8 @@ void CPathListDlg::OnFoldersChecked() {
 }
 
 void CPathListDlg::StopFolderCheck() {
-  if (!m_check) return;
-  std::lock_guard lock(m_check->mutex);
-  m_check->window = nullptr;
+  // Look-ups not started are dropped; one waiting for a server is cancelled and waited for.
+  m_check.reset();
 }
 
 void CPathListDlg::OnDrawItem(const DRAWITEMSTRUCT& item) {

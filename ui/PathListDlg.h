@@ -1,6 +1,6 @@
 // The list editor: one directory list as one entry per line, edited with the folder browser.
-// The caller sets m_paths, m_kindTitle and m_lastFolder, runs DoModal, and after IDOK takes
-// m_paths and m_lastFolder back.
+// The caller sets m_paths, m_kindTitle, m_lastFolder and m_substituteEnvironment, runs DoModal, and
+// after IDOK takes m_paths and m_lastFolder back.
 #pragma once
 
 #include <windows.h>
@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "res/resource.h"
+#include "ui/Platform.h"
 #include "win/Dialog.h"
 #include "win/Handle.h"
 #include "win/UpdateUI.h"
@@ -31,14 +32,17 @@ class CPathListDlg : public CDialogImpl<CPathListDlg>, public CUpdateUI<CPathLis
   std::wstring m_paths;       // the list text: handed in, rebuilt from the entries on close
   std::wstring m_kindTitle;   // English title of the directory kind, shown in the label
   std::wstring m_lastFolder;  // where Add's browser starts; every pick replaces it (before substitution)
+  // A pick under the drive path of an environment variable is written with the variable.
+  bool m_substituteEnvironment = true;
 
-  CPathListDlg() = default;
+  explicit CPathListDlg(PlatformServices& platform);
   ~CPathListDlg() override;
 
   BOOL ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result,
                             DWORD mapId = 0) override;
 
  private:
+  PlatformServices& Platform() const { return m_platform; }
   LRESULT OnInitDialog();
   LRESULT OnCloseCmd(WORD id);
   void OnAdd();
@@ -64,14 +68,15 @@ class CPathListDlg : public CDialogImpl<CPathListDlg>, public CUpdateUI<CPathLis
   int Count() const;
   int Selection() const;
   std::wstring EntryText(int index) const;
-  // Existence checks run on a worker thread, so a dead network share never stalls the window; the
-  // answers come back with kFoldersChecked.
+  // Existence checks run on a few worker threads, so a dead network share never stalls the window;
+  // the answers come back with kFoldersChecked. The workers end with the dialog.
   struct FolderCheck;
   void StartFolderCheck(const std::vector<std::wstring>& entries);
   void OnFoldersChecked();
   void OnDrawItem(const DRAWITEMSTRUCT& item);
   void StopFolderCheck();
 
+  PlatformServices& m_platform;
   TEXTMETRICW m_metrics = {};
   HFONT m_font = nullptr;  // the list box's own font
   HWND m_listBox = nullptr;
@@ -83,7 +88,7 @@ class CPathListDlg : public CDialogImpl<CPathListDlg>, public CUpdateUI<CPathLis
   int m_extent = 0;                 // horizontal scroll extent in pixels; only ever grows at one DPI
   UINT m_dpi = 0;                   // the DPI the extent and the arrow images were made for
   std::set<std::wstring> m_absent;  // expanded folders a look-up found missing: drawn grey, marked
-  std::shared_ptr<FolderCheck> m_check;
+  std::unique_ptr<FolderCheck> m_check;
 };
 
 }  // namespace pathwright

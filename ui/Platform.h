@@ -1,6 +1,7 @@
 // The platform services the dialogs ask for that a test must be able to answer: the local
 // application data folder, the file dialog, the version chooser, message boxes and the folder
-// browser. The program uses the real Win32 calls; a test installs its own answers for a scope.
+// browser. The program hands the real Win32 calls to its main window; a test hands over its own
+// answers instead.
 #pragma once
 
 #include <windows.h>
@@ -41,19 +42,8 @@ struct PlatformServices {
                                std::wstring& folder) = 0;
 };
 
-// The services in force: the real ones unless a test has installed others.
-PlatformServices& Platform();
-
-// Installs other services for its lifetime and puts the previous ones back afterwards.
-class PlatformOverride {
- public:
-  explicit PlatformOverride(PlatformServices& services);
-  PlatformOverride(const PlatformOverride&) = delete;
-  PlatformOverride& operator=(const PlatformOverride&) = delete;
-  ~PlatformOverride();
-
- private:
-  PlatformServices* m_previous;
-};
+// The real services, which keep no state of their own: the main window is given these by the
+// program, and its dialogs get them from the main window.
+PlatformServices& SystemPlatform();
 
 }  // namespace pathwright

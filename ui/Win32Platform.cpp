@@ -76,15 +76,11 @@ class Win32Platform final : public PlatformServices {
     return 0;
   }
 };
-
-Win32Platform g_win32Platform;
-PlatformServices* g_platform = nullptr;
 }  // namespace
 
-PlatformServices& Platform() { return g_platform ? *g_platform : g_win32Platform; }
-
-PlatformOverride::PlatformOverride(PlatformServices& services) : m_previous(g_platform) { g_platform = &services; }
-
-PlatformOverride::~PlatformOverride() { g_platform = m_previous; }
+PlatformServices& SystemPlatform() {
+  static Win32Platform platform;
+  return platform;
+}
 
 }  // namespace pathwright

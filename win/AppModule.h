@@ -1,6 +1,7 @@
-// The application module and the message loop: the thread's pump with message filters (the main
-// window's dialog keyboard handling) and idle handlers, and the module that maps each thread to its
-// loop and hands a dialog object to its window during creation.
+// The application module and the message loop: the pump, which lets the message filters (the main
+// window's dialog keyboard handling) see each message first, and the module that knows the loop and
+// hands a dialog object to its window during creation. Windows live on one thread, so neither needs
+// a lock.
 #pragma once
 
 #include <windows.h>
@@ -19,43 +20,27 @@ class CMessageFilter {
   ~CMessageFilter() = default;
 };
 
-class CIdleHandler {
- public:
-  virtual bool OnIdle() = 0;
-
- protected:
-  ~CIdleHandler() = default;
-};
-
 class CMessageLoop {
  public:
   CMessageLoop() = default;
   CMessageLoop(const CMessageLoop&) = delete;
   CMessageLoop& operator=(const CMessageLoop&) = delete;
-  virtual ~CMessageLoop() = default;
 
   // Appends to the list; false only when the list cannot grow.
   bool AddMessageFilter(CMessageFilter* filter);
-  bool AddIdleHandler(CIdleHandler* handler);
   // Removes the first equal entry; false when it is not registered.
   bool RemoveMessageFilter(CMessageFilter* filter);
-  bool RemoveIdleHandler(CIdleHandler* handler);
 
-  // Pumps messages until WM_QUIT and returns its wParam.
+  // Pumps messages until WM_QUIT and returns its wParam. A failing GetMessageW would fail again at
+  // once, so it ends the loop with kBrokenLoop instead of spinning.
   int Run();
+  static constexpr int kBrokenLoop = -1;
 
   // Asks the filters, the last registered first; true when one consumed the message.
-  virtual bool PreTranslateMessage(MSG* message);
-  // Calls every idle handler once and wants no further idle work.
-  virtual bool OnIdle(int idleCount);
+  bool PreTranslateMessage(MSG* message);
 
-  // Messages that do not make the loop idle again: mouse moves, paints and the caret blink timer.
-  static bool IsIdleMessage(const MSG& message);
-
- protected:
+ private:
   std::vector<CMessageFilter*> m_filters;
-  std::vector<CIdleHandler*> m_idleHandlers;
-  MSG m_message = {};
 };
 
 class CAppModule {
@@ -64,39 +49,36 @@ class CAppModule {
   CAppModule(const CAppModule&) = delete;
   CAppModule& operator=(const CAppModule&) = delete;
 
-  bool Init();
-  void Term();
-
   // The image that holds the dialog templates, icons and strings: the program itself.
   static HINSTANCE GetResourceInstance();
 
-  // One loop per thread; the calling thread's entry is added or removed.
-  bool AddMessageLoop(CMessageLoop* loop);
-  bool RemoveMessageLoop();
-  CMessageLoop* GetMessageLoop(DWORD threadId = ::GetCurrentThreadId());
+  // The loop that pumps the windows' messages, while it runs; null before and after.
+  void AddMessageLoop(CMessageLoop* loop) { m_loop = loop; }
+  void RemoveMessageLoop() { m_loop = nullptr; }
+  CMessageLoop* GetMessageLoop() const { return m_loop; }
 
-  // Dialog creation: the object waits in an entry on the creating caller's stack until its
-  // window's first message binds them.
-  struct CreateEntry {
-    CDialogBase* object = nullptr;
-    DWORD threadId = 0;
-    CreateEntry* next = nullptr;
+  // While it lives, `object` waits for the first message of the dialog window being created, which
+  // binds the two. A dialog created from another's handlers waits in its own turn: the previous
+  // object (already bound by then) is put back afterwards.
+  class Creating {
+   public:
+    Creating(CAppModule& module, CDialogBase* object) : m_module(module), m_previous(module.m_creating) {
+      module.m_creating = object;
+    }
+    Creating(const Creating&) = delete;
+    Creating& operator=(const Creating&) = delete;
+    ~Creating() { m_module.m_creating = m_previous; }
+
+   private:
+    CAppModule& m_module;
+    CDialogBase* m_previous;
   };
-  void AddCreateWndData(CreateEntry& entry, CDialogBase* object);
+  // The object waiting for its window; null when none waits (or it was taken already).
   CDialogBase* ExtractCreateWndData();
-  // Unlinks the entry if no window took it (the template could not be loaded).
-  void RemoveCreateWndData(CreateEntry& entry);
 
  private:
-  struct LoopEntry {
-    DWORD threadId;
-    CMessageLoop* loop;
-  };
-
-  SRWLOCK m_loopLock = SRWLOCK_INIT;
-  std::vector<LoopEntry> m_loops;
-  SRWLOCK m_createLock = SRWLOCK_INIT;
-  CreateEntry* m_creating = nullptr;
+  CMessageLoop* m_loop = nullptr;
+  CDialogBase* m_creating = nullptr;
 };
 
 // The process-wide module; constant-initialised, so it exists before any other static object.

@@ -15,10 +15,6 @@ CDialogBase::~CDialogBase() {
   }
 }
 
-DLGPROC CDialogBase::GetDialogProc() { return &CDialogBase::DialogProc; }
-
-void CDialogBase::OnFinalMessage(HWND) {}
-
 bool CDialogBase::DestroyWindow() { return m_hWnd && ::DestroyWindow(m_hWnd) != FALSE; }
 
 bool CDialogBase::CentreWindow(HWND over) { return pathwright::CentreWindow(m_hWnd, over); }
@@ -26,21 +22,15 @@ bool CDialogBase::CentreWindow(HWND over) { return pathwright::CentreWindow(m_hW
 std::wstring CDialogBase::GetDlgItemText(int id) const { return GetWindowTextString(GetDlgItem(id)); }
 
 HWND CDialogBase::CreateFromTemplate(UINT templateId, HWND parent, LPARAM initParam) {
-  CAppModule::CreateEntry entry;
-  g_module.AddCreateWndData(entry, this);
-  HWND window = ::CreateDialogParamW(CAppModule::GetResourceInstance(), MAKEINTRESOURCEW(templateId), parent,
-                                     GetDialogProc(), initParam);
-  g_module.RemoveCreateWndData(entry);
-  return window;
+  const CAppModule::Creating creating(g_module, this);
+  return ::CreateDialogParamW(CAppModule::GetResourceInstance(), MAKEINTRESOURCEW(templateId), parent,
+                              &CDialogBase::DialogProc, initParam);
 }
 
 INT_PTR CDialogBase::RunModal(UINT templateId, HWND owner, LPARAM initParam) {
-  CAppModule::CreateEntry entry;
-  g_module.AddCreateWndData(entry, this);
-  const INT_PTR result = ::DialogBoxParamW(CAppModule::GetResourceInstance(), MAKEINTRESOURCEW(templateId), owner,
-                                           GetDialogProc(), initParam);
-  g_module.RemoveCreateWndData(entry);
-  return result;
+  const CAppModule::Creating creating(g_module, this);
+  return ::DialogBoxParamW(CAppModule::GetResourceInstance(), MAKEINTRESOURCEW(templateId), owner,
+                           &CDialogBase::DialogProc, initParam);
 }
 
 INT_PTR CALLBACK CDialogBase::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -67,7 +57,6 @@ INT_PTR CALLBACK CDialogBase::DialogProc(HWND window, UINT message, WPARAM wPara
   if (message == WM_NCDESTROY) {
     ::SetWindowLongPtrW(window, DWLP_USER, 0);
     self->m_hWnd = nullptr;
-    self->OnFinalMessage(window);
     return handled;
   }
   if (!handled) return FALSE;

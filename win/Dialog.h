@@ -22,9 +22,6 @@ class CDialogBase {
                                     DWORD mapId = 0) = 0;
   // A window still open when its object goes is destroyed without reaching the object again.
   virtual ~CDialogBase();
-  virtual DLGPROC GetDialogProc();
-  // Called after the window's last message (WM_NCDESTROY), when m_hWnd is already null.
-  virtual void OnFinalMessage(HWND window);
 
   HWND GetDlgItem(int id) const { return ::GetDlgItem(m_hWnd, id); }
   bool EndDialog(INT_PTR result) { return ::EndDialog(m_hWnd, result) != FALSE; }

@@ -1,15 +1,15 @@
-// The language manager: the languages on offer, the loaded language's texts, and the windows whose
-// captions were placeholders, so that a language change reaches every open dialog again.
+// The language manager: the languages on offer and the loaded language's texts; and the numbered
+// captions of a dialog, which the dialog keeps to translate itself again when the language changes.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
-#include <map>
 #include <string>
-#include <string_view>
+#include <utility>
 #include <vector>
 
+#include "base/FileSystem.h"
 #include "lang/Catalogue.h"
 #include "lang/LanguageFile.h"
 
@@ -30,41 +30,44 @@ class CLanguageManager {
   void ScanLanguages();
   const LanguageCatalogue& Languages() const { return m_languages; }
 
-  // Loads the file the catalogue names for the display name. A name not in the catalogue changes
-  // nothing and gives false; a file that fails to load leaves the table empty.
-  bool SelectLanguage(const std::wstring& displayName);
-  bool LoadLanguage(const std::wstring& fileName);
+  // Loads the file the catalogue names for the display name. When that fails (the name offered by
+  // no file included) the texts in force stay, and the result names the file and says why.
+  Result SelectLanguage(const std::wstring& displayName);
 
   std::wstring GetText(uint32_t number) const { return pathwright::GetText(m_texts, number); }
 
-  // Every dialog calls this when it opens, before it sets captions of its own: numbered captions of
-  // the window and its direct children are registered and replaced by their texts, and every window
-  // registered earlier gets the text of the loaded language again.
-  void TranslateWindow(HWND window);
-
-  // LoadStringW's copying form, translated: a string resource "<number> <built-in text>" comes back
-  // as the loaded language's text for the number, or as it stands when the language has none (or an
-  // empty one). Never writes more than `size` characters, terminator included: a short buffer gets
-  // a cut, terminated text. Size 0 (the read-only pointer form) is passed to the system untouched.
-  int TranslatedLoadString(HINSTANCE instance, UINT id, LPWSTR buffer, int size) const;
+  // Replaces the numbered captions of a dialog that opens, once.
+  void TranslateWindow(HWND window) const;
 
  private:
-  void CollectNumberedWindows(HWND window);
-  // The text whose number leads `text`; empty when the table has none.
-  std::wstring TranslateResourceText(std::wstring_view text) const;
+  friend class NumberedCaptions;
 
   LanguageCatalogue m_languages;
-  std::map<uint32_t, std::vector<HWND>> m_windows;
   LanguageTable m_texts;
   std::wstring m_pattern;
   std::wstring m_folder;
 };
 
+// The captions of a dialog and its direct children that its template gives as text numbers, with
+// their windows. A dialog collects them when it opens, before it sets captions of its own; after
+// the first translation they no longer show their numbers, so a dialog that changes language keeps
+// them for as long as its windows live. User data (edit lines, lists, the platform field) is never
+// taken for a number.
+class NumberedCaptions {
+ public:
+  NumberedCaptions() = default;
+  explicit NumberedCaptions(HWND dialog);
+
+  // Each caption gets the loaded language's text; one the language has no text for keeps what it
+  // shows (its number, or the previous language's text).
+  void Translate(const CLanguageManager& languages) const;
+
+ private:
+  HWND m_dialog = nullptr;
+  std::vector<std::pair<HWND, uint32_t>> m_captions;
+};
+
 // The process-wide manager, constructed before wWinMain runs.
 CLanguageManager& LanguageManager();
-
-// The one way the program loads a string resource: through the language table, like every other
-// text. Code must not call LoadStringW itself, or the text would stay untranslated.
-std::wstring LoadResourceString(HINSTANCE instance, UINT id);
 
 }  // namespace pathwright

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -203,14 +204,31 @@ TEST(LanguageParse, TextLines) {
   }
 }
 
-TEST(LanguageLoad, AFileThatCannotBeReadEmptiesTheTable) {  // a bad header does too: see HeaderChecks
-  ScratchFolder folder;
-  WriteBytes(folder.Path("good.lng"), std::string(kHeader) + "2000 Title\n");
-  LanguageTable table;
-  ASSERT_TRUE(LoadLanguage(folder.WidePath("good.lng"), table));
-  EXPECT_EQ(GetText(table, 2000), L"Title");
-  EXPECT_FALSE(LoadLanguage(folder.WidePath("missing.lng"), table));
-  EXPECT_TRUE(table.empty());
+// A failed load empties the table and says why, so the window can tell the user.
+TEST(LanguageLoad, AFailedLoadEmptiesTheTableAndSaysWhy) {
+  const struct {
+    const char* name;
+    std::optional<std::string> bytes;  // nullopt: no such file
+    int error;                         // 0: loaded; 1: the system's "not found"; -1: no language file
+    LanguageTable table;
+  } cases[] = {
+      {"loaded", std::string(kHeader) + "2000 Title\n", 0, {{2000, L"Title"}}},
+      {"missing", std::nullopt, 1, {}},
+      {"no header", std::string("2000 Title\n"), -1, {}},
+  };
+  for (const auto& c : cases) {
+    ScratchFolder folder;
+    if (c.bytes) WriteBytes(folder.Path("file.lng"), *c.bytes);
+    LanguageTable table = {{1, L"from before"}};
+    const Result loaded = LoadLanguage(folder.WidePath("file.lng"), table);
+    EXPECT_EQ(c.error == 1    ? loaded.IsNotFound()
+              : c.error < 0 ? loaded.status == Result::Status::kInvalid
+                            : static_cast<bool>(loaded),
+              true)
+        << c.name;
+    EXPECT_EQ(loaded.why.empty(), c.error == 0) << c.name;
+    EXPECT_EQ(table, c.table) << c.name;
+  }
 }
 
 TEST(LanguageTextFormat, OnlyStringConversionsAreHonoured) {
@@ -359,9 +377,9 @@ TEST(LanguageSettings, MissingFileThenWritesThatReplaceTheWholeFile) {
 }
 
 // Texts used as printf formats with exactly one string argument.
-const std::set<uint32_t> kOneStringFormats = {text::kListLabel,      text::kMissingSheetText,
-                                              text::kSaveFailedText, text::kListSemicolonText,
-                                              text::kUnreadableText, text::kForbiddenCharacterText};
+const std::set<uint32_t> kOneStringFormats = {
+    text::kListLabel,      text::kMissingSheetText,       text::kSaveFailedText,     text::kListSemicolonText,
+    text::kUnreadableText, text::kForbiddenCharacterText, text::kLanguageFailedText, text::kSettingsFailedText};
 
 std::wstring LangFolder() { return DecodeUtf8(PATHWRIGHT_SOURCE_DIR) + L"/lang/"; }
 
@@ -371,9 +389,13 @@ size_t Count(const std::wstring& text, std::wstring_view what) {
   return n;
 }
 
+// The language files of the source folder are the ones the build ships, and each is complete.
 TEST(LanguageShippedFiles, EveryFileHasEveryTextAndSafeFormats) {
-  const std::vector<std::wstring> files = ListMatchingEntries(LangFolder(), L"*.lng");
-  ASSERT_EQ(files.size(), 3u);
+  std::vector<std::wstring> files = ListMatchingEntries(LangFolder(), L"*.lng");
+  std::vector<std::wstring> shipped = SplitString(DecodeUtf8(PATHWRIGHT_LANGUAGE_FILES), L"/");
+  std::sort(files.begin(), files.end());
+  std::sort(shipped.begin(), shipped.end());
+  ASSERT_EQ(files, shipped) << "a language file that is not shipped, or one shipped that is not there";
   for (const std::wstring& file : files) {
     const std::string where = EncodeUtf8(file);
     std::string bytes;

@@ -3,10 +3,13 @@
 # is on the way), checks that it carries every library's licence and starts both programs from
 # there: the command line tool answers --version and writes and reads a sheet; the main window
 # opens with translated captions and closes on WM_CLOSE.
-#   package_test.sh ZIP DRIVER.EXE   (DRIVER: pathwright_startup_bench.exe, used with --open-close)
+#   package_test.sh ZIP DRIVER.EXE LANGUAGE.lng...
+# (DRIVER: pathwright_startup_bench.exe, used with --open-close; the language files that must ship)
 set -euo pipefail
 zip_file=$(realpath "${1:?usage: package_test.sh ZIP DRIVER.EXE}")
-driver=$(realpath "${2:?usage: package_test.sh ZIP DRIVER.EXE}")
+driver=$(realpath "${2:?usage: package_test.sh ZIP DRIVER.EXE LANGUAGE.lng...}")
+languages=("${@:3}")
+[ ${#languages[@]} -gt 0 ] || { echo "usage: package_test.sh ZIP DRIVER.EXE LANGUAGE.lng..."; exit 2; }
 here=$(cd "$(dirname "$0")/../.." && pwd)
 # One display for the whole prefix: Wine's desktop process starts with the prefix and keeps the
 # display it found then.
@@ -20,8 +23,7 @@ wine_run() { "$here/scripts/wine-run.sh" "$@"; }
 
 unzip -q "$zip_file" -d "$work"
 root=$(find "$work" -mindepth 1 -maxdepth 1 -type d -name 'Pathwright-*' | head -n1)
-for f in Pathwright.exe pathwright-cli.exe README.md LICENSE THIRD-PARTY-NOTICES.txt lang/English.lng lang/Deutsch.lng \
-         lang/Français.lng; do
+for f in Pathwright.exe pathwright-cli.exe README.md LICENSE THIRD-PARTY-NOTICES.txt "${languages[@]/#/lang/}"; do
   [ -f "$root/$f" ] || { echo "FAIL: $f is not in the package"; exit 1; }
 done
 # One line of each library's own notice: the notices were assembled from every licence file.

@@ -1,5 +1,5 @@
-// The language manager on real dialogs built from the program's own templates, string resources, and the
-// version record and manifest, which carry the version the build was configured with.
+// The language manager on real dialogs built from the program's own templates, and the version record
+// and manifest, which carry the version the build was configured with.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -42,21 +42,20 @@ class LanguageManagerTest : public ::testing::Test {
                                               "2000 Title A\r\n2001 Sheet A\r\n2003 Choose A\r\n"
                                               "2004 Edit A\r\n2006 \r\n3002 Add A\r\n64 Sixty-four A\r\n"},
           {"Deutsch", "2000 Titel B\r\n2001 Blatt B\r\n2006 Option B\r\n3000 Liste B\r\n64 V\r\n"},
-          {"Long", "2000 " + std::string(249, 'x') + "\r\n"},  // the longest a line can give
-          {"Empty", "2000 \r\n"},
-          {"Astral", "2000 ab\xF0\x9F\x98\x80\r\n"}}) {
+          {"Broken", "2000 Kaputt\r\n"}}) {
       WriteBytes(files.Path(name + ".lng"), "<utf-8 encoding>\r\nLangID " + name + "\r\n" + lines);
     }
     manager.SetFolder(files.Root().wstring());
     manager.ScanLanguages();
-    ASSERT_EQ(manager.Languages().size(), 5u);
+    ASSERT_EQ(manager.Languages().size(), 3u);
+    WriteBytes(files.Path("Broken.lng"), "edited since the scan: no header");
   }
   ScratchFolder files;
   CLanguageManager manager;
 };
 
-// Placeholders replaced, missing numbers kept, empty texts empty the caption; a later dialog's translation
-// reaches the open ones through the registry and skips closed ones; edit lines are never touched.
+// Placeholders replaced, missing numbers kept, empty texts empty the caption; the captions a dialog collected
+// take the next language too; a language that cannot be loaded changes nothing; edit lines are never touched.
 TEST_F(LanguageManagerTest, TranslatesCaptionsAgainAfterASwitchButNeverUserText) {
   Dialog main(IDD_MAIN);
   const auto texts = [&] {
@@ -71,22 +70,19 @@ TEST_F(LanguageManagerTest, TranslatesCaptionsAgainAfterASwitchButNeverUserText)
   manager.TranslateWindow(nullptr);
   ::SetDlgItemTextW(main.hwnd, IDC_MAIN_PLATFORM, L" 3002");  // a file name's part, never a text number
   ::SetDlgItemTextW(main.hwnd, IDC_MAIN_SHEET_PATH, L"2001");
-  manager.TranslateWindow(main.hwnd);
+  const NumberedCaptions captions(main.hwnd);
+  captions.Translate(manager);
   EXPECT_EQ(texts(), L"Title A|Choose A|Edit A|Edit A|2002|| 3002|OK|2001||");
-  HWND closed = nullptr;
-  {
-    Dialog first(IDD_PATHLIST);
-    closed = first.hwnd;
-    manager.TranslateWindow(closed);
-    EXPECT_EQ(first.Item(IDC_LIST_ADD), L"Add A");
+  for (const wchar_t* failing : {L"Broken", L"Klingon"}) {  // a file gone bad, a language no file offers
+    const Result failed = manager.SelectLanguage(failing);
+    EXPECT_FALSE(failed);
+    EXPECT_NE(failed.why.find(files.Root().wstring()), std::wstring::npos) << EncodeUtf8(failed.why);
   }
-  manager.TranslateWindow(closed);
+  EXPECT_EQ(manager.GetText(2000), L"Title A") << "the texts in force stay";
   ::SetDlgItemTextW(main.hwnd, IDC_MAIN_FIRST_EDIT, L"64bit\\lib");  // typed by the time the language changes
   ::SetDlgItemTextW(main.hwnd, IDC_MAIN_LAST_EDIT, L"64;C:\\x");
   ASSERT_TRUE(manager.SelectLanguage(L"Deutsch"));  // it lacks 2003: the last text stays
-  Dialog second(IDD_PATHLIST);
-  manager.TranslateWindow(second.hwnd);
-  EXPECT_EQ(GetWindowTextString(second.hwnd) + L"|" + second.Item(IDC_LIST_ADD), L"Liste B|3002");
+  captions.Translate(manager);
   EXPECT_EQ(texts(), L"Titel B|Choose A|Edit A|Edit A|2002|Option B| 3002|OK|2001|64bit\\lib|64;C:\\x");
 }
 
@@ -135,37 +131,6 @@ TEST(LanguageManagerShipped, MnemonicsAreUniqueInEachDialog) {
       }
     }
   }
-}
-
-// String 129 is "2000 Pathwright": the title in the loaded language, or as it stands; never past the buffer.
-TEST_F(LanguageManagerTest, TitleStringWithAndWithoutText2000InAnyBuffer) {
-  const struct {
-    const wchar_t* language;
-    int size, result;
-    std::wstring text;
-  } cases[] = {
-      {L"English", 256, 7, L"Title A"},
-      {L"Empty", 256, 15, L"2000 Pathwright"},
-      {nullptr, 256, 15, L"2000 Pathwright"},
-      {L"Long", 250, 249, std::wstring(249, L'x')},
-      {L"Astral", 4, 2, L"ab"},  // never half a surrogate pair
-  };
-  const HINSTANCE module = ::GetModuleHandleW(nullptr);
-  for (const auto& c : cases) {
-    if (!c.language) manager.LoadLanguage(L"missing.lng");  // nothing loaded
-    ASSERT_TRUE(!c.language || manager.SelectLanguage(c.language));
-    std::vector<wchar_t> buffer(300, L'#');
-    EXPECT_EQ(manager.TranslatedLoadString(module, IDS_TITLE, buffer.data(), c.size), c.result) << c.size;
-    EXPECT_EQ(std::wstring(buffer.data()), c.text) << c.size;
-    EXPECT_EQ(std::count(buffer.begin() + c.size, buffer.end(), L'#'), 300 - c.size) << c.size;
-  }
-  CLanguageManager& global = LanguageManager();  // the one LoadResourceString goes through
-  global.SetFolder(files.Root().wstring());
-  global.ScanLanguages();
-  ASSERT_TRUE(global.SelectLanguage(L"English"));
-  EXPECT_EQ(LoadResourceString(module, IDS_TITLE), L"Title A");
-  global.LoadLanguage(L"missing.lng");
-  EXPECT_EQ(LoadResourceString(module, IDS_TITLE), L"2000 Pathwright");
 }
 
 std::vector<BYTE> Load(int id, LPCWSTR type) {  // a writable copy: VerQueryValueW wants one

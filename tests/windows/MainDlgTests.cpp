@@ -24,7 +24,6 @@
 #include "ui/AboutDlg.h"
 #include "ui/MainDlg.h"
 #include "ui/PathListDlg.h"
-#include "ui/Options.h"
 #include "ui/UiLanguage.h"
 #include "win/HyperLink.h"
 #include "win/LanguageManager.h"
@@ -59,9 +58,7 @@ class MainDlgTest : public ::testing::Test {
   void TearDown() override {
     dlg.reset();
     TakeQuitCode();
-    g_environmentSubstitution = savedOption;
     fs::current_path(savedDirectory);
-    LanguageManager().LoadLanguage(L"no such file");  // later tests start without texts
   }
   void Reset(bool appDataKnown = true) {
     dlg.reset();
@@ -69,8 +66,7 @@ class MainDlgTest : public ::testing::Test {
     platform.appData = appDataKnown ? scratch.Root().wstring() : L"";
   }
   void Open() {
-    LanguageManager().LoadLanguage(L"no such file");
-    dlg = std::make_unique<CMainDlg>();
+    dlg = std::make_unique<CMainDlg>(platform);
     main = dlg->Create(nullptr);
     ASSERT_NE(main, nullptr);
   }
@@ -95,10 +91,8 @@ class MainDlgTest : public ::testing::Test {
   const std::wstring sheet = sheetFolder + L"\\Microsoft.Cpp.Win32.user.props";
   const std::wstring settings = scratch.WidePath("programm.ini");
   FakePlatform platform;
-  PlatformOverride installed{platform};
   std::unique_ptr<CMainDlg> dlg;
   HWND main = nullptr;
-  const int savedOption = g_environmentSubstitution;
   const fs::path savedDirectory = fs::current_path();
 };
 
@@ -223,6 +217,64 @@ TEST_F(MainDlgTest, TheLanguageAndTheOptionFollowTheSettingsFileAndAreKept) {
       << "each list button is announced with its row";
 }
 
+// What the language side cannot do is told, with the reason, and nothing else changes: with no language file
+// at all the window shows bare numbers; a language whose file went bad since the start keeps the texts, the
+// choice shown and the settings; a settings file held open elsewhere keeps the option for this run only.
+TEST_F(MainDlgTest, LanguageAndSettingsFailuresAreToldAndChangeNothingElse) {
+  const struct {
+    const char* name = "";
+    bool noLanguages = false;
+    bool pickBrokenLanguage = false;
+    bool settingsHeld = false;
+    uint32_t caption = 0;  // 0: nothing loaded, so none
+    std::wstring told;     // the message's start
+    std::wstring reason;   // found after it
+    std::wstring choose;   // the Choose button afterwards
+  } cases[] = {
+      // Nor any beside the program: its folder is searched next.
+      {.name = "no language file", .noLanguages = true, .told = L"English\n", .reason = L"\\lang\\", .choose = L"2003"},
+      {.name = "a language gone bad",
+       .pickBrokenLanguage = true,
+       .caption = text::kLanguageFailedCaption,
+       .told = FormatWithString(Shipped(L"English.lng", text::kLanguageFailedText), L"Deutsch") + L"\n",
+       .reason = scratch.WidePath("lang\\Deutsch.lng"),
+       .choose = Shipped(L"English.lng", text::kMainSelectSheet)},
+      {.name = "settings held",
+       .settingsHeld = true,
+       .caption = text::kSaveFailedCaption,
+       .told = FormatWithString(Shipped(L"English.lng", text::kSettingsFailedText), settings) + L"\n",
+       .reason = L"",
+       .choose = Shipped(L"English.lng", text::kMainSelectSheet)},
+  };
+  WriteBytes(sheet, kSheet);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Reset();
+    WriteBytes(settings, "English\r\ntrue\r\n");
+    if (c.noLanguages) fs::rename(scratch.Path("lang"), scratch.Path("gone"));
+    Open();
+    if (c.pickBrokenLanguage) {
+      WriteBytes(scratch.Path("lang") / "Deutsch.lng", "no header any more");
+      ::SendMessageW(Item(IDC_MAIN_LANGUAGE), CB_SELECTSTRING, WPARAM(-1), LPARAM(L"Deutsch"));
+      Command(main, IDC_MAIN_LANGUAGE, CBN_SELCHANGE);
+    }
+    if (c.settingsHeld) {
+      const UniqueFile held = HoldWithoutSharing(settings);
+      ::SendMessageW(Item(IDC_MAIN_ENV_OPTION), BM_SETCHECK, BST_UNCHECKED, 0);
+      Command(main, IDC_MAIN_ENV_OPTION);
+    }
+    ASSERT_EQ(platform.messages.size(), 1u);
+    const std::wstring& text = platform.messages[0].text;
+    EXPECT_EQ(platform.messages[0].caption, c.caption ? Shipped(L"English.lng", c.caption) : L"");
+    EXPECT_TRUE(text.starts_with(c.told) && text.size() > c.told.size()) << EncodeUtf8(text);
+    EXPECT_NE(text.find(c.reason, c.told.size()), std::wstring::npos) << EncodeUtf8(text);
+    EXPECT_EQ(Text(IDC_MAIN_SELECT_SHEET), c.choose);
+    EXPECT_EQ(Text(IDC_MAIN_LANGUAGE), c.noLanguages ? L"" : L"English");
+    EXPECT_EQ(ReadBytes(settings), "English\r\ntrue\r\n") << "nothing remembered";
+    if (c.noLanguages) fs::rename(scratch.Path("gone"), scratch.Path("lang"));
+  }
+}
+
 // Each selection first saves what is open (with the typed list), then leads to the pick's state. A save
 // that fails (the old sheet held open elsewhere) is reported over the visible window and ends the selection.
 TEST_F(MainDlgTest, EachSelectionSavesFirstAndLeadsToItsRecordState) {
@@ -334,11 +386,13 @@ TEST_F(MainDlgTest, OkThatCannotWriteKeepsTheWindowAndTheEdits) {
   }
 }
 
-// The editor gets the list as typed and the last folder browsed; only OK brings its list and last
-// folder back, for that kind.
+// The editor gets the list as typed, the last folder browsed and the option; only OK brings its list and
+// last folder back, for that kind.
 TEST_F(MainDlgTest, TheListEditorTakesAndGivesBackTheListOfItsKind) {
   WriteBytes(sheet, kSheet);
-  g_environmentSubstitution = 0;
+  WriteBytes(settings, "English\r\nfalse\r\n");
+  _wputenv_s(L"PWTEST_KINDS", L"D:\\kind0");
+  const ScopeExit unset([] { _wputenv_s(L"PWTEST_KINDS", L""); });
   Open();
   const auto press = [&](int kind, std::vector<int> clicks, std::wstring* label = nullptr) {
     ModalScript script(IDC_LIST_BOX, [&](HWND editor) {
@@ -365,9 +419,15 @@ TEST_F(MainDlgTest, TheListEditorTakesAndGivesBackTheListOfItsKind) {
     EXPECT_EQ(platform.foldersAsked.back().initialFolder, lastFolder) << "the last folder taken back: " << kind;
     lastFolder = picked;
   }
+  ::SendMessageW(Item(IDC_MAIN_ENV_OPTION), BM_SETCHECK, BST_CHECKED, 0);
+  Command(main, IDC_MAIN_ENV_OPTION);
+  platform.folderPicks = {L"D:\\kind0\\sub"};
+  EXPECT_TRUE(press(6, {IDC_LIST_ADD, IDOK}));
+  EXPECT_EQ(Text(IDC_MAIN_FIRST_EDIT + 6), L"C:\\t;D:\\kind6;$(PWTEST_KINDS)\\sub") << "the option turned on";
   Command(main, IDOK);
   EXPECT_EQ(TakeQuitCode(), 1);
-  EXPECT_NE(ReadBytes(sheet).find("<UserExclude>C:\\t;D:\\kind6</UserExclude>"), std::string::npos);
+  EXPECT_NE(ReadBytes(sheet).find("<UserExclude>C:\\t;D:\\kind6;$(PWTEST_KINDS)\\sub</UserExclude>"),
+            std::string::npos);
 }
 
 // "?" opens the About box over the main window; a click on a link opens its target (the opener replaced,
@@ -405,10 +465,9 @@ TEST_F(MainDlgTest, TheAboutBoxOpensItsLinksAndClosesAlone) {
 // while the messages are pumped and widens the extent for its mark after the 96 DPI width was taken.
 TEST(DpiChangeTest, OwnFontsPicturesAndTheExtentFollowTheMonitor) {
   FakePlatform platform;
-  PlatformOverride installed{platform};
   CAboutDlg about;
-  CMainDlg mainDlg;
-  CPathListDlg editor;
+  CMainDlg mainDlg(platform);
+  CPathListDlg editor(platform);
   editor.m_paths = L"a rather wide entry for the list box";
   ASSERT_TRUE(about.Create(nullptr) && mainDlg.Create(nullptr) && editor.Create(nullptr));
   const auto height = [](HWND dialog, int id) {
@@ -468,7 +527,7 @@ TEST(VersionChooserTest, OffersThreeVersionsAndHandsBackTheSelection) {
       return true;
     });
     int version = 0;
-    EXPECT_EQ(Platform().RunVersionChooser(nullptr, version, text::kRestorePrompt), close);
+    EXPECT_EQ(SystemPlatform().RunVersionChooser(nullptr, version, text::kRestorePrompt), close);
     EXPECT_EQ(version, 2);
     EXPECT_EQ(listed, L"Visual Studio 2010|Visual Studio 2012|Visual Studio 2013|0");
   }
