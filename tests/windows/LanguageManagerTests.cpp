@@ -72,7 +72,7 @@ TEST_F(LanguageManagerTest, TranslatesCaptionsAgainAfterASwitchButNeverUserText)
   ::SetDlgItemTextW(main.hwnd, IDC_MAIN_PLATFORM, L" 3002");  // a file name's part, never a text number
   ::SetDlgItemTextW(main.hwnd, IDC_MAIN_SHEET_PATH, L"2001");
   manager.TranslateWindow(main.hwnd);
-  EXPECT_EQ(texts(), L"Title A|Choose A|Edit A|Edit A|2002|| 3002|OK|2001||");
+  EXPECT_EQ(texts(), L"Title A|Choose A|Edit A|Edit A|2002|| 3002|5000|2001||");
   HWND closed = nullptr;
   {
     Dialog first(IDD_PATHLIST);
@@ -87,7 +87,7 @@ TEST_F(LanguageManagerTest, TranslatesCaptionsAgainAfterASwitchButNeverUserText)
   Dialog second(IDD_PATHLIST);
   manager.TranslateWindow(second.hwnd);
   EXPECT_EQ(GetWindowTextString(second.hwnd) + L"|" + second.Item(IDC_LIST_ADD), L"Liste B|3002");
-  EXPECT_EQ(texts(), L"Titel B|Choose A|Edit A|Edit A|2002|Option B| 3002|OK|2001|64bit\\lib|64;C:\\x");
+  EXPECT_EQ(texts(), L"Titel B|Choose A|Edit A|Edit A|2002|Option B| 3002|5000|2001|64bit\\lib|64;C:\\x");
 }
 
 TEST(LanguageManagerShipped, EveryNumberedCaptionOfEveryTemplateIsTranslated) {
@@ -105,13 +105,16 @@ TEST(LanguageManagerShipped, EveryNumberedCaptionOfEveryTemplateIsTranslated) {
 }
 
 // In every shipped language each translated button and label carries a mnemonic that no other control of its dialog
-// has; headings, the platform label and the caption the seven list buttons share carry none.
+// has; headings, the platform label, the caption the seven list buttons share, OK, Cancel and the About box's lines
+// carry none.
 TEST(LanguageManagerShipped, MnemonicsAreUniqueInEachDialog) {
   CLanguageManager manager;
   manager.SetFolder(DecodeUtf8(PATHWRIGHT_SOURCE_DIR) + L"\\lang\\");
   manager.ScanLanguages();
-  const std::set<uint32_t> without = {text::kAboutHeading, text::kMainHeading, text::kMainEditList,
-                                      text::kMainPlatformLabel};
+  const std::set<uint32_t> without = {text::kAboutHeading,      text::kAboutWindowingCredit, text::kAboutXmlCredit,
+                                      text::kAboutVersion,      text::kAboutCopyright,       text::kMainHeading,
+                                      text::kMainEditList,      text::kMainPlatformLabel,    text::kButtonOk,
+                                      text::kButtonCancel};
   for (const auto& [language, file] : manager.Languages()) {
     SCOPED_TRACE(EncodeUtf8(language));
     ASSERT_TRUE(manager.SelectLanguage(language));
