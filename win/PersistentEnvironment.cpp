@@ -114,8 +114,8 @@ std::wstring ExpandVariables(std::wstring_view text, const EnvironmentBlock& env
       out += *value;
       at = close + 1;
     } else {
-      out.append(text.substr(open, close - open));
-      at = close;  // the closing "%" may open the next name
+      out.append(text.substr(open, close - open + 1));  // "%NOPE%" stands whole, as the system leaves it
+      at = close + 1;
     }
   }
   return out;

@@ -32,7 +32,7 @@ EnvironmentBlock MergePersistentEnvironment(std::vector<EnvironmentVariable> bui
                                             const std::vector<RegistryString>& user);
 
 // Every "%NAME%" of a variable in `environment` replaced by its value, as ExpandEnvironmentStringsW
-// does with the process's environment; unknown names and a lone "%" stay as written.
+// does with the process's environment; "%UNKNOWN%", "%%" and a lone "%" stay as written.
 std::wstring ExpandVariables(std::wstring_view text, const EnvironmentBlock& environment);
 
 }  // namespace pathwright

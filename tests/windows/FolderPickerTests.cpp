@@ -63,7 +63,7 @@ TEST(FolderPicker, GivesTheTypedFolderAndNothingOnCancel) {
     ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     return true;
   });
-  const PickedFolder cancelled = PickFolder(nullptr, {.initialFolder = picked + L"\\gone"});
+  const PickedFolder cancelled = PickFolder(nullptr, {.title = L"", .initialFolder = picked + L"\\gone"});
   EXPECT_TRUE(script.Done());
   EXPECT_TRUE(cancelled.result) << EncodeUtf8(cancelled.result.why);
   EXPECT_FALSE(cancelled.folder);

@@ -65,8 +65,8 @@ TEST(PersistentEnvironment, MergesAsWindowsDoes) {
 TEST(PersistentEnvironment, ExpandsLikeTheSystem) {
   const EnvironmentBlock environment = {{{L"A", L"1"}, {L"Long Name", L"2"}}};
   const std::pair<const wchar_t*, const wchar_t*> cases[] = {
-      {L"%a%\\x", L"1\\x"},     {L"%A%%Long Name%", L"12"}, {L"%NOPE%A%", L"%NOPE1"},
-      {L"100%", L"100%"},       {L"%%", L"%%"},             {L"%%A%", L"%1"},
+      {L"%a%\\x", L"1\\x"},     {L"%A%%Long Name%", L"12"}, {L"%NOPE%A%", L"%NOPE%A%"}, {L"%NOPE%%A%", L"%NOPE%1"},
+      {L"100%", L"100%"},       {L"%%", L"%%"},             {L"%%A%", L"%%A%"},
       {L"no names", L"no names"}, {L"", L""},
   };
   for (const auto& [text, expanded] : cases) {
