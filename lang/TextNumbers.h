@@ -10,6 +10,10 @@ namespace pathwright::text {
 inline constexpr uint32_t kAboutTitle = 1000;
 inline constexpr uint32_t kAboutHeading = 1001;
 inline constexpr uint32_t kAboutCredits = 1002;
+inline constexpr uint32_t kAboutWindowingCredit = 1003;  // the link to the windowing library's home page
+inline constexpr uint32_t kAboutXmlCredit = 1004;        // the link to the XML library's home page
+inline constexpr uint32_t kAboutVersion = 1005;          // format with one %s: the version, "1.2.3"
+inline constexpr uint32_t kAboutCopyright = 1006;
 // Main window
 inline constexpr uint32_t kMainTitle = 2000;
 inline constexpr uint32_t kMainSheetLabel = 2001;
@@ -18,6 +22,15 @@ inline constexpr uint32_t kMainSelectSheet = 2003;
 inline constexpr uint32_t kMainEditList = 2004;
 inline constexpr uint32_t kMainPlatformLabel = 2005;
 inline constexpr uint32_t kMainEnvOption = 2006;
+inline constexpr uint32_t kMainSheetFilter = 2007;  // the file dialog's name for "*.props" files
+// The labels of the seven rows, in the order of the directory kinds
+inline constexpr uint32_t kMainRowExecutable = 2010;
+inline constexpr uint32_t kMainRowInclude = 2011;
+inline constexpr uint32_t kMainRowReference = 2012;
+inline constexpr uint32_t kMainRowLibrary = 2013;
+inline constexpr uint32_t kMainRowWinRT = 2014;
+inline constexpr uint32_t kMainRowSource = 2015;
+inline constexpr uint32_t kMainRowExclude = 2016;
 // List editor
 inline constexpr uint32_t kListTitle = 3000;
 inline constexpr uint32_t kListLabel = 3001;  // format with one %s: the directory kind's title
@@ -29,6 +42,15 @@ inline constexpr uint32_t kListBrowseChange = 3006;
 inline constexpr uint32_t kListClear = 3007;
 inline constexpr uint32_t kListNotFound = 3008;       // drawn after an entry whose folder does not exist
 inline constexpr uint32_t kListSemicolonText = 3009;  // format with one %s: the picked folder
+// The names of the seven directory kinds, in their order, for running text: kListLabel's %s, messages
+// and the names screen readers give the list buttons
+inline constexpr uint32_t kKindExecutable = 3010;
+inline constexpr uint32_t kKindInclude = 3011;
+inline constexpr uint32_t kKindReference = 3012;
+inline constexpr uint32_t kKindLibrary = 3013;
+inline constexpr uint32_t kKindWinRT = 3014;
+inline constexpr uint32_t kKindSource = 3015;
+inline constexpr uint32_t kKindExclude = 3016;
 // Version chooser and message boxes
 inline constexpr uint32_t kRestoreTitle = 4000;
 inline constexpr uint32_t kRestorePrompt = 4001;
@@ -44,12 +66,25 @@ inline constexpr uint32_t kForbiddenCharacterText = 4010;  // format with one %s
 inline constexpr uint32_t kLanguageFailedCaption = 4011;
 inline constexpr uint32_t kLanguageFailedText = 4012;  // format with one %s: the language's name
 inline constexpr uint32_t kSettingsFailedText = 4013;  // format with one %s: the settings file's path
+// Buttons every dialog has
+inline constexpr uint32_t kButtonOk = 5000;
+inline constexpr uint32_t kButtonCancel = 5001;
+
+// By directory kind (the index of model/DirectoryKinds.h)
+inline constexpr uint32_t kMainRowLabels[] = {kMainRowExecutable, kMainRowInclude, kMainRowReference, kMainRowLibrary,
+                                              kMainRowWinRT,      kMainRowSource,  kMainRowExclude};
+inline constexpr uint32_t kKindNames[] = {kKindExecutable, kKindInclude, kKindReference, kKindLibrary,
+                                          kKindWinRT,      kKindSource,  kKindExclude};
 
 // Every number above: each shipped language file has a text for each of them.
 inline constexpr uint32_t kAll[] = {
     kAboutTitle,
     kAboutHeading,
     kAboutCredits,
+    kAboutWindowingCredit,
+    kAboutXmlCredit,
+    kAboutVersion,
+    kAboutCopyright,
     kMainTitle,
     kMainSheetLabel,
     kMainHeading,
@@ -57,6 +92,14 @@ inline constexpr uint32_t kAll[] = {
     kMainEditList,
     kMainPlatformLabel,
     kMainEnvOption,
+    kMainSheetFilter,
+    kMainRowExecutable,
+    kMainRowInclude,
+    kMainRowReference,
+    kMainRowLibrary,
+    kMainRowWinRT,
+    kMainRowSource,
+    kMainRowExclude,
     kListTitle,
     kListLabel,
     kListAdd,
@@ -67,6 +110,13 @@ inline constexpr uint32_t kAll[] = {
     kListClear,
     kListNotFound,
     kListSemicolonText,
+    kKindExecutable,
+    kKindInclude,
+    kKindReference,
+    kKindLibrary,
+    kKindWinRT,
+    kKindSource,
+    kKindExclude,
     kRestoreTitle,
     kRestorePrompt,
     kMissingSheetCaption,
@@ -81,6 +131,8 @@ inline constexpr uint32_t kAll[] = {
     kLanguageFailedCaption,
     kLanguageFailedText,
     kSettingsFailedText,
+    kButtonOk,
+    kButtonCancel,
 };
 
 }  // namespace pathwright::text

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <unknwn.h>
 
 #include "base/Handle.h"
 
@@ -14,6 +15,8 @@ inline void DeleteGdiObject(HGDIOBJ object) noexcept { ::DeleteObject(object); }
 inline void DestroyIconHandle(HICON icon) noexcept { ::DestroyIcon(icon); }
 inline void DestroyImageList(HIMAGELIST list) noexcept { ::ImageList_Destroy(list); }
 inline void DestroyWindowHandle(HWND window) noexcept { ::DestroyWindow(window); }
+inline void ReleaseComObject(IUnknown* object) noexcept { object->Release(); }
+inline void CloseRegistryKey(HKEY key) noexcept { ::RegCloseKey(key); }
 }  // namespace handle_traits
 
 using UniqueFont = UniqueHandle<handle_traits::NullEmpty<HFONT, handle_traits::DeleteGdiObject>>;
@@ -21,6 +24,10 @@ using UniqueBitmap = UniqueHandle<handle_traits::NullEmpty<HBITMAP, handle_trait
 using UniqueIcon = UniqueHandle<handle_traits::NullEmpty<HICON, handle_traits::DestroyIconHandle>>;
 using UniqueImageList = UniqueHandle<handle_traits::NullEmpty<HIMAGELIST, handle_traits::DestroyImageList>>;
 using UniqueWindow = UniqueHandle<handle_traits::NullEmpty<HWND, handle_traits::DestroyWindowHandle>>;
+using UniqueRegistryKey = UniqueHandle<handle_traits::NullEmpty<HKEY, handle_traits::CloseRegistryKey>>;
+// A COM interface pointer, released once.
+template <typename Interface>
+using UniqueCom = UniqueHandle<handle_traits::NullEmpty<Interface*, handle_traits::ReleaseComObject>>;
 
 // A device context taken with GetDC and given back with ReleaseDC.
 class WindowDc {

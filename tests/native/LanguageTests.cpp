@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <optional>
+#include <regex>
 #include <set>
 #include <string>
 #include <vector>
@@ -379,9 +380,41 @@ TEST(LanguageSettings, MissingFileThenWritesThatReplaceTheWholeFile) {
 // Texts used as printf formats with exactly one string argument.
 const std::set<uint32_t> kOneStringFormats = {
     text::kListLabel,      text::kMissingSheetText,       text::kSaveFailedText,     text::kListSemicolonText,
-    text::kUnreadableText, text::kForbiddenCharacterText, text::kLanguageFailedText, text::kSettingsFailedText};
+    text::kUnreadableText, text::kForbiddenCharacterText, text::kLanguageFailedText, text::kSettingsFailedText,
+    text::kAboutVersion};
 
 std::wstring LangFolder() { return DecodeUtf8(PATHWRIGHT_SOURCE_DIR) + L"/lang/"; }
+
+std::string SourceFile(const char* name) {
+  std::string bytes;
+  EXPECT_TRUE(ReadFileBytes(DecodeUtf8(PATHWRIGHT_SOURCE_DIR "/") + DecodeUtf8(name), bytes)) << name;
+  return bytes;
+}
+
+// Every first group of the pattern's matches in the text.
+std::vector<std::string> Matches(const std::string& text, const char* pattern) {
+  const std::regex expression(pattern);
+  std::vector<std::string> found;
+  for (auto it = std::sregex_iterator(text.begin(), text.end(), expression); it != std::sregex_iterator(); ++it)
+    found.push_back((*it)[1]);
+  return found;
+}
+
+// The captions of the dialog templates and the strings of the string table, as written in the resource script.
+std::vector<std::string> TemplateCaptions() {
+  const std::string rc = SourceFile("res/Pathwright.rc");
+  std::vector<std::string> captions = Matches(
+      rc, R"re(\b(?:CAPTION|CONTROL|[LRC]TEXT|(?:DEF)?PUSHBUTTON|GROUPBOX|[A-Z0-9]*(?:CHECKBOX|RADIOBUTTON))\s+"([^"]*)")re");
+  for (const std::string& entry : Matches(rc, R"re(\n\s*IDS_\w+\s+"([^"]*)")re")) captions.push_back(entry);
+  return captions;
+}
+
+// A caption that is a text number ("2004", or "2000 Pathwright" in the string table) gives it; others give 0.
+uint32_t CaptionNumber(const std::string& caption) {
+  const std::string digits = caption.substr(0, caption.find(' '));
+  if (digits.empty() || digits.size() > 9 || !std::all_of(digits.begin(), digits.end(), ::isdigit)) return 0;
+  return static_cast<uint32_t>(std::stoul(digits));
+}
 
 size_t Count(const std::wstring& text, std::wstring_view what) {
   size_t n = 0;
@@ -389,8 +422,36 @@ size_t Count(const std::wstring& text, std::wstring_view what) {
   return n;
 }
 
-// The language files of the source folder are the ones the build ships, and each is complete.
-TEST(LanguageShippedFiles, EveryFileHasEveryTextAndSafeFormats) {
+// A caption the user sees in English whatever the language would be a fault; only signs stay as written.
+TEST(LanguageShippedFiles, EveryVisibleCaptionOfTheTemplatesIsATextNumber) {
+  const std::set<std::string> signs = {"", "?", "---"};
+  const std::vector<std::string> captions = TemplateCaptions();
+  EXPECT_GT(captions.size(), 60u) << "the resource script is read";
+  for (const std::string& caption : captions) {
+    EXPECT_TRUE(signs.count(caption) || CaptionNumber(caption) != 0) << "a literal caption: \"" << caption << "\"";
+  }
+}
+
+TEST(LanguageShippedFiles, EveryFileHasEveryTextTheProgramUsesAndSafeFormats) {
+  std::set<uint32_t> inTemplates, inHeader;
+  for (const std::string& caption : TemplateCaptions()) {
+    if (const uint32_t number = CaptionNumber(caption)) inTemplates.insert(number);
+  }
+  for (const std::string& number : Matches(SourceFile("lang/TextNumbers.h"), R"re(constexpr uint32_t k\w+ = (\d+);)re"))
+    inHeader.insert(static_cast<uint32_t>(std::stoul(number)));
+  // Where the program takes its text numbers from: each shipped language needs a text for every one of them.
+  const struct {
+    const char* name;
+    std::set<uint32_t> numbers;
+  } used[] = {
+      {.name = "the list of all text numbers", .numbers = {std::begin(text::kAll), std::end(text::kAll)}},
+      {.name = "the text numbers the code can name", .numbers = inHeader},
+      {.name = "the captions of the dialog templates", .numbers = inTemplates},
+  };
+  std::set<uint32_t> anywhere;
+  for (const auto& u : used) anywhere.insert(u.numbers.begin(), u.numbers.end());
+
+  // The language files of the source folder are the ones the build ships.
   std::vector<std::wstring> files = ListMatchingEntries(LangFolder(), L"*.lng");
   std::vector<std::wstring> shipped = SplitString(DecodeUtf8(PATHWRIGHT_LANGUAGE_FILES), L"/");
   std::sort(files.begin(), files.end());
@@ -410,9 +471,11 @@ TEST(LanguageShippedFiles, EveryFileHasEveryTextAndSafeFormats) {
 
     LanguageTable table;
     ASSERT_TRUE(ParseLanguage(bytes, table)) << where;
-    std::set<uint32_t> numbers;
+    for (const auto& u : used) {
+      for (const uint32_t number : u.numbers) EXPECT_TRUE(table.count(number)) << where << " lacks " << number << ", in " << u.name;
+    }
     for (const auto& [number, value] : table) {
-      numbers.insert(number);
+      EXPECT_TRUE(anywhere.count(number)) << where << ": " << number << " is used nowhere";
       EXPECT_FALSE(value.empty()) << where << " " << number;
       const size_t percents = Count(value, L"%");
       if (kOneStringFormats.count(number)) {
@@ -422,7 +485,6 @@ TEST(LanguageShippedFiles, EveryFileHasEveryTextAndSafeFormats) {
         EXPECT_EQ(percents, 0u) << where << " " << number;
       }
     }
-    EXPECT_EQ(numbers, std::set<uint32_t>(std::begin(text::kAll), std::end(text::kAll))) << where;
     EXPECT_EQ(GetText(table, text::kMainTitle), L"Pathwright") << where;
   }
 }

@@ -72,7 +72,7 @@ TEST_F(LanguageManagerTest, TranslatesCaptionsAgainAfterASwitchButNeverUserText)
   ::SetDlgItemTextW(main.hwnd, IDC_MAIN_SHEET_PATH, L"2001");
   const NumberedCaptions captions(main.hwnd);
   captions.Translate(manager);
-  EXPECT_EQ(texts(), L"Title A|Choose A|Edit A|Edit A|2002|| 3002|OK|2001||");
+  EXPECT_EQ(texts(), L"Title A|Choose A|Edit A|Edit A|2002|| 3002|5000|2001||");
   for (const wchar_t* failing : {L"Broken", L"Klingon"}) {  // a file gone bad, a language no file offers
     const Result failed = manager.SelectLanguage(failing);
     EXPECT_FALSE(failed);
@@ -83,7 +83,7 @@ TEST_F(LanguageManagerTest, TranslatesCaptionsAgainAfterASwitchButNeverUserText)
   ::SetDlgItemTextW(main.hwnd, IDC_MAIN_LAST_EDIT, L"64;C:\\x");
   ASSERT_TRUE(manager.SelectLanguage(L"Deutsch"));  // it lacks 2003: the last text stays
   captions.Translate(manager);
-  EXPECT_EQ(texts(), L"Titel B|Choose A|Edit A|Edit A|2002|Option B| 3002|OK|2001|64bit\\lib|64;C:\\x");
+  EXPECT_EQ(texts(), L"Titel B|Choose A|Edit A|Edit A|2002|Option B| 3002|5000|2001|64bit\\lib|64;C:\\x");
 }
 
 TEST(LanguageManagerShipped, EveryNumberedCaptionOfEveryTemplateIsTranslated) {
@@ -101,13 +101,16 @@ TEST(LanguageManagerShipped, EveryNumberedCaptionOfEveryTemplateIsTranslated) {
 }
 
 // In every shipped language each translated button and label carries a mnemonic that no other control of its dialog
-// has; headings, the platform label and the caption the seven list buttons share carry none.
+// has; headings, the platform label, the caption the seven list buttons share, OK, Cancel and the About box's lines
+// carry none.
 TEST(LanguageManagerShipped, MnemonicsAreUniqueInEachDialog) {
   CLanguageManager manager;
   manager.SetFolder(DecodeUtf8(PATHWRIGHT_SOURCE_DIR) + L"\\lang\\");
   manager.ScanLanguages();
-  const std::set<uint32_t> without = {text::kAboutHeading, text::kMainHeading, text::kMainEditList,
-                                      text::kMainPlatformLabel};
+  const std::set<uint32_t> without = {text::kAboutHeading,      text::kAboutWindowingCredit, text::kAboutXmlCredit,
+                                      text::kAboutVersion,      text::kAboutCopyright,       text::kMainHeading,
+                                      text::kMainEditList,      text::kMainPlatformLabel,    text::kButtonOk,
+                                      text::kButtonCancel};
   for (const auto& [language, file] : manager.Languages()) {
     SCOPED_TRACE(EncodeUtf8(language));
     ASSERT_TRUE(manager.SelectLanguage(language));

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 #include "Driver.h"
 
@@ -42,8 +43,11 @@ using Screens = E2e;
 
 TEST_F(Screens, EveryDialog) {
   ASSERT_TRUE(_wgetenv(L"PATHWRIGHT_SHOTS"));
-  for (const std::string language : {"English", "Deutsch"}) {
-    WriteBytes(startUp.Path("programm.ini"), language + "\r\ntrue\r\n");
+  // The language as the settings file names it (UTF-8), and the ASCII name its pictures take.
+  for (const auto& [setting, language] : {std::pair<std::string, std::string>{"English", "English"},
+                                          {"Deutsch", "Deutsch"},
+                                          {"Fran\xC3\xA7" "ais", "Francais"}}) {
+    WriteBytes(startUp.Path("programm.ini"), setting + "\r\ntrue\r\n");
     WriteBytes(sheet, "<Project");  // read but no sheet: the chooser
     Run(
         [&](HWND chooser) {
