@@ -54,29 +54,105 @@ std::optional<std::pair<SheetCharset, size_t>> DetectWide(std::string_view b) {
   return std::nullopt;
 }
 
+// The file's code units: bytes for the 8-bit charsets and UTF-8, 16- or 32-bit units otherwise.
+// Every character of XML markup and indentation is one unit in each of them, and no unit of a
+// longer character equals one of those, so markup is found by unit alone.
+class Units {
+ public:
+  Units(std::string_view bytes, SheetCharset charset)
+      : m_data(reinterpret_cast<const unsigned char*>(bytes.data())),
+        m_width(UnitBytes(charset)),
+        m_big(IsBigEndian(charset)),
+        m_size(bytes.size() / m_width) {}
+
+  size_t size() const { return m_size; }
+  char32_t operator[](size_t i) const {
+    const unsigned char* p = m_data + i * m_width;
+    if (m_width == 1) return p[0];
+    if (m_width == 2) return m_big ? (char32_t{p[0]} << 8) | p[1] : (char32_t{p[1]} << 8) | p[0];
+    return m_big ? (char32_t{p[0]} << 24) | (char32_t{p[1]} << 16) | (char32_t{p[2]} << 8) | p[3]
+                 : (char32_t{p[3]} << 24) | (char32_t{p[2]} << 16) | (char32_t{p[1]} << 8) | p[0];
+  }
+  bool Matches(size_t i, std::string_view ascii) const {
+    if (i > m_size || m_size - i < ascii.size()) return false;
+    for (size_t k = 0; k < ascii.size(); ++k) {
+      if ((*this)[i + k] != static_cast<unsigned char>(ascii[k])) return false;
+    }
+    return true;
+  }
+  // The first match at or after `from`, or kNone.
+  size_t Find(size_t from, std::string_view ascii) const {
+    for (size_t i = from; i < m_size; ++i) {
+      if ((*this)[i] == static_cast<unsigned char>(ascii[0]) && Matches(i, ascii)) return i;
+    }
+    return kNone;
+  }
+  // After the '>' that ends the tag holding `from` (quoted values passed over), or kNone.
+  size_t TagEnd(size_t from) const {
+    for (size_t i = from; i < m_size; ++i) {
+      const char32_t c = (*this)[i];
+      if (c == '"' || c == '\'') {
+        i = Find(i + 1, c == '"' ? "\"" : "'");
+        if (i == kNone) return kNone;
+      } else if (c == '>') {
+        return i + 1;
+      }
+    }
+    return kNone;
+  }
+  // From inside an element, past its last child element: the '<' of its end tag, passing over text,
+  // comments, CDATA sections and processing instructions; kNone if anything else comes first.
+  size_t EndTagAt(size_t from) const {
+    for (size_t i = from; i != kNone;) {
+      i = Find(i, "<");
+      if (i == kNone || Matches(i, "</")) return i;
+      std::string_view open = "<?", close = "?>";
+      if (Matches(i, "<!--")) {
+        open = "<!--";
+        close = "-->";
+      } else if (Matches(i, "<![CDATA[")) {
+        open = "<![CDATA[";
+        close = "]]>";
+      } else if (!Matches(i, "<?")) {
+        return kNone;
+      }
+      i = Find(i + open.size(), close);
+      if (i != kNone) i += close.size();
+    }
+    return kNone;
+  }
+  // The end of an element whose start tag begins at `lt` and that holds no element.
+  size_t LeafEnd(size_t lt) const {
+    const size_t open = TagEnd(lt + 1);
+    if (open == kNone || (*this)[open - 2] == '/') return open;
+    const size_t close = EndTagAt(open);
+    return close == kNone ? kNone : TagEnd(close);
+  }
+
+ private:
+  const unsigned char* m_data;
+  size_t m_width;
+  bool m_big;
+  size_t m_size;
+};
+
 // The offset of the first bytes that are no character of the UTF-16 or UTF-32 charset, or kNone.
 size_t FirstInvalidWide(std::string_view bytes, SheetCharset charset) {
+  const Units units(bytes, charset);
   const size_t width = UnitBytes(charset);
-  const bool big = IsBigEndian(charset);
-  const auto unit = [&](size_t i) {
-    char32_t u = 0;
-    for (size_t k = 0; k < width; ++k) u |= char32_t{static_cast<unsigned char>(bytes[i * width + k])} << (8 * (big ? width - 1 - k : k));
-    return u;
-  };
-  const size_t units = bytes.size() / width;
   const auto high = [](char32_t u) { return u >= 0xD800 && u <= 0xDBFF; };
   const auto low = [](char32_t u) { return u >= 0xDC00 && u <= 0xDFFF; };
-  for (size_t i = 0; i < units; ++i) {
-    const char32_t u = unit(i);
+  for (size_t i = 0; i < units.size(); ++i) {
+    const char32_t u = units[i];
     if (width == 4) {
       if (high(u) || low(u) || u > 0x10FFFF) return i * width;
-    } else if (low(u) || (high(u) && (i + 1 == units || !low(unit(i + 1))))) {
+    } else if (low(u) || (high(u) && (i + 1 == units.size() || !low(units[i + 1])))) {
       return i * width;
     } else if (high(u)) {
       ++i;
     }
   }
-  return units * width == bytes.size() ? kNone : units * width;
+  return units.size() * width == bytes.size() ? kNone : units.size() * width;
 }
 
 pugi::xml_encoding PugiEncoding(SheetCharset charset) {
@@ -219,88 +295,6 @@ std::optional<std::wstring_view> PlainText(pugi::xml_node element) {
 
 }  // namespace
 
-// The file's code units: bytes for the 8-bit charsets and UTF-8, 16- or 32-bit units otherwise.
-// Every character of XML markup and indentation is one unit in each of them, and no unit of a
-// longer character equals one of those, so markup is found by unit alone.
-class SheetSplice::Units {
- public:
-  Units(std::string_view bytes, SheetCharset charset)
-      : m_data(reinterpret_cast<const unsigned char*>(bytes.data())),
-        m_width(UnitBytes(charset)),
-        m_big(IsBigEndian(charset)),
-        m_size(bytes.size() / m_width) {}
-
-  size_t size() const { return m_size; }
-  char32_t operator[](size_t i) const {
-    const unsigned char* p = m_data + i * m_width;
-    if (m_width == 1) return p[0];
-    if (m_width == 2) return m_big ? (char32_t{p[0]} << 8) | p[1] : (char32_t{p[1]} << 8) | p[0];
-    return m_big ? (char32_t{p[0]} << 24) | (char32_t{p[1]} << 16) | (char32_t{p[2]} << 8) | p[3]
-                 : (char32_t{p[3]} << 24) | (char32_t{p[2]} << 16) | (char32_t{p[1]} << 8) | p[0];
-  }
-  bool Matches(size_t i, std::string_view ascii) const {
-    if (i > m_size || m_size - i < ascii.size()) return false;
-    for (size_t k = 0; k < ascii.size(); ++k) {
-      if ((*this)[i + k] != static_cast<unsigned char>(ascii[k])) return false;
-    }
-    return true;
-  }
-  // The first match at or after `from`, or kNone.
-  size_t Find(size_t from, std::string_view ascii) const {
-    for (size_t i = from; i < m_size; ++i) {
-      if ((*this)[i] == static_cast<unsigned char>(ascii[0]) && Matches(i, ascii)) return i;
-    }
-    return kNone;
-  }
-  // After the '>' that ends the tag holding `from` (quoted values passed over), or kNone.
-  size_t TagEnd(size_t from) const {
-    for (size_t i = from; i < m_size; ++i) {
-      const char32_t c = (*this)[i];
-      if (c == '"' || c == '\'') {
-        i = Find(i + 1, c == '"' ? "\"" : "'");
-        if (i == kNone) return kNone;
-      } else if (c == '>') {
-        return i + 1;
-      }
-    }
-    return kNone;
-  }
-  // From inside an element, past its last child element: the '<' of its end tag, passing over text,
-  // comments, CDATA sections and processing instructions; kNone if anything else comes first.
-  size_t EndTagAt(size_t from) const {
-    for (size_t i = from; i != kNone;) {
-      i = Find(i, "<");
-      if (i == kNone || Matches(i, "</")) return i;
-      std::string_view open = "<?", close = "?>";
-      if (Matches(i, "<!--")) {
-        open = "<!--";
-        close = "-->";
-      } else if (Matches(i, "<![CDATA[")) {
-        open = "<![CDATA[";
-        close = "]]>";
-      } else if (!Matches(i, "<?")) {
-        return kNone;
-      }
-      i = Find(i + open.size(), close);
-      if (i != kNone) i += close.size();
-    }
-    return kNone;
-  }
-  // The end of an element whose start tag begins at `lt` and that holds no element.
-  size_t LeafEnd(size_t lt) const {
-    const size_t open = TagEnd(lt + 1);
-    if (open == kNone || (*this)[open - 2] == '/') return open;
-    const size_t close = EndTagAt(open);
-    return close == kNone ? kNone : TagEnd(close);
-  }
-
- private:
-  const unsigned char* m_data;
-  size_t m_width;
-  bool m_big;
-  size_t m_size;
-};
-
 // Where an element stands in the units as read.
 struct SheetSplice::Span {
   size_t begin = kNone;  // the '<' of its start tag
@@ -321,10 +315,12 @@ struct SheetSplice::Edit {
   Kind kind = Kind::kInsert;
   size_t begin = 0, end = 0;  // the units replaced
   size_t key = kNone;         // the element edited (its '<'), to find an edit made again
+  size_t keyEnd = kNone;      // for a removal, the end of the element; the rest are blanks beside it
   // At one place: what goes after an element, then what goes last into one, then what goes before
   // an element, each in the order made; then what is replaced.
   int rank = 1;
   int order = 0;
+  bool closed = false;  // replaced content: edits at its very edges are inside it
   // Written in place of the units: head, then each element between before and after, then tail.
   std::wstring head, tail, before, after;
   std::vector<NewElement> elements;
@@ -333,8 +329,6 @@ struct SheetSplice::Edit {
 
 SheetSplice::SheetSplice() = default;
 SheetSplice::~SheetSplice() = default;
-
-SheetSplice::Units SheetSplice::Text() const { return Units(m_bytes, m_charset); }
 
 Result SheetSplice::Load(std::string bytes) {
   using Status = Result::Status;
@@ -440,7 +434,7 @@ size_t SheetSplice::WideLength(char32_t unit) const {
 size_t SheetSplice::UnitOf(ptrdiff_t wideOffset) const {
   if (wideOffset < 0) return kNone;
   const auto wide = static_cast<size_t>(wideOffset);
-  const Units t = Text();
+  const Units t(m_bytes, m_charset);
   const bool oneToOne = m_charset == SheetCharset::kLatin1 || m_charset == SheetCharset::kWindows1252 ||
                         m_charset == SheetCharset::kAscii || (IsWide(m_charset) && Is32(m_charset) != kWide16);
   if (oneToOne) return wide < t.size() ? wide : kNone;
@@ -476,11 +470,11 @@ size_t SheetSplice::UnitOf(ptrdiff_t wideOffset) const {
 size_t SheetSplice::StartOf(pugi::xml_node element) const {
   if (element.type() != pugi::node_element || element.root() != m_doc) return kNone;
   const size_t name = UnitOf(element.offset_debug());
-  return name != kNone && name > m_textStart && Text()[name - 1] == '<' ? name - 1 : kNone;
+  return name != kNone && name > m_textStart && Units(m_bytes, m_charset)[name - 1] == '<' ? name - 1 : kNone;
 }
 
 std::optional<SheetSplice::Span> SheetSplice::SpanOf(pugi::xml_node element) const {
-  const Units t = Text();
+  const Units t(m_bytes, m_charset);
   Span span;
   span.begin = StartOf(element);
   if (span.begin == kNone) return std::nullopt;
@@ -511,7 +505,7 @@ std::optional<SheetSplice::Span> SheetSplice::SpanOf(pugi::xml_node element) con
 }
 
 SheetSplice::Line SheetSplice::LineOf(size_t lt) const {
-  const Units t = Text();
+  const Units t(m_bytes, m_charset);
   Line line;
   line.start = lt;
   while (line.start > m_textStart && IsBlank(t[line.start - 1])) --line.start;
@@ -523,7 +517,7 @@ SheetSplice::Line SheetSplice::LineOf(size_t lt) const {
 }
 
 std::wstring SheetSplice::BreakEndingAt(size_t unit) const {
-  const Units t = Text();
+  const Units t(m_bytes, m_charset);
   if (unit <= m_textStart) return {};
   if (t[unit - 1] == '\n') return unit - 1 > m_textStart && t[unit - 2] == '\r' ? L"\r\n" : L"\n";
   return t[unit - 1] == '\r' ? L"\r" : L"";
@@ -532,7 +526,7 @@ std::wstring SheetSplice::BreakEndingAt(size_t unit) const {
 // The line break of the line that holds the unit, else of the line before it; empty for a file
 // written on one line.
 std::wstring SheetSplice::BreakNear(size_t unit) const {
-  const Units t = Text();
+  const Units t(m_bytes, m_charset);
   for (size_t i = unit; i < t.size(); ++i) {
     if (t[i] == '\n') return L"\n";
     if (t[i] == '\r') return i + 1 < t.size() && t[i + 1] == '\n' ? L"\r\n" : L"\r";
@@ -578,13 +572,10 @@ Result SheetSplice::SetText(pugi::xml_node element, std::wstring_view text) {
   Edit edit;
   edit.kind = Edit::Kind::kText;
   edit.key = span->begin;
-  if (PlainText(element) == text) {
-    // Already so, as written: nothing to write, and an earlier edit of it is undone.
-    std::erase_if(m_edits, [&](const Edit& e) { return e.kind == Edit::Kind::kText && e.key == edit.key; });
-    return {};
-  }
   edit.begin = span->open;
   edit.end = span->empty ? span->end : span->close;
+  edit.closed = !span->empty;
+  if (PlainText(element) == text) return Add(std::move(edit), false);  // as written already
   edit.head = (span->empty ? L">" : L"") + Escape(text) + (span->empty ? L"</" + std::wstring(element.name()) + L">" : L"");
   return Add(std::move(edit));
 }
@@ -595,21 +586,23 @@ Result SheetSplice::Remove(pugi::xml_node element) {
   }
   const std::optional<Span> span = SpanOf(element);
   if (!span) return NotInSheet();
-  const Units t = Text();
+  const Units t(m_bytes, m_charset);
   const Line line = LineOf(span->begin);
   Edit edit;
   edit.kind = Edit::Kind::kRemove;
   edit.key = span->begin;
+  edit.keyEnd = span->end;
   edit.begin = line.start;
   edit.end = span->end;
   while (edit.end < t.size() && IsBlank(t[edit.end])) ++edit.end;
   if (line.alone && edit.end < t.size() && IsBreak(t[edit.end])) {
     // The whole line, its break included.
     edit.end += t[edit.end] == '\r' && edit.end + 1 < t.size() && t[edit.end + 1] == '\n' ? 2 : 1;
-  } else if (line.alone) {
-    edit.begin = span->begin;  // something follows on its line: that keeps the indentation
   } else {
-    edit.end = span->end;  // the blanks before it separated it from what precedes
+    // Something else shares its line: the blanks that separated it from markup go with it, the
+    // indentation and blanks beside text stay.
+    if (line.alone || t[line.start - 1] != '>') edit.begin = span->begin;
+    if (!line.alone || edit.end >= t.size() || t[edit.end] != '<') edit.end = span->end;
   }
   return Add(std::move(edit));
 }
@@ -621,7 +614,7 @@ Result SheetSplice::Insert(pugi::xml_node anchor, Place place, const NewElement&
   }
   const std::optional<Span> span = SpanOf(anchor);
   if (!span) return NotInSheet();
-  const Units t = Text();
+  const Units t(m_bytes, m_charset);
   const Line anchorLine = LineOf(span->begin);
   Edit edit;
   edit.kind = Edit::Kind::kInsert;
@@ -714,31 +707,36 @@ Result SheetSplice::Insert(pugi::xml_node anchor, Place place, const NewElement&
   return Add(std::move(edit));
 }
 
-// Records an edit unless it would write into or across what another one replaces. An element's
-// text set again replaces its earlier text; a removal takes the edits inside it along.
-Result SheetSplice::Add(Edit edit) {
+// Records an edit unless it would write into or across what another one replaces: an element's
+// text set again replaces its earlier text (and text as written already only undoes that), and a
+// removal takes the edits inside the element along. Zero-width edits at the edges of replaced
+// content are inside it; at the edges of an element removed, or in the blanks removed with it,
+// they belong to its neighbours (Save moves them out of the blanks), and two removals may share
+// the blanks between them.
+Result SheetSplice::Add(Edit edit, bool record) {
   const bool removal = edit.kind == Edit::Kind::kRemove;
   const auto point = [](const Edit& e) { return e.begin == e.end; };
-  // Zero-width edits at the edges of a removal belong to its neighbours and stay.
-  const auto inside = [&](const Edit& e) {
-    return edit.begin <= e.begin && e.end <= edit.end && !(point(e) && (e.begin == edit.begin || e.begin == edit.end));
+  const auto within = [](const Edit& e, const Edit& range) {
+    const bool removed = range.kind == Edit::Kind::kRemove;
+    const size_t from = removed ? range.key : range.begin, to = removed ? range.keyEnd : range.end;
+    return e.begin == e.end ? from < e.begin && e.begin < to : from <= e.begin && e.end <= to;
   };
   const auto again = [&](const Edit& e) {
     return e.kind == edit.kind && e.key == edit.key && (edit.kind == Edit::Kind::kText || removal);
   };
+  const auto overlap = [&](const Edit& a, const Edit& b) {
+    if (a.closed || b.closed) return a.begin <= b.end && b.begin <= a.end;
+    if (point(a) || point(b)) return point(a) ? within(a, b) : within(b, a);
+    if (a.kind == Edit::Kind::kRemove && b.kind == Edit::Kind::kRemove) return a.key < b.keyEnd && b.key < a.keyEnd;
+    return a.begin < b.end && b.begin < a.end;
+  };
   for (const Edit& other : m_edits) {
-    if (again(other)) {
-      if (removal) return {};
-      continue;
-    }
-    if (removal && inside(other)) continue;
-    const bool overlap = point(edit) && point(other) ? false
-                         : point(edit)               ? other.begin < edit.begin && edit.begin < other.end
-                         : point(other)              ? edit.begin < other.begin && other.begin < edit.end
-                                                     : edit.begin < other.end && other.begin < edit.end;
-    if (overlap) return Result::Failure(Result::Status::kInvalid, L"the edit overlaps an earlier edit of the sheet");
+    if (again(other) && removal) return {};
+    if (again(other) || (removal && within(other, edit))) continue;
+    if (overlap(edit, other)) return Result::Failure(Result::Status::kInvalid, L"the edit overlaps an earlier edit of the sheet");
   }
-  std::erase_if(m_edits, [&](const Edit& e) { return again(e) || (removal && inside(e)); });
+  std::erase_if(m_edits, [&](const Edit& e) { return again(e) || (removal && within(e, edit)); });
+  if (!record) return {};
   edit.order = m_nextOrder++;
   m_edits.push_back(std::move(edit));
   return {};
@@ -835,19 +833,29 @@ SheetBytes SheetSplice::Save() const {
   }
   struct Piece {
     size_t begin, end;
+    int rank, order;
     std::wstring text;
   };
-  std::vector<const Edit*> order;
-  for (const Edit& edit : m_edits) order.push_back(&edit);
-  const auto key = [](const Edit* e) { return std::tuple(e->begin, e->begin != e->end ? 3 : e->rank, e->order); };
-  std::sort(order.begin(), order.end(), [&](const Edit* a, const Edit* b) { return key(a) < key(b); });
   std::vector<Piece> pieces;
-  for (const Edit* edit : order) pieces.push_back({edit->begin, edit->end, Render(*edit)});
+  for (const Edit& edit : m_edits) {
+    Piece piece{edit.begin, edit.end, edit.begin != edit.end ? 3 : edit.rank, edit.order, Render(edit)};
+    // What goes beside a removed element goes beside the blanks removed with it.
+    for (const Edit& removed : m_edits) {
+      if (removed.kind == Edit::Kind::kRemove && piece.begin == piece.end && removed.begin < piece.begin &&
+          piece.begin < removed.end) {
+        piece.begin = piece.end = piece.begin <= removed.key ? removed.begin : removed.end;
+      }
+    }
+    pieces.push_back(std::move(piece));
+  }
+  std::sort(pieces.begin(), pieces.end(), [](const Piece& a, const Piece& b) {
+    return std::tie(a.begin, a.rank, a.order) < std::tie(b.begin, b.rank, b.order);
+  });
   saved.becameUtf8 = !std::all_of(pieces.begin(), pieces.end(), [&](const Piece& p) { return Fits(p.text, m_charset); });
   const SheetCharset target = saved.becameUtf8 ? SheetCharset::kUtf8 : m_charset;
   if (saved.becameUtf8 && m_declaredEncoding) {
     // It comes before the top element, and so before every edit.
-    pieces.insert(pieces.begin(), {m_declaredEncoding->first, m_declaredEncoding->second, L"utf-8"});
+    pieces.insert(pieces.begin(), {m_declaredEncoding->first, m_declaredEncoding->second, 3, -1, L"utf-8"});
   }
 
   const size_t width = UnitBytes(m_charset);
@@ -864,13 +872,15 @@ SheetBytes SheetSplice::Save() const {
   saved.bytes.reserve(m_bytes.size() + (saved.becameUtf8 ? m_bytes.size() / 4 : 0) + 1024);
   size_t at = 0;
   for (const Piece& piece : pieces) {
-    copy(at, piece.begin);
+    // Removals that share blanks remove them once.
+    const size_t begin = std::max(at, piece.begin), end = std::max(begin, piece.end);
+    copy(at, begin);
     const size_t written = saved.bytes.size();
     Encode(piece.text, target, saved.bytes);
-    saved.splices.push_back({piece.begin * width, (piece.end - piece.begin) * width, saved.bytes.size() - written});
-    at = piece.end;
+    saved.splices.push_back({begin * width, (end - begin) * width, saved.bytes.size() - written});
+    at = end;
   }
-  copy(at, Text().size());
+  copy(at, Units(m_bytes, m_charset).size());
   saved.changed = saved.bytes != m_bytes;
   if (!saved.changed) saved.splices.clear();
   return saved;

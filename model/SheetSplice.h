@@ -108,9 +108,7 @@ class SheetSplice {
   struct Edit;
   struct Span;
   struct Line;
-  class Units;
 
-  Units Text() const;
   size_t UnitOf(ptrdiff_t wideOffset) const;
   size_t WideLength(char32_t unit) const;
   size_t StartOf(pugi::xml_node element) const;
@@ -119,7 +117,7 @@ class SheetSplice {
   std::wstring BreakEndingAt(size_t unit) const;
   std::wstring BreakNear(size_t unit) const;
   const std::wstring& Step() const;
-  Result Add(Edit edit);
+  Result Add(Edit edit, bool record = true);
   std::wstring Render(const Edit& edit) const;
   void RenderElement(const NewElement& element, const std::wstring& indent, const std::wstring& lineBreak,
                      std::wstring& out) const;
