@@ -172,6 +172,34 @@ bool NameIs(std::string_view name, std::string_view lower) {
          });
 }
 
+// The units of the value of the encoding attribute of a declaration at the very start of an 8-bit
+// text, read attribute by attribute as the reader reads it.
+std::optional<std::pair<size_t, size_t>> DeclaredEncoding(const Units& t) {
+  if (!t.Matches(0, "<?xml")) return std::nullopt;
+  size_t at = 5;
+  const auto skipSpace = [&] {
+    const size_t from = at;
+    while (at < t.size() && IsSpace(t[at])) ++at;
+    return at > from;
+  };
+  while (skipSpace() && at < t.size()) {
+    const size_t name = at;
+    while (at < t.size() && !IsSpace(t[at]) && t[at] != '=' && t[at] != '?') ++at;
+    const bool named = at > name, encoding = at - name == 8 && t.Matches(name, "encoding");
+    skipSpace();
+    if (!named || at >= t.size() || t[at] != '=') return std::nullopt;
+    ++at;
+    skipSpace();
+    if (at >= t.size() || (t[at] != '"' && t[at] != '\'')) return std::nullopt;
+    const size_t value = at + 1;
+    at = t.Find(value, t[at] == '"' ? "\"" : "'");
+    if (at == kNone) return std::nullopt;
+    if (encoding) return std::pair(value, at);
+    ++at;
+  }
+  return std::nullopt;
+}
+
 // The characters of bytes 0x80-0xFF in windows-1252, taken from the reader itself so that a
 // save writes back exactly the bytes a load read.
 const std::array<wchar_t, 128>& Windows1252High() {
@@ -367,36 +395,13 @@ Result SheetSplice::Load(std::string bytes) {
     m_charset = SheetCharset::kUtf8;  // for now: the declaration decides below
   }
 
-  if (!IsWide(m_charset) && m_textStart == 0 && bytes.compare(0, 5, "<?xml") == 0) {
-    // The encoding attribute, read attribute by attribute as the reader does.
-    const Units t(bytes, m_charset);
-    size_t at = 5;
-    const auto skipSpace = [&] {
-      const size_t from = at;
-      while (at < t.size() && IsSpace(t[at])) ++at;
-      return at > from;
-    };
-    while (skipSpace() && at < t.size()) {
-      const size_t name = at;
-      while (at < t.size() && !IsSpace(t[at]) && t[at] != '=' && t[at] != '?') ++at;
-      const std::string_view attribute = std::string_view(bytes).substr(name, at - name);
-      skipSpace();
-      if (attribute.empty() || at >= t.size() || t[at] != '=') break;
-      ++at;
-      skipSpace();
-      if (at >= t.size() || (t[at] != '"' && t[at] != '\'')) break;
-      const size_t value = at + 1;
-      at = t.Find(value, t[at] == '"' ? "\"" : "'");
-      if (at == kNone) break;
-      if (attribute == "encoding") {
-        m_declaredEncoding = std::pair(value, at);
-        const std::string_view declared = std::string_view(bytes).substr(value, at - value);
-        if (m_charset == SheetCharset::kUtf8 && !NameIs(declared, "utf-8") && !NameIs(declared, "utf8")) {
-          m_charset = SheetCharset::kAscii;
-        }
-        break;
-      }
-      ++at;
+  if (!IsWide(m_charset) && m_textStart == 0) {
+    m_declaredEncoding = DeclaredEncoding(Units(bytes, m_charset));
+    const std::string_view declared =
+        m_declaredEncoding ? std::string_view(bytes).substr(m_declaredEncoding->first, m_declaredEncoding->second - m_declaredEncoding->first)
+                           : "utf-8";
+    if (m_charset == SheetCharset::kUtf8 && !NameIs(declared, "utf-8") && !NameIs(declared, "utf8")) {
+      m_charset = SheetCharset::kAscii;
     }
   }
 
@@ -414,6 +419,18 @@ Result SheetSplice::Load(std::string bytes) {
     return Result::Failure(Status::kNotASheet, L"not well-formed XML: " + std::wstring(description.begin(), description.end()));
   }
   m_bytes = std::move(bytes);
+  // pugixml ends a declaration at "/>" as well, as long as a "?>" follows somewhere; an edit that
+  // replaced that "?>" would leave a file no reader takes.
+  for (pugi::xml_node node = m_doc.first_child(); node; node = node.next_sibling()) {
+    const size_t name = node.type() == pugi::node_declaration ? UnitOf(node.offset_debug()) : kNone;
+    const Units t(m_bytes, m_charset);
+    const size_t end = name == kNone ? kNone : t.TagEnd(name);
+    if (end != kNone && t[end - 2] != '?') {
+      m_doc.reset();
+      m_bytes.clear();
+      return Result::Failure(Status::kNotASheet, L"not well-formed XML: the XML declaration does not end with \"?>\"");
+    }
+  }
   return {};
 }
 

@@ -257,7 +257,8 @@ TEST(SheetSplice, RefusesWhatItCannotDoExactly) {
   }
   // Files that could not be written back as they were read.
   for (const std::string& bytes : {std::string(), Utf16("<Project/>", false) + "x", Utf16("<Project>\xF0\x9F\x98\x80</Project>", false).erase(22, 2),
-                                   std::string("<Project>"), std::string("<?xml version=\"1.0\" encoding=\"koi8-r\"?><A>\xC1</A>")}) {
+                                   std::string("<Project>"), std::string("<?xml version=\"1.0\" /><A>?></A>"),
+                                   std::string("<?xml version=\"1.0\" encoding=\"koi8-r\"?><A>\xC1</A>")}) {
     EXPECT_EQ(other.Load(bytes).status, Result::Status::kNotASheet) << bytes;
   }
 }
