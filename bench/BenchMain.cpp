@@ -141,7 +141,8 @@ bool SpliceLoadSetSave(const fs::path& sheet) {
   pathwright::SheetSplice splice;
   if (!splice.Load(std::move(bytes))) return false;
   const pugi::xml_node group = splice.Document().document_element().last_child();
-  if (!splice.SetText(group.child(L"UserInclude"), ++round % 2 ? L"C:\\lib\\new;D:\\sdk" : L"C:\\lib\\old")) return false;
+  if (!splice.SetText(group.child(L"UserInclude"), ++round % 2 ? L"C:\\lib\\new;D:\\sdk" : L"C:\\lib\\old"))
+    return false;
   const pathwright::SheetBytes saved = splice.Save();
   const std::string temp = sheet.string() + ".tmp";
   const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
@@ -427,8 +428,9 @@ int main(int argc, char** argv) {
              std::string("sheet/pathwright/") + size.label, std::string("sheet/pugixml/") + size.label, 1.10);
   }
   for (const SheetSize& size : kSheetSizes) {
-    ratioRow(std::string("splice load+set+save ") + size.label + ", repeated in one process (vs pugixml + plain replace)",
-             std::string("sheet/splice/") + size.label, std::string("sheet/pugixml/") + size.label, 1.10);
+    ratioRow(
+        std::string("splice load+set+save ") + size.label + ", repeated in one process (vs pugixml + plain replace)",
+        std::string("sheet/splice/") + size.label, std::string("sheet/pugixml/") + size.label, 1.10);
   }
   // The command with its lock and comparison, each run a process of its own, against pugixml's
   // load and save with the plain replace in a minimal program.

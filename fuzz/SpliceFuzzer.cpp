@@ -20,12 +20,12 @@ using namespace pathwright;
 constexpr unsigned kOptions = pugi::parse_default | pugi::parse_declaration | pugi::parse_comments | pugi::parse_pi;
 
 // Stops with the broken rule named, for whoever reads the crash report.
-#define Check(condition)                                                   \
-  do {                                                                     \
-    if (!(condition)) {                                                    \
+#define Check(condition)                                                       \
+  do {                                                                         \
+    if (!(condition)) {                                                        \
       std::fprintf(stderr, "SpliceFuzzer.cpp:%d: %s\n", __LINE__, #condition); \
-      std::abort();                                                        \
-    }                                                                      \
+      std::abort();                                                            \
+    }                                                                          \
   } while (false)
 
 // With PATHWRIGHT_FUZZ_VERBOSE set, each edit and each saved sheet go to stderr, to replay a crash.
@@ -63,9 +63,9 @@ std::vector<pugi::xml_node> Elements(const pugi::xml_document& doc) {
 }
 
 std::wstring RandomText(std::uint64_t& state) {
-  static const wchar_t* const kPieces[] = {L"a",  L"C:\\x", L" ",       L"\t",     L"\n",     L"\r",
-                                           L"&",  L"<",     L">",       L"]]>",    L";",      L"$(UserInclude)",
-                                           L"é",  L"€",     L"\u2192",  L"\U0001F600", L"&amp;", L"\x01"};
+  static const wchar_t* const kPieces[] = {L"a", L"C:\\x", L" ",      L"\t",         L"\n",    L"\r",
+                                           L"&", L"<",     L">",      L"]]>",        L";",     L"$(UserInclude)",
+                                           L"é", L"€",     L"\u2192", L"\U0001F600", L"&amp;", L"\x01"};
   std::wstring text;
   for (std::uint64_t n = Next(state) % 5; n > 0; --n) text += kPieces[Next(state) % std::size(kPieces)];
   return text;
@@ -84,7 +84,8 @@ NewElement RandomElement(std::uint64_t& state, int depth) {
 void Build(pugi::xml_node node, const NewElement& element, std::set<void*>& exact) {
   exact.insert(node.internal_object());
   for (const NewElement& child : element.children) Build(node.append_child(child.name.c_str()), child, exact);
-  if (element.children.empty() && !element.text.empty()) node.append_child(pugi::node_pcdata).set_value(element.text.c_str());
+  if (element.children.empty() && !element.text.empty())
+    node.append_child(pugi::node_pcdata).set_value(element.text.c_str());
 }
 
 bool Inside(pugi::xml_node node, pugi::xml_node ancestor) {
@@ -235,7 +236,8 @@ void Round(const std::string& bytes, std::uint64_t state) {
       to += splice.at - from + splice.inserted;
       from = splice.at + splice.removed;
     }
-    Check(saved.bytes.size() - to == bytes.size() - from && saved.bytes.compare(to, std::string::npos, bytes, from) == 0);
+    Check(saved.bytes.size() - to == bytes.size() - from &&
+          saved.bytes.compare(to, std::string::npos, bytes, from) == 0);
   } else if (pugi::xml_node declaration = tree.first_child(); declaration.type() == pugi::node_declaration) {
     declaration.attribute(L"encoding").set_value(L"utf-8");
   }

@@ -157,17 +157,21 @@ size_t FirstInvalidWide(std::string_view bytes, SheetCharset charset) {
 
 pugi::xml_encoding PugiEncoding(SheetCharset charset) {
   switch (charset) {
-    case SheetCharset::kUtf16Le: return pugi::encoding_utf16_le;
-    case SheetCharset::kUtf16Be: return pugi::encoding_utf16_be;
-    case SheetCharset::kUtf32Le: return pugi::encoding_utf32_le;
-    case SheetCharset::kUtf32Be: return pugi::encoding_utf32_be;
-    default: return pugi::encoding_utf8;
+    case SheetCharset::kUtf16Le:
+      return pugi::encoding_utf16_le;
+    case SheetCharset::kUtf16Be:
+      return pugi::encoding_utf16_be;
+    case SheetCharset::kUtf32Le:
+      return pugi::encoding_utf32_le;
+    case SheetCharset::kUtf32Be:
+      return pugi::encoding_utf32_be;
+    default:
+      return pugi::encoding_utf8;
   }
 }
 
 bool NameIs(std::string_view name, std::string_view lower) {
-  return name.size() == lower.size() &&
-         std::equal(name.begin(), name.end(), lower.begin(), [](char c, char l) {
+  return name.size() == lower.size() && std::equal(name.begin(), name.end(), lower.begin(), [](char c, char l) {
            return (c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c) == l;
          });
 }
@@ -269,9 +273,8 @@ std::wstring Escape(std::wstring_view text) {
 bool IsElementName(std::wstring_view name) {
   const auto letter = [](wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') || c == L'_'; };
   if (name.empty() || !letter(name[0])) return false;
-  return std::all_of(name.begin(), name.end(), [&](wchar_t c) {
-    return letter(c) || (c >= L'0' && c <= L'9') || c == L'-' || c == L'.';
-  });
+  return std::all_of(name.begin(), name.end(),
+                     [&](wchar_t c) { return letter(c) || (c >= L'0' && c <= L'9') || c == L'-' || c == L'.'; });
 }
 
 Result CheckNew(const NewElement& element) {
@@ -279,8 +282,9 @@ Result CheckNew(const NewElement& element) {
     return Result::Failure(Result::Status::kInvalid, L"\"" + element.name + L"\" is not an element name");
   }
   if (const std::optional<ForbiddenCharacter> found = FindForbiddenCharacter(element.text)) {
-    return Result::Failure(Result::Status::kForbiddenCharacter, element.name + L" would hold a character XML does not allow: " +
-                                                                     DescribeForbiddenCharacter(*found));
+    return Result::Failure(
+        Result::Status::kForbiddenCharacter,
+        element.name + L" would hold a character XML does not allow: " + DescribeForbiddenCharacter(*found));
   }
   for (const NewElement& child : element.children) {
     if (Result checked = CheckNew(child); !checked) return checked;
@@ -381,8 +385,9 @@ Result SheetSplice::Load(std::string bytes) {
     encoding = PugiEncoding(m_charset);
     // pugixml would drop what is not a character; such a file could not be written back as it was.
     if (const size_t bad = FirstInvalidWide(bytes, m_charset); bad != kNone) {
-      return Result::Failure(Status::kNotASheet, L"the bytes at offset " + std::to_wstring(bad) +
-                                                     (Is32(m_charset) ? L" are not valid UTF-32" : L" are not valid UTF-16"));
+      return Result::Failure(Status::kNotASheet,
+                             L"the bytes at offset " + std::to_wstring(bad) +
+                                 (Is32(m_charset) ? L" are not valid UTF-32" : L" are not valid UTF-16"));
     }
   } else if (encoding == pugi::encoding_latin1) {
     m_charset = SheetCharset::kLatin1;
@@ -398,7 +403,8 @@ Result SheetSplice::Load(std::string bytes) {
   if (!IsWide(m_charset) && m_textStart == 0) {
     m_declaredEncoding = DeclaredEncoding(Units(bytes, m_charset));
     const std::string_view declared =
-        m_declaredEncoding ? std::string_view(bytes).substr(m_declaredEncoding->first, m_declaredEncoding->second - m_declaredEncoding->first)
+        m_declaredEncoding ? std::string_view(bytes).substr(m_declaredEncoding->first,
+                                                            m_declaredEncoding->second - m_declaredEncoding->first)
                            : "utf-8";
     if (m_charset == SheetCharset::kUtf8 && !NameIs(declared, "utf-8") && !NameIs(declared, "utf8")) {
       m_charset = SheetCharset::kAscii;
@@ -416,7 +422,8 @@ Result SheetSplice::Load(std::string bytes) {
   if (!parsed) {
     m_doc.reset();
     const std::string_view description = parsed.description();
-    return Result::Failure(Status::kNotASheet, L"not well-formed XML: " + std::wstring(description.begin(), description.end()));
+    return Result::Failure(Status::kNotASheet,
+                           L"not well-formed XML: " + std::wstring(description.begin(), description.end()));
   }
   m_bytes = std::move(bytes);
   // pugixml ends a declaration at "/>" as well, as long as a "?>" follows somewhere; an edit that
@@ -436,12 +443,16 @@ Result SheetSplice::Load(std::string bytes) {
 
 size_t SheetSplice::WideLength(char32_t unit) const {
   switch (m_charset) {
-    case SheetCharset::kUtf8: return (unit & 0xC0) == 0x80 ? 0 : kWide16 && unit >= 0xF0 ? 2 : 1;
+    case SheetCharset::kUtf8:
+      return (unit & 0xC0) == 0x80 ? 0 : kWide16 && unit >= 0xF0 ? 2 : 1;
     case SheetCharset::kUtf16Le:
-    case SheetCharset::kUtf16Be: return kWide16 || unit < 0xDC00 || unit > 0xDFFF ? 1 : 0;
+    case SheetCharset::kUtf16Be:
+      return kWide16 || unit < 0xDC00 || unit > 0xDFFF ? 1 : 0;
     case SheetCharset::kUtf32Le:
-    case SheetCharset::kUtf32Be: return kWide16 && unit >= 0x10000 ? 2 : 1;
-    default: return 1;
+    case SheetCharset::kUtf32Be:
+      return kWide16 && unit >= 0x10000 ? 2 : 1;
+    default:
+      return 1;
   }
 }
 
@@ -473,8 +484,8 @@ size_t SheetSplice::UnitOf(ptrdiff_t wideOffset) const {
       for (; i < end; ++i) count += WideLength(t[i]);
     }
   }
-  const size_t block = static_cast<size_t>(std::upper_bound(m_wideBefore.begin(), m_wideBefore.end(), wide) -
-                                           m_wideBefore.begin()) - 1;
+  const size_t block =
+      static_cast<size_t>(std::upper_bound(m_wideBefore.begin(), m_wideBefore.end(), wide) - m_wideBefore.begin()) - 1;
   size_t count = m_wideBefore[block];
   for (size_t i = block * kBlock; i < t.size() && count <= wide; ++i) {
     const size_t length = WideLength(t[i]);
@@ -581,8 +592,8 @@ const std::wstring& SheetSplice::Step() const {
 Result SheetSplice::SetText(pugi::xml_node element, std::wstring_view text) {
   if (const std::optional<ForbiddenCharacter> found = FindForbiddenCharacter(text)) {
     return Result::Failure(Result::Status::kForbiddenCharacter, std::wstring(element.name()) +
-                                                                     L" would hold a character XML does not allow: " +
-                                                                     DescribeForbiddenCharacter(*found));
+                                                                    L" would hold a character XML does not allow: " +
+                                                                    DescribeForbiddenCharacter(*found));
   }
   const std::optional<Span> span = SpanOf(element);
   if (!span) return NotInSheet();
@@ -593,7 +604,8 @@ Result SheetSplice::SetText(pugi::xml_node element, std::wstring_view text) {
   edit.end = span->empty ? span->end : span->close;
   edit.closed = !span->empty;
   if (PlainText(element) == text) return Add(std::move(edit), false);  // as written already
-  edit.head = (span->empty ? L">" : L"") + Escape(text) + (span->empty ? L"</" + std::wstring(element.name()) + L">" : L"");
+  edit.head =
+      (span->empty ? L">" : L"") + Escape(text) + (span->empty ? L"</" + std::wstring(element.name()) + L">" : L"");
   return Add(std::move(edit));
 }
 
@@ -688,8 +700,8 @@ Result SheetSplice::Insert(pugi::xml_node anchor, Place place, const NewElement&
     inlineAt(span->close);
   } else if (closeLine.alone && !closeBreak.empty()) {
     // Before the end tag's line.
-    ownLine(closeLine.start, last ? lastLine.indent : (anchorLine.alone ? anchorLine.indent : closeLine.indent) + Step(),
-            closeBreak);
+    ownLine(closeLine.start,
+            last ? lastLine.indent : (anchorLine.alone ? anchorLine.indent : closeLine.indent) + Step(), closeBreak);
   } else if (last) {
     // After the last child's line, the end tag staying where it is.
     inlineAt(span->close);
@@ -750,7 +762,8 @@ Result SheetSplice::Add(Edit edit, bool record) {
   for (const Edit& other : m_edits) {
     if (again(other) && removal) return {};
     if (again(other) || (removal && within(other, edit))) continue;
-    if (overlap(edit, other)) return Result::Failure(Result::Status::kInvalid, L"the edit overlaps an earlier edit of the sheet");
+    if (overlap(edit, other))
+      return Result::Failure(Result::Status::kInvalid, L"the edit overlaps an earlier edit of the sheet");
   }
   std::erase_if(m_edits, [&](const Edit& e) { return again(e) || (removal && within(e, edit)); });
   if (!record) return {};
@@ -868,7 +881,8 @@ SheetBytes SheetSplice::Save() const {
   std::sort(pieces.begin(), pieces.end(), [](const Piece& a, const Piece& b) {
     return std::tie(a.begin, a.rank, a.order) < std::tie(b.begin, b.rank, b.order);
   });
-  saved.becameUtf8 = !std::all_of(pieces.begin(), pieces.end(), [&](const Piece& p) { return Fits(p.text, m_charset); });
+  saved.becameUtf8 =
+      !std::all_of(pieces.begin(), pieces.end(), [&](const Piece& p) { return Fits(p.text, m_charset); });
   const SheetCharset target = saved.becameUtf8 ? SheetCharset::kUtf8 : m_charset;
   if (saved.becameUtf8 && m_declaredEncoding) {
     // It comes before the top element, and so before every edit.

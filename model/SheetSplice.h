@@ -23,8 +23,8 @@ namespace pathwright {
 
 // How a sheet's characters are stored: as it was read, and as it is written back.
 enum class SheetCharset {
-  kUtf8,         // with or without a byte order mark
-  kUtf16Le,      // UTF-16 and UTF-32 keep their byte order and their byte order mark, or its absence
+  kUtf8,     // with or without a byte order mark
+  kUtf16Le,  // UTF-16 and UTF-32 keep their byte order and their byte order mark, or its absence
   kUtf16Be,
   kUtf32Le,
   kUtf32Be,

@@ -39,9 +39,12 @@ pugi::xml_node Nth(const pugi::xml_document& doc, const wchar_t* name, int nth) 
 Result Apply(SheetSplice& sheet, const Edit& edit) {
   const pugi::xml_node node = Nth(sheet.Document(), edit.target, edit.nth);
   switch (edit.op) {
-    case Edit::Op::kSet: return sheet.SetText(node, edit.text);
-    case Edit::Op::kRemove: return sheet.Remove(node);
-    case Edit::Op::kInsert: return sheet.Insert(node, edit.place, edit.element);
+    case Edit::Op::kSet:
+      return sheet.SetText(node, edit.text);
+    case Edit::Op::kRemove:
+      return sheet.Remove(node);
+    case Edit::Op::kInsert:
+      return sheet.Insert(node, edit.place, edit.element);
   }
   return {};
 }
@@ -74,8 +77,9 @@ std::string Utf16(const std::string& utf8, bool big) {
 }
 
 const std::string kBom = "\xEF\xBB\xBF";
-const std::string kVsHead = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<Project ToolsVersion=\"4.0\" "
-                            "xmlns=\"http://schemas.microsoft.com/developer/msbuild/2003\">\r\n";
+const std::string kVsHead =
+    "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<Project ToolsVersion=\"4.0\" "
+    "xmlns=\"http://schemas.microsoft.com/developer/msbuild/2003\">\r\n";
 // As Visual Studio leaves a sheet: byte order mark, CR LF, two spaces, empty placeholders.
 const std::string kVs = kBom + kVsHead +
                         "  <ImportGroup Label=\"PropertySheets\" />\r\n"
@@ -88,24 +92,27 @@ const std::string kVs = kBom + kVsHead +
                         "  <ItemDefinitionGroup />\r\n"
                         "</Project>\r\n";
 // As a hand-editor keeps one: tabs, LF, explicitly empty properties, comments inside.
-const std::string kHand = "<Project>\n"
-                          "\t<PropertyGroup>\n"
-                          "\t\t<ReferencePath />\n"
-                          "\t\t<SourcePath></SourcePath>\n"
-                          "\t\t<ExcludePath>a&amp;b</ExcludePath>\n"
-                          "\t\t<LibraryPath Condition=\"'$(A)'==''\"/>\n"
-                          "\t\t<UserLibrary>\n\t\t</UserLibrary>\n"
-                          "\t\t<!-- last -->\n"
-                          "\t</PropertyGroup>\n"
-                          "</Project>\n";
+const std::string kHand =
+    "<Project>\n"
+    "\t<PropertyGroup>\n"
+    "\t\t<ReferencePath />\n"
+    "\t\t<SourcePath></SourcePath>\n"
+    "\t\t<ExcludePath>a&amp;b</ExcludePath>\n"
+    "\t\t<LibraryPath Condition=\"'$(A)'==''\"/>\n"
+    "\t\t<UserLibrary>\n\t\t</UserLibrary>\n"
+    "\t\t<!-- last -->\n"
+    "\t</PropertyGroup>\n"
+    "</Project>\n";
 // As a CMake script might write one: four spaces, empty groups both ways.
-const std::string kCmake = "<?xml version=\"1.0\"?>\n<Project>\n"
-                           "    <PropertyGroup />\n"
-                           "    <PropertyGroup Label=\"x\"></PropertyGroup>\n"
-                           "</Project>\n";
+const std::string kCmake =
+    "<?xml version=\"1.0\"?>\n<Project>\n"
+    "    <PropertyGroup />\n"
+    "    <PropertyGroup Label=\"x\"></PropertyGroup>\n"
+    "</Project>\n";
 const std::string kDeclared1252 = "<?xml version=\"1.0\" encoding=\"Windows-1252\"?>\r\n";
-const std::string k1252 = kDeclared1252 + "<Project>\r\n  <!-- caf\xE9 -->\r\n  <PropertyGroup>\r\n"
-                                          "    <UserInclude>C:\\old</UserInclude>\r\n  </PropertyGroup>\r\n</Project>\r\n";
+const std::string k1252 = kDeclared1252 +
+                          "<Project>\r\n  <!-- caf\xE9 -->\r\n  <PropertyGroup>\r\n"
+                          "    <UserInclude>C:\\old</UserInclude>\r\n  </PropertyGroup>\r\n</Project>\r\n";
 // Far enough into the file that an element is found through the index, not its first block, and
 // after characters that take more bytes (and, beyond U+FFFF, two UTF-16 units) than one.
 const std::string kWide = "<Project>\n  <!-- " + std::string(3000, 'x') + [] {
@@ -114,7 +121,9 @@ const std::string kWide = "<Project>\n  <!-- " + std::string(3000, 'x') + [] {
   return many;
 }() + " -->\n  <PropertyGroup>\n    <UserInclude>C:\\old</UserInclude>\n  </PropertyGroup>\n</Project>\n";
 
-NewElement Group(std::vector<NewElement> children) { return {.name = L"PropertyGroup", .children = std::move(children)}; }
+NewElement Group(std::vector<NewElement> children) {
+  return {.name = L"PropertyGroup", .children = std::move(children)};
+}
 const NewElement kInclude = {.name = L"UserInclude", .text = L"C:\\inc"};
 const NewElement kPath = {.name = L"IncludePath", .text = L"$(UserInclude);$(IncludePath)"};
 using Op = Edit::Op;
@@ -147,14 +156,16 @@ TEST(SheetSplice, EditsChangeOnlyTheirBytes) {
        .edits = {{.op = Op::kInsert, .target = L"IncludePath", .place = Place::kBefore, .element = kPath},
                  {.op = Op::kInsert, .target = L"UserInclude", .place = Place::kAfter, .element = kInclude}},
        .expected = Swap(Swap(kVs, "<!-- mine -->\r\n", "<!-- mine -->\r\n    <UserInclude>C:\\inc</UserInclude>\r\n"),
-                        "    <IncludePath>", "    <IncludePath>$(UserInclude);$(IncludePath)</IncludePath>\r\n"
-                                            "    <IncludePath>")},
+                        "    <IncludePath>",
+                        "    <IncludePath>$(UserInclude);$(IncludePath)</IncludePath>\r\n"
+                        "    <IncludePath>")},
       {.name = "last child, before the end tag's line and after a closing comment",
        .sheet = kHand,
        .edits = {{.op = Op::kInsert, .target = L"PropertyGroup", .element = kInclude},
                  {.op = Op::kInsert, .target = L"PropertyGroup", .element = kPath}},
-       .expected = Swap(kHand, "<!-- last -->\n", "<!-- last -->\n\t\t<UserInclude>C:\\inc</UserInclude>\n"
-                                                  "\t\t<IncludePath>$(UserInclude);$(IncludePath)</IncludePath>\n")},
+       .expected = Swap(kHand, "<!-- last -->\n",
+                        "<!-- last -->\n\t\t<UserInclude>C:\\inc</UserInclude>\n"
+                        "\t\t<IncludePath>$(UserInclude);$(IncludePath)</IncludePath>\n")},
       {.name = "empty groups opened up, indented by the file's own step",
        .sheet = kCmake,
        .edits = {{.op = Op::kInsert, .target = L"PropertyGroup", .element = kInclude},
@@ -168,16 +179,20 @@ TEST(SheetSplice, EditsChangeOnlyTheirBytes) {
       {.name = "removed with its own line, or with the blanks before it",
        .sheet = "<Project>\r\n  <PropertyGroup>\r\n    <A>1</A> <B>2</B>\r\n    <C>3</C>\r\n    <D /> <!-- d -->\r\n"
                 "  </PropertyGroup>\r\n</Project>",
-       .edits = {{.op = Op::kRemove, .target = L"B"}, {.op = Op::kRemove, .target = L"C"}, {.op = Op::kRemove, .target = L"D"}},
-       .expected = "<Project>\r\n  <PropertyGroup>\r\n    <A>1</A>\r\n    <!-- d -->\r\n  </PropertyGroup>\r\n</Project>"},
+       .edits = {{.op = Op::kRemove, .target = L"B"},
+                 {.op = Op::kRemove, .target = L"C"},
+                 {.op = Op::kRemove, .target = L"D"}},
+       .expected =
+           "<Project>\r\n  <PropertyGroup>\r\n    <A>1</A>\r\n    <!-- d -->\r\n  </PropertyGroup>\r\n</Project>"},
       {.name = "a new group with children, last in Project, and one before the labelled group",
        .sheet = kVs,
        .edits = {{.op = Op::kInsert, .target = L"Project", .element = Group({kInclude, kPath})},
                  {.op = Op::kInsert, .target = L"PropertyGroup", .place = Place::kBefore, .element = Group({})}},
-       .expected = Swap(Swap(kVs, "  <PropertyGroup Label", "  <PropertyGroup />\r\n  <PropertyGroup Label"),
-                        "</Project>", "  <PropertyGroup>\r\n    <UserInclude>C:\\inc</UserInclude>\r\n"
-                                      "    <IncludePath>$(UserInclude);$(IncludePath)</IncludePath>\r\n"
-                                      "  </PropertyGroup>\r\n</Project>")},
+       .expected =
+           Swap(Swap(kVs, "  <PropertyGroup Label", "  <PropertyGroup />\r\n  <PropertyGroup Label"), "</Project>",
+                "  <PropertyGroup>\r\n    <UserInclude>C:\\inc</UserInclude>\r\n"
+                "    <IncludePath>$(UserInclude);$(IncludePath)</IncludePath>\r\n"
+                "  </PropertyGroup>\r\n</Project>")},
       {.name = "a Project without children opened up",
        .sheet = "<?xml version=\"1.0\"?>\n<Project ToolsVersion=\"4.0\" />\n",
        .edits = {{.op = Op::kInsert, .target = L"Project", .element = Group({kInclude})}},
@@ -210,12 +225,14 @@ TEST(SheetSplice, EditsChangeOnlyTheirBytes) {
       {.name = "windows-1252 becomes UTF-8 for a character it lacks",
        .sheet = k1252,
        .edits = {{.target = L"UserInclude", .text = L"C:\\\u2192"}},
-       .expected = Swap(Swap(Swap(k1252, "Windows-1252", "utf-8"), "caf\xE9", "caf\xC3\xA9"), "C:\\old", "C:\\\xE2\x86\x92"),
+       .expected =
+           Swap(Swap(Swap(k1252, "Windows-1252", "utf-8"), "caf\xE9", "caf\xC3\xA9"), "C:\\old", "C:\\\xE2\x86\x92"),
        .becameUtf8 = true},
       {.name = "ISO-8859-1 becomes UTF-8 for the euro sign",
        .sheet = Swap(k1252, "Windows-1252", "ISO-8859-1"),
        .edits = {{.target = L"UserInclude", .text = L"\u20AC"}},
-       .expected = Swap(Swap(Swap(k1252, "Windows-1252", "utf-8"), "caf\xE9", "caf\xC3\xA9"), "C:\\old", "\xE2\x82\xAC"),
+       .expected =
+           Swap(Swap(Swap(k1252, "Windows-1252", "utf-8"), "caf\xE9", "caf\xC3\xA9"), "C:\\old", "\xE2\x82\xAC"),
        .becameUtf8 = true},
   };
   for (const Row& row : rows) {
@@ -240,11 +257,19 @@ TEST(SheetSplice, RefusesWhatItCannotDoExactly) {
     Edit edit;
     Result::Status status;
   } cases[] = {
-      {"a character XML does not allow", {}, {.target = L"ExcludePath", .text = L"a\x01"}, Result::Status::kForbiddenCharacter},
-      {"not an element name", {}, {.op = Op::kInsert, .target = L"PropertyGroup", .element = {.name = L"A<B"}}, Result::Status::kInvalid},
+      {"a character XML does not allow",
+       {},
+       {.target = L"ExcludePath", .text = L"a\x01"},
+       Result::Status::kForbiddenCharacter},
+      {"not an element name",
+       {},
+       {.op = Op::kInsert, .target = L"PropertyGroup", .element = {.name = L"A<B"}},
+       Result::Status::kInvalid},
       {"inside a removed element", {remove}, set, Result::Status::kInvalid},
       {"the top element removed", {}, {.op = Op::kRemove, .target = L"Project"}, Result::Status::kInvalid},
-      {"a sibling for the top element", {}, {.op = Op::kInsert, .target = L"Project", .place = Place::kAfter, .element = kPath},
+      {"a sibling for the top element",
+       {},
+       {.op = Op::kInsert, .target = L"Project", .place = Place::kAfter, .element = kPath},
        Result::Status::kInvalid},
   };
   for (const Case& c : cases) {
@@ -256,7 +281,8 @@ TEST(SheetSplice, RefusesWhatItCannotDoExactly) {
     EXPECT_EQ(sheet.SetText(Nth(other.Document(), L"ExcludePath", 0), L"y").status, Result::Status::kInvalid) << c.name;
   }
   // Files that could not be written back as they were read.
-  for (const std::string& bytes : {std::string(), Utf16("<Project/>", false) + "x", Utf16("<Project>\xF0\x9F\x98\x80</Project>", false).erase(22, 2),
+  for (const std::string& bytes : {std::string(), Utf16("<Project/>", false) + "x",
+                                   Utf16("<Project>\xF0\x9F\x98\x80</Project>", false).erase(22, 2),
                                    std::string("<Project>"), std::string("<?xml version=\"1.0\" /><A>?></A>"),
                                    std::string("<?xml version=\"1.0\" encoding=\"koi8-r\"?><A>\xC1</A>")}) {
     EXPECT_EQ(other.Load(bytes).status, Result::Status::kNotASheet) << bytes;
