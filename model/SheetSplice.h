@@ -89,8 +89,8 @@ class SheetSplice {
   Result Insert(pugi::xml_node anchor, Place place, const NewElement& element);
 
   // Removes the element; with the line it stands on when it is alone there (its indentation and
-  // line break), otherwise with the blanks that separate it from its neighbour. Edits inside it are
-  // forgotten.
+  // line break), otherwise with the blanks that separate it from neighbouring markup (blanks beside
+  // text stay). Edits inside it are forgotten.
   Result Remove(pugi::xml_node element);
 
   // Every edit fails with Result::Status::kInvalid, changing nothing, for an element that is not one
