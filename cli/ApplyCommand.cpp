@@ -1,6 +1,5 @@
 // apply: the lists a team wants, from one JSON file, onto every platform's sheet. Running it twice
 // changes nothing the second time; --dry-run tells what a run would change and writes nothing.
-#include <filesystem>
 #include <set>
 
 #include "CommandSupport.h"
@@ -101,13 +100,14 @@ std::optional<int> ReadConfig(const std::wstring& path, Config& config, Output& 
 }
 
 // Changes the lists of one record as the file wants them; the report lines of what changed.
-std::vector<std::wstring> Reconcile(const WantedPlatform& wanted, bool exact, DirectorySettings& settings) {
-  const PropertyLookup environment = SheetProperties(settings.m_doc, EnvironmentVariable);
+std::vector<std::wstring> Reconcile(const WantedPlatform& wanted, bool exact, DirectoryLists& lists,
+                                    const SheetDocument& sheet) {
+  const PropertyLookup environment = SheetProperties(sheet, EnvironmentVariable);
   const auto key = [&](const std::wstring& entry) { return FolderKey(Prejudge(entry, environment).expanded); };
   std::vector<std::wstring> lines;
   for (const WantedList& list : wanted.lists) {
     const std::wstring head = wanted.platform + L" " + list.word + L": ";
-    std::vector<std::wstring> entries = SplitEntries(settings.m_lists[list.kind]);
+    std::vector<std::wstring> entries = SplitEntries(lists[list.kind]);
     std::set<std::wstring> had, want;
     for (const std::wstring& entry : entries) had.insert(key(entry));
     for (const std::wstring& entry : list.entries) want.insert(key(entry));
@@ -125,8 +125,8 @@ std::vector<std::wstring> Reconcile(const WantedPlatform& wanted, bool exact, Di
     }
     const std::wstring after = JoinEntries(entries);
     // Same folders, other order or spelling: still a change, shown as the list it becomes.
-    if (exact && after != settings.m_lists[list.kind] && lines.empty()) lines.push_back(head + L"= " + after);
-    settings.m_lists[list.kind] = after;
+    if (exact && after != lists[list.kind] && lines.empty()) lines.push_back(head + L"= " + after);
+    lists[list.kind] = after;
   }
   return lines;
 }
@@ -138,43 +138,41 @@ int ApplyConfig(const std::wstring& configPath, const std::wstring& folder, bool
   if (std::optional<int> failed = ReadConfig(configPath, config, output)) return *failed;
 
   // Every sheet is read before any is written, so an unreadable one stops the run with nothing changed.
-  std::vector<DirectorySettings> records(config.platforms.size());
-  for (size_t i = 0; i < records.size(); ++i) {
-    records[i].m_path = SheetInFolder(folder, config.platforms[i].platform);
-    if (!PathExists(records[i].m_path)) continue;
-    if (Result loaded = records[i].LoadSheet(); !loaded) return ReadFailure(output, records[i].m_path, loaded.why);
+  std::vector<std::wstring> paths;
+  std::vector<std::optional<SheetSnapshot>> sheets(config.platforms.size());
+  for (size_t i = 0; i < sheets.size(); ++i) {
+    paths.push_back(SheetInFolder(folder, config.platforms[i].platform));
+    if (!PathExists(paths[i])) continue;
+    if (Result loaded = ReadSheet(paths[i], sheets[i].emplace()); !loaded) {
+      return ReadFailure(output, paths[i], loaded.why);
+    }
   }
 
   bool changed = false;
-  for (size_t i = 0; i < records.size(); ++i) {
+  for (size_t i = 0; i < sheets.size(); ++i) {
     const WantedPlatform& wanted = config.platforms[i];
-    DirectorySettings& record = records[i];
-    const bool create = !record.m_loaded;
-    if (create) {
-      output.out += wanted.platform + L": new sheet " + record.m_path + L"\n";
+    if (!sheets[i]) {
+      output.out += wanted.platform + L": new sheet " + paths[i] + L"\n";
       changed = true;
     }
+    std::vector<std::wstring> lines;
     if (dryRun) {
-      const std::vector<std::wstring> lines = Reconcile(wanted, config.exact, record);
-      for (const std::wstring& line : lines) output.out += line + L"\n";
+      SheetSnapshot& sheet = sheets[i] ? *sheets[i] : sheets[i].emplace();
+      lines = Reconcile(wanted, config.exact, sheet.lists, sheet.document);
       changed = changed || !lines.empty();
-      continue;
+    } else {
+      // Runs again on the lists as another program left them, should it write the sheet meanwhile.
+      const SheetChange change = [&](DirectoryLists& lists, const SheetDocument& sheet) {
+        lines = Reconcile(wanted, config.exact, lists, sheet);
+        return !lines.empty();
+      };
+      const EditOutcome edited = EditSheet(paths[i], change, {.createMissing = VsVersion::k2013});
+      if (!edited) {
+        for (const std::wstring& line : lines) output.out += line + L"\n";
+        return EditExit(paths[i], edited, output);
+      }
     }
-    if (create) {
-      std::error_code ignored;
-      std::filesystem::create_directories(std::filesystem::path(folder), ignored);
-      if (Result created = record.CreateDefaultSheet(VsVersion::k2013); !created)
-        return WriteFailure(output, record.m_path, created);
-    }
-    const int code = EditSheet(
-        record.m_path,
-        [&](DirectorySettings& settings) {
-          const std::vector<std::wstring> lines = Reconcile(wanted, config.exact, settings);
-          for (const std::wstring& line : lines) output.out += line + L"\n";
-          return !lines.empty();
-        },
-        output);
-    if (code != kExitDone) return code;
+    for (const std::wstring& line : lines) output.out += line + L"\n";
   }
   return dryRun && changed ? kExitWouldChange : kExitDone;
 }

@@ -70,9 +70,8 @@ PlatformReport DoctorPlatform(const PlatformImports& platform, const std::wstrin
   if (!exists) {
     problems.push_back(L"the sheet " + sheet + L" does not exist");
   } else {
-    DirectorySettings settings;
-    settings.m_path = sheet;
-    if (Result loaded = settings.LoadSheet(); !loaded)
+    SheetSnapshot read;
+    if (Result loaded = ReadSheet(sheet, read); !loaded)
       problems.push_back(L"the sheet " + sheet + L" cannot be read: " + loaded.why);
   }
   Json json = {{"platform", JsonText(platform.platform)}, {"configurations", Json::array()}};
@@ -159,14 +158,13 @@ int CheckSheets(const std::vector<std::wstring>& sheets, bool json, Output& outp
   int code = kExitDone;
   Json all = Json::array();
   for (const std::wstring& sheet : sheets) {
-    DirectorySettings settings;
-    settings.m_path = sheet;
-    if (Result loaded = settings.LoadSheet(); !loaded) {
+    SheetSnapshot read;
+    if (Result loaded = ReadSheet(sheet, read); !loaded) {
       code = WorseExit(code, ReadFailure(output, sheet, loaded.why));
       continue;
     }
-    std::vector<SheetEntry> entries = EntriesInForce(settings.m_doc);
-    JudgeEntries(entries, SheetProperties(settings.m_doc, EnvironmentVariable), IsFolder);
+    std::vector<SheetEntry> entries = EntriesInForce(read.document);
+    JudgeEntries(entries, SheetProperties(read.document, EnvironmentVariable), IsFolder);
     std::stable_partition(entries.begin(), entries.end(), [](const SheetEntry& e) { return IsProblem(e.status); });
     const size_t problems =
         std::count_if(entries.begin(), entries.end(), [](const SheetEntry& e) { return IsProblem(e.status); });

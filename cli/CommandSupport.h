@@ -10,7 +10,7 @@
 
 #include "Commands.h"
 #include "base/FileSystem.h"
-#include "model/DirectorySettings.h"
+#include "model/EditSession.h"
 
 namespace pathwright::cli {
 
@@ -21,9 +21,8 @@ int UsageError(Output& output, const std::wstring& message);
 int ReadFailure(Output& output, const std::wstring& path, const std::wstring& why);
 int WriteFailure(Output& output, const std::wstring& path, const Result& result);
 
-// Reads the sheet, lets `change` edit the record and saves it unless `change` returns false
-// (nothing to write). Every command that edits a sheet goes through here.
-int EditSheet(const std::wstring& sheet, const std::function<bool(DirectorySettings&)>& change, Output& output);
+// The exit code of an edit or a creation of the sheet, its failure told on standard error.
+int EditExit(const std::wstring& sheet, const EditOutcome& edited, Output& output);
 
 // The sheet of a platform in an MSBuild folder.
 std::wstring SheetInFolder(const std::wstring& folder, const std::wstring& platform);

@@ -5,15 +5,12 @@
 #include <string_view>
 #include <vector>
 
-#include <pugixml.hpp>
-
 #include "CommandSupport.h"
 #include "Json.h"
 #include "Platform.h"
 #include "base/Utf8.h"
 #include "model/DirectoryKinds.h"
 #include "model/DirectoryList.h"
-#include "model/DirectorySettings.h"
 #include "model/SheetLocation.h"
 #include "base/FileSystem.h"
 #include "base/Version.h"
@@ -150,36 +147,41 @@ int WriteFailure(Output& output, const std::wstring& path, const Result& result)
   return kExitUnwritable;
 }
 
-int EditSheet(const std::wstring& sheet, const std::function<bool(DirectorySettings&)>& change, Output& output) {
-  DirectorySettings settings;
-  settings.m_path = sheet;
-  // Held from the read to the write, so two runs at once each see the other's change.
-  if (Result locked = settings.LockSheet(); !locked) return WriteFailure(output, sheet, locked);
-  if (Result loaded = settings.LoadSheet(); !loaded) return ReadFailure(output, sheet, loaded.why);
-  if (!change(settings)) return kExitDone;
-  // MSBuild would refuse the whole sheet; the user gets to mend the list first.
-  if (const std::optional<ListCharacter> found = FindForbiddenInLists(settings.m_lists)) {
-    output.err += L"pathwright-cli: " + std::wstring(kUserMacros[found->kind]) +
-                  L" would hold a character XML does not allow (" + DescribeForbiddenCharacter(found->character) +
-                  L"); nothing was written\n";
-    return kExitUsage;
+int EditExit(const std::wstring& sheet, const EditOutcome& edited, Output& output) {
+  switch (edited.stop) {
+    case EditStop::kNone:
+      return kExitDone;
+    case EditStop::kReading:
+      return ReadFailure(output, sheet, edited.result.why);
+    case EditStop::kIsASheet:
+      output.err += L"pathwright-cli: " + sheet +
+                    L" is a readable sheet already; add --force to replace it (the old file is then kept as " + sheet +
+                    L".bak)\n";
+      return kExitUsage;
+    case EditStop::kForbiddenCharacter:
+      // MSBuild would refuse the whole sheet; the user gets to mend the list first.
+      output.err += L"pathwright-cli: " + std::wstring(kUserMacros[edited.forbidden->kind]) +
+                    L" would hold a character XML does not allow (" +
+                    DescribeForbiddenCharacter(edited.forbidden->character) + L"); nothing was written\n";
+      return kExitUsage;
+    case EditStop::kWriting:
+      break;
   }
-  if (Result saved = settings.SaveSheet(); !saved) return WriteFailure(output, sheet, saved);
-  return kExitDone;
+  return WriteFailure(output, sheet, edited.result);
 }
 
 namespace {
 
 // The seven lists keyed by user macro, in their fixed order.
-Json ShowJson(const DirectorySettings& settings) {
+Json ShowJson(const DirectoryLists& lists) {
   Json json = Json::object();
-  for (int k = 0; k < kKindCount; ++k) json[EncodeUtf8(kUserMacros[k])] = JsonText(settings.m_lists[k]);
+  for (int k = 0; k < kKindCount; ++k) json[EncodeUtf8(kUserMacros[k])] = JsonText(lists[k]);
   return json;
 }
 
-std::wstring ShowText(const DirectorySettings& settings) {
+std::wstring ShowText(const DirectoryLists& lists) {
   std::wstring text;
-  for (int k = 0; k < kKindCount; ++k) text += std::wstring(kKindTitles[k]) + L": " + settings.m_lists[k] + L"\n";
+  for (int k = 0; k < kKindCount; ++k) text += std::wstring(kKindTitles[k]) + L": " + lists[k] + L"\n";
   return text;
 }
 
@@ -253,34 +255,22 @@ std::optional<int> ParseOptions(const std::vector<std::wstring>& args, Invocatio
 }
 
 int ChangeList(const Invocation& inv, const std::wstring& sheet, int kind, const std::wstring& value, Output& output) {
-  return EditSheet(
-      sheet,
-      [&](DirectorySettings& settings) {
-        std::wstring& list = settings.m_lists[kind];
-        if (inv.info->command == Command::kSet) {
-          list = value;
-        } else {
-          std::vector<std::wstring> entries = SplitEntries(list);
-          if (inv.info->command == Command::kAdd) {
-            entries.push_back(value);
-          } else {
-            std::erase(entries, value);
-          }
-          list = JoinEntries(entries);
-        }
-        return true;
-      },
-      output);
-}
-
-// The folder part of a path, without its final separator; empty when the path names no folder.
-std::wstring FolderOf(const std::wstring& path) {
-#ifdef _WIN32
-  const size_t slash = path.find_last_of(L"\\/");
-#else
-  const size_t slash = path.find_last_of(L'/');
-#endif
-  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+  const SheetChange change = [&](DirectoryLists& lists, const SheetDocument&) {
+    std::wstring& list = lists[kind];
+    if (inv.info->command == Command::kSet) {
+      list = value;
+    } else {
+      std::vector<std::wstring> entries = SplitEntries(list);
+      if (inv.info->command == Command::kAdd) {
+        entries.push_back(value);
+      } else {
+        std::erase(entries, value);
+      }
+      list = JoinEntries(entries);
+    }
+    return true;
+  };
+  return EditExit(sheet, EditSheet(sheet, change), output);
 }
 
 int Create(const Invocation& inv, const std::wstring& sheet, Output& output) {
@@ -291,32 +281,10 @@ int Create(const Invocation& inv, const std::wstring& sheet, Output& output) {
   if (*inv.vs == L"2013") version = VsVersion::k2013;
   if (!version) return UsageError(output, L"--vs takes 2010, 2012 or 2013, not \"" + *inv.vs + L"\"");
 
-  DirectorySettings settings;
-  settings.m_path = sheet;
-  if (Result locked = settings.LockSheet(); !locked) return WriteFailure(output, sheet, locked);
-  // A device, a pipe or a folder is never read, copied or replaced.
-  if (PathExists(sheet) && !IsRegularFile(sheet)) {
-    std::string nothing;
-    const Result refused = ReadFileBytes(sheet, nothing, {.maxRead = 0});
-    return ReadFailure(output, sheet, refused ? L"it is not a regular file" : refused.why);
-  }
-  if (PathExists(sheet) && !inv.force) {
-    DirectorySettings probe;
-    probe.m_path = sheet;
-    const Result loaded = probe.LoadSheet();
-    if (CouldNotRead(loaded)) return ReadFailure(output, sheet, loaded.why);
-    if (loaded) {
-      output.err += L"pathwright-cli: " + sheet +
-                    L" is a readable sheet already; add --force to replace it (the old file is then kept as " + sheet +
-                    L".bak)\n";
-      return kExitUsage;
-    }
-  }
-  // Visual Studio 2019 and later no longer make the MSBuild folder, so the sheet may be the first thing in it.
-  if (Result folder = CreateFolders(FolderOf(sheet)); !folder) return WriteFailure(output, sheet, folder);
-  if (Result written = settings.CreateDefaultSheet(*version); !written) return WriteFailure(output, sheet, written);
-  if (!settings.m_backupPath.empty()) output.out += L"The old file is kept as " + settings.m_backupPath + L"\n";
-  return kExitDone;
+  const EditOutcome created =
+      CreateSheet(sheet, *version, {.replaceAnything = inv.force, .makeFolders = true});
+  if (!created.backupPath.empty()) output.out += L"The old file is kept as " + created.backupPath + L"\n";
+  return EditExit(sheet, created, output);
 }
 
 }  // namespace
@@ -432,20 +400,19 @@ int Run(const std::vector<std::wstring>& args, Output& output) {
       code = WorseExit(code, ChangeList(inv, sheet, kind, rest[1], output));
       continue;
     }
-    DirectorySettings settings;
-    settings.m_path = sheet;
+    SheetSnapshot read;
     if (sheets.size() > 1 && !inv.json) output.out += L"== " + sheet + L"\n";
-    if (Result loaded = settings.LoadSheet(); !loaded) {
+    if (Result loaded = ReadSheet(sheet, read); !loaded) {
       code = WorseExit(code, ReadFailure(output, sheet, loaded.why));
     } else if (info.command == Command::kGet) {
-      output.out += settings.m_lists[kind] + L"\n";
+      output.out += read.lists[kind] + L"\n";
     } else if (!inv.json) {
-      output.out += ShowText(settings);
+      output.out += ShowText(read.lists);
     } else if (sheets.size() == 1) {
-      output.out += JsonOutput(ShowJson(settings));
+      output.out += JsonOutput(ShowJson(read.lists));
     } else {
       Json one = {{"sheet", JsonText(sheet)}};
-      one.update(ShowJson(settings));
+      one.update(ShowJson(read.lists));
       shown.push_back(std::move(one));
     }
   }

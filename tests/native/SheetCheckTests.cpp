@@ -26,9 +26,8 @@ std::optional<std::wstring> Environment(const std::wstring& name) {
 }
 
 std::wstring Judged(const std::string& body) {
-  pugi::xml_document doc;
-  const std::string xml = "<Project xmlns='http://schemas.microsoft.com/developer/msbuild/2003'>" + body + "</Project>";
-  EXPECT_TRUE(doc.load_buffer(xml.data(), xml.size()));
+  SheetDocument doc;
+  EXPECT_TRUE(doc.Parse("<Project xmlns='http://schemas.microsoft.com/developer/msbuild/2003'>" + body + "</Project>"));
   std::vector<SheetEntry> entries = EntriesInForce(doc);
   JudgeEntries(entries, SheetProperties(doc, Environment), Oracle, 100ms);
   std::wstring text;
