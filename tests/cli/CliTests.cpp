@@ -493,6 +493,10 @@ TEST(Cli, Apply) {
        .steps = {{"apply", "--folder", "{msb}", "{config}"}},
        .code = 2,
        .config = R"({"platforms": {"x64": {"inc": []}}})"},
+      {.name = "a folder for a new sheet that cannot be made is told",
+       .steps = {{"apply", "--folder", "{config}/msb", "{config}"}},
+       .code = 3,
+       .config = team},
   };
   for (const SetupRow& row : rows) Check(row);
 }

@@ -19,7 +19,11 @@ namespace fs = std::filesystem;
 const std::string kReadable = SavedSheet(Include("C:\\keep"));
 std::string Library(const std::string& list) { return Kind("UserLibrary", "LibraryPath", list); }
 // What another program writes the n-th time.
-std::string Other(int n) { return SavedSheet(Include("C:\\other") + Library("L" + std::to_string(n))); }
+std::string Other(int n) {
+  std::string library = "L";
+  library += std::to_string(n);  // "L" + std::to_string(n) trips GCC 12's -Wrestrict at -O3
+  return SavedSheet(Include("C:\\other") + Library(library));
+}
 
 // A new sheet where something stands already (or nothing); every file a new sheet replaces is kept
 // under the first free backup name, with the sheet's permissions, never through a name that is taken.
