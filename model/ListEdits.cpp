@@ -26,8 +26,9 @@ ListChange Replace(std::wstring& list, const std::vector<std::wstring>& entries)
 }  // namespace
 
 ListChange SetList(std::wstring& list, const std::wstring& value) {
+  const bool changed = value != list;
   ListChange change = Replace(list, SplitEntries(value));
-  change.changed = value != list;
+  change.changed = changed;
   list = value;
   return change;
 }

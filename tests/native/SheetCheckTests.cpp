@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <map>
 #include <set>
 #include <thread>
 
@@ -80,17 +79,15 @@ TEST(SheetCheck, EntriesInForceAndTheirStatus) {
   for (const Row& row : rows) EXPECT_EQ(Judged(row.body), row.expected) << row.name;
 }
 
-TEST(SheetCheck, LookUpsRunInParallelAndStopAtTheLimit) {
+// Forty look-ups of 200 ms each all answer within a limit of 700 ms only when they run side by side;
+// the one that takes a second is left without an answer.
+TEST(SheetCheck, LookUpsRunSideBySideAndStopAtTheLimit) {
   std::vector<std::wstring> paths;
   for (int i = 0; i < 40; ++i) paths.push_back(L"\\\\server\\share" + std::to_wstring(i));
   paths.push_back(L"\\\\slow\\share");
-  const auto start = std::chrono::steady_clock::now();
   const std::vector<FolderState> states = LookUpFolders(
       paths, [](const std::wstring& path) { return Oracle(path) || (std::this_thread::sleep_for(200ms), true); },
       700ms);
-  const auto took = std::chrono::steady_clock::now() - start;
-  EXPECT_GE(took, 700ms);
-  EXPECT_LT(took, 900ms) << "the answers came one after another";
   EXPECT_EQ(std::count(states.begin(), states.end(), FolderState::kFolder), 40);
   EXPECT_EQ(states.back(), FolderState::kNoAnswer);
   EXPECT_TRUE(LookUpFolders({}, Oracle).empty());
