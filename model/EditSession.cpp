@@ -57,7 +57,8 @@ EditOutcome Edit(const std::wstring& path, SheetSnapshot* open, const SheetChang
       fresh.lists = fresh.document.Lists();
     }
 
-    DirectoryLists lists = sheet->lists;
+    // The caller's own lists stay as they are until the write has worked.
+    DirectoryLists lists = now.known ? sheet->lists : std::move(fresh.lists);
     if (!change(lists, sheet->document) && !outcome.created) {
       out.nothing = true;
       if (open && !now.known) fresh.bytes = now.bytes;
@@ -87,10 +88,8 @@ EditOutcome Edit(const std::wstring& path, SheetSnapshot* open, const SheetChang
   outcome.written = !out.nothing;
   if (open) {
     if (sheet == &fresh) *open = std::move(fresh);
-    if (outcome.written) {
-      open->lists = outcome.lists;
-      open->bytes = std::move(out.bytes);
-    }
+    open->lists = outcome.lists;
+    if (outcome.written) open->bytes = std::move(out.bytes);
   }
   return outcome;
 }

@@ -1,34 +1,21 @@
 #include "ListEdits.h"
 
-#include <algorithm>
 #include <set>
 
 #include "DirectoryList.h"
 
 namespace pathwright {
 
-namespace {
-// The list becomes `entries`; what came in and what went, entry by entry.
-ListChange Replace(std::wstring& list, const std::vector<std::wstring>& entries) {
-  const std::vector<std::wstring> before = SplitEntries(list);
-  ListChange change;
-  for (const std::wstring& entry : entries) {
-    if (std::find(before.begin(), before.end(), entry) == before.end()) change.added.push_back(entry);
+ListChange SetList(std::wstring& list, const std::wstring& value) {
+  const std::vector<std::wstring> before = SplitEntries(list), after = SplitEntries(value);
+  const std::set<std::wstring> had(before.begin(), before.end()), has(after.begin(), after.end());
+  ListChange change{.changed = value != list};
+  for (const std::wstring& entry : after) {
+    if (!had.contains(entry)) change.added.push_back(entry);
   }
   for (const std::wstring& entry : before) {
-    if (std::find(entries.begin(), entries.end(), entry) == entries.end()) change.removed.push_back(entry);
+    if (!has.contains(entry)) change.removed.push_back(entry);
   }
-  std::wstring after = JoinEntries(entries);
-  change.changed = after != list;
-  list = std::move(after);
-  return change;
-}
-}  // namespace
-
-ListChange SetList(std::wstring& list, const std::wstring& value) {
-  const bool changed = value != list;
-  ListChange change = Replace(list, SplitEntries(value));
-  change.changed = changed;
   list = value;
   return change;
 }
@@ -36,15 +23,18 @@ ListChange SetList(std::wstring& list, const std::wstring& value) {
 ListChange AddEntry(std::wstring& list, const std::wstring& entry) {
   std::vector<std::wstring> entries = SplitEntries(list);
   entries.push_back(entry);
-  ListChange change = Replace(list, entries);
-  if (change.added.empty()) change.added.push_back(entry);  // a second copy is an addition too
-  return change;
+  list = JoinEntries(entries);
+  return {.added = {entry}, .changed = true};
 }
 
 ListChange RemoveEntry(std::wstring& list, const std::wstring& entry) {
   std::vector<std::wstring> entries = SplitEntries(list);
-  std::erase(entries, entry);
-  return Replace(list, entries);
+  ListChange change;
+  change.removed.resize(std::erase(entries, entry), entry);
+  std::wstring after = JoinEntries(entries);
+  change.changed = after != list;
+  list = std::move(after);
+  return change;
 }
 
 ListChange Reconcile(std::wstring& list, const std::vector<std::wstring>& wanted, ReconcileMode mode,

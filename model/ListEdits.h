@@ -10,8 +10,8 @@
 namespace pathwright {
 
 struct ListChange {
-  std::vector<std::wstring> added;    // entries that came in, in list order
-  std::vector<std::wstring> removed;  // entries that went, in their old order
+  std::vector<std::wstring> added{};    // entries that came in, in list order
+  std::vector<std::wstring> removed{};  // entries that went, in their old order
   bool changed = false;               // the list's text differs, if only by order, spelling or a final ";"
 };
 
