@@ -143,7 +143,7 @@ bool SpliceLoadSetSave(const fs::path& sheet) {
   const pugi::xml_node group = splice.Document().document_element().last_child();
   if (!splice.SetText(group.child(L"UserInclude"), ++round % 2 ? L"C:\\lib\\new;D:\\sdk" : L"C:\\lib\\old"))
     return false;
-  const pathwright::SheetBytes saved = splice.Save();
+  const pathwright::SplicedBytes saved = splice.Save();
   const std::string temp = sheet.string() + ".tmp";
   const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (fd < 0) return false;

@@ -165,7 +165,7 @@ void Round(const std::string& bytes, std::uint64_t state) {
   if (!sheet.Load(bytes)) return;
   pugi::xml_document tree, pristine;
   if (!LoadTree(tree, bytes) || !LoadTree(pristine, bytes)) return;
-  const SheetBytes untouched = sheet.Save();
+  const SplicedBytes untouched = sheet.Save();
   Check(!untouched.changed && untouched.bytes == bytes);
 
   const std::vector<pugi::xml_node> nodes = Elements(sheet.Document()), mirror = Elements(tree),
@@ -227,11 +227,11 @@ void Round(const std::string& bytes, std::uint64_t state) {
     }
   }
 
-  const SheetBytes saved = sheet.Save();
+  const SplicedBytes saved = sheet.Save();
   if (!saved.becameUtf8) {
     // Outside the splices, the bytes as read.
     size_t from = 0, to = 0;
-    for (const SheetBytes::Splice& splice : saved.splices) {
+    for (const SplicedBytes::Splice& splice : saved.splices) {
       Check(splice.at >= from && saved.bytes.compare(to, splice.at - from, bytes, from, splice.at - from) == 0);
       to += splice.at - from + splice.inserted;
       from = splice.at + splice.removed;

@@ -212,7 +212,7 @@ const std::array<wchar_t, 128>& Windows1252High() {
     const size_t prefix = probe.size();
     for (int byte = 0x80; byte <= 0xFF; ++byte) probe += static_cast<char>(byte);
     std::string recoded;
-    pugi::xml_encoding encoding = pugi::encoding_auto;
+    SheetBytes encoding = SheetBytes::kDetect;
     std::wstring why;
     PrepareSheetBytes(probe, recoded, encoding, why);
     const std::wstring wide = DecodeUtf8(std::string_view(recoded).substr(std::min(prefix, recoded.size())));
@@ -374,9 +374,12 @@ Result SheetSplice::Load(std::string bytes) {
   if (bytes.empty()) return Result::Failure(Status::kNotASheet, L"the file is empty");
 
   std::wstring why;
-  pugi::xml_encoding encoding = pugi::encoding_auto;
+  SheetBytes read = SheetBytes::kDetect;
   std::string recoded;
-  if (!PrepareSheetBytes(bytes, recoded, encoding, why)) return Result::Failure(Status::kNotASheet, why);
+  if (!PrepareSheetBytes(bytes, recoded, read, why)) return Result::Failure(Status::kNotASheet, why);
+  pugi::xml_encoding encoding = read == SheetBytes::kLatin1 ? pugi::encoding_latin1
+                                : read == SheetBytes::kUtf8  ? pugi::encoding_utf8
+                                                             : pugi::encoding_auto;
   if (encoding == pugi::encoding_auto) {
     const auto wide = DetectWide(bytes);
     if (!wide) return Result::Failure(Status::kNotASheet, L"the encoding of the file is not known");
@@ -855,8 +858,8 @@ bool Fits(std::wstring_view text, SheetCharset charset) {
 
 }  // namespace
 
-SheetBytes SheetSplice::Save() const {
-  SheetBytes saved;
+SplicedBytes SheetSplice::Save() const {
+  SplicedBytes saved;
   if (m_edits.empty()) {
     saved.bytes = m_bytes;
     return saved;

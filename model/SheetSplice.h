@@ -46,7 +46,7 @@ struct NewElement {
 enum class Place { kBefore, kAfter, kLastChild };
 
 // What a save writes.
-struct SheetBytes {
+struct SplicedBytes {
   std::string bytes;
   bool changed = false;     // false: `bytes` are exactly the bytes loaded, and need not be written
   bool becameUtf8 = false;  // new text did not fit the file's 8-bit encoding, so the whole file is
@@ -102,7 +102,7 @@ class SheetSplice {
 
   // The bytes with every edit made: in the encoding they were read in, or as UTF-8 when new text
   // cannot be written in an 8-bit encoding.
-  SheetBytes Save() const;
+  SplicedBytes Save() const;
 
  private:
   struct Edit;

@@ -239,7 +239,7 @@ TEST(SheetSplice, EditsChangeOnlyTheirBytes) {
     SheetSplice sheet;
     ASSERT_TRUE(sheet.Load(row.sheet)) << row.name;
     for (const Edit& edit : row.edits) EXPECT_TRUE(Apply(sheet, edit)) << row.name;
-    const SheetBytes saved = sheet.Save();
+    const SplicedBytes saved = sheet.Save();
     EXPECT_EQ(saved.bytes, row.expected) << row.name;
     EXPECT_EQ(saved.changed, row.expected != row.sheet) << row.name;
     EXPECT_EQ(saved.becameUtf8, row.becameUtf8) << row.name;
