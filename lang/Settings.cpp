@@ -41,7 +41,7 @@ Settings ReadSettingsFile(const std::wstring& path) {
   return ParseSettings(bytes);
 }
 
-IoResult WriteSettingsFile(const std::wstring& path, std::wstring_view language, int option) {
+Result WriteSettingsFile(const std::wstring& path, std::wstring_view language, int option) {
   return ReplaceFileAtomically(path, FormatSettings(language, option));
 }
 

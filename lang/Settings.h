@@ -29,6 +29,6 @@ std::string FormatSettings(std::wstring_view language, int option);
 Settings ReadSettingsFile(const std::wstring& path);
 
 // Replaces the settings file at `path` in one step, so a failed write leaves the old file whole.
-IoResult WriteSettingsFile(const std::wstring& path, std::wstring_view language, int option);
+Result WriteSettingsFile(const std::wstring& path, std::wstring_view language, int option);
 
 }  // namespace pathwright
