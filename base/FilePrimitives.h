@@ -116,7 +116,9 @@ struct FolderEntry {
 // match the wildcard, without regard to case; nothing when it cannot be listed.
 std::vector<FolderEntry> ListFolder(const std::wstring& folder, const std::wstring& pattern);
 
-// One try at the lock of the regular file at `finalPath`, handed back in `native`.
+// One try at the lock of the regular file at `finalPath`. `native` keeps what the tries open: the lock
+// once held; while another holder has it, the file whose lock is waited for (POSIX), so that the next
+// try waits on that same file and can tell when it was replaced meanwhile. Unlock closes either.
 enum class LockAttempt {
   kHeld,
   kBusy,        // another holder has it

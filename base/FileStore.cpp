@@ -233,17 +233,26 @@ Result WriteLock::Acquire(const std::wstring& path, std::chrono::milliseconds wa
   Facts facts;
   if (path.empty() || !Inspect(path, facts) || !facts.Regular()) return {};
   const auto deadline = std::chrono::steady_clock::now() + wait;
+  std::intptr_t native = -1;
+  const auto without = [&native](Result result) {
+    if (native != -1) Unlock(std::exchange(native, -1));
+    return result;
+  };
   for (int uncertain = 0;;) {
-    const LockAttempt attempt = TryLock(facts.finalPath, m_native);
-    if (attempt == LockAttempt::kHeld || attempt == LockAttempt::kUnlockable) return {};
+    const LockAttempt attempt = TryLock(facts.finalPath, native);
+    if (attempt == LockAttempt::kHeld) {
+      m_native = native;
+      return {};
+    }
+    if (attempt == LockAttempt::kUnlockable) return without({});
     // Refused again and again for no holder: a folder this user may not write, where nothing can be
     // written anyway.
-    if (attempt == LockAttempt::kUncertain && ++uncertain == 3) return {};
+    if (attempt == LockAttempt::kUncertain && ++uncertain == 3) return without({});
     if (std::chrono::steady_clock::now() >= deadline) {
-      if (attempt == LockAttempt::kMoved) return {};  // replaced again and again: go on unlocked
+      if (attempt == LockAttempt::kMoved) return without({});  // replaced again and again: go on unlocked
       const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(wait).count();
-      return SystemFailure(Problem::kBusy, L"another program of Pathwright kept it locked for " +
-                                               std::to_wstring(seconds) + L" seconds");
+      return without(SystemFailure(Problem::kBusy, L"another program of Pathwright kept it locked for " +
+                                                       std::to_wstring(seconds) + L" seconds"));
     }
     if (attempt != LockAttempt::kMoved) std::this_thread::sleep_for(file_names::kLockRetryPause);
   }

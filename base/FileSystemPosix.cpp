@@ -26,13 +26,11 @@ std::string SystemPath(const std::wstring& path) { return EncodeUtf8(path); }
 
 Result LastError() { return Result::FromSystemError(errno); }
 
-Facts::Kind KindOf(mode_t m) {
-  using Kind = Facts::Kind;
-  return S_ISREG(m)    ? Kind::kRegular
-         : S_ISDIR(m)  ? Kind::kFolder
-         : S_ISFIFO(m) ? Kind::kPipe
-         : S_ISSOCK(m) ? Kind::kSocket
-                       : Kind::kDevice;
+Facts::Kind KindOf(mode_t mode) {
+  if (S_ISREG(mode)) return Facts::Kind::kRegular;
+  if (S_ISDIR(mode)) return Facts::Kind::kFolder;
+  if (S_ISFIFO(mode)) return Facts::Kind::kPipe;
+  return S_ISSOCK(mode) ? Facts::Kind::kSocket : Facts::Kind::kDevice;
 }
 
 // The temporary file being written, for the interrupt handler; lock-free, so safe to read there.
@@ -205,21 +203,25 @@ std::vector<FolderEntry> ListFolder(const std::wstring& folder, const std::wstri
 // flock, not fcntl: an fcntl lock would end the moment this process closed any other descriptor of
 // the file, such as the one that reads it. The lock is on the final target itself.
 LockAttempt TryLock(const std::wstring& finalPath, std::intptr_t& native) {
-  ReadingFile file;
-  if (!file.Open(finalPath)) return LockAttempt::kUnlockable;
-  const int fd = static_cast<int>(file.Handle());
+  if (native == -1) {
+    ReadingFile file;
+    if (!file.Open(finalPath)) return LockAttempt::kUnlockable;
+    native = file.Release();
+  }
+  const int fd = static_cast<int>(native);
+  const auto without = [&native](LockAttempt attempt) {
+    ::close(static_cast<int>(std::exchange(native, -1)));
+    return attempt;
+  };
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {  // anything but a holder: a file system without locks
-    return errno == EWOULDBLOCK || errno == EINTR ? LockAttempt::kBusy : LockAttempt::kUnlockable;
+    return errno == EWOULDBLOCK || errno == EINTR ? LockAttempt::kBusy : without(LockAttempt::kUnlockable);
   }
   // The holder before may have replaced the file: the lock counts only on the file the name gives now.
   struct stat locked {};
   struct stat now {};
-  if (::fstat(fd, &locked) == 0 && ::stat(SystemPath(finalPath).c_str(), &now) == 0 &&
-      (now.st_dev != locked.st_dev || now.st_ino != locked.st_ino)) {
-    return LockAttempt::kMoved;
-  }
-  native = file.Release();
-  return LockAttempt::kHeld;
+  const bool same = ::fstat(fd, &locked) != 0 || ::stat(SystemPath(finalPath).c_str(), &now) != 0 ||
+                    (now.st_dev == locked.st_dev && now.st_ino == locked.st_ino);
+  return same ? LockAttempt::kHeld : without(LockAttempt::kMoved);
 }
 
 void Unlock(std::intptr_t native) { ::close(static_cast<int>(native)); }

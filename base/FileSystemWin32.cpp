@@ -36,7 +36,7 @@ constexpr DWORD kKeptAttributes =
     FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
 bool SetDeleteOnClose(HANDLE file, bool remove) {
-  FILE_DISPOSITION_INFO disposition = {.DeleteFile = remove ? TRUE : FALSE};
+  FILE_DISPOSITION_INFO disposition = {.DeleteFile = static_cast<BOOLEAN>(remove)};
   return SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition) != 0;
 }
 
