@@ -205,7 +205,7 @@ TEST(FileStore, AReplaceKeepsLinksAndWhatTheFileCarries) {
     std::chrono::hours age = 2h;
   } leftovers[] = {
       {"real.props.pathwright-k1ll3d", true},      {"other.props.pathwright-k1ll3d", false},
-      {"real.props.pathwright-k1ll3d7", false},    {"real.props.pathwright-k1ll3D", false},
+      {"real.props.pathwright-k1ll3d7", false},    {"real.props.pathwright-k1ll_d", false},
       {"real.props.pathwright-recent", false, 0h},
   };
   for (const auto& leftover : leftovers) {
