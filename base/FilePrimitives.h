@@ -29,8 +29,8 @@ std::wstring SystemText(int code);
 // Characters that end a folder's name in a path.
 extern const std::wstring_view kPathSeparators;
 
-// What stands at a name. A symbolic link is followed to its final target; a link to nowhere is a
-// failure, not a missing file, so that no file is ever made in its place.
+// What stands at a name. A symbolic link is followed to its final target; on POSIX a link to nowhere
+// is a failure, not a missing file, so that no file is ever made in its place.
 struct Facts {
   enum class Kind { kMissing, kRegular, kFolder, kPipe, kSocket, kDevice, kDeviceOrPipe };
   Kind kind = Kind::kMissing;
