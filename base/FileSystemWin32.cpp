@@ -16,8 +16,7 @@ using namespace file_primitives;
 namespace {
 Result LastError() { return Result::FromSystemError(static_cast<int>(GetLastError())); }
 
-// The path in the form the file calls take at any length: long absolute paths get the "\\?\"
-// prefix (which also turns off the 260-character limit); everything else stays as given.
+// The form the file calls take at any length: long paths made absolute with "\\?\" before them.
 std::wstring SystemPath(const std::wstring& path) {
   if (path.size() < MAX_PATH - 12 || path.rfind(L"\\\\?\\", 0) == 0 || path.rfind(L"\\\\.\\", 0) == 0) return path;
   std::wstring full(GetFullPathNameW(path.c_str(), 0, nullptr, nullptr), L'\0');  // the size it needs
@@ -47,7 +46,6 @@ std::chrono::system_clock::time_point TimeOf(const FILETIME& time) {
 }  // namespace
 
 namespace file_primitives {
-
 std::wstring SystemText(int code) {
   wchar_t* text = nullptr;
   const DWORD n =
@@ -80,9 +78,10 @@ const std::wstring_view kPathSeparators = L"\\/";
 Result Inspect(const std::wstring& path, Facts& facts) {
   facts = {};
   const std::wstring systemPath = SystemPath(path);
-  UniqueFile handle(CreateFileW(systemPath.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  if (Result failed = handle ? Result{} : LastError(); !failed) return failed.IsNotFound() ? Result{} : failed;
+  const UniqueFile handle(CreateFileW(systemPath.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  const DWORD error = handle ? ERROR_SUCCESS : GetLastError();
+  if (error) return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? Result{} : LastError();
   facts.kind = Facts::Kind::kDeviceOrPipe;
   if (GetFileType(handle.Get()) != FILE_TYPE_DISK) return {};
   BY_HANDLE_FILE_INFORMATION info = {};
@@ -120,7 +119,8 @@ Result ReadingFile::OpenRegular(const std::wstring& path) {
 
 Result ReadingFile::Read(char* buffer, size_t size, size_t& got) {
   DWORD n = 0;  // at most 1 MB a call, well within a DWORD
-  const BOOL read = ReadFile(Native(m_handle), buffer, static_cast<DWORD>(std::min<size_t>(size, 1 << 20)), &n, 0);
+  const DWORD want = static_cast<DWORD>(std::min<size_t>(size, 1 << 20));
+  const BOOL read = ReadFile(Native(m_handle), buffer, want, &n, nullptr);
   got = read ? n : 0;
   return read ? Result{} : LastError();
 }
