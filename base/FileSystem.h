@@ -1,5 +1,6 @@
 // The few file operations the core needs, behind plain functions so the core builds and is
-// tested on Linux while Windows gets the native calls (FileSystemPosix.cpp, FileSystemWin32.cpp).
+// tested on Linux while Windows gets the native calls: FileStore.cpp, written once over the
+// per-system primitives of FileSystemPosix.cpp and FileSystemWin32.cpp.
 //
 // What every write here guarantees: a file is replaced in one step or not at all; only regular
 // files are read, replaced or copied (a device, pipe, socket or folder is refused before it is

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <string>
 
+#include "base/FileSystem.h"
 #include "base/Utf8.h"
 #include "lang/Catalogue.h"
 #include "lang/LanguageFile.h"
@@ -85,10 +86,10 @@ TEST(HardenedSheet, ReadWriteAndReadAgain) {
   }
 }
 
-// MAX_PATH is 260 with the terminator: sheet paths around it (folders of 247 to 249 characters), and
-// folders far beyond it. Nothing in the file code has a fixed-size path buffer; Windows takes the
-// long ones in their "\\?\" form.
-TEST(HardenedSheet, LongPathsLoadAndSave) {
+// MAX_PATH is 260 with the terminator: files around it (folders of 247 to 249 characters), and folders
+// far beyond it. Nothing in the file store has a fixed-size path buffer; Windows takes the long ones
+// in their "\\?\" form.
+TEST(HardenedFiles, LongPathsAreWrittenAndRead) {
   for (const size_t length : {247u, 248u, 249u, 250u, 300u, 400u}) {
     SCOPED_TRACE(length);
     ScratchFolder dir;
@@ -96,22 +97,28 @@ TEST(HardenedSheet, LongPathsLoadAndSave) {
     ASSERT_LT(folder.size() + 20, length) << "the scratch folder's path is too long for this test";
     while (folder.size() < length)
       folder += L"/" + std::wstring(std::min<size_t>(length - folder.size() - 1, 200), L'd');
+    ASSERT_TRUE(CreateFolders(folder));
+    const std::wstring sheet = folder + L"/sheet.props";
+    std::wstring backup;
+    std::string bytes;
+    WriteLock lock;
+    ASSERT_TRUE(ReplaceFileAtomically(sheet, "first", ExpectedContent::Nothing()));
+    ASSERT_TRUE(lock.Acquire(sheet, std::chrono::milliseconds(0)) && lock.Held());
+    ASSERT_TRUE(WriteBackupFile(sheet, "first", backup));
+    ASSERT_TRUE(ReplaceFileAtomically(sheet, "second", ExpectedContent::Bytes("first")));
+    EXPECT_TRUE(IsRegularFile(sheet) && IsFolder(folder));
+    EXPECT_TRUE(ReadFileBytes(sheet, bytes) && bytes == "second");
+    EXPECT_TRUE(ReadFileBytes(backup, bytes) && bytes == "first");
+    lock.Release();
+    // Removed one by one: a recursive removal does not reach that deep on Windows.
 #ifdef _WIN32
     const std::wstring system = L"\\\\?\\" + std::filesystem::path(folder).make_preferred().wstring();
 #else
     const std::wstring system = folder;
 #endif
-    std::filesystem::create_directories(system);
-    DirectorySettings s, again;
-    s.m_path = again.m_path = folder + L"/sheet.props";
-    ASSERT_TRUE(s.CreateDefaultSheet(VsVersion::k2012));
-    s.m_lists[1] = L"C:\\inc";
-    ASSERT_TRUE(s.SaveSheet());
-    ASSERT_TRUE(again.LoadSheet());
-    EXPECT_EQ(again.m_lists[1], L"C:\\inc");
-    // Removed one by one: a recursive removal does not reach that deep on Windows.
     std::error_code ignored;
-    std::filesystem::remove(std::filesystem::path(system) / "sheet.props", ignored);
+    for (const char* name : {"sheet.props", "sheet.props.bak"})
+      std::filesystem::remove(std::filesystem::path(system) / name, ignored);
     for (std::filesystem::path p = system;
          p.wstring().size() > system.size() - folder.size() + dir.Root().wstring().size(); p = p.parent_path()) {
       std::filesystem::remove(p, ignored);
@@ -120,8 +127,9 @@ TEST(HardenedSheet, LongPathsLoadAndSave) {
 }
 
 // Only regular files are read, copied or replaced: a folder, a pipe or a device is refused at once
-// (reading a pipe waits for a writer, a device may never end) and stays what it is. Language and
-// settings files far larger than any real one are not read either.
+// (reading a pipe waits for a writer, a device may never end) and stays what it is. A size limit lets
+// a file of exactly that size through and refuses one byte more unread. Language and settings files
+// far larger than any real one are not read either.
 TEST(HardenedFiles, OnlyRegularFilesOfSaneSizesAreRead) {
   ScratchFolder dir;
   std::vector<std::wstring> specials = {dir.Root().wstring()};
@@ -134,18 +142,37 @@ TEST(HardenedFiles, OnlyRegularFilesOfSaneSizesAreRead) {
 #endif
   for (const std::wstring& special : specials) {
     SCOPED_TRACE(EncodeUtf8(special));
-    const auto start = std::chrono::steady_clock::now();
     std::error_code ignored;
     const auto type = std::filesystem::status(special, ignored).type();
-    DirectorySettings s;
-    s.m_path = special;
-    EXPECT_FALSE(s.LoadSheet());
-    EXPECT_FALSE(s.CreateDefaultSheet(VsVersion::k2012));
+    std::string bytes;
+    WriteLock lock;
+    EXPECT_FALSE(IsRegularFile(special));
+    EXPECT_FALSE(ReadFileBytes(special, bytes));
+    EXPECT_FALSE(ReplaceFileAtomically(special, "sheet"));
+    EXPECT_TRUE(lock.Acquire(special, std::chrono::milliseconds(0)) && !lock.Held());
     EXPECT_FALSE(ReadSettingsFile(special).found);
     LanguageCatalogue catalogue;
     EXPECT_FALSE(ReadLanguageHeader(L"", special, catalogue));
     EXPECT_EQ(std::filesystem::status(special, ignored).type(), type);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+  }
+  const struct {
+    const char* name;
+    size_t size;
+    ReadLimits limits;
+    size_t read;  // SIZE_MAX: refused
+  } sizes[] = {
+      {"exactly the largest size", 100, {.maxFileSize = 100}, 100},
+      {"one byte over it", 101, {.maxFileSize = 100}, SIZE_MAX},
+      {"only the start", 100, {.maxRead = 10}, 10},
+      {"several pieces", 300000, {}, 300000},
+      {"empty", 0, {.maxFileSize = 0}, 0},
+  };
+  for (const auto& row : sizes) {
+    WriteBytes(dir.Path("sized"), std::string(row.size, 's'));
+    std::string bytes = "old";
+    const Result read = ReadFileBytes(dir.WidePath("sized"), bytes, row.limits);
+    EXPECT_EQ(bool(read), row.read != SIZE_MAX) << row.name;
+    EXPECT_EQ(bytes.size(), row.read == SIZE_MAX ? 0 : row.read) << row.name;
   }
   WriteBytes(dir.Path("big.lng"), "<utf-8 encoding>\nLangID Big\n" + std::string(4 << 20, 'x'));
   LanguageCatalogue catalogue;

@@ -1,12 +1,17 @@
-// A sheet that cannot be written keeps its old bytes, no temporary file or half backup is left
-// beside it, and the failure reaches the caller with the system's reason. A write that works keeps
-// what the user has: earlier backups, permissions and owner, links, and changes made meanwhile.
+// The file store, through its public calls and the fault seam: a file that cannot be written keeps
+// its old bytes, nothing is left beside it and the failure says why; a replace happens only over what
+// the caller expects; a write keeps what the user has (earlier backups, permissions and owner, links);
+// one write lock per file. The model's own use of it (merging, the empty record) is checked last.
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
+#include <thread>
 
-#include "support/Files.h"
+#include "base/FileSystem.h"
+#include "base/Utf8.h"
 #include "model/DirectorySettings.h"
+#include "support/Files.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -24,6 +29,7 @@ using testing::ReadBytes;
 using testing::ScratchFolder;
 using testing::WriteBytes;
 namespace fs = std::filesystem;
+using namespace std::chrono_literals;
 
 long EntriesIn(const fs::path& folder) { return static_cast<long>(std::distance(fs::directory_iterator(folder), {})); }
 
@@ -32,159 +38,207 @@ std::string Sheet(const std::string& include, const std::string& library = "", c
          "</UserLibrary></PropertyGroup>" + more + "\n</Project>\n";
 }
 
-// Each block keeps the write from happening while it runs `save`.
-using Block = std::function<void(const fs::path& folder, const fs::path& sheet, const std::function<void()>& save)>;
+// Each block keeps the write from happening while it runs `write`.
+using Block = std::function<void(const fs::path& folder, const fs::path& file, const std::function<void()>& write)>;
 
 Block Fault(FileFault fault) {
-  return [fault](auto&, auto&, auto& save) {
+  return [fault](auto&, auto&, auto& write) {
     InjectFileFault(fault);
-    save();
+    write();
     InjectFileFault(FileFault::kNone);
   };
 }
 
-// Both ways a sheet is written: a save of a loaded sheet, and a new sheet over a damaged one, which
-// is first kept as a backup. Both sheets are over 64 KB, so they go to the disk in large writes.
-TEST(SheetWriteFailure, OldBytesStayAndNoTemporaryFileOrBackupIsLeft) {
+// Both writes of the store, a replace and a backup beside the file, of 70 KB: large writes.
+TEST(FileStore, AFailedWriteKeepsTheOldBytesAndLeavesNothingBeside) {
   const struct {
     const char* name;
     Block block;
-    bool backupMayStay;
+    bool backupWorks = false;  // the backup does not touch the file, and is made all the same
   } rows[] = {
-      {"flush fails", Fault(FileFault::kFlush), false},
-      {"close fails", Fault(FileFault::kClose), false},
-      {"a large write fails", Fault(FileFault::kLargeWrite), false},
-      {"permissions cannot be set", Fault(FileFault::kPermissions), false},
+      {"flush fails", Fault(FileFault::kFlush)},
+      {"close fails", Fault(FileFault::kClose)},
+      {"a large write fails", Fault(FileFault::kLargeWrite)},
+      {"permissions cannot be set", Fault(FileFault::kPermissions)},
 #ifdef _WIN32
       {"read-only file",
-       [](auto&, auto& sheet, auto& save) {
-         SetFileAttributesW(sheet.wstring().c_str(), FILE_ATTRIBUTE_READONLY);
-         save();
-         SetFileAttributesW(sheet.wstring().c_str(), FILE_ATTRIBUTE_NORMAL);
+       [](auto&, auto& file, auto& write) {
+         SetFileAttributesW(file.wstring().c_str(), FILE_ATTRIBUTE_READONLY);
+         write();
+         SetFileAttributesW(file.wstring().c_str(), FILE_ATTRIBUTE_NORMAL);
        },
        true},
       {"file held open without sharing",
-       [](auto&, auto& sheet, auto& save) {
-         const UniqueFile held = testing::HoldWithoutSharing(sheet);
+       [](auto&, auto& file, auto& write) {
+         const UniqueFile held = testing::HoldWithoutSharing(file);
          ASSERT_TRUE(held);
-         save();
+         write();
        },
-       false},
+       true},
 #else
       {"read-only file",
-       [](auto&, auto& sheet, auto& save) {
-         ::chmod(sheet.c_str(), 0444);
-         save();
+       [](auto&, auto& file, auto& write) {
+         ::chmod(file.c_str(), 0444);
+         write();
        },
        true},
       {"read-only folder",
-       [](auto& folder, auto&, auto& save) {
+       [](auto& folder, auto&, auto& write) {
          if (::geteuid() == 0) return;  // root writes into it anyway
          ::chmod(folder.c_str(), 0555);
-         save();
+         write();
          ::chmod(folder.c_str(), 0755);
-       },
-       false},
+       }},
       {"device full mid-write",
-       [](auto&, auto&, auto& save) {  // a file-size limit below the sheet, like a full disk
+       [](auto&, auto&, auto& write) {  // a file-size limit below the bytes, like a full disk
          struct rlimit old {};
          ::getrlimit(RLIMIT_FSIZE, &old);
          const struct rlimit small = {32 * 1024, old.rlim_max};
          auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
          ::setrlimit(RLIMIT_FSIZE, &small);
-         save();
+         write();
          ::setrlimit(RLIMIT_FSIZE, &old);
          std::signal(SIGXFSZ, oldHandler);
-       },
-       false},
+       }},
 #endif
   };
-  const std::string readable = Sheet(std::string(70 * 1024, 'o')), damaged = readable.substr(0, readable.size() - 4);
+  const std::string old = Sheet(std::string(70 * 1024, 'o')), bytes = Sheet(std::string(70 * 1024, 'n'));
   for (const auto& row : rows) {
-    for (const bool recreate : {false, true}) {
-      SCOPED_TRACE(std::string(row.name) + (recreate ? ", new sheet over a damaged one" : ", save"));
+    for (const bool backup : {false, true}) {
+      SCOPED_TRACE(std::string(row.name) + (backup ? ", backup" : ", replace"));
       ScratchFolder dir;
-      const fs::path sheet = dir.Path("s.props");
-      const std::string& old = recreate ? damaged : readable;
-      WriteBytes(sheet, old);
-      DirectorySettings s;
-      s.m_path = sheet.wstring();
-      ASSERT_EQ(bool(s.LoadSheet()), !recreate);
-      s.m_lists[1] = std::wstring(70 * 1024, L'n');
+      const fs::path file = dir.Path("s.props");
+      WriteBytes(file, old);
       Result result;
-      bool saved = false;
-      row.block(dir.Root(), sheet, [&] {
-        result = recreate ? s.CreateDefaultSheet(VsVersion::k2012) : s.SaveSheet();
-        saved = true;
+      std::wstring backupPath;
+      bool written = false;
+      row.block(dir.Root(), file, [&] {
+        result =
+            backup ? WriteBackupFile(file.wstring(), bytes, backupPath) : ReplaceFileAtomically(file.wstring(), bytes);
+        written = true;
       });
-      if (!saved) continue;  // skipped
-      EXPECT_FALSE(result);
-      EXPECT_NE(result.code, 0);
-      EXPECT_FALSE(result.why.empty());
-      EXPECT_TRUE(ReadBytes(sheet) == old);
-      EXPECT_EQ(s.m_loaded, !recreate) << "an empty record is never saved over the file the user still has";
-      const long backups = recreate && row.backupMayStay;  // whole, made before the replace was refused
-      EXPECT_EQ(EntriesIn(dir.Root()), 1 + backups) << "a temporary file or a half backup was left behind";
-      if (backups) { EXPECT_TRUE(ReadBytes(dir.Path("s.props.bak")) == old); }
+      if (!written) continue;  // skipped
+      EXPECT_TRUE(ReadBytes(file) == old);
+      if (backup && row.backupWorks) {
+        EXPECT_TRUE(result && ReadBytes(backupPath) == bytes) << "a whole backup";
+        continue;
+      }
+      EXPECT_TRUE(!result && result.code != 0 && !result.why.empty() && backupPath.empty()) << "a failure, and why";
+      EXPECT_EQ(EntriesIn(dir.Root()), 1) << "a temporary file or a half backup was left behind";
     }
   }
-  ScratchFolder dir;
-  DirectorySettings s;
-  s.m_path = (dir.Root() / "gone" / "s.props").wstring();
-  EXPECT_FALSE(s.CreateDefaultSheet(VsVersion::k2012));
-  EXPECT_FALSE(s.m_loaded) << "an empty record is never saved over the file the user still has";
-  EXPECT_FALSE(fs::exists(dir.Root() / "gone")) << "a missing folder is never created";
 }
 
-// A save replaces a link's final target (the link stays a link), with the old file's permissions,
-// owner and group (where the process may set them) or its hidden and system attributes; a new sheet
-// gets the permissions the umask gives any new file. Beside the target, the save removes only this
-// sheet's temporary files left by a run killed over an hour ago (looked for once per sheet and run).
-TEST(SheetFile, SaveKeepsLinksAndWhatTheFileCarries) {
+// Right before the rename the file is compared with what the caller expects, all of it: a file over
+// several 64 KB pieces that differs only in its last byte, or has one byte more, is not replaced.
+TEST(FileStore, AReplaceHappensOnlyOverWhatTheCallerExpects) {
+  std::string big;
+  while (big.size() < 200 * 1024) big += "C:\\some\\folder;";
+  const std::string changed = big.substr(0, big.size() - 1) + "!", grown = big + ";", shrunk = big.substr(1);
+  const struct {
+    const char* name;
+    std::optional<std::string> there;  // none: no file
+    ExpectedContent expected;
+    bool replaced;
+  } rows[] = {
+      {"anything, over a file", "old", ExpectedContent::Anything(), true},
+      {"anything, where no file is", std::nullopt, ExpectedContent::Anything(), true},
+      {"nothing, where no file is", std::nullopt, ExpectedContent::Nothing(), true},
+      {"nothing, but an empty file appeared", "", ExpectedContent::Nothing(), false},
+      {"the same bytes", big, ExpectedContent::Bytes(big), true},
+      {"the last byte changed", changed, ExpectedContent::Bytes(big), false},
+      {"grew, with the same start", grown, ExpectedContent::Bytes(big), false},
+      {"shorter by one byte", shrunk, ExpectedContent::Bytes(big), false},
+      {"removed meanwhile", std::nullopt, ExpectedContent::Bytes(big), false},
+      {"empty, as expected", "", ExpectedContent::Bytes(""), true},
+      {"one byte where none was expected", "x", ExpectedContent::Bytes(""), false},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    ScratchFolder dir;
+    const fs::path file = dir.Path("s.props");
+    if (row.there) WriteBytes(file, *row.there);
+    const Result result = ReplaceFileAtomically(file.wstring(), "new", row.expected);
+    EXPECT_EQ(result.status, row.replaced ? Result::Status::kOk : Result::Status::kContentChanged);
+    EXPECT_TRUE(ReadBytes(file) == (row.replaced ? "new" : row.there.value_or("")));
+    EXPECT_EQ(EntriesIn(dir.Root()), row.replaced || row.there ? 1 : 0) << "only the file itself";
+  }
+}
+
+// Each backup takes the first free name and never writes through a name that is taken, not even by a
+// link to nowhere; it carries the file's permissions.
+TEST(FileStore, BackupsTakeTheFirstFreeName) {
+  ScratchFolder dir;
+  const fs::path file = dir.Path("s.props");
+  WriteBytes(file, "the sheet");
+  fs::permissions(file, fs::perms(0664));  // group write: a bit the usual umask takes away
+#ifndef _WIN32
+  fs::create_symlink(dir.Path("victim"), dir.Path("s.props.bak.2"));
+#else
+  WriteBytes(dir.Path("s.props.bak.2"), "the user's own file");
+#endif
+  const std::pair<const char*, const char*> backups[] = {
+      {"first", "s.props.bak"}, {"second", "s.props.bak.3"}, {"third", "s.props.bak.4"}};
+  for (const auto& [bytes, name] : backups) {
+    std::wstring backup;
+    ASSERT_TRUE(WriteBackupFile(file.wstring(), bytes, backup));
+    EXPECT_EQ(backup, dir.WidePath(name));
+  }
+  for (const auto& [bytes, name] : backups) EXPECT_EQ(ReadBytes(dir.Path(name)), bytes);
+  EXPECT_FALSE(fs::exists(dir.Path("victim")));
+#ifndef _WIN32
+  EXPECT_EQ(fs::status(dir.Path("s.props.bak.4")).permissions(), fs::perms(0664));
+#endif
+}
+
+// A replace writes a link's final target (the link stays a link), with the old file's permissions,
+// owner and group (where the process may set them) or its hidden and system attributes; a new file
+// gets the permissions the umask gives any new file. Beside the target, it removes only this file's
+// temporary files left by a run killed over an hour ago.
+TEST(FileStore, AReplaceKeepsLinksAndWhatTheFileCarries) {
   ScratchFolder dir;
   fs::create_directory(dir.Path("team"));
   const fs::path target = dir.Path("team/real.props");
-  const std::pair<const char*, bool> leftovers[] = {// name, removed
-                                                    {"real.props.pathwright-k1ll3d", true},
-                                                    {"other.props.pathwright-k1ll3d", false},
-                                                    {"real.props.pathwright-k1ll3d7", false},
-                                                    {"real.props.pathwright-recent", false}};
-  for (const auto& [name, removed] : leftovers) {
-    WriteBytes(dir.Path("team") / name, "half a sheet");
-    const auto age = std::string_view(name).ends_with("recent") ? std::chrono::hours(0) : std::chrono::hours(2);
-    fs::last_write_time(dir.Path("team") / name, fs::file_time_type::clock::now() - age);
+  const struct {
+    const char* name;
+    bool removed;
+    std::chrono::hours age = 2h;
+  } leftovers[] = {
+      {"real.props.pathwright-k1ll3d", true},      {"other.props.pathwright-k1ll3d", false},
+      {"real.props.pathwright-k1ll3d7", false},    {"real.props.pathwright-k1ll_d", false},
+      {"real.props.pathwright-recent", false, 0h},
+  };
+  for (const auto& leftover : leftovers) {
+    WriteBytes(dir.Path("team") / leftover.name, "half a sheet");
+    fs::last_write_time(dir.Path("team") / leftover.name, fs::file_time_type::clock::now() - leftover.age);
   }
-  DirectorySettings created;
-  created.m_path = target.wstring();
 #ifdef _WIN32
-  ASSERT_TRUE(created.CreateDefaultSheet(VsVersion::k2012));
-  const fs::path sheet = target;
+  ASSERT_TRUE(ReplaceFileAtomically(target.wstring(), "first"));
+  const fs::path file = target;
   SetFileAttributesW(target.wstring().c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
 #else
   const mode_t mask = ::umask(022);
-  ASSERT_TRUE(created.CreateDefaultSheet(VsVersion::k2012));
-  EXPECT_EQ(fs::status(target).permissions(), fs::perms(0644)) << "a new sheet";
+  ASSERT_TRUE(ReplaceFileAtomically(target.wstring(), "first"));
+  EXPECT_EQ(fs::status(target).permissions(), fs::perms(0644)) << "a new file";
   ::chmod(target.c_str(), 0664);  // a bit the umask would take away
   const bool root = ::geteuid() == 0;
   if (root) { ASSERT_EQ(::chown(target.c_str(), 4242, 4243), 0); }
-  const fs::path sheet = dir.Path("s.props");
-  fs::create_symlink(target, sheet);
+  const fs::path file = dir.Path("s.props");
+  fs::create_symlink(target, file);
 #endif
-  DirectorySettings s;
-  s.m_path = sheet.wstring();
-  ASSERT_TRUE(s.LoadSheet());
-  s.m_lists[1] = L"C:\\inc";
-  ASSERT_TRUE(s.SaveSheet());
-  EXPECT_NE(ReadBytes(target).find("C:\\inc"), std::string::npos);
-  for (const auto& [name, removed] : leftovers) EXPECT_NE(fs::exists(dir.Path("team") / name), removed) << name;
-  EXPECT_EQ(EntriesIn(dir.Path("team")), 4);
+  ASSERT_TRUE(ReplaceFileAtomically(file.wstring(), "second", ExpectedContent::Bytes("first")));
+  EXPECT_EQ(ReadBytes(target), "second");
+  for (const auto& leftover : leftovers) {
+    EXPECT_NE(fs::exists(dir.Path("team") / leftover.name), leftover.removed) << leftover.name;
+  }
+  EXPECT_EQ(EntriesIn(dir.Path("team")), static_cast<long>(std::size(leftovers)));
 #ifdef _WIN32
   EXPECT_EQ(GetFileAttributesW(target.wstring().c_str()) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM),
             DWORD{FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM});
   SetFileAttributesW(target.wstring().c_str(), FILE_ATTRIBUTE_NORMAL);
 #else
   ::umask(mask);
-  EXPECT_TRUE(fs::is_symlink(sheet));
+  EXPECT_TRUE(fs::is_symlink(file));
   struct stat st {};
   ASSERT_EQ(::stat(target.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 0664u);
@@ -192,9 +246,77 @@ TEST(SheetFile, SaveKeepsLinksAndWhatTheFileCarries) {
 #endif
 }
 
-// Another program changes the sheet between the load (or the record's own last save) and the save:
-// the lists changed in the record since then win, everything else is taken from the file as it is
-// now; a file that is gone or damaged is not written.
+// One holder at a time per file; a name with no regular file behind it has no lock to take (nothing
+// is written through it either). A waiting writer whose holder replaced the file ends up holding the
+// lock of the file the name gives now, not of the replaced one.
+TEST(FileStore, OneWriteLockPerFile) {
+  const struct {
+    const char* name;
+    const char* file;  // in the scratch folder
+    bool heldElsewhere, acquired, held;
+  } rows[] = {
+      {"a free file", "s.props", false, true, true},
+      {"a file another holder keeps", "s.props", true, false, false},
+      {"no file", "missing.props", false, true, false},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    ScratchFolder dir;
+    WriteBytes(dir.Path("s.props"), "sheet");
+    const std::wstring path = dir.WidePath(row.file);
+    WriteLock other, lock;
+    if (row.heldElsewhere) { ASSERT_TRUE(other.Acquire(path, 0ms) && other.Held()); }
+    const Result result = lock.Acquire(path, 20ms);
+    EXPECT_TRUE(bool(result) == row.acquired && result.why.empty() == row.acquired) << EncodeUtf8(result.why);
+    EXPECT_EQ(lock.Held(), row.held);
+  }
+  ScratchFolder dir;
+  const std::wstring path = dir.WidePath("s.props");
+  WriteBytes(path, "sheet");
+  WriteLock first, waiting, third;
+  ASSERT_TRUE(first.Acquire(path, 0ms) && first.Held());
+  Result waited;
+  std::thread writer([&] { waited = waiting.Acquire(path, 10s); });
+  std::this_thread::sleep_for(100ms);
+  ASSERT_TRUE(ReplaceFileAtomically(path, "replaced by the first holder"));
+  first.Release();
+  writer.join();
+  EXPECT_TRUE(waited && waiting.Held());
+  EXPECT_FALSE(third.Acquire(path, 0ms)) << "the lock is on the file the name gives now";
+}
+
+// A new sheet over a damaged one that cannot be replaced: the damaged file is kept whole as a backup
+// first, and the record stays empty, so that it is never saved over the file the user still has. A
+// missing folder is never created.
+TEST(SheetWriteFailure, ANewSheetThatCannotBeWrittenLeavesTheRecordEmpty) {
+  ScratchFolder dir;
+  const fs::path sheet = dir.Path("s.props");
+  WriteBytes(sheet, "damaged <");
+#ifdef _WIN32
+  SetFileAttributesW(sheet.wstring().c_str(), FILE_ATTRIBUTE_READONLY);
+#else
+  ::chmod(sheet.c_str(), 0444);
+#endif
+  DirectorySettings s;
+  s.m_path = sheet.wstring();
+  ASSERT_FALSE(s.LoadSheet());
+  EXPECT_FALSE(s.CreateDefaultSheet(VsVersion::k2012));
+  EXPECT_FALSE(s.m_loaded);
+  EXPECT_EQ(ReadBytes(sheet), "damaged <");
+  EXPECT_EQ(ReadBytes(dir.Path("s.props.bak")), "damaged <");
+#ifdef _WIN32
+  SetFileAttributesW(sheet.wstring().c_str(), FILE_ATTRIBUTE_NORMAL);
+#endif
+  DirectorySettings gone;
+  gone.m_path = (dir.Root() / "gone" / "s.props").wstring();
+  EXPECT_FALSE(gone.CreateDefaultSheet(VsVersion::k2012));
+  EXPECT_FALSE(gone.m_loaded);
+  EXPECT_FALSE(fs::exists(dir.Root() / "gone")) << "a missing folder is never created";
+}
+
+// Another program changes the sheet between the load and the save: the lists changed in the record
+// win, everything else is taken from the file as it is now; a file that is gone, damaged or locked
+// by another Pathwright program is not written.
 TEST(SheetMerge, ChangesMadeOnDiskMeanwhileAreKept) {
   const std::string loaded = Sheet("A", "L");
   const std::string kNone = "(removed)";
