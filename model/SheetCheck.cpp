@@ -7,12 +7,12 @@
 #include <memory>
 #include <mutex>
 #include <set>
-#include <thread>
 #include <tuple>
 
 #include "DirectoryKinds.h"
 #include "DirectoryList.h"
 #include "EnvironmentPaths.h"
+#include "base/WorkerPool.h"
 
 namespace pathwright {
 
@@ -288,10 +288,12 @@ std::vector<FolderState> LookUpFolders(const std::vector<std::wstring>& paths, c
       shared->done.notify_all();
     }
   };
+  // The look-ups run in one pool that lives as long as the process: a look-up held by a server that
+  // never answers cannot be interrupted on every system, so it is left to end with the process
+  // rather than be joined, while the check itself stops waiting at the limit.
+  static WorkerPool& pool = *new WorkerPool(kMaxLookUpThreads);
   for (size_t t = 0; t < std::min(paths.size(), kMaxLookUpThreads); ++t) {
-    try {
-      std::thread(work).detach();
-    } catch (const std::system_error&) {
+    if (!pool.Post(work)) {
       if (t == 0) work();  // no thread at all: answer here, without a limit
       break;
     }
