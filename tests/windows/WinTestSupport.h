@@ -46,6 +46,7 @@ class FakePlatform : public PlatformServices {
   std::wstring appData;  // empty: the shell has no folder
   std::deque<FileDialogAnswer> fileAnswers;
   std::deque<ChooserAnswer> chooserAnswers;
+  std::deque<int> messageAnswers;  // none left: IDOK
   std::deque<std::optional<std::wstring>> folderPicks;  // nullopt: cancelled
   std::vector<ShownMessage> messages;
   std::vector<std::wstring> fileDialogFolders;  // where each file dialog was to start
@@ -68,7 +69,7 @@ class FakePlatform : public PlatformServices {
   }
   int ShowMessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT type) override {
     messages.push_back({owner, owner && ::IsWindowVisible(owner), text, caption, type});
-    return IDOK;
+    return Next(messageAnswers).value_or(IDOK);
   }
   bool SetAccessibleName(HWND control, const std::wstring& name) override {
     accessibleNames[control] = name;
