@@ -79,6 +79,11 @@ inline constexpr uint32_t kSettingsFailedText = 4013;  // format with one %s: th
 inline constexpr uint32_t kCreateSheetQuestion = 6000;  // format with one %s: the missing sheet's path
 inline constexpr uint32_t kSheetGoneCaption = 6001;
 inline constexpr uint32_t kSheetGoneText = 6002;  // format with one %s: the sheet's path
+// The version chooser for a sheet that is no sheet: the file, the reason, where the old file is kept
+inline constexpr uint32_t kNotASheetText = 6003;     // format with one %s: the sheet's path
+inline constexpr uint32_t kKeptAsText = 6004;        // format with one %s: the backup's path
+inline constexpr uint32_t kChooseVersionText = 6005;
+inline constexpr uint32_t kRestoreNewest = 6006;  // the chooser's entry for the newest format
 // Buttons every dialog has
 inline constexpr uint32_t kButtonOk = 5000;
 inline constexpr uint32_t kButtonCancel = 5001;
@@ -157,6 +162,10 @@ inline constexpr uint32_t kAll[] = {
     kCreateSheetQuestion,
     kSheetGoneCaption,
     kSheetGoneText,
+    kNotASheetText,
+    kKeptAsText,
+    kChooseVersionText,
+    kRestoreNewest,
 };
 
 }  // namespace pathwright::text

@@ -60,22 +60,13 @@ void CAboutDlg::OnDpiApplied(UINT dpi) {
   }
 }
 
-LRESULT CAboutDlg::OnCtlColorStatic(HDC dc, HWND control, bool& handled) {
+LRESULT CAboutDlg::OnCtlColorStatic(HDC, HWND control, bool& handled) {
   // The version and copyright lines sit on the white of the banner and of the bottom band.
   switch (::GetDlgCtrlID(control)) {
     case IDC_ABOUT_VERSION:
     case IDC_ABOUT_AUTHOR:
       handled = true;
       return reinterpret_cast<LRESULT>(::GetStockObject(WHITE_BRUSH));
-    case IDC_ABOUT_TITLE: {
-      // Blue text on the dialog's own background: the default handling
-      // supplies the brush (and sets its own colours, so the blue comes after it).
-      handled = true;
-      const LRESULT brush =
-          ::DefWindowProcW(m_hWnd, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
-      ::SetTextColor(dc, kTitleColour);
-      return brush;
-    }
     default:
       return 0;
   }

@@ -20,7 +20,6 @@ class CAboutDlg : public CDialogImpl<CAboutDlg> {
   // Where the two credit links lead; their wording comes from the language file.
   static constexpr const wchar_t* kWindowingHome = L"https://sourceforge.net/projects/wtl/";
   static constexpr const wchar_t* kXmlHome = L"https://pugixml.org";
-  static constexpr COLORREF kTitleColour = RGB(0, 0, 255);
 
   UniqueFont m_boldFont;  // title line, from WM_INITDIALOG until the box closes
   UniqueBitmap m_banner;  // the banner drawn nearest to the box's DPI, shown by static 57714

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "base/FileNames.h"
 #include "base/FileSystem.h"
 #include "lang/LanguageFile.h"
 #include "lang/Settings.h"
@@ -117,9 +118,7 @@ void CMainDlg::OnDpiApplied(UINT dpi) {
 void CMainDlg::MakeBoldFont(UINT dpi) {
   UniqueFont font = CreateBoldFont(m_baseFont, m_baseDpi, dpi);
   if (!font) return;
-  for (int id : {IDC_MAIN_HEADING, IDC_MAIN_PLATFORM}) {
-    ::SendDlgItemMessageW(m_hWnd, id, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
-  }
+  ::SendDlgItemMessageW(m_hWnd, IDC_MAIN_HEADING, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
   m_font = std::move(font);  // the previous font goes once no control uses it
 }
 
@@ -291,7 +290,7 @@ void CMainDlg::OpenDefaultSheet() {
   if (CouldNotRead(loaded)) {
     ReportUnreadable(loaded);
   } else {
-    RecreateSheet();
+    RecreateSheet(loaded.why);
   }
 }
 
@@ -309,9 +308,14 @@ bool CMainDlg::CreateMissingSheet(const std::wstring& folder, const std::wstring
   return false;
 }
 
-bool CMainDlg::RecreateSheet() {
-  int version = 0;
-  if (Platform().RunVersionChooser(::GetActiveWindow(), version, text::kRestorePrompt) != IDOK) return false;
+bool CMainDlg::RecreateSheet(const std::wstring& reason) {
+  // The old file is kept under the first backup name not taken, which the write will choose.
+  std::wstring backup;
+  for (int n = 1; n < 1000 && (backup.empty() || PathExists(backup)); ++n) backup = file_names::BackupName(m_path, n);
+  const std::wstring prompt = UiFormat(text::kNotASheetText, m_path) + L"\n" + reason + L"\n\n" +
+                              UiFormat(text::kKeptAsText, backup) + L"\n\n" + UiText(text::kChooseVersionText);
+  int version = kNewestVersion;
+  if (Platform().RunVersionChooser(::GetActiveWindow(), version, prompt) != IDOK) return false;
   const Result written = CreateDefaultSheet(VsVersionFromChooserIndex(version));
   if (written) return true;
   // The unreadable file stays untouched (its copy could not be kept, or nothing could be written),
@@ -346,7 +350,7 @@ void CMainDlg::OpenChosenSheet(const std::wstring& path, const std::wstring& fil
   m_path = path;
   if (const Result loaded = LoadSheet(); !loaded) {
     if (CouldNotRead(loaded)) ReportUnreadable(loaded);
-    if (CouldNotRead(loaded) || !RecreateSheet()) {
+    if (CouldNotRead(loaded) || !RecreateSheet(loaded.why)) {
       m_loaded = false;
       m_path.clear();
     }

@@ -48,7 +48,8 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
   void OnSelectSheet();
   // Offers the version chooser for the sheet at m_path that was read but is no sheet; true when a new
   // sheet was written in its place. Otherwise the record stays unloaded.
-  bool RecreateSheet();
+  // `reason` says why the file is no sheet.
+  bool RecreateSheet(const std::wstring& reason);
   // The platform field names the platform of the sheet file `fileName` (nothing for a name that is
   // no user sheet's) and lists the platforms on offer in the sheet's folder.
   void ShowPlatform(const std::wstring& fileName);
@@ -103,7 +104,7 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
   void OnOK();
   void OnCancel();
   void Close(int exitCode);
-  // The bold font of the heading and the platform field, for the window's DPI.
+  // The bold font of the heading, for the window's DPI.
   void MakeBoldFont(UINT dpi);
   void OnDpiApplied(UINT dpi) override;
   void LoadIcons();
@@ -120,7 +121,7 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
   void ReportForbiddenCharacter(const ListCharacter& found);
 
   PlatformServices& m_platform;
-  UniqueFont m_font;          // bold copy of the default GUI font: heading and platform field
+  UniqueFont m_font;          // bold copy of the default GUI font: the heading
   HWND m_combo = nullptr;     // language combobox 1001
   std::wstring m_language;    // display name of the language in use
   std::wstring m_startDir;    // current directory when the window opened, or the program's folder

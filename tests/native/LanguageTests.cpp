@@ -393,7 +393,7 @@ TEST(LanguageSettings, MissingFileThenWritesThatReplaceTheWholeFile) {
 const std::set<uint32_t> kOneStringFormats = {
     text::kListLabel,      text::kMissingSheetText,       text::kSaveFailedText,     text::kListSemicolonText,
     text::kUnreadableText, text::kForbiddenCharacterText, text::kLanguageFailedText, text::kSettingsFailedText,
-    text::kAboutVersion,   text::kMainPlatformPresent,    text::kCreateSheetQuestion, text::kSheetGoneText};
+    text::kAboutVersion,   text::kMainPlatformPresent,    text::kCreateSheetQuestion, text::kSheetGoneText, text::kNotASheetText, text::kKeptAsText};
 
 std::wstring LangFolder() { return DecodeUtf8(PATHWRIGHT_SOURCE_DIR) + L"/lang/"; }
 

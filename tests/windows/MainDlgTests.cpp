@@ -150,7 +150,11 @@ TEST_F(MainDlgTest, StartUpReachesEachRecordStateAndShowsIt) {
     Open();
     InjectFileFault(FileFault::kNone);
     ExpectShows(c.shown, c.name);
-    EXPECT_EQ(platform.chooserVersionsOnEntry, std::vector<int>(c.chooser.size(), c.content ? 0 : 2)) << c.name;
+    EXPECT_EQ(platform.chooserVersionsOnEntry, std::vector<int>(c.chooser.size(), 2)) << c.name << ": the newest";
+    for (const std::wstring& prompt : platform.chooserPrompts) {  // the file, the reason, where the old one stays
+      EXPECT_NE(prompt.find(sheet), std::wstring::npos) << EncodeUtf8(prompt);
+      EXPECT_NE(prompt.find(sheet + (c.held ? L".bak.2" : L".bak")), std::wstring::npos) << EncodeUtf8(prompt);
+    }
     EXPECT_EQ(fs::exists(sheetFolder), c.content || c.shown.loaded) << c.name;
     ASSERT_EQ(platform.messages.size(), c.told ? 1u : 0u) << c.name;
     if (c.told) {  // in the loaded language
@@ -534,9 +538,9 @@ TEST(VersionChooserTest, OffersThreeVersionsAndHandsBackTheSelection) {
       return true;
     });
     int version = 0;
-    EXPECT_EQ(SystemPlatform().RunVersionChooser(nullptr, version, text::kRestorePrompt), close);
+    EXPECT_EQ(SystemPlatform().RunVersionChooser(nullptr, version, L""), close);
     EXPECT_EQ(version, 2);
-    EXPECT_EQ(listed, L"Visual Studio 2010|Visual Studio 2012|Visual Studio 2013|0");
+    EXPECT_EQ(listed, L"Visual Studio 2010|Visual Studio 2012|" + UiText(text::kRestoreNewest) + L"|0");
   }
 }
 

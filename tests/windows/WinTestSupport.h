@@ -51,6 +51,7 @@ class FakePlatform : public PlatformServices {
   std::vector<ShownMessage> messages;
   std::vector<std::wstring> fileDialogFolders;  // where each file dialog was to start
   std::vector<int> chooserVersionsOnEntry;
+  std::vector<std::wstring> chooserPrompts;
   std::vector<FolderAsked> foldersAsked;
   std::map<HWND, std::wstring> accessibleNames;
 
@@ -61,8 +62,9 @@ class FakePlatform : public PlatformServices {
     if (answer && answer->result == IDOK) dialog.SetResult(answer->path, answer->title);
     return answer ? answer->result : IDCANCEL;
   }
-  INT_PTR RunVersionChooser(HWND, int& version, uint32_t) override {
+  INT_PTR RunVersionChooser(HWND, int& version, const std::wstring& prompt) override {
     chooserVersionsOnEntry.push_back(version);
+    chooserPrompts.push_back(prompt);
     const std::optional<ChooserAnswer> answer = Next(chooserAnswers);
     if (answer) version = answer->version;
     return answer ? answer->result : IDCANCEL;
