@@ -1,9 +1,7 @@
 #include "ui/MainDlg.h"
 
 #include <array>
-#include <cstdio>
 #include <cwchar>
-#include <iterator>
 #include <optional>
 #include <string>
 
@@ -200,18 +198,12 @@ void CMainDlg::Close(int exitCode) {
 
 bool CMainDlg::SaveOpenSheet() {
   if (m_path.empty()) return true;  // nothing open: nothing to write
-  if (const std::optional<ListCharacter> found = FindForbiddenInLists(m_lists)) {
-    ReportForbiddenCharacter(*found);
-    return false;
-  }
   if (m_loaded && !PathExists(m_path)) {
     // Deleted or moved while the window was open: the lists shown are written to a new sheet there.
     Platform().ShowMessageBox(m_hWnd, UiFormat(text::kSheetGoneText, m_path), UiText(text::kSheetGoneCaption),
                               MB_OK | MB_ICONINFORMATION);
     const std::array<std::wstring, kKindCount> lists = m_lists;
-    const size_t slash = m_path.find_last_of(L"\\/");
-    Result created = slash == std::wstring::npos ? Result{} : CreateFolders(m_path.substr(0, slash));
-    if (created) created = CreateDefaultSheet(VsVersionFromChooserIndex(kNewestVersion));
+    const Result created = CreateDefaultSheet(VsVersionFromChooserIndex(kNewestVersion), {.makeFolders = true});
     m_lists = lists;
     if (!created) {
       m_loaded = true;  // nothing was written: the lists stay for another try
@@ -220,8 +212,16 @@ bool CMainDlg::SaveOpenSheet() {
     }
   }
   const Result saved = SaveSheet();
-  if (!saved) ReportSaveFailure(saved);
-  return static_cast<bool>(saved);
+  if (saved) return true;
+  // The character is shown where the user typed it; one that came from the file is told as it is.
+  const std::optional<ListCharacter> typed =
+      saved.status == Result::Status::kForbiddenCharacter ? FindForbiddenInLists(m_lists) : std::nullopt;
+  if (typed) {
+    ReportForbiddenCharacter(*typed);
+  } else {
+    ReportSaveFailure(saved);
+  }
+  return false;
 }
 
 void CMainDlg::ReportSaveFailure(const Result& result) {
@@ -241,9 +241,7 @@ void CMainDlg::ReportUnreadable(const Result& loaded) {
 }
 
 void CMainDlg::ReportForbiddenCharacter(const ListCharacter& found) {
-  wchar_t code[16] = {};
-  std::swprintf(code, std::size(code), L"U+%04X", static_cast<unsigned>(found.character.code));
-  const std::wstring row = UiText(text::kKindNames[found.kind]) + (L" (" + std::wstring(code) + L")");
+  const std::wstring row = UiText(text::kKindNames[found.kind]) + (L" (" + CodePointName(found.character.code) + L")");
   std::wstring format = UiText(text::kForbiddenCharacterText);
   if (format.empty()) format = L"%s";
   Platform().ShowMessageBox(m_hWnd, FormatWithString(format, row), UiText(text::kSaveFailedCaption),
@@ -274,7 +272,7 @@ void CMainDlg::OpenDefaultSheet() {
   if (!PathExists(candidate)) {
     m_loaded = false;
     // The main window is still hidden; the box stands on its own until the user answers it.
-    if (AskToCreate(candidate) && CreateMissingSheet(UserSheetFolder(folder), candidate)) {
+    if (AskToCreate(candidate) && CreateMissingSheet(candidate)) {
       ShowPlatform(fileName);
     } else {
       ShowPlatform({});
@@ -287,20 +285,19 @@ void CMainDlg::OpenDefaultSheet() {
   const Result loaded = LoadSheet();
   if (loaded) return;
   // A file that could not be read is still the user's: it is never offered for replacement.
-  if (CouldNotRead(loaded)) {
-    ReportUnreadable(loaded);
-  } else {
+  if (RuleForNewSheet(loaded) == NewSheetRule::kReplace) {
     RecreateSheet(loaded.why);
+  } else {
+    ReportUnreadable(loaded);
   }
 }
 
-bool CMainDlg::CreateMissingSheet(const std::wstring& folder, const std::wstring& path) {
+bool CMainDlg::CreateMissingSheet(const std::wstring& path) {
   // Visual Studio 2019 and later neither create the sheet nor its folder, yet they read it. The
   // newest format serves every version since 2013.
   m_path = path;
   m_lists = {};
-  Result created = CreateFolders(folder);
-  if (created) created = CreateDefaultSheet(VsVersionFromChooserIndex(kNewestVersion));
+  const Result created = CreateDefaultSheet(VsVersionFromChooserIndex(kNewestVersion), {.makeFolders = true});
   if (created) return true;
   ReportSaveFailure(created);
   m_path.clear();
@@ -349,8 +346,9 @@ void CMainDlg::OnSelectSheet() {
 void CMainDlg::OpenChosenSheet(const std::wstring& path, const std::wstring& fileName) {
   m_path = path;
   if (const Result loaded = LoadSheet(); !loaded) {
-    if (CouldNotRead(loaded)) ReportUnreadable(loaded);
-    if (CouldNotRead(loaded) || !RecreateSheet(loaded.why)) {
+    const bool replaceable = RuleForNewSheet(loaded) == NewSheetRule::kReplace;
+    if (!replaceable) ReportUnreadable(loaded);
+    if (!replaceable || !RecreateSheet(loaded.why)) {
       m_loaded = false;
       m_path.clear();
     }

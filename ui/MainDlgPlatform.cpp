@@ -115,7 +115,7 @@ void CMainDlg::OnPlatformChange() {
     }
     const std::wstring previous = m_path;
     const bool wasLoaded = m_loaded;
-    if (CreateMissingSheet(folder, path)) {
+    if (CreateMissingSheet(path)) {
       ShowPlatform(UserSheetName(platform));
     } else if (wasLoaded) {
       // The sheet open before was just saved: it stays the open one.
