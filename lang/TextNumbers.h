@@ -31,6 +31,15 @@ inline constexpr uint32_t kMainRowLibrary = 2013;
 inline constexpr uint32_t kMainRowWinRT = 2014;
 inline constexpr uint32_t kMainRowSource = 2015;
 inline constexpr uint32_t kMainRowExclude = 2016;
+inline constexpr uint32_t kMainLanguageLabel = 2100;
+inline constexpr uint32_t kMainPlatformPresent = 2101;  // format with one %s: a platform whose sheet exists
+inline constexpr uint32_t kMainNoSheet = 2102;          // in the heading's place while no sheet is open
+// What is wrong with an entry, in the tooltip of a row's problem icon
+inline constexpr uint32_t kMainProblemMissing = 2110;
+inline constexpr uint32_t kMainProblemPercent = 2111;
+inline constexpr uint32_t kMainProblemUnresolved = 2112;
+inline constexpr uint32_t kMainProblemDuplicate = 2113;
+inline constexpr uint32_t kMainProblemInvalid = 2114;
 // List editor
 inline constexpr uint32_t kListTitle = 3000;
 inline constexpr uint32_t kListLabel = 3001;  // format with one %s: the directory kind's title
@@ -66,6 +75,15 @@ inline constexpr uint32_t kForbiddenCharacterText = 4010;  // format with one %s
 inline constexpr uint32_t kLanguageFailedCaption = 4011;
 inline constexpr uint32_t kLanguageFailedText = 4012;  // format with one %s: the language's name
 inline constexpr uint32_t kSettingsFailedText = 4013;  // format with one %s: the settings file's path
+// Main window messages
+inline constexpr uint32_t kCreateSheetQuestion = 6000;  // format with one %s: the missing sheet's path
+inline constexpr uint32_t kSheetGoneCaption = 6001;
+inline constexpr uint32_t kSheetGoneText = 6002;  // format with one %s: the sheet's path
+// The version chooser for a sheet that is no sheet: the file, the reason, where the old file is kept
+inline constexpr uint32_t kNotASheetText = 6003;     // format with one %s: the sheet's path
+inline constexpr uint32_t kKeptAsText = 6004;        // format with one %s: the backup's path
+inline constexpr uint32_t kChooseVersionText = 6005;
+inline constexpr uint32_t kRestoreNewest = 6006;  // the chooser's entry for the newest format
 // Buttons every dialog has
 inline constexpr uint32_t kButtonOk = 5000;
 inline constexpr uint32_t kButtonCancel = 5001;
@@ -100,6 +118,14 @@ inline constexpr uint32_t kAll[] = {
     kMainRowWinRT,
     kMainRowSource,
     kMainRowExclude,
+    kMainLanguageLabel,
+    kMainPlatformPresent,
+    kMainNoSheet,
+    kMainProblemMissing,
+    kMainProblemPercent,
+    kMainProblemUnresolved,
+    kMainProblemDuplicate,
+    kMainProblemInvalid,
     kListTitle,
     kListLabel,
     kListAdd,
@@ -133,6 +159,13 @@ inline constexpr uint32_t kAll[] = {
     kSettingsFailedText,
     kButtonOk,
     kButtonCancel,
+    kCreateSheetQuestion,
+    kSheetGoneCaption,
+    kSheetGoneText,
+    kNotASheetText,
+    kKeptAsText,
+    kChooseVersionText,
+    kRestoreNewest,
 };
 
 }  // namespace pathwright::text

@@ -33,6 +33,12 @@
 #define IDC_MAIN_LAST_EDIT 57701
 #define IDC_MAIN_FIRST_BUTTON 57702  // 57702..57708, one per directory kind
 #define IDC_MAIN_LAST_BUTTON 57708
+#define IDC_MAIN_FIRST_MARK 57720  // 57720..57726: the problem icon of each row
+#define IDC_MAIN_LAST_MARK 57726
+#define IDC_MAIN_SHEET_LABEL 57730
+#define IDC_MAIN_PLATFORM_LABEL 57731
+#define IDC_MAIN_LANGUAGE_LABEL 57732
+#define IDC_MAIN_RULE 57733
 
 // Version chooser (template 143)
 #define IDC_RESTORE_VERSION 1001

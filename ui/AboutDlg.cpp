@@ -1,5 +1,6 @@
 #include "ui/AboutDlg.h"
 
+#include "lang/TextFormat.h"
 #include "ui/UiLanguage.h"
 #include "win/AppModule.h"
 #include "win/Dpi.h"
@@ -32,16 +33,13 @@ LRESULT CAboutDlg::OnInitDialog() {
   CentreWindow(::GetParent(m_hWnd));
   UiTranslate(m_hWnd);
 
-  SetDlgItemText(IDC_ABOUT_AUTHOR, kCopyright);
-  SetDlgItemText(IDC_ABOUT_VERSION, kVersionText);
+  SetDlgItemText(IDC_ABOUT_VERSION, FormatWithString(GetDlgItemText(IDC_ABOUT_VERSION), PATHWRIGHT_VERSION_WIDE));
   m_baseFont = FontOf(m_hWnd);
   m_baseDpi = WindowDpi(m_hWnd);
   OnDpiApplied(m_baseDpi);
 
-  m_wtlLink.SetLabel(kWindowingCredit);
   m_wtlLink.SetHyperLink(kWindowingHome);
   m_wtlLink.SubclassWindow(GetDlgItem(IDC_ABOUT_WTL_LINK));
-  m_xmlLink.SetLabel(kXmlCredit);
   m_xmlLink.SetHyperLink(kXmlHome);
   m_xmlLink.SubclassWindow(GetDlgItem(IDC_ABOUT_XML_LINK));
   return TRUE;
@@ -62,22 +60,13 @@ void CAboutDlg::OnDpiApplied(UINT dpi) {
   }
 }
 
-LRESULT CAboutDlg::OnCtlColorStatic(HDC dc, HWND control, bool& handled) {
+LRESULT CAboutDlg::OnCtlColorStatic(HDC, HWND control, bool& handled) {
   // The version and copyright lines sit on the white of the banner and of the bottom band.
   switch (::GetDlgCtrlID(control)) {
     case IDC_ABOUT_VERSION:
     case IDC_ABOUT_AUTHOR:
       handled = true;
       return reinterpret_cast<LRESULT>(::GetStockObject(WHITE_BRUSH));
-    case IDC_ABOUT_TITLE: {
-      // Blue text on the dialog's own background: the default handling
-      // supplies the brush (and sets its own colours, so the blue comes after it).
-      handled = true;
-      const LRESULT brush =
-          ::DefWindowProcW(m_hWnd, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
-      ::SetTextColor(dc, kTitleColour);
-      return brush;
-    }
     default:
       return 0;
   }

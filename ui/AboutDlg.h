@@ -17,14 +17,9 @@ class CAboutDlg : public CDialogImpl<CAboutDlg> {
                             DWORD mapId = 0) override;
 
  private:
-  // What the box shows; the version is the product version of the program's version record.
-  static constexpr const wchar_t* kVersionText = L"v" PATHWRIGHT_VERSION_WIDE L" (64 bit)";
-  static constexpr const wchar_t* kCopyright = L"Copyright \u00A9 2026 The Pathwright authors";
-  static constexpr const wchar_t* kWindowingCredit = L"Window layer modelled on WTL (Microsoft, open source)";
+  // Where the two credit links lead; their wording comes from the language file.
   static constexpr const wchar_t* kWindowingHome = L"https://sourceforge.net/projects/wtl/";
-  static constexpr const wchar_t* kXmlCredit = L"XML library pugixml by Arseny Kapoulkine";
   static constexpr const wchar_t* kXmlHome = L"https://pugixml.org";
-  static constexpr COLORREF kTitleColour = RGB(0, 0, 255);
 
   UniqueFont m_boldFont;  // title line, from WM_INITDIALOG until the box closes
   UniqueBitmap m_banner;  // the banner drawn nearest to the box's DPI, shown by static 57714

@@ -1,9 +1,14 @@
 #include "ui/MainDlg.h"
 
+#include <array>
+#include <cwchar>
 #include <optional>
 #include <string>
 
+#include "base/FileNames.h"
+#include "base/FileSystem.h"
 #include "lang/LanguageFile.h"
+#include "lang/Settings.h"
 #include "lang/TextNumbers.h"
 #include "model/DirectoryKinds.h"
 #include "model/SheetLocation.h"
@@ -18,7 +23,6 @@ namespace pathwright {
 using namespace std::string_literals;
 
 namespace {
-constexpr const wchar_t* kNoPlatform = L"---";
 constexpr int kNewestVersion = 2;  // Visual Studio 2013, whose format every later version reads
 }  // namespace
 
@@ -28,9 +32,15 @@ CMainDlg::~CMainDlg() {
   if (m_hWnd && ::IsWindow(m_hWnd)) DestroyWindow();
 }
 
-BOOL CMainDlg::ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LPARAM, LRESULT& result, DWORD) {
+BOOL CMainDlg::ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result, DWORD) {
   result = 0;
   switch (message) {
+    case WM_SIZE:
+      ApplyLayout();
+      return TRUE;
+    case WM_GETMINMAXINFO:
+      LimitSize(*reinterpret_cast<MINMAXINFO*>(lParam));
+      return TRUE;
     case WM_INITDIALOG:
       result = OnInitDialog();
       return TRUE;
@@ -59,6 +69,10 @@ BOOL CMainDlg::ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LPARAM, L
     OnOptionChanged();
   } else if (id == IDC_MAIN_LANGUAGE && code == CBN_SELCHANGE) {
     OnLanguageChange();
+  } else if (id == IDC_MAIN_PLATFORM && code == CBN_SELCHANGE) {
+    OnPlatformChange();
+  } else if (id >= IDC_MAIN_FIRST_EDIT && id <= IDC_MAIN_LAST_EDIT && code == EN_CHANGE) {
+    UpdateMark(id - IDC_MAIN_FIRST_EDIT);
   } else {
     return FALSE;
   }
@@ -73,21 +87,36 @@ LRESULT CMainDlg::OnInitDialog() {
   m_baseFont = FontOf(m_hWnd);
   m_baseDpi = WindowDpi(m_hWnd);
   MakeBoldFont(m_baseDpi);
-  SetDlgItemText(IDC_MAIN_PLATFORM, kNoPlatform);
+  MatchComboHeights();
+  RecordLayout();
+  AlignLabels();
+  CreateMarks();
+  if (const auto width = m_settingValues.find(kSettingWidth); width != m_settingValues.end()) {
+    ApplyRememberedWidth(static_cast<int>(std::wcstol(width->second.c_str(), nullptr, 10)));
+  }
+  m_openedWidth = WidthAtDefaultDpi();
   OpenDefaultSheet();
   LoadIcons();
   if (CMessageLoop* loop = g_module.GetMessageLoop()) loop->AddMessageFilter(this);
   EnableDirectoryControls();
   DoDataExchange(kFillControls);
-  return TRUE;  // the dialog manager focuses the first tab stop, the sheet path
+  // The first list is where work starts; without a sheet, the platform field is the way out.
+  HWND first = GetDlgItem(m_loaded ? IDC_MAIN_FIRST_EDIT : IDC_MAIN_PLATFORM);
+  ::SendMessageW(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(first), TRUE);
+  return FALSE;
+}
+
+void CMainDlg::OnDpiApplied(UINT dpi) {
+  MakeBoldFont(dpi);
+  MatchComboHeights();
+  LoadMarkIcon(dpi);
+  ApplyLayout();
 }
 
 void CMainDlg::MakeBoldFont(UINT dpi) {
   UniqueFont font = CreateBoldFont(m_baseFont, m_baseDpi, dpi);
   if (!font) return;
-  for (int id : {IDC_MAIN_HEADING, IDC_MAIN_PLATFORM}) {
-    ::SendDlgItemMessageW(m_hWnd, id, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
-  }
+  ::SendDlgItemMessageW(m_hWnd, IDC_MAIN_HEADING, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
   m_font = std::move(font);  // the previous font goes once no control uses it
 }
 
@@ -133,6 +162,8 @@ void CMainDlg::EnableDirectoryControls() {
   for (int id = IDC_MAIN_FIRST_EDIT; id <= IDC_MAIN_LAST_BUTTON; ++id) {
     if (HWND control = GetDlgItem(id)) ::EnableWindow(control, m_loaded);
   }
+  ShowState();
+  UpdateMarks();
 }
 
 void CMainDlg::OnOK() {
@@ -153,6 +184,12 @@ void CMainDlg::OnOK() {
 void CMainDlg::OnCancel() { Close(2); }
 
 void CMainDlg::Close(int exitCode) {
+  // A width the user chose is kept for the next start; the file is not worth a message now.
+  if (const int width = WidthAtDefaultDpi(); width != m_openedWidth && !::IsZoomed(m_hWnd) && !::IsIconic(m_hWnd)) {
+    m_settingValues[kSettingWidth] = std::to_wstring(width);
+    WriteSettingsFile(m_startDir + L"\\" + std::wstring(kSettingsFileName), m_language, m_environmentSubstitution,
+                      m_settingValues);
+  }
   DestroyWindow();
   // Released after the window: nothing can draw with it any more.
   m_font.Reset();
@@ -161,6 +198,19 @@ void CMainDlg::Close(int exitCode) {
 
 bool CMainDlg::SaveOpenSheet() {
   if (m_path.empty()) return true;  // nothing open: nothing to write
+  if (m_loaded && !PathExists(m_path)) {
+    // Deleted or moved while the window was open: the lists shown are written to a new sheet there.
+    Platform().ShowMessageBox(m_hWnd, UiFormat(text::kSheetGoneText, m_path), UiText(text::kSheetGoneCaption),
+                              MB_OK | MB_ICONINFORMATION);
+    const std::array<std::wstring, kKindCount> lists = m_lists;
+    const Result created = CreateDefaultSheet(VsVersionFromChooserIndex(kNewestVersion), {.makeFolders = true});
+    m_lists = lists;
+    if (!created) {
+      m_loaded = true;  // nothing was written: the lists stay for another try
+      ReportSaveFailure(created);
+      return false;
+    }
+  }
   const Result saved = SaveSheet();
   if (saved) return true;
   // The character is shown where the user typed it; one that came from the file is told as it is.
@@ -191,7 +241,7 @@ void CMainDlg::ReportUnreadable(const Result& loaded) {
 }
 
 void CMainDlg::ReportForbiddenCharacter(const ListCharacter& found) {
-  const std::wstring row = kKindTitles[found.kind] + (L" (" + CodePointName(found.character.code) + L")");
+  const std::wstring row = UiText(text::kKindNames[found.kind]) + (L" (" + CodePointName(found.character.code) + L")");
   std::wstring format = UiText(text::kForbiddenCharacterText);
   if (format.empty()) format = L"%s";
   Platform().ShowMessageBox(m_hWnd, FormatWithString(format, row), UiText(text::kSaveFailedCaption),
@@ -203,11 +253,6 @@ void CMainDlg::ReportForbiddenCharacter(const ListCharacter& found) {
   ::SendMessageW(edit, EM_SETSEL, static_cast<WPARAM>(at), static_cast<LPARAM>(at + 1));
 }
 
-void CMainDlg::ShowPlatform(const std::wstring& fileName) {
-  const std::vector<std::wstring> parts = SplitString(fileName, L".");
-  SetDlgItemText(IDC_MAIN_PLATFORM, parts.size() == 5 ? parts[2] : std::wstring(kNoPlatform));
-}
-
 void CMainDlg::OpenDefaultSheet() {
   m_path.clear();
   m_loaded = true;
@@ -215,14 +260,23 @@ void CMainDlg::OpenDefaultSheet() {
   const std::wstring folder = Platform().LocalAppDataFolder();
   if (folder.empty()) return;  // nothing to open, nothing to report
 
-  const std::wstring candidate = UserSheetPath(folder, kDefaultPlatform);
-  const std::wstring fileName = UserSheetName(kDefaultPlatform);
+  // The platform in use when the program last ended; a name that is no platform's gives way to Win32.
+  std::wstring platform = kDefaultPlatform;
+  if (const auto remembered = m_settingValues.find(kSettingPlatform);
+      remembered != m_settingValues.end() && !remembered->second.empty() &&
+      remembered->second.find_first_of(L".\\/:*?\"<>|") == std::wstring::npos) {
+    platform = remembered->second;
+  }
+  const std::wstring candidate = UserSheetPath(folder, platform);
+  const std::wstring fileName = UserSheetName(platform);
   if (!PathExists(candidate)) {
     m_loaded = false;
     // The main window is still hidden; the box stands on its own until the user answers it.
-    Platform().ShowMessageBox(m_hWnd, FormatWithString(UiText(text::kMissingSheetText), fileName),
-                              UiText(text::kMissingSheetCaption), MB_OK | MB_ICONINFORMATION);
-    if (CreateMissingSheet(candidate)) ShowPlatform(fileName);
+    if (AskToCreate(candidate) && CreateMissingSheet(candidate)) {
+      ShowPlatform(fileName);
+    } else {
+      ShowPlatform({});
+    }
     return;
   }
 
@@ -232,18 +286,18 @@ void CMainDlg::OpenDefaultSheet() {
   if (loaded) return;
   // A file that could not be read is still the user's: it is never offered for replacement.
   if (RuleForNewSheet(loaded) == NewSheetRule::kReplace) {
-    RecreateSheet();
+    RecreateSheet(loaded.why);
   } else {
     ReportUnreadable(loaded);
   }
 }
 
 bool CMainDlg::CreateMissingSheet(const std::wstring& path) {
-  // Visual Studio 2019 and later neither create the sheet nor its folder, yet they read it.
-  int version = kNewestVersion;
-  if (Platform().RunVersionChooser(::GetActiveWindow(), version, text::kRestorePromptMissing) != IDOK) return false;
+  // Visual Studio 2019 and later neither create the sheet nor its folder, yet they read it. The
+  // newest format serves every version since 2013.
   m_path = path;
-  const Result created = CreateDefaultSheet(VsVersionFromChooserIndex(version), {.makeFolders = true});
+  m_lists = {};
+  const Result created = CreateDefaultSheet(VsVersionFromChooserIndex(kNewestVersion), {.makeFolders = true});
   if (created) return true;
   ReportSaveFailure(created);
   m_path.clear();
@@ -251,9 +305,14 @@ bool CMainDlg::CreateMissingSheet(const std::wstring& path) {
   return false;
 }
 
-bool CMainDlg::RecreateSheet() {
-  int version = 0;
-  if (Platform().RunVersionChooser(::GetActiveWindow(), version, text::kRestorePrompt) != IDOK) return false;
+bool CMainDlg::RecreateSheet(const std::wstring& reason) {
+  // The old file is kept under the first backup name not taken, which the write will choose.
+  std::wstring backup;
+  for (int n = 1; n < 1000 && (backup.empty() || PathExists(backup)); ++n) backup = file_names::BackupName(m_path, n);
+  const std::wstring prompt = UiFormat(text::kNotASheetText, m_path) + L"\n" + reason + L"\n\n" +
+                              UiFormat(text::kKeptAsText, backup) + L"\n\n" + UiText(text::kChooseVersionText);
+  int version = kNewestVersion;
+  if (Platform().RunVersionChooser(::GetActiveWindow(), version, prompt) != IDOK) return false;
   const Result written = CreateDefaultSheet(VsVersionFromChooserIndex(version));
   if (written) return true;
   // The unreadable file stays untouched (its copy could not be kept, or nothing could be written),
@@ -268,7 +327,7 @@ void CMainDlg::OnSelectSheet() {
                       .defaultExtension = L"props",
                       .fileName = nullptr,
                       .flags = OFN_HIDEREADONLY | OFN_FILEMUSTEXIST,
-                      .filter = L"Visual C++ props file (*.props)\0*.props\0"s});
+                      .filter = UiText(text::kMainSheetFilter) + L"\0*.props\0"s});
   const std::wstring folder = Platform().LocalAppDataFolder();
   if (!folder.empty()) dialog.SetInitialFolder(UserSheetFolder(folder));
 
@@ -281,18 +340,21 @@ void CMainDlg::OnSelectSheet() {
   }
 
   if (Platform().RunFileDialog(dialog, ::GetActiveWindow()) != IDOK) return;
+  OpenChosenSheet(dialog.FilePath(), dialog.FileTitle());
+}
 
-  ShowPlatform(dialog.FileTitle());
-  m_path = dialog.FilePath();
+void CMainDlg::OpenChosenSheet(const std::wstring& path, const std::wstring& fileName) {
+  m_path = path;
   if (const Result loaded = LoadSheet(); !loaded) {
     const bool replaceable = RuleForNewSheet(loaded) == NewSheetRule::kReplace;
     if (!replaceable) ReportUnreadable(loaded);
-    if (!replaceable || !RecreateSheet()) {
+    if (!replaceable || !RecreateSheet(loaded.why)) {
       m_loaded = false;
       m_path.clear();
-      SetDlgItemText(IDC_MAIN_PLATFORM, kNoPlatform);
     }
   }
+  ShowPlatform(m_path.empty() ? std::wstring() : fileName);
+  if (m_loaded) RememberPlatform();
   EnableDirectoryControls();
   DoDataExchange(kFillControls);
 }

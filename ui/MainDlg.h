@@ -3,7 +3,9 @@
 // list editor and About box openings in MainDlgEditors.cpp.
 #pragma once
 
+#include <map>
 #include <string>
+#include <vector>
 
 #include "model/DirectorySettings.h"
 #include "res/resource.h"
@@ -46,8 +48,22 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
   void OnSelectSheet();
   // Offers the version chooser for the sheet at m_path that was read but is no sheet; true when a new
   // sheet was written in its place. Otherwise the record stays unloaded.
-  bool RecreateSheet();
+  // `reason` says why the file is no sheet.
+  bool RecreateSheet(const std::wstring& reason);
+  // The platform field names the platform of the sheet file `fileName` (nothing for a name that is
+  // no user sheet's) and lists the platforms on offer in the sheet's folder.
   void ShowPlatform(const std::wstring& fileName);
+  void FillPlatforms();
+  // The folder the platforms' sheets are looked for in: the open sheet's, else the user's.
+  std::wstring PlatformFolder() const;
+  // Saves the open sheet and opens the chosen platform's sheet, offering to create a missing one.
+  void OnPlatformChange();
+  // Opens the sheet at `path` chosen by the user, as Choose... does after its file dialog.
+  void OpenChosenSheet(const std::wstring& path, const std::wstring& fileName);
+  // Asks whether the missing sheet at `path` is to be created now.
+  bool AskToCreate(const std::wstring& path);
+  // The heading, or in its place what the user can do while no sheet is open.
+  void ShowState();
 
   // Language side: start-up steps, the language combobox and the option check box.
   void InitLanguage();
@@ -59,20 +75,38 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
   // Writes the language and the option; a file that cannot be written is reported: the choice then
   // lasts for this run only.
   void WriteSettings(const std::wstring& language);
+  void RememberPlatform();
   void ReportLanguageFailure(const std::wstring& language, const Result& result);
 
   // Secondary dialogs.
   void OnAbout();
   void OnEditDirectories(int id);
 
+  // Geometry (MainDlgLayout.cpp): the places of the controls at the template's width, laid out again
+  // for every width and DPI; the problem icons of the rows.
+  void RecordLayout();
+  void ApplyLayout();
+  void AlignLabels();
+  void MatchComboHeights();
+  void LimitSize(MINMAXINFO& limits) const;
+  int WidthAtDefaultDpi() const;
+  void ApplyRememberedWidth(int width);
+  void CreateMarks();
+  void LoadMarkIcon(UINT dpi);
+  // Each entry of the list with a fault on a line of its own, "entry: what is wrong"; empty when all
+  // are sound as far as can be told without waiting (network shares are not asked).
+  static std::wstring ListProblems(const std::wstring& list);
+  void UpdateMark(int kind);
+  void UpdateMarks();
+
   LRESULT OnInitDialog();
   void OnDestroy();
   void OnOK();
   void OnCancel();
   void Close(int exitCode);
-  // The bold font of the heading and the platform field, for the window's DPI.
+  // The bold font of the heading, for the window's DPI.
   void MakeBoldFont(UINT dpi);
-  void OnDpiApplied(UINT dpi) override { MakeBoldFont(dpi); }
+  void OnDpiApplied(UINT dpi) override;
   void LoadIcons();
   // After the missing-sheet message: the version chooser, then the folders and the sheet at `path`.
   // True when the sheet was written (the Open state); otherwise the None state.
@@ -86,7 +120,7 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
   void ReportForbiddenCharacter(const ListCharacter& found);
 
   PlatformServices& m_platform;
-  UniqueFont m_font;          // bold copy of the default GUI font: heading and platform field
+  UniqueFont m_font;          // bold copy of the default GUI font: the heading
   HWND m_combo = nullptr;     // language combobox 1001
   std::wstring m_language;    // display name of the language in use
   std::wstring m_startDir;    // current directory when the window opened, or the program's folder
@@ -101,6 +135,23 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
   UniqueIcon m_smallIcon;
   LOGFONTW m_baseFont = {};  // the dialog's font as made at m_baseDpi, which the bold font follows
   UINT m_baseDpi = 0;
+
+  // The "name=value" lines of the settings file, this window's and any it does not know.
+  std::map<std::wstring, std::wstring> m_settingValues;
+  std::wstring m_platformName;             // platform of the open sheet; empty when its name tells none
+  std::vector<std::wstring> m_platforms;   // the platform field's entries, in their order
+  struct LaidOut {
+    HWND window;
+    int id;
+    RECT rect;  // at m_layoutDpi and the template's width
+  };
+  std::vector<LaidOut> m_layout;
+  UINT m_layoutDpi = kDefaultDpi;
+  int m_layoutWidth = 0;     // client width the template made
+  SIZE m_minimumSize = {};   // window size the template made, at m_layoutDpi
+  int m_openedWidth = 0;     // width at 96 DPI once the window was set up
+  HWND m_tooltip = nullptr;  // the problem icons' tooltips; goes with the window
+  UniqueIcon m_markIcon;
 };
 
 }  // namespace pathwright

@@ -1,9 +1,11 @@
 // The main window's secondary dialogs: the About box behind "?" and the list editor behind the
 // seven list buttons.
+#include "lang/TextNumbers.h"
 #include "model/DirectoryKinds.h"
 #include "ui/AboutDlg.h"
 #include "ui/MainDlg.h"
 #include "ui/PathListDlg.h"
+#include "ui/UiLanguage.h"
 
 namespace pathwright {
 
@@ -22,7 +24,7 @@ void CMainDlg::OnEditDirectories(int id) {
 
   CPathListDlg editor(Platform());
   editor.m_paths = m_lists[kind];
-  editor.m_kindTitle = kKindTitles[kind];
+  editor.m_kindTitle = UiText(text::kKindNames[kind]);
   editor.m_lastFolder = m_lastFolder;
   editor.m_substituteEnvironment = m_environmentSubstitution != 0;
   if (editor.DoModal(::GetActiveWindow()) != IDOK) return;

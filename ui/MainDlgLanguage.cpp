@@ -84,6 +84,9 @@ void CMainDlg::OnLanguageChange() {
   m_language = text;
   m_captions.Translate(LanguageManager());
   NameListButtons();
+  ShowState();
+  FillPlatforms();
+  UpdateMarks();
   WriteSettings(m_language);
 }
 
@@ -97,8 +100,16 @@ void CMainDlg::NameListButtons() {
   std::erase(caption, L'&');
   while (!caption.empty() && (caption.back() == L'.' || caption.back() == L' ')) caption.pop_back();
   for (int k = 0; k < kKindCount; ++k) {
-    Platform().SetAccessibleName(GetDlgItem(IDC_MAIN_FIRST_BUTTON + k), caption + L" " + kKindTitles[k]);
+    Platform().SetAccessibleName(GetDlgItem(IDC_MAIN_FIRST_BUTTON + k), caption + L" " + UiText(text::kKindNames[k]));
   }
+}
+
+void CMainDlg::RememberPlatform() {
+  if (m_platformName.empty()) return;  // a sheet of another name: the platform in use stays
+  std::wstring& remembered = m_settingValues[kSettingPlatform];
+  if (remembered == m_platformName) return;
+  remembered = m_platformName;
+  WriteSettings(m_language);
 }
 
 void CMainDlg::OnOptionChanged() {
@@ -110,13 +121,14 @@ std::wstring CMainDlg::ReadSettings() {
   const Settings settings = ReadSettingsFile(SettingsPath(m_startDir));
   if (!settings.found) return {};  // the option and the check box stay as they are
   m_environmentSubstitution = settings.option;
+  m_settingValues = settings.values;
   ::SendMessageW(GetDlgItem(IDC_MAIN_ENV_OPTION), BM_SETCHECK, settings.option ? BST_CHECKED : BST_UNCHECKED, 0);
   return settings.language;
 }
 
 void CMainDlg::WriteSettings(const std::wstring& language) {
   const std::wstring path = SettingsPath(m_startDir);
-  const Result written = WriteSettingsFile(path, language, m_environmentSubstitution);
+  const Result written = WriteSettingsFile(path, language, m_environmentSubstitution, m_settingValues);
   if (written) return;
   Platform().ShowMessageBox(m_hWnd, UiFormat(text::kSettingsFailedText, path) + L"\n" + written.why,
                             UiText(text::kSaveFailedCaption), MB_OK | MB_ICONWARNING);

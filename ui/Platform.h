@@ -25,9 +25,9 @@ struct PlatformServices {
   virtual INT_PTR RunFileDialog(CFileDialog& dialog, HWND owner) = 0;
 
   // Runs the version chooser (a fresh one every time), opening on `version` with the prompt text
-  // `prompt`: 1 for OK with `version` set to the chosen index (0, 1, 2 for Visual Studio 2010, 2012,
+  // `prompt` (empty: the chooser's own): 1 for OK with `version` set to the chosen index (0, 1, 2 for Visual Studio 2010, 2012,
   // 2013), 2 for Cancel, -1 when it could not open.
-  virtual INT_PTR RunVersionChooser(HWND owner, int& version, uint32_t prompt) = 0;
+  virtual INT_PTR RunVersionChooser(HWND owner, int& version, const std::wstring& prompt) = 0;
 
   // MessageBoxW: the id of the button that closed the box, 0 when it could not be shown.
   virtual int ShowMessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT type) = 0;

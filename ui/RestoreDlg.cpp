@@ -20,16 +20,46 @@ BOOL CRestoreDlg::ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LPARAM
 
 LRESULT CRestoreDlg::OnInitDialog() {
   CentreWindow(::GetParent(m_hWnd));
-  // Another prompt goes in as its number, so the translation treats it like the template's own.
-  if (m_prompt != text::kRestorePrompt) SetDlgItemText(IDC_RESTORE_PROMPT, std::to_wstring(m_prompt));
   UiTranslate(m_hWnd);
+  if (!m_prompt.empty()) SetDlgItemText(IDC_RESTORE_PROMPT, m_prompt);
+  FitPrompt();
   m_versionCombo = GetDlgItem(IDC_RESTORE_VERSION);
-  for (int year : {0, 2, 3}) {
-    const std::wstring entry = L"Visual Studio 201" + std::to_wstring(year);
+  for (const std::wstring& entry : {std::wstring(L"Visual Studio 2010"), std::wstring(L"Visual Studio 2012"),
+                                    UiText(text::kRestoreNewest)}) {
     ::SendMessageW(m_versionCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
   }
   ::SendMessageW(m_versionCombo, CB_SETCURSEL, static_cast<WPARAM>(m_version), 0);
   return TRUE;
+}
+
+void CRestoreDlg::FitPrompt() {
+  HWND prompt = GetDlgItem(IDC_RESTORE_PROMPT);
+  RECT place = {};
+  ::GetWindowRect(prompt, &place);
+  ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&place), 2);
+  const std::wstring text = GetDlgItemText(IDC_RESTORE_PROMPT);
+  RECT needed = {0, 0, place.right - place.left, 0};
+  HDC dc = ::GetDC(prompt);
+  if (!dc) return;
+  const HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(prompt, WM_GETFONT, 0, 0)));
+  ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &needed, DT_CALCRECT | DT_WORDBREAK);
+  ::SelectObject(dc, old);
+  ::ReleaseDC(prompt, dc);
+  const int shift = (needed.bottom - needed.top) - (place.bottom - place.top);
+  if (shift == 0) return;
+  ::SetWindowPos(prompt, nullptr, 0, 0, place.right - place.left, needed.bottom - needed.top,
+                 SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
+  for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    if (child == prompt) continue;
+    RECT rect = {};
+    ::GetWindowRect(child, &rect);
+    ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&rect), 2);
+    ::SetWindowPos(child, nullptr, rect.left, rect.top + shift, 0, 0, SWP_NOZORDER | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
+  RECT window = {};
+  ::GetWindowRect(m_hWnd, &window);
+  ::SetWindowPos(m_hWnd, nullptr, 0, 0, window.right - window.left, window.bottom - window.top + shift,
+                 SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
 }
 
 LRESULT CRestoreDlg::OnCloseCmd(WORD id) {

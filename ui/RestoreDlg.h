@@ -14,7 +14,7 @@ class CRestoreDlg : public CDialogImpl<CRestoreDlg> {
   static constexpr UINT IDD = IDD_RESTORE;
 
   int m_version = 0;                         // 0, 1, 2: Visual Studio 2010, 2012, 2013; handed in and taken back
-  uint32_t m_prompt = text::kRestorePrompt;  // text number of the prompt above the combobox; handed in
+  std::wstring m_prompt;  // the prompt above the combobox, handed in; empty: the template's own
 
   BOOL ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result,
                             DWORD mapId = 0) override;
@@ -22,6 +22,8 @@ class CRestoreDlg : public CDialogImpl<CRestoreDlg> {
  private:
   LRESULT OnInitDialog();
   LRESULT OnCloseCmd(WORD id);
+  // The prompt gets the height its text needs; what stands below it and the box follow.
+  void FitPrompt();
 
   HWND m_versionCombo = nullptr;  // combobox 1001
 };

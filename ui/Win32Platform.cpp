@@ -23,7 +23,7 @@ class Win32Platform final : public PlatformServices {
 
   INT_PTR RunFileDialog(CFileDialog& dialog, HWND owner) override { return dialog.DoModal(owner); }
 
-  INT_PTR RunVersionChooser(HWND owner, int& version, uint32_t prompt) override {
+  INT_PTR RunVersionChooser(HWND owner, int& version, const std::wstring& prompt) override {
     CRestoreDlg chooser;
     chooser.m_version = version;
     chooser.m_prompt = prompt;

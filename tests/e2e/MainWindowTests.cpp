@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "Driver.h"
+#include "lang/TextFormat.h"
 #include "lang/TextNumbers.h"
 #include "res/resource.h"
 
@@ -13,6 +14,11 @@ namespace pathwright::e2e {
 namespace {
 
 constexpr int kIncludeEdit = IDC_MAIN_FIRST_EDIT + 1;
+
+// The platform field's entry for a platform whose sheet exists.
+std::wstring Present(const std::wstring& platform) {
+  return FormatWithString(EnglishText(text::kMainPlatformPresent), platform);
+}
 
 void PostKey(HWND window, WPARAM key, UINT message = WM_KEYDOWN) {
   const LPARAM alt = message == WM_SYSKEYDOWN ? LPARAM{1} << 29 : 0;
@@ -43,26 +49,22 @@ TEST_F(MainWindow, OkAndEnterSaveCancelEscAltF4AndTheCloseBoxDoNot) {
               Text(main, IDC_MAIN_FIRST_EDIT + 3);
       if (SetText(main, kIncludeEdit, L"C:\\inc;D:\\inc")) c.leave(main);
     });
-    EXPECT_EQ(shown, sheet + L"|Win32|C:\\lib");
+    EXPECT_EQ(shown, sheet + L"|" + Present(L"Win32") + L"|C:\\lib");
     EXPECT_EQ(code, c.code);
     EXPECT_EQ(ReadBytes(sheet), c.code == 1 ? Sheet("C:\\inc;D:\\inc") : Sheet());
   }
 }
 
-// As on a machine that only ever ran Visual Studio 2019 or later: no MSBuild folder at all. Three clicks make a sheet.
-TEST_F(MainWindow, MissingSheetLeadsThroughTheChooserToANewSheetAndItsFolders) {
+// As on a machine that only ever ran Visual Studio 2019 or later: no MSBuild folder at all. One question
+// naming the sheet, and Yes makes it in the newest format with its folders.
+TEST_F(MainWindow, MissingSheetIsOneQuestionAndYesMakesItWithItsFolders) {
   std::filesystem::remove_all(std::filesystem::path(sheet).parent_path().parent_path());
-  std::wstring caption, prompt, shown;
-  LRESULT version = -1;
+  std::wstring caption, question, shown;
   const DWORD code = Run(
       [&](HWND box) {
         caption = Text(box);
-        PostCommand(box, IDOK);
-        HWND chooser = WaitFor(IsVersionChooser);
-        if (!chooser) return;
-        prompt = Text(chooser, IDC_RESTORE_PROMPT);
-        version = Send(::GetDlgItem(chooser, IDC_RESTORE_VERSION), CB_GETCURSEL);
-        PostCommand(chooser, IDOK);
+        question = Text(box, 0xFFFF);
+        PostCommand(box, IDYES);
         HWND main = WaitFor(IsMainWindow);
         if (!main) return;
         shown = Text(main, IDC_MAIN_SHEET_PATH) + L"|" + Text(main, IDC_MAIN_PLATFORM);
@@ -70,11 +72,60 @@ TEST_F(MainWindow, MissingSheetLeadsThroughTheChooserToANewSheetAndItsFolders) {
       },
       IsMessageBox);
   EXPECT_EQ(caption, EnglishText(text::kMissingSheetCaption));
-  EXPECT_EQ(std::tuple(prompt, version), std::tuple(EnglishText(text::kRestorePromptMissing), 2))
-      << "the newest format";
-  EXPECT_EQ(shown, sheet + L"|Win32");
+  EXPECT_NE(question.find(sheet), std::wstring::npos) << "the full path";
+  EXPECT_EQ(shown, sheet + L"|" + Present(L"Win32"));
   EXPECT_EQ(code, 2u);
   EXPECT_EQ(ReadBytes(sheet), NewSheet(2013));
+}
+
+// x64 without an x64 sheet: chosen in the platform field, created after Yes, saved with what was typed, and
+// opened again at the next start.
+TEST_F(MainWindow, SwitchingToAPlatformWithoutASheetCreatesItAndKeepsIt) {
+  const std::wstring x64 = std::filesystem::path(sheet).replace_filename(L"Microsoft.Cpp.x64.user.props").wstring();
+  ::DeleteFileW(x64.c_str());
+  WriteBytes(sheet, Sheet());
+  std::wstring asked, reopened;
+  DWORD code = Run([&](HWND main) {
+    HWND combo = ::GetDlgItem(main, IDC_MAIN_PLATFORM);
+    Send(combo, CB_SETCURSEL, 1);  // Win32, x64, ARM64, ARM64EC
+    ::PostMessageW(main, WM_COMMAND, MAKEWPARAM(IDC_MAIN_PLATFORM, CBN_SELCHANGE), LPARAM(combo));
+    HWND box = WaitFor(IsMessageBox);
+    if (!box) return;
+    asked = Text(box, 0xFFFF);
+    PostCommand(box, IDYES);
+    for (int i = 0; i < 250 && Text(main, IDC_MAIN_SHEET_PATH) != x64; ++i) ::Sleep(20);
+    if (SetText(main, kIncludeEdit, L"C:\\x64inc")) PostCommand(main, IDOK);
+  });
+  EXPECT_EQ(code, 1u);
+  EXPECT_NE(asked.find(x64), std::wstring::npos);
+  EXPECT_EQ(ReadBytes(sheet), Sheet()) << "the Win32 sheet saved as it was";
+  EXPECT_NE(ReadBytes(x64).find("<UserInclude>C:\\x64inc</UserInclude>"), std::string::npos);
+  code = Run([&](HWND main) {
+    reopened = Text(main, IDC_MAIN_SHEET_PATH) + L"|" + Text(main, IDC_MAIN_PLATFORM);
+    PostCommand(main, IDCANCEL);
+  });
+  EXPECT_EQ(reopened, x64 + L"|" + Present(L"x64"));
+  ::DeleteFileW(x64.c_str());
+}
+
+// A sheet deleted while the window is open: OK says so and writes it anew with every list the window holds.
+TEST_F(MainWindow, ASheetDeletedWhileOpenIsWrittenAnewOnOk) {
+  WriteBytes(sheet, Sheet());
+  std::wstring told;
+  const DWORD code = Run([&](HWND main) {
+    if (!SetText(main, kIncludeEdit, L"D:\\typed")) return;
+    ::DeleteFileW(sheet.c_str());
+    PostCommand(main, IDOK);
+    HWND box = WaitFor(IsMessageBox);
+    if (!box) return;
+    told = Text(box, 0xFFFF);
+    PostCommand(box, IDOK);
+  });
+  EXPECT_EQ(code, 1u);
+  EXPECT_NE(told.find(sheet), std::wstring::npos);
+  const std::string written = ReadBytes(sheet);
+  EXPECT_NE(written.find("<UserInclude>D:\\typed</UserInclude>"), std::string::npos) << written;
+  EXPECT_NE(written.find("<UserLibrary>C:\\lib</UserLibrary>"), std::string::npos) << written;
 }
 
 // Started from a folder without language files, as a shortcut's "Start in" or a console may: the program's own.

@@ -346,6 +346,18 @@ TEST(LanguageSettings, ParsesLines) {
   }
 }
 
+TEST(LanguageSettings, NamedLinesAfterTheFixedTwoAreReadAndWrittenBack) {
+  const Settings read = ParseSettings(kBom + "Deutsch\r\ntrue\r\nplatform=x64\r\nno name\r\n=x\r\n"
+                                             "width=700\r\nplatform=ARM64\r\nfuture=a=b\r\n");
+  EXPECT_EQ(read.language, L"Deutsch");
+  EXPECT_EQ(read.option, 1);
+  const std::map<std::wstring, std::wstring> expected = {
+      {L"platform", L"x64"}, {L"width", L"700"}, {L"future", L"a=b"}};
+  EXPECT_EQ(read.values, expected) << "lines without a name are skipped, the first of a name stands";
+  EXPECT_EQ(FormatSettings(L"Deutsch", 1, {{L"platform", L"x64"}, {L"bad\nname", L"1"}, {L"v", L"two\nlines"}}),
+            kBom + "Deutsch\r\ntrue\r\nplatform=x64\r\n");
+}
+
 TEST(LanguageSettings, MissingFileThenWritesThatReplaceTheWholeFile) {
   ScratchFolder folder;
   const std::wstring path = folder.WidePath("programm.ini");
@@ -381,7 +393,7 @@ TEST(LanguageSettings, MissingFileThenWritesThatReplaceTheWholeFile) {
 const std::set<uint32_t> kOneStringFormats = {
     text::kListLabel,      text::kMissingSheetText,       text::kSaveFailedText,     text::kListSemicolonText,
     text::kUnreadableText, text::kForbiddenCharacterText, text::kLanguageFailedText, text::kSettingsFailedText,
-    text::kAboutVersion};
+    text::kAboutVersion,   text::kMainPlatformPresent,    text::kCreateSheetQuestion, text::kSheetGoneText, text::kNotASheetText, text::kKeptAsText};
 
 std::wstring LangFolder() { return DecodeUtf8(PATHWRIGHT_SOURCE_DIR) + L"/lang/"; }
 

@@ -62,17 +62,16 @@ TEST_F(LanguageManagerTest, TranslatesCaptionsAgainAfterASwitchButNeverUserText)
     std::wstring all = GetWindowTextString(main.hwnd);
     for (int id :
          {IDC_MAIN_SELECT_SHEET, IDC_MAIN_FIRST_BUTTON, IDC_MAIN_LAST_BUTTON, IDC_MAIN_HEADING, IDC_MAIN_ENV_OPTION,
-          IDC_MAIN_PLATFORM, IDOK, IDC_MAIN_SHEET_PATH, IDC_MAIN_FIRST_EDIT, IDC_MAIN_LAST_EDIT})
+          IDOK, IDC_MAIN_SHEET_PATH, IDC_MAIN_FIRST_EDIT, IDC_MAIN_LAST_EDIT})
       all += L"|" + main.Item(id);
     return all;
   };
   ASSERT_TRUE(manager.SelectLanguage(L"English"));
   manager.TranslateWindow(nullptr);
-  ::SetDlgItemTextW(main.hwnd, IDC_MAIN_PLATFORM, L" 3002");  // a file name's part, never a text number
-  ::SetDlgItemTextW(main.hwnd, IDC_MAIN_SHEET_PATH, L"2001");
+  ::SetDlgItemTextW(main.hwnd, IDC_MAIN_SHEET_PATH, L"2001");  // a path, never a text number
   const NumberedCaptions captions(main.hwnd);
   captions.Translate(manager);
-  EXPECT_EQ(texts(), L"Title A|Choose A|Edit A|Edit A|2002|| 3002|5000|2001||");
+  EXPECT_EQ(texts(), L"Title A|Choose A|Edit A|Edit A|2002||5000|2001||");
   for (const wchar_t* failing : {L"Broken", L"Klingon"}) {  // a file gone bad, a language no file offers
     const Result failed = manager.SelectLanguage(failing);
     EXPECT_FALSE(failed);
@@ -83,7 +82,7 @@ TEST_F(LanguageManagerTest, TranslatesCaptionsAgainAfterASwitchButNeverUserText)
   ::SetDlgItemTextW(main.hwnd, IDC_MAIN_LAST_EDIT, L"64;C:\\x");
   ASSERT_TRUE(manager.SelectLanguage(L"Deutsch"));  // it lacks 2003: the last text stays
   captions.Translate(manager);
-  EXPECT_EQ(texts(), L"Titel B|Choose A|Edit A|Edit A|2002|Option B| 3002|5000|2001|64bit\\lib|64;C:\\x");
+  EXPECT_EQ(texts(), L"Titel B|Choose A|Edit A|Edit A|2002|Option B|5000|2001|64bit\\lib|64;C:\\x");
 }
 
 TEST(LanguageManagerShipped, EveryNumberedCaptionOfEveryTemplateIsTranslated) {

@@ -78,11 +78,15 @@ class MainDlgTest : public ::testing::Test {
     LoadLanguage(scratch.Path("lang").wstring() + L"\\" + file, table);
     return GetText(table, number);
   }
+  // The platform field marks a platform whose sheet exists.
+  std::wstring Marked(const std::wstring& name) const {
+    return name.empty() ? L"" : FormatWithString(Shipped(L"English.lng", text::kMainPlatformPresent), name);
+  }
   void ExpectShows(Shown shown, const char* where) {
     std::string on;  // the kinds' edit lines and buttons follow the record
     for (int id = IDC_MAIN_FIRST_EDIT; id <= IDC_MAIN_LAST_BUTTON; ++id) on += ::IsWindowEnabled(Item(id)) ? '1' : '0';
     EXPECT_EQ(std::tuple(Text(IDC_MAIN_SHEET_PATH), Text(IDC_MAIN_PLATFORM), on),
-              std::tuple(shown.path == L"*" ? sheet : shown.path, shown.platform, std::string(14, "01"[shown.loaded])))
+              std::tuple(shown.path == L"*" ? sheet : shown.path, Marked(shown.platform), std::string(14, "01"[shown.loaded])))
         << where;
   }
 
@@ -120,17 +124,17 @@ TEST_F(MainDlgTest, StartUpReachesEachRecordStateAndShowsIt) {
        {false, L"*", L"Win32"},
        text::kSaveFailedCaption,
        L".bak"},
-      {"no folder known", false, kSheet, {}, {true, L"", L"---"}},
-      {"missing, chooser cancelled",
+      {"no folder known", false, kSheet, {}, {true, L"", L""}},
+      {"missing, declined",
        true,
        std::nullopt,
-       {{IDCANCEL, 2}},
-       {false, L"", L"---"},
+       {},
+       {false, L"", L""},
        text::kMissingSheetCaption},
       {"missing, created with its folders",
        true,
        std::nullopt,
-       {{IDOK, 2}},
+       {},
        {true, L"*", L"Win32"},
        text::kMissingSheetCaption},
   };
@@ -140,12 +144,17 @@ TEST_F(MainDlgTest, StartUpReachesEachRecordStateAndShowsIt) {
     if (c.content) fs::create_directories(sheetFolder), WriteBytes(sheet, *c.content);
     if (c.held) WriteBytes(sheet + L".bak", "an older backup");
     platform.chooserAnswers.assign(c.chooser.begin(), c.chooser.end());
+    if (!c.content) platform.messageAnswers = {c.shown.loaded ? IDYES : IDNO};
     const bool copyFails = c.held != nullptr;  // a taken .bak only moves the copy to .bak.2
     if (copyFails) InjectFileFault(FileFault::kFlush);
     Open();
     InjectFileFault(FileFault::kNone);
     ExpectShows(c.shown, c.name);
-    EXPECT_EQ(platform.chooserVersionsOnEntry, std::vector<int>(c.chooser.size(), c.content ? 0 : 2)) << c.name;
+    EXPECT_EQ(platform.chooserVersionsOnEntry, std::vector<int>(c.chooser.size(), 2)) << c.name << ": the newest";
+    for (const std::wstring& prompt : platform.chooserPrompts) {  // the file, the reason, where the old one stays
+      EXPECT_NE(prompt.find(sheet), std::wstring::npos) << EncodeUtf8(prompt);
+      EXPECT_NE(prompt.find(sheet + (c.held ? L".bak.2" : L".bak")), std::wstring::npos) << EncodeUtf8(prompt);
+    }
     EXPECT_EQ(fs::exists(sheetFolder), c.content || c.shown.loaded) << c.name;
     ASSERT_EQ(platform.messages.size(), c.told ? 1u : 0u) << c.name;
     if (c.told) {  // in the loaded language
@@ -153,7 +162,7 @@ TEST_F(MainDlgTest, StartUpReachesEachRecordStateAndShowsIt) {
       EXPECT_EQ(std::tuple(box.owner, box.ownerVisible, box.caption),
                 std::tuple(main, false, Shipped(L"English.lng", c.told)))
           << c.name;
-      EXPECT_NE(box.text.find(c.content ? sheet : L" Microsoft.Cpp.Win32.user.props"), std::wstring::npos)
+      EXPECT_NE(box.text.find(sheet), std::wstring::npos)
           << EncodeUtf8(box.text);
     }
     if (!c.shown.loaded) {  // OK closes with 1 and writes nothing
@@ -213,7 +222,8 @@ TEST_F(MainDlgTest, TheLanguageAndTheOptionFollowTheSettingsFileAndAreKept) {
   fs::remove(settings);
   Open();
   EXPECT_EQ(Text(IDC_MAIN_LANGUAGE) + L"|" + GetWindowTextString(main), L"Deutsch|Pathwright");
-  EXPECT_EQ(platform.accessibleNames[Item(IDC_MAIN_FIRST_BUTTON + 4)], L"Bearbeiten Library WinRT Directories")
+  EXPECT_EQ(platform.accessibleNames[Item(IDC_MAIN_FIRST_BUTTON + 4)],
+            L"Bearbeiten " + Shipped(L"Deutsch.lng", text::kKindWinRT))
       << "each list button is announced with its row";
 }
 
@@ -307,13 +317,14 @@ TEST_F(MainDlgTest, EachSelectionSavesFirstAndLeadsToItsRecordState) {
        L"D:\\typed"},
       {"the open sheet again", 1, sheet, std::nullopt, {}, {true, L"*", L"Win32"}, L"D:\\typed"},
       {"another platform", 1, x64, SavedSheet(Include("C:\\x64")), {}, {true, x64, L"x64"}, L"C:\\x64"},
-      {"two name pieces", 1, odd, SavedSheet(Include("C:\\odd")), {}, {true, odd, L"---"}, L"C:\\odd"},
-      {"unreadable, kept", 1, broken, "garbage", {{IDCANCEL, 1}}, {false, L"", L"---"}, L""},
+      {"two name pieces", 1, odd, SavedSheet(Include("C:\\odd")), {}, {true, odd, L""}, L"C:\\odd"},
+      {"unreadable, kept", 1, broken, "garbage", {{IDCANCEL, 1}}, {false, L"", L""}, L""},
       {"unreadable, recreated", 1, broken, "garbage", {{IDOK, 1}}, {true, broken, L"ARM"}, L""},
       {"from nothing open", 0, x64, SavedSheet(Include("C:\\x64")), {}, {true, x64, L"x64"}, L"C:\\x64"},
   };
   for (const auto& c : cases) {
     Reset();
+    ::DeleteFileW(settings.c_str());  // the platform chosen last would open at the start
     ::DeleteFileW(sheet.c_str());
     if (c.start) WriteBytes(sheet, kSheet);
     if (c.content) WriteBytes(c.path, *c.content);
@@ -527,9 +538,9 @@ TEST(VersionChooserTest, OffersThreeVersionsAndHandsBackTheSelection) {
       return true;
     });
     int version = 0;
-    EXPECT_EQ(SystemPlatform().RunVersionChooser(nullptr, version, text::kRestorePrompt), close);
+    EXPECT_EQ(SystemPlatform().RunVersionChooser(nullptr, version, L""), close);
     EXPECT_EQ(version, 2);
-    EXPECT_EQ(listed, L"Visual Studio 2010|Visual Studio 2012|Visual Studio 2013|0");
+    EXPECT_EQ(listed, L"Visual Studio 2010|Visual Studio 2012|" + UiText(text::kRestoreNewest) + L"|0");
   }
 }
 

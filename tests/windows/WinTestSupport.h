@@ -46,10 +46,12 @@ class FakePlatform : public PlatformServices {
   std::wstring appData;  // empty: the shell has no folder
   std::deque<FileDialogAnswer> fileAnswers;
   std::deque<ChooserAnswer> chooserAnswers;
+  std::deque<int> messageAnswers;  // none left: IDOK
   std::deque<std::optional<std::wstring>> folderPicks;  // nullopt: cancelled
   std::vector<ShownMessage> messages;
   std::vector<std::wstring> fileDialogFolders;  // where each file dialog was to start
   std::vector<int> chooserVersionsOnEntry;
+  std::vector<std::wstring> chooserPrompts;
   std::vector<FolderAsked> foldersAsked;
   std::map<HWND, std::wstring> accessibleNames;
 
@@ -60,15 +62,16 @@ class FakePlatform : public PlatformServices {
     if (answer && answer->result == IDOK) dialog.SetResult(answer->path, answer->title);
     return answer ? answer->result : IDCANCEL;
   }
-  INT_PTR RunVersionChooser(HWND, int& version, uint32_t) override {
+  INT_PTR RunVersionChooser(HWND, int& version, const std::wstring& prompt) override {
     chooserVersionsOnEntry.push_back(version);
+    chooserPrompts.push_back(prompt);
     const std::optional<ChooserAnswer> answer = Next(chooserAnswers);
     if (answer) version = answer->version;
     return answer ? answer->result : IDCANCEL;
   }
   int ShowMessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT type) override {
     messages.push_back({owner, owner && ::IsWindowVisible(owner), text, caption, type});
-    return IDOK;
+    return Next(messageAnswers).value_or(IDOK);
   }
   bool SetAccessibleName(HWND control, const std::wstring& name) override {
     accessibleNames[control] = name;

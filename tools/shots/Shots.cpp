@@ -56,15 +56,14 @@ TEST_F(Screens, EveryDialog) {
           Close(WaitFor(IsMainWindow));
         },
         IsVersionChooser);
-    ::DeleteFileW(sheet.c_str());  // missing: the message, then the chooser for a new sheet
+    ::DeleteFileW(sheet.c_str());  // missing: the question, then the window without a sheet
     Run(
         [&](HWND box) {
-          Shoot(box, language + "-missing-message");
-          Close(box, IDOK);
-          HWND chooser = WaitFor(IsVersionChooser);
-          Shoot(chooser, language + "-chooser-missing");
-          Close(chooser);
-          Close(WaitFor(IsMainWindow));
+          Shoot(box, language + "-missing-question");
+          Close(box, IDNO);
+          HWND main = WaitFor(IsMainWindow);
+          Shoot(main, language + "-main-nosheet");
+          Close(main);
         },
         IsMessageBox);
     WriteBytes(sheet, Sheet("C:\\inc;D:\\a rather long folder name for the list\\include;E:\\x"));
@@ -81,7 +80,12 @@ TEST_F(Screens, EveryDialog) {
       HWND about = WaitFor([](HWND window) -> bool { return ::GetDlgItem(window, IDC_ABOUT_VERSION); });
       Shoot(about, language + "-about");
       Close(about, IDOK);
-      Close(main);
+      ::DeleteFileW(sheet.c_str());  // gone while open: OK says so, then writes it anew
+      PostCommand(main, IDOK);
+      HWND gone = WaitFor(IsMessageBox);
+      Shoot(gone, language + "-gone-message");
+      Close(gone, IDOK);
+      for (int i = 0; i < 500 && ::IsWindow(main); ++i) ::Sleep(20);
     });
   }
 }
