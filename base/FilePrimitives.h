@@ -95,9 +95,9 @@ class NewFile {
 
  private:
   std::wstring m_path;
-  std::string m_systemPath;  // POSIX: the name as the interrupt handler removes it
+  [[maybe_unused]] std::string m_systemPath;  // POSIX: the name as the interrupt handler removes it
   std::intptr_t m_handle = -1;
-  bool m_deleteOnClose = false;  // Windows: the system removes it when the handle closes
+  [[maybe_unused]] bool m_deleteOnClose = false;  // Windows: the system removes it when the handle closes
   bool m_kept = false;
 };
 
