@@ -381,7 +381,7 @@ TEST(LanguageSettings, MissingFileThenWritesThatReplaceTheWholeFile) {
 const std::set<uint32_t> kOneStringFormats = {
     text::kListLabel,      text::kMissingSheetText,       text::kSaveFailedText,     text::kListSemicolonText,
     text::kUnreadableText, text::kForbiddenCharacterText, text::kLanguageFailedText, text::kSettingsFailedText,
-    text::kAboutVersion};
+    text::kAboutVersion,   text::kListExpanded,           text::kListForbiddenTyped};
 
 std::wstring LangFolder() { return DecodeUtf8(PATHWRIGHT_SOURCE_DIR) + L"/lang/"; }
 
