@@ -196,7 +196,8 @@ bool CPathListDlg::OnListKey(UINT message, WPARAM key) {
   }
   if (message == WM_CHAR) {
     // Typing on the selection starts editing it with that character; on the "New" line, a new entry.
-    if (key < L' ' || key == 0x7F || control) return false;
+    // Ctrl is not asked: AltGr, which types the backslash on many keyboards, holds it down.
+    if (key < L' ' || key == 0x7F) return false;
     const int focus = static_cast<int>(::SendMessageW(m_list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
     StartEdit(focus >= 0 ? focus : Count(), std::wstring(1, static_cast<wchar_t>(key)), true);
     return true;
@@ -575,13 +576,18 @@ void CPathListDlg::ApplyLayout() {
     ::SetWindowPos(GetDlgItem(control.id), nullptr, place.left, place.top, place.right - place.left,
                    place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE);
   }
-  // The status column keeps its width at the right edge; the entries take the rest.
+  FitColumns();
+  ::InvalidateRect(m_hWnd, nullptr, TRUE);
+}
+
+void CPathListDlg::FitColumns() {
+  // The status column keeps its width at the right edge, inside the scroll bar when there is one, so
+  // it never scrolls out of view; the entries take the rest (a long one shows whole in its tooltip).
   RECT inner = {};
   ::GetClientRect(m_list, &inner);
   const int status = std::min(m_statusWidth, static_cast<int>(inner.right) / 2);
   ::SendMessageW(m_list, LVM_SETCOLUMNWIDTH, 1, status);
   ::SendMessageW(m_list, LVM_SETCOLUMNWIDTH, 0, std::max(0, static_cast<int>(inner.right) - status));
-  ::InvalidateRect(m_hWnd, nullptr, TRUE);
 }
 
 }  // namespace pathwright

@@ -67,6 +67,7 @@ class CPathListDlg : public CDialogImpl<CPathListDlg>, public CUpdateUI<CPathLis
   // Layout: the list and the expanded line grow with the window, the buttons keep to their edges.
   void TakeLayout();
   void ApplyLayout();
+  void FitColumns();
   bool BrowseForFolder(uint32_t titleNumber, const std::wstring& initialFolder, std::wstring& folder);
   // A fresh pick, substituted when the option is on; a name with ";" is refused with a message.
   bool TakePick(const std::wstring& folder);

@@ -108,6 +108,7 @@ void CPathListDlg::RefreshStatus() {
     ::SendMessageW(m_list, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
   }
   ShowExpanded();
+  FitColumns();  // entries added or removed may have brought or taken the scroll bar
   if (toAsk.empty() || !m_hWnd) return;
   // Folders on other machines go last: one that never answers then holds a worker, not the answers
   // of the local ones.
