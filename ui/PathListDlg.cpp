@@ -150,11 +150,7 @@ LRESULT CPathListDlg::OnInitDialog() {
     ::SendMessageW(m_list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&info));
   }
   LoadStatusIcons(m_dpi);
-  std::wstring newLine = UiText(text::kListNewEntry);
-  LVITEMW item = {};
-  item.mask = LVIF_TEXT;
-  item.pszText = newLine.data();
-  ::SendMessageW(m_list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+  InsertEntry(0, UiText(text::kListNewEntry));
   const std::vector<std::wstring> entries = SplitEntries(m_paths);
   for (size_t i = 0; i < entries.size(); ++i) InsertEntry(static_cast<int>(i), entries[i]);
   ::SetWindowSubclass(m_list, &CPathListDlg::ListProc, kListSubclass, reinterpret_cast<DWORD_PTR>(this));
@@ -516,9 +512,10 @@ std::vector<int> CPathListDlg::SelectedEntries() const {
 void CPathListDlg::InsertEntry(int index, const std::wstring& text) {
   std::wstring copy = text;
   LVITEMW item = {};
-  item.mask = LVIF_TEXT;
+  item.mask = LVIF_TEXT | LVIF_IMAGE;
   item.iItem = index;
   item.pszText = copy.data();
+  item.iImage = I_IMAGENONE;  // the icons belong to the status column
   ::SendMessageW(m_list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
 }
 
