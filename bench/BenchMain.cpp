@@ -28,6 +28,7 @@
 #include "SheetGenerator.h"
 #include "lang/LanguageFile.h"
 #include "model/DirectorySettings.h"
+#include "model/SheetSplice.h"
 
 extern char** environ;
 
@@ -129,6 +130,39 @@ void SheetLoadSave(benchmark::State& state, const SheetSize& size, bool pathwrig
     }
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(fs::file_size(in)));
+}
+
+// The splicing editor on the same sheet: the file read, one list set (to one of two values in
+// turn, so that every save writes), the bytes saved and replaced as the pugixml side replaces them.
+bool SpliceLoadSetSave(const fs::path& sheet) {
+  static int round = 0;
+  std::string bytes;
+  if (!pathwright::ReadFileBytes(sheet.wstring(), bytes)) return false;
+  pathwright::SheetSplice splice;
+  if (!splice.Load(std::move(bytes))) return false;
+  const pugi::xml_node group = splice.Document().document_element().last_child();
+  if (!splice.SetText(group.child(L"UserInclude"), ++round % 2 ? L"C:\\lib\\new;D:\\sdk" : L"C:\\lib\\old"))
+    return false;
+  const pathwright::SplicedBytes saved = splice.Save();
+  const std::string temp = sheet.string() + ".tmp";
+  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0) return false;
+  bool ok = ::write(fd, saved.bytes.data(), saved.bytes.size()) == static_cast<ssize_t>(saved.bytes.size());
+  ok = ::fsync(fd) == 0 && ok;
+  ok = ::close(fd) == 0 && ok;
+  return ok && saved.changed && ::rename(temp.c_str(), sheet.c_str()) == 0;
+}
+
+void SpliceSheet(benchmark::State& state, const SheetSize& size) {
+  const fs::path in = SheetFile(size.label);
+  const fs::path sheet = g_work / (std::string("splice-") + size.label + ".props");
+  fs::copy_file(in, sheet, fs::copy_options::overwrite_existing);
+  for (auto _ : state) {
+    if (!SpliceLoadSetSave(sheet)) {
+      state.SkipWithError("splice load, set or save failed");
+      break;
+    }
+  }
 }
 
 enum class Setter { kPathwrightCli, kPythonEtree, kPlainPugixml };
@@ -350,6 +384,10 @@ int main(int argc, char** argv) {
       b->Repetitions(std::max(3, size.repetitions / shrink))->Unit(benchmark::kMillisecond)->ReportAggregatesOnly();
       if (big) b->Iterations(1);
     }
+    auto* splice = benchmark::RegisterBenchmark((std::string("sheet/splice/") + size.label).c_str(),
+                                                [size](benchmark::State& state) { SpliceSheet(state, size); });
+    splice->Repetitions(std::max(3, size.repetitions / shrink))->Unit(benchmark::kMillisecond)->ReportAggregatesOnly();
+    if (big) splice->Iterations(1);
     if (size.bytes < (1u << 20) || !haveCli) continue;
     for (const Setter setter : {Setter::kPathwrightCli, Setter::kPythonEtree, Setter::kPlainPugixml}) {
       if ((setter == Setter::kPythonEtree && !havePython) || (setter == Setter::kPlainPugixml && !havePlainSet)) {
@@ -388,6 +426,11 @@ int main(int argc, char** argv) {
   for (const SheetSize& size : kSheetSizes) {
     ratioRow(std::string("sheet load+save ") + size.label + ", repeated in one process (vs pugixml + plain replace)",
              std::string("sheet/pathwright/") + size.label, std::string("sheet/pugixml/") + size.label, 1.10);
+  }
+  for (const SheetSize& size : kSheetSizes) {
+    ratioRow(
+        std::string("splice load+set+save ") + size.label + ", repeated in one process (vs pugixml + plain replace)",
+        std::string("sheet/splice/") + size.label, std::string("sheet/pugixml/") + size.label, 1.10);
   }
   // The command with its lock and comparison, each run a process of its own, against pugixml's
   // load and save with the plain replace in a minimal program.

@@ -1,13 +1,9 @@
 // apply: the lists a team wants, from one JSON file, onto every platform's sheet. Running it twice
 // changes nothing the second time; --dry-run tells what a run would change and writes nothing.
-#include <filesystem>
-#include <set>
-
 #include "CommandSupport.h"
 #include "Json.h"
-#include "model/DirectoryKinds.h"
-#include "model/DirectoryList.h"
-#include "model/SheetCheck.h"
+#include "model/ListEdits.h"
+#include "model/SheetLocation.h"
 
 namespace pathwright::cli {
 
@@ -25,7 +21,7 @@ struct WantedPlatform {
 };
 
 struct Config {
-  bool exact = false;
+  ReconcileMode mode = ReconcileMode::kEnsure;
   std::vector<WantedPlatform> platforms;
 };
 
@@ -42,13 +38,36 @@ std::wstring Position(const std::string& bytes, size_t byte) {
   return L"line " + std::to_wstring(line) + L", column " + std::to_wstring(at - lineStart + 1);
 }
 
+// Reads one platform's lists from the file; a complaint (where, why) when they cannot be used.
+std::optional<std::pair<std::wstring, std::wstring>> ReadPlatform(const std::string& name, const Json& lists,
+                                                                   WantedPlatform& wanted) {
+  wanted.platform = DecodeUtf8(name);
+  const std::wstring where = L"platforms." + wanted.platform;
+  if (wanted.platform.empty() || wanted.platform == L"all" ||
+      wanted.platform.find_first_of(L"\\/:*?\"<>|") != std::wstring::npos || wanted.platform.starts_with(L'.')) {
+    return std::pair(where, L"not a plain platform name such as x64");
+  }
+  if (!lists.is_object()) return std::pair(where, L"must be an object keyed by KIND");
+  for (const auto& [word, entries] : lists.items()) {
+    WantedList list{.word = DecodeUtf8(word), .kind = KindFromName(DecodeUtf8(word))};
+    if (list.kind < 0) return std::pair(where + L"." + list.word, L"unknown KIND; use include, library and the like");
+    if (!entries.is_array()) return std::pair(where + L"." + list.word, L"must be an array of folders");
+    for (const Json& entry : entries) {
+      const std::wstring text = entry.is_string() ? DecodeUtf8(entry.get<std::string>()) : L"";
+      if (text.empty() || text.find(L';') != std::wstring::npos) {
+        return std::pair(where + L"." + list.word, L"every entry is a non-empty string without \";\"");
+      }
+      list.entries.push_back(text);
+    }
+    wanted.lists.push_back(std::move(list));
+  }
+  return std::nullopt;
+}
+
 // Reads the file into `config`; an exit code when it cannot be used.
 std::optional<int> ReadConfig(const std::wstring& path, Config& config, Output& output) {
   std::string bytes;
-  if (Result read = ReadFileBytes(path, bytes); !read) {
-    output.err += L"pathwright-cli: cannot read " + path + L": " + read.why + L"\n";
-    return kExitUnreadable;
-  }
+  if (Result read = ReadFileBytes(path, bytes); !read) return ReadFailure(output, path, read.why);
   Json json;
   try {
     json = Json::parse(bytes);
@@ -67,7 +86,7 @@ std::optional<int> ReadConfig(const std::wstring& path, Config& config, Output& 
       if (!value.is_string() || (value != "ensure" && value != "exact")) {
         return fail(L"mode", L"must be \"ensure\" or \"exact\"");
       }
-      config.exact = value == "exact";
+      config.mode = value == "exact" ? ReconcileMode::kExact : ReconcileMode::kEnsure;
     } else if (key != "platforms") {
       return fail(DecodeUtf8(key), L"unknown key; the file holds \"mode\" and \"platforms\"");
     }
@@ -75,108 +94,78 @@ std::optional<int> ReadConfig(const std::wstring& path, Config& config, Output& 
   const Json& platforms = json.contains("platforms") ? json["platforms"] : Json();
   if (!platforms.is_object()) return fail(L"platforms", L"must be an object keyed by platform");
   for (const auto& [name, lists] : platforms.items()) {
-    WantedPlatform wanted{.platform = DecodeUtf8(name)};
-    const std::wstring where = L"platforms." + wanted.platform;
-    if (wanted.platform.empty() || wanted.platform == L"all" ||
-        wanted.platform.find_first_of(L"\\/:*?\"<>|") != std::wstring::npos || wanted.platform.starts_with(L'.')) {
-      return fail(where, L"not a plain platform name such as x64");
-    }
-    if (!lists.is_object()) return fail(where, L"must be an object keyed by KIND");
-    for (const auto& [word, entries] : lists.items()) {
-      WantedList list{.word = DecodeUtf8(word), .kind = KindFromName(DecodeUtf8(word))};
-      if (list.kind < 0) return fail(where + L"." + list.word, L"unknown KIND; use include, library and the like");
-      if (!entries.is_array()) return fail(where + L"." + list.word, L"must be an array of folders");
-      for (const Json& entry : entries) {
-        const std::wstring text = entry.is_string() ? DecodeUtf8(entry.get<std::string>()) : L"";
-        if (text.empty() || text.find(L';') != std::wstring::npos) {
-          return fail(where + L"." + list.word, L"every entry is a non-empty string without \";\"");
-        }
-        list.entries.push_back(text);
-      }
-      wanted.lists.push_back(std::move(list));
-    }
+    WantedPlatform wanted;
+    if (const auto complaint = ReadPlatform(name, lists, wanted)) return fail(complaint->first, complaint->second);
     config.platforms.push_back(std::move(wanted));
   }
   return std::nullopt;
 }
 
-// Changes the lists of one record as the file wants them; the report lines of what changed.
-std::vector<std::wstring> Reconcile(const WantedPlatform& wanted, bool exact, DirectorySettings& settings) {
-  const PropertyLookup environment = SheetProperties(settings.m_doc, EnvironmentVariable);
-  const auto key = [&](const std::wstring& entry) { return FolderKey(Prejudge(entry, environment).expanded); };
+// Changes the lists of one sheet as the file wants them; the report lines of what changed, "-" for an
+// entry that went, "+" for one that came, "=" for a list only reordered or respelled.
+std::vector<std::wstring> ReconcileSheet(const WantedPlatform& wanted, ReconcileMode mode, DirectoryLists& lists,
+                                         const SheetDocument& sheet) {
+  const PropertyLookup properties = SheetProperties(sheet, EnvironmentVariable);
   std::vector<std::wstring> lines;
   for (const WantedList& list : wanted.lists) {
     const std::wstring head = wanted.platform + L" " + list.word + L": ";
-    std::vector<std::wstring> entries = SplitEntries(settings.m_lists[list.kind]);
-    std::set<std::wstring> had, want;
-    for (const std::wstring& entry : entries) had.insert(key(entry));
-    for (const std::wstring& entry : list.entries) want.insert(key(entry));
-    if (exact) {
-      for (const std::wstring& entry : entries) {
-        if (!want.contains(key(entry))) lines.push_back(head + L"- " + entry);
-      }
-      entries.clear();
+    const ListChange change = Reconcile(lists[list.kind], list.entries, mode, properties);
+    for (const std::wstring& entry : change.removed) lines.push_back(head + L"- " + entry);
+    for (const std::wstring& entry : change.added) lines.push_back(head + L"+ " + entry);
+    if (mode == ReconcileMode::kExact && change.changed && lines.empty()) {
+      lines.push_back(head + L"= " + lists[list.kind]);
     }
-    std::set<std::wstring> taken;
-    for (const std::wstring& entry : list.entries) {
-      if (!taken.insert(key(entry)).second) continue;
-      if (!had.contains(key(entry))) lines.push_back(head + L"+ " + entry);
-      if (exact || !had.contains(key(entry))) entries.push_back(entry);
-    }
-    const std::wstring after = JoinEntries(entries);
-    // Same folders, other order or spelling: still a change, shown as the list it becomes.
-    if (exact && after != settings.m_lists[list.kind] && lines.empty()) lines.push_back(head + L"= " + after);
-    settings.m_lists[list.kind] = after;
   }
   return lines;
 }
 
+// Brings one platform's sheet (made when missing) to what the file wants; prints what changed.
+int ApplyToSheet(const WantedPlatform& wanted, ReconcileMode mode, const std::wstring& sheet, Output& output) {
+  std::vector<std::wstring> lines;
+  // Runs again on the lists as another program left them, should it write the sheet meanwhile.
+  const SheetChange change = [&](DirectoryLists& lists, const SheetDocument& read) {
+    lines = ReconcileSheet(wanted, mode, lists, read);
+    return !lines.empty();
+  };
+  const EditOutcome edited = EditSheet(sheet, change, {.createMissing = VsVersion::k2013});
+  for (const std::wstring& line : lines) output.out += line + L"\n";
+  return EditExit(sheet, edited, output);
+}
+
 }  // namespace
 
-int ApplyConfig(const std::wstring& configPath, const std::wstring& folder, bool dryRun, Output& output) {
+int ApplyConfig(const Invocation& inv, Output& output) {
   Config config;
-  if (std::optional<int> failed = ReadConfig(configPath, config, output)) return *failed;
+  if (std::optional<int> failed = ReadConfig(inv.file, config, output)) return *failed;
 
   // Every sheet is read before any is written, so an unreadable one stops the run with nothing changed.
-  std::vector<DirectorySettings> records(config.platforms.size());
-  for (size_t i = 0; i < records.size(); ++i) {
-    records[i].m_path = SheetInFolder(folder, config.platforms[i].platform);
-    if (!PathExists(records[i].m_path)) continue;
-    if (Result loaded = records[i].LoadSheet(); !loaded) return ReadFailure(output, records[i].m_path, loaded.why);
+  std::vector<std::wstring> paths;
+  std::vector<std::optional<SheetSnapshot>> sheets(config.platforms.size());
+  for (size_t i = 0; i < sheets.size(); ++i) {
+    paths.push_back(SheetInFolder(inv.sheetFolder, config.platforms[i].platform));
+    if (!PathExists(paths[i])) continue;
+    if (Result loaded = ReadSheet(paths[i], sheets[i].emplace()); !loaded) {
+      return ReadFailure(output, paths[i], loaded.why);
+    }
   }
 
   bool changed = false;
-  for (size_t i = 0; i < records.size(); ++i) {
+  for (size_t i = 0; i < sheets.size(); ++i) {
     const WantedPlatform& wanted = config.platforms[i];
-    DirectorySettings& record = records[i];
-    const bool create = !record.m_loaded;
-    if (create) {
-      output.out += wanted.platform + L": new sheet " + record.m_path + L"\n";
+    if (!sheets[i]) {
+      output.out += wanted.platform + L": new sheet " + paths[i] + L"\n";
       changed = true;
     }
-    if (dryRun) {
-      const std::vector<std::wstring> lines = Reconcile(wanted, config.exact, record);
-      for (const std::wstring& line : lines) output.out += line + L"\n";
-      changed = changed || !lines.empty();
+    if (!inv.dryRun) {
+      if (const int code = ApplyToSheet(wanted, config.mode, paths[i], output); code != kExitDone) return code;
       continue;
     }
-    if (create) {
-      std::error_code ignored;
-      std::filesystem::create_directories(std::filesystem::path(folder), ignored);
-      if (Result created = record.CreateDefaultSheet(VsVersion::k2013); !created)
-        return WriteFailure(output, record.m_path, created);
-    }
-    const int code = EditSheet(
-        record.m_path,
-        [&](DirectorySettings& settings) {
-          const std::vector<std::wstring> lines = Reconcile(wanted, config.exact, settings);
-          for (const std::wstring& line : lines) output.out += line + L"\n";
-          return !lines.empty();
-        },
-        output);
-    if (code != kExitDone) return code;
+    SheetSnapshot& sheet = sheets[i] ? *sheets[i] : sheets[i].emplace();
+    const std::vector<std::wstring> lines = ReconcileSheet(wanted, config.mode, sheet.lists, sheet.document);
+    for (const std::wstring& line : lines) output.out += line + L"\n";
+    changed = changed || !lines.empty();
   }
-  return dryRun && changed ? kExitWouldChange : kExitDone;
+  return inv.dryRun && changed ? kExitWouldChange : kExitDone;
 }
 
 }  // namespace pathwright::cli

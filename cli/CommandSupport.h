@@ -1,33 +1,50 @@
-// What the commands share beyond Commands.h: the failure reports, the one read-modify-write every edit
-// of a sheet goes through, where the sheets of a folder are, and the commands that look at a setup
-// as a whole (check, doctor, apply).
+// What the commands share beyond Commands.h: the command line as parsed, the failure reports, and
+// the commands themselves, which the table in Commands.cpp dispatches to. The rules they apply are
+// the model's; here they are only called and their results printed.
 #pragma once
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "Commands.h"
 #include "base/Environment.h"
-#include "base/FileSystem.h"
-#include "model/DirectorySettings.h"
+#include "model/EditSession.h"
 
 namespace pathwright::cli {
 
 inline constexpr int kExitProblems = 5;     // check or doctor found something wrong
 inline constexpr int kExitWouldChange = 6;  // apply --dry-run: a run without it would change a sheet
 
+enum class Command { kShow, kGet, kSet, kAdd, kRemove, kCreate, kCheck, kDoctor, kApply };
+
+// One run's command line: the options, and what the words after COMMAND came to.
+struct Invocation {
+  Command command = Command::kShow;
+  std::vector<std::wstring> words{};  // the words that are no options, in order
+  bool json = false;
+  bool force = false;
+  bool dryRun = false;
+  std::optional<std::wstring> platform{};
+  std::optional<std::wstring> folder{};
+  std::optional<std::wstring> vs{};
+
+  std::vector<std::wstring> sheets{};  // the sheets a sheet command works on
+  int kind = -1;                     // the KIND named, if any
+  std::wstring value{};                // the LIST or ENTRY
+  std::wstring sheetFolder{};          // doctor and apply: the folder of the sheets
+  std::wstring file{};                 // doctor and apply: the project or config named
+};
+
 int UsageError(Output& output, const std::wstring& message);
 int ReadFailure(Output& output, const std::wstring& path, const std::wstring& why);
 int WriteFailure(Output& output, const std::wstring& path, const Result& result);
 
-// Reads the sheet, lets `change` edit the record and saves it unless `change` returns false
-// (nothing to write). Every command that edits a sheet goes through here.
-int EditSheet(const std::wstring& sheet, const std::function<bool(DirectorySettings&)>& change, Output& output);
+// The exit code of an edit or a creation of the sheet, its failure told on standard error.
+int EditExit(const std::wstring& sheet, const EditOutcome& edited, Output& output);
 
-// The sheet of a platform in an MSBuild folder.
-std::wstring SheetInFolder(const std::wstring& folder, const std::wstring& platform);
+// The worst of two exit codes: a failure over problems found, problems over success; the first failure stays.
+int WorseExit(int sofar, int next);
 
 // The folder named with --folder, else the current user's. Returns an exit code when there is none.
 std::optional<int> PickSheetFolder(const std::optional<std::wstring>& given, std::wstring& folder, Output& output);
@@ -35,12 +52,12 @@ std::optional<int> PickSheetFolder(const std::optional<std::wstring>& given, std
 // Every Microsoft.Cpp.*.user.props file in the folder, in name order.
 std::vector<std::wstring> SheetsInFolder(const std::wstring& folder);
 
-// The worst of two exit codes: a failure over problems found, problems over success; the first failure stays.
-int WorseExit(int sofar, int next);
-
-int CheckSheets(const std::vector<std::wstring>& sheets, bool json, Output& output);
-int DoctorProjects(const std::wstring& path, const std::wstring& folder, const std::optional<std::wstring>& platform,
-                   bool json, Output& output);
-int ApplyConfig(const std::wstring& config, const std::wstring& folder, bool dryRun, Output& output);
+// The commands.
+int ShowLists(const Invocation& inv, Output& output);  // show, get
+int ChangeList(const Invocation& inv, Output& output);  // set, add, remove
+int CreateNewSheet(const Invocation& inv, Output& output);
+int CheckSheets(const Invocation& inv, Output& output);
+int DoctorProjects(const Invocation& inv, Output& output);
+int ApplyConfig(const Invocation& inv, Output& output);
 
 }  // namespace pathwright::cli

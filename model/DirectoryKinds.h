@@ -10,6 +10,9 @@ namespace pathwright {
 
 inline constexpr int kKindCount = 7;
 
+// The user's own list of each kind, indexed by kind; a list is one string of ";"-separated entries.
+using DirectoryLists = std::array<std::wstring, kKindCount>;
+
 // Fixed English titles; the list editor shows them, they are never translated.
 extern const std::array<const wchar_t*, kKindCount> kKindTitles;
 // MSBuild properties holding the user's own list ("UserInclude"...).

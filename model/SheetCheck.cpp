@@ -17,7 +17,6 @@
 namespace pathwright {
 
 namespace {
-constexpr const wchar_t* kPropertyGroup = L"PropertyGroup";
 constexpr int kMaxExpansionDepth = 16;  // a property that refers to itself ends here
 constexpr size_t kMaxLookUpThreads = 32;
 
@@ -28,8 +27,6 @@ std::wstring Trim(std::wstring_view text) {
 }
 
 bool SameName(std::wstring_view a, std::wstring_view b) { return LowerCase(a) == LowerCase(b); }
-
-std::wstring Attribute(const pugi::xml_node& node, const wchar_t* name) { return Trim(node.attribute(name).value()); }
 
 // The kind an element sets, and whether it is the user macro (not the path property); -1 for others.
 int KindOfElement(const wchar_t* name, bool& isMacro) {
@@ -125,58 +122,40 @@ bool IsProblem(EntryStatus status) {
   return status != EntryStatus::kOk && status != EntryStatus::kProject && status != EntryStatus::kTimeout;
 }
 
-pugi::xml_node UserListGroup(const pugi::xml_node& project) {
-  pugi::xml_node chosen;
-  for (pugi::xml_node group : project.children(kPropertyGroup)) {
-    if (!group.attribute(L"Label") && !group.attribute(L"Condition") && group.first_child()) chosen = group;
-  }
-  return chosen;
-}
-
-std::vector<SheetEntry> EntriesInForce(const pugi::xml_document& doc) {
+std::vector<SheetEntry> EntriesInForce(const SheetDocument& sheet) {
   std::vector<SheetEntry> entries;
-  const pugi::xml_node project = doc.child(L"Project");
-  const pugi::xml_node listGroup = UserListGroup(project);
-  for (pugi::xml_node group : project.children(kPropertyGroup)) {
-    const std::wstring groupCondition = Attribute(group, L"Condition");
-    for (pugi::xml_node element : group.children()) {
-      bool isMacro = false;
-      const int kind = element.type() == pugi::node_element ? KindOfElement(element.name(), isMacro) : -1;
-      if (kind < 0) continue;
-      SheetEntry base{.kind = kind};
-      const std::wstring ownCondition = Attribute(element, L"Condition");
-      base.condition = groupCondition.empty() || ownCondition.empty()
-                           ? groupCondition + ownCondition
-                           : L"(" + groupCondition + L") and (" + ownCondition + L")";
-      if (!base.condition.empty()) {
-        base.source = EntrySource::kConditional;
-      } else if (group != listGroup) {
-        base.source = EntrySource::kOtherGroup;
-      } else {
-        base.source = isMacro ? EntrySource::kList : EntrySource::kInline;
-      }
-      for (std::wstring& text : SplitEntries(element.text().get())) {
-        if (Trim(text).empty() || IsOwnReference(Trim(text), kind)) continue;
-        entries.push_back(base);
-        entries.back().entry = std::move(text);
-      }
+  for (const SheetProperty& property : sheet.Properties()) {
+    bool isMacro = false;
+    const int kind = KindOfElement(property.name.c_str(), isMacro);
+    if (kind < 0) continue;
+    SheetEntry base{.kind = kind};
+    const std::wstring groupCondition = Trim(property.groupCondition.value_or(L""));
+    const std::wstring ownCondition = Trim(property.condition.value_or(L""));
+    base.condition = groupCondition.empty() || ownCondition.empty()
+                         ? groupCondition + ownCondition
+                         : L"(" + groupCondition + L") and (" + ownCondition + L")";
+    if (!base.condition.empty()) {
+      base.source = EntrySource::kConditional;
+    } else if (!property.inUserGroup) {
+      base.source = EntrySource::kOtherGroup;
+    } else {
+      base.source = isMacro ? EntrySource::kList : EntrySource::kInline;
+    }
+    for (std::wstring& text : SplitEntries(property.value)) {
+      if (Trim(text).empty() || IsOwnReference(Trim(text), kind)) continue;
+      entries.push_back(base);
+      entries.back().entry = std::move(text);
     }
   }
   return entries;
 }
 
-PropertyLookup SheetProperties(const pugi::xml_document& doc, PropertyLookup fallback) {
+PropertyLookup SheetProperties(const SheetDocument& sheet, PropertyLookup fallback) {
   auto defined = std::make_shared<std::map<std::wstring, std::wstring>>();
-  for (pugi::xml_node group : doc.child(L"Project").children(kPropertyGroup)) {
-    if (group.attribute(L"Condition")) continue;
-    for (pugi::xml_node element : group.children()) {
-      bool isMacro = false;
-      if (element.type() != pugi::node_element || element.attribute(L"Condition") ||
-          KindOfElement(element.name(), isMacro) >= 0) {
-        continue;
-      }
-      (*defined)[LowerCase(element.name())] = element.text().get();
-    }
+  for (const SheetProperty& property : sheet.Properties()) {
+    bool isMacro = false;
+    if (property.groupCondition || property.condition || KindOfElement(property.name.c_str(), isMacro) >= 0) continue;
+    (*defined)[LowerCase(property.name)] = property.value;
   }
   return [defined, fallback = std::move(fallback)](const std::wstring& name) -> std::optional<std::wstring> {
     if (auto found = defined->find(LowerCase(name)); found != defined->end()) return found->second;

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include <pugixml.hpp>
+#include "SheetDocument.h"
 
 namespace pathwright {
 
@@ -49,17 +49,13 @@ using FolderOracle = std::function<bool(const std::wstring&)>;
 
 inline constexpr std::chrono::milliseconds kFolderAnswerLimit{2000};
 
-// The group LoadSheet takes the user's lists from: the last unlabelled, unconditional property
-// group with content. Empty when the sheet has none (a save appends one).
-pugi::xml_node UserListGroup(const pugi::xml_node& project);
-
 // Every entry of the seven kinds a sheet sets, in document order; status and expansion still empty.
 // Empty entries and references to the kind's own lists ($(UserInclude), $(IncludePath)) are left out.
-std::vector<SheetEntry> EntriesInForce(const pugi::xml_document& doc);
+std::vector<SheetEntry> EntriesInForce(const SheetDocument& sheet);
 
 // The sheet's own unconditional properties (user macros such as BOOST_ROOT) in front of `fallback`,
 // which is usually the environment. Names compare without regard to case, as in MSBuild.
-PropertyLookup SheetProperties(const pugi::xml_document& doc, PropertyLookup fallback);
+PropertyLookup SheetProperties(const SheetDocument& sheet, PropertyLookup fallback);
 
 // Whether MSBuild sets the property per project (SolutionDir, Configuration, IntDir, ...).
 bool IsProjectProperty(const std::wstring& name);

@@ -14,7 +14,7 @@ namespace {
 using Bytes = std::string_view;
 unsigned char Byte(Bytes b, size_t i) { return static_cast<unsigned char>(b[i]); }
 
-// Whether pugixml's detection takes the bytes for UTF-16 or UTF-32: a byte order mark, or "<"
+// Whether the XML reader's detection takes the bytes for UTF-16 or UTF-32: a byte order mark, or "<"
 // (and "<?") laid out in units wider than a byte.
 bool LooksWide(Bytes b) {
   if (b.size() < 4) return false;
@@ -150,17 +150,17 @@ bool Allowed(char32_t c) {
 
 }  // namespace
 
-bool PrepareSheetBytes(std::string_view bytes, std::string& recoded, pugi::xml_encoding& encoding, std::wstring& why) {
+bool PrepareSheetBytes(std::string_view bytes, std::string& recoded, SheetBytes& encoding, std::wstring& why) {
   const Bytes b = bytes;
-  encoding = pugi::encoding_auto;
+  encoding = SheetBytes::kDetect;
   if (LooksWide(b)) return true;
   const bool bom = b.substr(0, 3) == "\xEF\xBB\xBF";
   const Bytes name = bom ? Bytes() : DeclaredEncoding(b);  // a byte order mark outranks the declaration
   if (NameIs(name, "iso-8859-1") || NameIs(name, "latin1")) {
-    encoding = pugi::encoding_latin1;
+    encoding = SheetBytes::kLatin1;
     return true;
   }
-  encoding = pugi::encoding_utf8;
+  encoding = SheetBytes::kUtf8;
   if (NameIs(name, "windows-1252") || NameIs(name, "cp1252")) {
     recoded = Windows1252ToUtf8(b);
     return true;
@@ -202,10 +202,14 @@ std::optional<ForbiddenCharacter> FindForbiddenCharacter(std::wstring_view text)
   return std::nullopt;
 }
 
+std::wstring CodePointName(char32_t code) {
+  wchar_t name[16];
+  std::swprintf(name, std::size(name), L"U+%04X", static_cast<unsigned>(code));
+  return name;
+}
+
 std::wstring DescribeForbiddenCharacter(const ForbiddenCharacter& found) {
-  wchar_t code[16];
-  std::swprintf(code, std::size(code), L"U+%04X", static_cast<unsigned>(found.code));
-  return std::wstring(code) + L" at position " + std::to_wstring(found.position);
+  return CodePointName(found.code) + L" at position " + std::to_wstring(found.position);
 }
 
 }  // namespace pathwright

@@ -7,18 +7,23 @@
 #include <string>
 #include <string_view>
 
-#include <pugixml.hpp>
-
 namespace pathwright {
 
-// Readies the raw bytes of a sheet for pugixml and names the encoding to read them in, so that every
-// character comes through unchanged. UTF-16 and UTF-32 are left to pugixml's detection (byte order
-// mark or layout); a declared ISO-8859-1 is read as such; a declared windows-1252 (or cp1252) is
+// How the XML reader is to take the bytes of a sheet.
+enum class SheetBytes {
+  kDetect,  // UTF-16 or UTF-32, told apart by the reader (byte order mark or layout)
+  kUtf8,
+  kLatin1,
+};
+
+// Readies the raw bytes of a sheet for the XML reader and names the encoding to read them in, so that
+// every character comes through unchanged. UTF-16 and UTF-32 are left to the reader's detection (byte
+// order mark or layout); a declared ISO-8859-1 is read as such; a declared windows-1252 (or cp1252) is
 // recoded to UTF-8; everything else is read as UTF-8 and must be valid UTF-8, and a declaration of
 // any other encoding is accepted only for pure ASCII bytes. False, with the reason for the user,
 // when the bytes cannot be read exactly. `recoded` receives the bytes to parse when they differ from
 // `bytes` (windows-1252) and stays empty otherwise.
-bool PrepareSheetBytes(std::string_view bytes, std::string& recoded, pugi::xml_encoding& encoding, std::wstring& why);
+bool PrepareSheetBytes(std::string_view bytes, std::string& recoded, SheetBytes& encoding, std::wstring& why);
 
 // A character XML 1.0 does not allow: U+0000-U+0008, U+000B, U+000C, U+000E-U+001F, U+FFFE,
 // U+FFFF, or an unpaired surrogate.
@@ -30,6 +35,9 @@ struct ForbiddenCharacter {
 
 // The first such character in the text, if any.
 std::optional<ForbiddenCharacter> FindForbiddenCharacter(std::wstring_view text);
+
+// "U+0001": how a character is named to the user.
+std::wstring CodePointName(char32_t code);
 
 // "U+0001 at position 5", for messages.
 std::wstring DescribeForbiddenCharacter(const ForbiddenCharacter& found);

@@ -18,4 +18,8 @@ std::wstring UserSheetName(const std::wstring& platform);
 // The user's sheet for the platform: the folder, a backslash and the name.
 std::wstring UserSheetPath(const std::wstring& localAppData, const std::wstring& platform);
 
+// The sheet of the platform in a folder of sheets named by this system's own paths (a separator is
+// put between them unless the folder ends with one).
+std::wstring SheetInFolder(const std::wstring& folder, const std::wstring& platform);
+
 }  // namespace pathwright

@@ -1,7 +1,5 @@
 #include "ui/MainDlg.h"
 
-#include <cstdio>
-#include <iterator>
 #include <optional>
 #include <string>
 
@@ -163,13 +161,17 @@ void CMainDlg::Close(int exitCode) {
 
 bool CMainDlg::SaveOpenSheet() {
   if (m_path.empty()) return true;  // nothing open: nothing to write
-  if (const std::optional<ListCharacter> found = FindForbiddenInLists(m_lists)) {
-    ReportForbiddenCharacter(*found);
-    return false;
-  }
   const Result saved = SaveSheet();
-  if (!saved) ReportSaveFailure(saved);
-  return static_cast<bool>(saved);
+  if (saved) return true;
+  // The character is shown where the user typed it; one that came from the file is told as it is.
+  const std::optional<ListCharacter> typed =
+      saved.status == Result::Status::kForbiddenCharacter ? FindForbiddenInLists(m_lists) : std::nullopt;
+  if (typed) {
+    ReportForbiddenCharacter(*typed);
+  } else {
+    ReportSaveFailure(saved);
+  }
+  return false;
 }
 
 void CMainDlg::ReportSaveFailure(const Result& result) {
@@ -189,9 +191,7 @@ void CMainDlg::ReportUnreadable(const Result& loaded) {
 }
 
 void CMainDlg::ReportForbiddenCharacter(const ListCharacter& found) {
-  wchar_t code[16] = {};
-  std::swprintf(code, std::size(code), L"U+%04X", static_cast<unsigned>(found.character.code));
-  const std::wstring row = kKindTitles[found.kind] + (L" (" + std::wstring(code) + L")");
+  const std::wstring row = kKindTitles[found.kind] + (L" (" + CodePointName(found.character.code) + L")");
   std::wstring format = UiText(text::kForbiddenCharacterText);
   if (format.empty()) format = L"%s";
   Platform().ShowMessageBox(m_hWnd, FormatWithString(format, row), UiText(text::kSaveFailedCaption),
@@ -222,7 +222,7 @@ void CMainDlg::OpenDefaultSheet() {
     // The main window is still hidden; the box stands on its own until the user answers it.
     Platform().ShowMessageBox(m_hWnd, FormatWithString(UiText(text::kMissingSheetText), fileName),
                               UiText(text::kMissingSheetCaption), MB_OK | MB_ICONINFORMATION);
-    if (CreateMissingSheet(UserSheetFolder(folder), candidate)) ShowPlatform(fileName);
+    if (CreateMissingSheet(candidate)) ShowPlatform(fileName);
     return;
   }
 
@@ -231,20 +231,19 @@ void CMainDlg::OpenDefaultSheet() {
   const Result loaded = LoadSheet();
   if (loaded) return;
   // A file that could not be read is still the user's: it is never offered for replacement.
-  if (CouldNotRead(loaded)) {
-    ReportUnreadable(loaded);
-  } else {
+  if (RuleForNewSheet(loaded) == NewSheetRule::kReplace) {
     RecreateSheet();
+  } else {
+    ReportUnreadable(loaded);
   }
 }
 
-bool CMainDlg::CreateMissingSheet(const std::wstring& folder, const std::wstring& path) {
+bool CMainDlg::CreateMissingSheet(const std::wstring& path) {
   // Visual Studio 2019 and later neither create the sheet nor its folder, yet they read it.
   int version = kNewestVersion;
   if (Platform().RunVersionChooser(::GetActiveWindow(), version, text::kRestorePromptMissing) != IDOK) return false;
   m_path = path;
-  Result created = CreateFolders(folder);
-  if (created) created = CreateDefaultSheet(VsVersionFromChooserIndex(version));
+  const Result created = CreateDefaultSheet(VsVersionFromChooserIndex(version), {.makeFolders = true});
   if (created) return true;
   ReportSaveFailure(created);
   m_path.clear();
@@ -286,8 +285,9 @@ void CMainDlg::OnSelectSheet() {
   ShowPlatform(dialog.FileTitle());
   m_path = dialog.FilePath();
   if (const Result loaded = LoadSheet(); !loaded) {
-    if (CouldNotRead(loaded)) ReportUnreadable(loaded);
-    if (CouldNotRead(loaded) || !RecreateSheet()) {
+    const bool replaceable = RuleForNewSheet(loaded) == NewSheetRule::kReplace;
+    if (!replaceable) ReportUnreadable(loaded);
+    if (!replaceable || !RecreateSheet()) {
       m_loaded = false;
       m_path.clear();
       SetDlgItemText(IDC_MAIN_PLATFORM, kNoPlatform);

@@ -74,10 +74,9 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
   void MakeBoldFont(UINT dpi);
   void OnDpiApplied(UINT dpi) override { MakeBoldFont(dpi); }
   void LoadIcons();
-  // Reads the sheet at m_path and tells a file that could not be read from one that is no sheet.
   // After the missing-sheet message: the version chooser, then the folders and the sheet at `path`.
   // True when the sheet was written (the Open state); otherwise the None state.
-  bool CreateMissingSheet(const std::wstring& folder, const std::wstring& path);
+  bool CreateMissingSheet(const std::wstring& path);
   // Writes the open sheet unless a list holds a character XML cannot carry; false (after telling the
   // user) when nothing was written.
   bool SaveOpenSheet();

@@ -51,7 +51,6 @@ struct Row {
   std::string out = "";                   // standard output, exactly
   std::string reason = "";                // a text within standard error
   std::optional<std::string> bak = {};    // the .bak beside the sheet; none: no .bak
-  std::optional<std::string> bak2 = {};   // the .bak.2 beside it
   bool readOnly = false;                  // the sheet is made read-only first, so a write fails
 };
 
@@ -81,10 +80,9 @@ void Check(const Row& row) {
   EXPECT_NE(run.err.find(row.reason), std::string::npos) << run.err;
   EXPECT_EQ(ReadBytes(sheet), row.after.value_or(row.before == kNone ? "" : row.before));
   EXPECT_EQ(ReadBytes(fs::path(sheet) += ".bak"), row.bak.value_or(""));
-  EXPECT_EQ(ReadBytes(fs::path(sheet) += ".bak.2"), row.bak2.value_or(""));
   const bool sheetThere = row.before != kNone || row.code == 0;
   EXPECT_EQ(std::distance(fs::directory_iterator(folder.Root()), {}),
-            sheetThere + row.bak.has_value() + row.bak2.has_value())
+            sheetThere + row.bak.has_value())
       << "nothing else appeared";
 }
 
@@ -118,10 +116,6 @@ TEST(Cli, Set) {
 TEST(Cli, Add) {
   const std::string exotic = "D:\\Biblioth\xC3\xA8que\\\xF0\x9D\x84\x9E";
   const Row rows[] = {
-      {.name = "after a final ;",
-       .before = SavedSheet(Include("C:\\a;")),
-       .steps = {{"add", "{}", "include", "D:\\b"}},
-       .after = SavedSheet(Include("C:\\a;D:\\b"))},
       {.name = "characters beyond ASCII",
        .before = NewSheet(2012),
        .steps = {{"add", "{}", "include", exotic}},
@@ -130,11 +124,6 @@ TEST(Cli, Add) {
        .before = NewSheet(2012),
        .steps = {{"add", "{}", "include", "--", "-x"}},
        .after = SavedSheet(Include("-x"))},
-      {.name = "top element is not Project",
-       .before = "<Projects />",
-       .steps = {{"add", "{}", "include", "C:\\a"}},
-       .code = 1,
-       .reason = "not Project"},
   };
   for (const Row& row : rows) Check(row);
 }
@@ -145,14 +134,6 @@ TEST(Cli, Remove) {
        .before = SavedSheet(Include("C:\\a;D:\\b;C:\\a;;E:\\c;")),
        .steps = {{"remove", "{}", "include", "C:\\a"}},
        .after = SavedSheet(Include("D:\\b;;E:\\c"))},
-      {.name = "an empty ENTRY removes the empty entries",
-       .before = SavedSheet(Include("C:\\a;;D:\\b;;")),
-       .steps = {{"remove", "{}", "include", ""}},
-       .after = SavedSheet(Include("C:\\a;D:\\b"))},
-      {.name = "letter case counts",
-       .before = SavedSheet(Include("C:\\a;c:\\A;C:\\ab")),
-       .steps = {{"remove", "{}", "include", "C:\\a"}},
-       .after = SavedSheet(Include("c:\\A;C:\\ab"))},
   };
   for (const Row& row : rows) Check(row);
 }
@@ -173,12 +154,6 @@ TEST(Cli, Show) {
               "  \"UserReference\": \"\",\n  \"UserLibrary\": \"<lib>\",\n  \"UserWPath\": \"\",\n"
               "  \"UserSource\": \"\",\n  \"UserExclude\": \"\"\n}\n"},
       {.name = "no sheet", .before = kNone, .steps = {{"show", "{}"}}, .code = 1},
-      {.name = "empty file", .before = "", .steps = {{"show", "{}", "--json"}}, .code = 1, .reason = "empty"},
-      {.name = "bytes that are not UTF-8",
-       .before = "<Project>\xE9</Project>",
-       .steps = {{"show", "{}"}},
-       .code = 1,
-       .reason = "offset 9 "},
   };
   for (const Row& row : rows) Check(row);
 }
@@ -207,19 +182,6 @@ TEST(Cli, Create) {
        .after = NewSheet(2013),
        .out = kBakNote,
        .bak = kGood},
-      {.name = "not XML",
-       .before = "not xml <",
-       .steps = {{"create", "{}", "--vs", "2010"}},
-       .after = NewSheet(2010),
-       .out = kBakNote,
-       .bak = "not xml <"},
-      {.name = "a backup is never overwritten",
-       .before = "garbage",
-       .steps = {{"create", "{}", "--vs", "2012"}, {"create", "{}", "--vs", "2013", "--force"}},
-       .after = NewSheet(2013),
-       .out = "The old file is kept as {}.bak.2\n",
-       .bak = "garbage",
-       .bak2 = NewSheet(2012)},
       {.name = "read-only: the .bak comes first",
        .before = "garbage",
        .steps = {{"create", "{}", "--vs", "2012"}},
@@ -341,9 +303,10 @@ TEST(Cli, InterruptedWriteLeavesNoTemporaryFile) {
   std::string big;
   while (big.size() < (40u << 20)) big += "C:\\a\\rather\\long\\folder\\name;";
   WriteBytes(sheet, SavedSheet(Include(big)));
-  const auto temporary = [&] {  // "s.props.pathwright-" and six characters; the lock file's name is shorter
+  const auto temporary = [&] {  // anything beside the sheet but its lock (a file of its own on Windows)
     for (const auto& entry : fs::directory_iterator(folder.Root())) {
-      if (Utf8(entry.path().filename()).size() == 25) return true;
+      const std::string name = Utf8(entry.path().filename());
+      if (name != "s.props" && name != "s.props.pathwright-lock") return true;
     }
     return false;
   };
@@ -493,6 +456,10 @@ TEST(Cli, Apply) {
        .steps = {{"apply", "--folder", "{msb}", "{config}"}},
        .code = 2,
        .config = R"({"platforms": {"x64": {"inc": []}}})"},
+      {.name = "a folder for a new sheet that cannot be made is told",
+       .steps = {{"apply", "--folder", "{config}/msb", "{config}"}},
+       .code = 3,
+       .config = team},
   };
   for (const SetupRow& row : rows) Check(row);
 }

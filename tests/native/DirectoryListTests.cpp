@@ -1,4 +1,5 @@
-// Directory kinds, list split and join, and environment variables in the entries of a list.
+// Directory kinds, list split and join, the edits of a list, and environment variables in the
+// entries of a list.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -6,6 +7,7 @@
 #include "model/DirectoryKinds.h"
 #include "model/DirectoryList.h"
 #include "model/EnvironmentPaths.h"
+#include "model/ListEdits.h"
 
 namespace pathwright {
 namespace {
@@ -29,6 +31,70 @@ TEST(DirectoryList, SplitAndJoin) {
   for (const auto& c : cases) {
     EXPECT_EQ(SplitEntries(c.list), c.entries) << c.list.size();
     EXPECT_EQ(JoinEntries(c.entries), c.joined);
+  }
+}
+
+// set, add and remove as the command line offers them, and what each tells it changed.
+TEST(ListEdits, SetAddRemove) {
+  using Edit = ListChange (*)(std::wstring&, const std::wstring&);
+  const struct {
+    const char* name;
+    Edit edit;
+    std::wstring list, value, after;
+    std::vector<std::wstring> added = {}, removed = {};
+  } rows[] = {
+      {"set keeps what it is given", SetList, L"C:\\a", L"M;N;", L"M;N;", {L"M", L"N"}, {L"C:\\a"}},
+      {"set to nothing", SetList, L"C:\\a", L"", L"", {}, {L"C:\\a"}},
+      {"add after a final ;", AddEntry, L"C:\\a;", L"D:\\b", L"C:\\a;D:\\b", {L"D:\\b"}},
+      {"add a second copy", AddEntry, L"C:\\a", L"C:\\a", L"C:\\a;C:\\a", {L"C:\\a"}},
+      {"remove every equal entry, empty ones stay", RemoveEntry, L"C:\\a;D:\\b;C:\\a;;E:\\c;", L"C:\\a",
+       L"D:\\b;;E:\\c", {}, {L"C:\\a", L"C:\\a"}},
+      {"remove the empty entries", RemoveEntry, L"C:\\a;;D:\\b;;", L"", L"C:\\a;D:\\b", {}, {L"", L""}},
+      {"remove: letter case counts", RemoveEntry, L"C:\\a;c:\\A;C:\\ab", L"C:\\a", L"c:\\A;C:\\ab", {}, {L"C:\\a"}},
+      {"remove what is not there", RemoveEntry, L"C:\\a", L"C:\\b", L"C:\\a"},
+  };
+  for (const auto& row : rows) {
+    std::wstring list = row.list;
+    const ListChange change = row.edit(list, row.value);
+    EXPECT_EQ(list, row.after) << row.name;
+    EXPECT_EQ(change.added, row.added) << row.name;
+    EXPECT_EQ(change.removed, row.removed) << row.name;
+    EXPECT_EQ(change.changed, row.after != row.list) << row.name;
+  }
+}
+
+// apply's reconcile: entries are told apart by the folder they name, expanded with the sheet's and
+// the environment's properties, in any letter case, a final separator aside.
+TEST(ListEdits, ReconcileEnsureAndExact) {
+  const PropertyLookup properties = [](const std::wstring& name) -> std::optional<std::wstring> {
+    if (name == L"QT") return L"C:\\Qt";
+    return std::nullopt;
+  };
+  using enum ReconcileMode;
+  const struct {
+    const char* name;
+    ReconcileMode mode;
+    std::wstring list;
+    std::vector<std::wstring> wanted;
+    std::wstring after;
+    std::vector<std::wstring> added = {}, removed = {};
+  } rows[] = {
+      {"ensure appends the missing", kEnsure, L"C:\\a", {L"C:\\b", L"c:\\A\\"}, L"C:\\a;C:\\b", {L"C:\\b"}},
+      {"ensure: the same folder through a property", kEnsure, L"$(QT)\\include", {L"c:\\qt\\INCLUDE"},
+       L"$(QT)\\include"},
+      {"ensure: each wanted folder once", kEnsure, L"", {L"C:\\b", L"C:/b/"}, L"C:\\b", {L"C:\\b"}},
+      {"exact drops the others", kExact, L"C:\\a;C:\\b;C:\\a", {L"C:\\b", L"D:\\n"}, L"C:\\b;D:\\n", {L"D:\\n"},
+       {L"C:\\a", L"C:\\a"}},
+      {"exact: order and spelling are a change too", kExact, L"C:\\b;C:\\a", {L"c:\\a", L"C:\\b"}, L"c:\\a;C:\\b"},
+      {"exact, as it is", kExact, L"C:\\a;C:\\b", {L"C:\\a", L"C:\\b"}, L"C:\\a;C:\\b"},
+  };
+  for (const auto& row : rows) {
+    std::wstring list = row.list;
+    const ListChange change = Reconcile(list, row.wanted, row.mode, properties);
+    EXPECT_EQ(list, row.after) << row.name;
+    EXPECT_EQ(change.added, row.added) << row.name;
+    EXPECT_EQ(change.removed, row.removed) << row.name;
+    EXPECT_EQ(change.changed, row.after != row.list) << row.name;
   }
 }
 

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <map>
 #include <set>
 #include <thread>
 
@@ -26,9 +25,8 @@ std::optional<std::wstring> Environment(const std::wstring& name) {
 }
 
 std::wstring Judged(const std::string& body) {
-  pugi::xml_document doc;
-  const std::string xml = "<Project xmlns='http://schemas.microsoft.com/developer/msbuild/2003'>" + body + "</Project>";
-  EXPECT_TRUE(doc.load_buffer(xml.data(), xml.size()));
+  SheetDocument doc;
+  EXPECT_TRUE(doc.Parse("<Project xmlns='http://schemas.microsoft.com/developer/msbuild/2003'>" + body + "</Project>"));
   std::vector<SheetEntry> entries = EntriesInForce(doc);
   JudgeEntries(entries, SheetProperties(doc, Environment), Oracle, 100ms);
   std::wstring text;
@@ -81,17 +79,15 @@ TEST(SheetCheck, EntriesInForceAndTheirStatus) {
   for (const Row& row : rows) EXPECT_EQ(Judged(row.body), row.expected) << row.name;
 }
 
-TEST(SheetCheck, LookUpsRunInParallelAndStopAtTheLimit) {
+// Forty look-ups of 200 ms each all answer within a limit of 700 ms only when they run side by side;
+// the one that takes a second is left without an answer.
+TEST(SheetCheck, LookUpsRunSideBySideAndStopAtTheLimit) {
   std::vector<std::wstring> paths;
   for (int i = 0; i < 40; ++i) paths.push_back(L"\\\\server\\share" + std::to_wstring(i));
   paths.push_back(L"\\\\slow\\share");
-  const auto start = std::chrono::steady_clock::now();
   const std::vector<FolderState> states = LookUpFolders(
       paths, [](const std::wstring& path) { return Oracle(path) || (std::this_thread::sleep_for(200ms), true); },
       700ms);
-  const auto took = std::chrono::steady_clock::now() - start;
-  EXPECT_GE(took, 700ms);
-  EXPECT_LT(took, 900ms) << "the answers came one after another";
   EXPECT_EQ(std::count(states.begin(), states.end(), FolderState::kFolder), 40);
   EXPECT_EQ(states.back(), FolderState::kNoAnswer);
   EXPECT_TRUE(LookUpFolders({}, Oracle).empty());

@@ -1,11 +1,13 @@
-// Reading and writing user property sheets, checked on the whole written file so that untouched
-// parts and their order are covered in one comparison.
+// The sheet document with strings alone: bytes in, lists out; lists in, bytes out. Each row is a
+// shape, an edit and the bytes expected, compared whole, so that untouched parts and their order are
+// covered in one comparison. The record around the document comes last.
 #include <gtest/gtest.h>
 
 #include <optional>
 #include <tuple>
 #include <vector>
 
+#include "base/Utf8.h"
 #include "model/DirectorySettings.h"
 #include "support/Files.h"
 #include "support/Sheets.h"
@@ -26,54 +28,47 @@ const std::string kX64 = Group("\t\t<UserInclude>x64</UserInclude>\n", " Conditi
                          "\t<PropertyGroup Condition=\"'$(Platform)'=='ARM'\" />\n";
 std::string Qt(const std::string& value) { return "\t\t<IncludePath>" + value + "</IncludePath>\n"; }
 
-// Writes `input`, loads it, applies the edits, saves; returns the record for further checks.
-DirectorySettings LoadEditSave(const ScratchFolder& dir, const std::string& input, const Edits& edits) {
-  WriteBytes(dir.Path("s.props"), input);
-  DirectorySettings s;
-  s.m_path = dir.WidePath("s.props");
-  EXPECT_TRUE(s.LoadSheet());
-  for (const auto& [kind, list] : edits) s.m_lists[kind] = list;
-  EXPECT_TRUE(s.SaveSheet());
-  return s;
+// As Visual Studio's property manager writes a sheet: inline path values and other properties in
+// the unlabelled group.
+const std::string kVsSheet =
+    "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<Project DefaultTargets=\"Build\" "
+    "ToolsVersion=\"4.0\"" +
+    kNs +
+    ">\r\n  <ImportGroup Label=\"PropertySheets\" />\r\n  <PropertyGroup Label=\"UserMacros\" />\r\n"
+    "  <PropertyGroup>\r\n    <IncludePath>C:\\Qt\\include;$(IncludePath)</IncludePath>\r\n"
+    "    <LibraryPath>C:\\Qt\\lib;$(LibraryPath)</LibraryPath>\r\n    <OutDir>$(SolutionDir)bin\\</OutDir>\r\n"
+    "    <TargetName>$(ProjectName)d</TargetName>\r\n  </PropertyGroup>\r\n  <ItemGroup />\r\n</Project>";
+const std::string kVsHead =
+    kHead + "\t<ImportGroup Label=\"PropertySheets\" />\n\t<PropertyGroup Label=\"UserMacros\" />\n";
+const std::string kVsKept = "\t\t<OutDir>$(SolutionDir)bin\\</OutDir>\n\t\t<TargetName>$(ProjectName)d</TargetName>\n";
+const std::string kVsLib = "\t\t<LibraryPath>C:\\Qt\\lib;$(LibraryPath)</LibraryPath>\n";
+
+// The text as UTF-16 little-endian bytes.
+std::string Utf16(const std::u16string& text) {
+  std::string bytes;
+  for (char16_t c : text) bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+  return bytes;
 }
 
-TEST(NewSheet, EachVersionIsWrittenByteExactAndSavesLikeALoadedOne) {
-  const std::pair<VsVersion, std::string> cases[] = {
-      {VsVersion::k2010, NewSheet(2010)}, {VsVersion::k2012, NewSheet(2012)}, {VsVersion::k2013, NewSheet(2013)}};
-  for (const auto& [version, expected] : cases) {
-    ScratchFolder dir;
-    DirectorySettings s;
-    s.m_path = dir.WidePath("s.props");
-    EXPECT_TRUE(s.CreateDefaultSheet(version));
-    EXPECT_TRUE(s.m_loaded);
-    EXPECT_EQ(ReadBytes(dir.Path("s.props")), expected) << int(version);
-    EXPECT_FALSE(std::filesystem::exists(dir.Path("s.props.bak"))) << "nothing to keep for a new file";
-  }
-  // Saving straight after creating, or after loading the new sheet, drops the empty group and
-  // puts the user group last.
-  const std::string expected = SavedSheet(Include("C:\\inc;D:\\inc"));
-  for (bool reload : {false, true}) {
-    ScratchFolder dir;
-    DirectorySettings s;
-    s.m_path = dir.WidePath("s.props");
-    ASSERT_TRUE(s.CreateDefaultSheet(VsVersion::k2012));
-    if (reload) { ASSERT_TRUE(s.LoadSheet()); }
-    s.m_lists[1] = L"C:\\inc;D:\\inc";
-    ASSERT_TRUE(s.SaveSheet());
-    EXPECT_EQ(ReadBytes(dir.Path("s.props")), expected) << reload;
-  }
+// Parses, applies the edits to the lists, writes them back; the bytes then.
+std::string Edited(SheetDocument& sheet, std::string_view input, const Edits& edits, DirectoryLists& lists) {
+  EXPECT_TRUE(sheet.Parse(input));
+  lists = sheet.Lists();
+  for (const auto& [kind, list] : edits) lists[kind] = list;
+  sheet.SetLists(lists);
+  return sheet.Bytes();
 }
 
-struct RoundTrip {
+struct Shape {
   const char* name;
   std::string input;
   Edits edits;
   std::string output;
-  bool settled = true;  // whether saving the output again leaves it byte for byte
+  bool settled = true;  // whether writing the same lists again leaves the bytes as they are
 };
 
-TEST(SheetRoundTrip, LoadEditSaveGivesTheExpectedFileAndReadsBack) {
-  const RoundTrip cases[] = {
+TEST(SheetDocument, EachShapeEditedGivesTheExpectedBytesAndReadsBack) {
+  const Shape rows[] = {
       {"all lists emptied gives an empty group",
        kHead + Group(Kind("UserInclude", "IncludePath", "C:\\a")) + kTail,
        {{1, L""}},
@@ -176,138 +171,114 @@ TEST(SheetRoundTrip, LoadEditSaveGivesTheExpectedFileAndReadsBack) {
        {},
        "<?xml version=\"1.0\" xencoding=\"latin1\"?>\n<Project>\n\t<Note>\xC3\xA9</Note>\n\t<PropertyGroup />\n" +
            kTail},
+      {"UTF-16 read, written as UTF-8 with a truthful declaration",
+       Utf16(u"\uFEFF<?xml version=\"1.0\" encoding=\"utf-16\"?>\r\n<Project>\r\n  <PropertyGroup>\r\n"
+             u"    <UserInclude>C:\\\u00C4rger</UserInclude>\r\n  </PropertyGroup>\r\n</Project>\r\n"),
+       {},
+       kDecl + "<Project>\n" + Group(Kind("UserInclude", "IncludePath", "C:\\\xC3\x84rger")) + kTail},
+      {"of two unlabelled groups the last is edited",
+       "<Project><PropertyGroup><UserInclude>first</UserInclude></PropertyGroup>"
+       "<PropertyGroup><OutDir>x</OutDir><UserInclude>second</UserInclude></PropertyGroup><ItemGroup /></Project>",
+       {{1, L"third"}, {0, L"exe"}},
+       kBareDecl + "<Project>\n" + Group("\t\t<UserInclude>first</UserInclude>\n") +
+           Group("\t\t<OutDir>x</OutDir>\n" + Kind("UserExecutable", "ExecutablePath", "exe") +
+                 Kind("UserInclude", "IncludePath", "third")) +
+           "\t<ItemGroup />\n" + kTail},
+      {"as Visual Studio's property manager writes it: its settings and their order stay",
+       kVsSheet,
+       {{0, L"D:\\tools"}, {1, L"D:\\boost"}},
+       kVsHead +
+           Group(Kind("UserExecutable", "ExecutablePath", "D:\\tools") +
+                 "\t\t<UserInclude>D:\\boost</UserInclude>\n"
+                 "\t\t<IncludePath>$(UserInclude);C:\\Qt\\include;$(IncludePath)</IncludePath>\n" +
+                 kVsLib + kVsKept) +
+           "\t<ItemGroup />\n" + kTail},
+      {"lists cleared again: the user's own values are back, without ours, where they were",
+       kVsHead +
+           Group(Kind("UserExecutable", "ExecutablePath", "D:\\tools") +
+                 "\t\t<UserInclude>D:\\boost</UserInclude>\n"
+                 "\t\t<IncludePath>$(UserInclude);C:\\Qt\\include;$(IncludePath)</IncludePath>\n" +
+                 kVsLib + kVsKept) +
+           "\t<ItemGroup />\n" + kTail,
+       {{0, L""}, {1, L""}},
+       kVsHead + Group("\t\t<IncludePath>C:\\Qt\\include;$(IncludePath)</IncludePath>\n" + kVsLib + kVsKept) +
+           "\t<ItemGroup />\n" + kTail},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    ScratchFolder dir;
-    const DirectorySettings saved = LoadEditSave(dir, c.input, c.edits);
-    EXPECT_EQ(ReadBytes(dir.Path("s.props")), c.output);
-    DirectorySettings again;
-    again.m_path = saved.m_path;
-    ASSERT_TRUE(again.LoadSheet());
-    EXPECT_EQ(again.m_lists, saved.m_lists) << "the written lists read back as the (trimmed) record";
-    ASSERT_TRUE(again.SaveSheet());
-    EXPECT_TRUE(!c.settled || ReadBytes(dir.Path("s.props")) == c.output) << "a sheet the program wrote stays as it is";
+  for (const Shape& row : rows) {
+    SCOPED_TRACE(row.name);
+    SheetDocument sheet;
+    DirectoryLists lists;
+    EXPECT_EQ(Edited(sheet, row.input, row.edits, lists), row.output);
+    if (row.settled) {
+      sheet.SetLists(lists);
+      EXPECT_EQ(sheet.Bytes(), row.output) << "a sheet the program wrote stays as it is";
+    }
+    SheetDocument again;
+    ASSERT_TRUE(again.Parse(row.output));
+    EXPECT_EQ(again.Lists(), lists) << "the written lists read back as they were set (a final ; gone)";
   }
 }
 
-TEST(SheetRoundTrip, TrailingSemicolonsAreTrimmedInTheRecordToo) {
-  ScratchFolder dir;
-  const DirectorySettings s = LoadEditSave(dir, "<Project />", {{1, L"C:\\a;"}, {2, L";"}});
-  EXPECT_EQ(s.m_lists[1], L"C:\\a");
-  EXPECT_EQ(s.m_lists[2], L"");
+TEST(SheetDocument, NewSheetsOfEachVersionByteExactAndWrittenLikeReadOnes) {
+  const std::pair<VsVersion, int> versions[] = {{VsVersion::k2010, 2010}, {VsVersion::k2012, 2012}, {VsVersion::k2013, 2013}};
+  for (const auto& [version, year] : versions) EXPECT_EQ(SheetDocument::NewSheet(version).Bytes(), NewSheet(year));
+  // Whether the new sheet was read back first or not: its empty group goes, the user group comes last.
+  SheetDocument made = SheetDocument::NewSheet(VsVersion::k2012), read;
+  DirectoryLists lists{};
+  lists[1] = L"C:\\inc;D:\\inc";
+  made.SetLists(lists);
+  EXPECT_EQ(made.Bytes(), SavedSheet(Include("C:\\inc;D:\\inc")));
+  EXPECT_EQ(Edited(read, NewSheet(2012), {{1, L"C:\\inc;D:\\inc"}}, lists), SavedSheet(Include("C:\\inc;D:\\inc")));
 }
 
-// Only a file that was read and is no usable sheet may be replaced by a new one; the reason says why.
-TEST(SheetLoad, UnreadableSheetsFailWithTheReasonAndLeaveAnEmptyRecord) {
-  using enum Result::Status;
+// A file that is no usable sheet is refused with the reason.
+TEST(SheetDocument, WhatIsNoSheetIsRefusedWithTheReason) {
   const struct {
     const char* name;
-    std::optional<std::string> bytes;  // none: the path is a folder
-    Result::Status status;
+    std::string bytes;
     const wchar_t* why;
-  } cases[] = {
-      {"empty file", "", kNotASheet, L"empty"},
-      {"white space only", " \n\t", kNotASheet, L"no XML element"},
-      {"damaged XML", "<Project><PropertyGroup></Project>", kNotASheet, L"not well-formed XML: "},
-      {"root is not Project", "<project><PropertyGroup /></project>", kNotASheet, L"not Project"},
-      {"Latin-1 bytes, no declaration", "<Project>Caf\xE9</Project>", kNotASheet, L"offset 12 are not valid UTF-8"},
-      {"surrogate after a UTF-8 BOM", "\xEF\xBB\xBF<Project>\xED\xA0\x80</Project>", kNotASheet, L"offset 12 "},
-      {"overlong form", "<Project>\xC0\xAF</Project>", kNotASheet, L"offset 9 "},
-      {"cut short at the end", "<Project/>\xE2\x82", kNotASheet, L"offset 10 "},
-      {"other encoding, not ASCII", "<?xml version='1.0' encoding='Shift_JIS'?><Project>\x82\xA0</Project>", kNotASheet,
+  } rows[] = {
+      {"empty file", "", L"empty"},
+      {"white space only", " \n\t", L"no XML element"},
+      {"damaged XML", "<Project><PropertyGroup></Project>", L"not well-formed XML: "},
+      {"root is not Project", "<project><PropertyGroup /></project>", L"not Project"},
+      {"Latin-1 bytes, no declaration", "<Project>Caf\xE9</Project>", L"offset 12 are not valid UTF-8"},
+      {"surrogate after a UTF-8 BOM", "\xEF\xBB\xBF<Project>\xED\xA0\x80</Project>", L"offset 12 "},
+      {"overlong form", "<Project>\xC0\xAF</Project>", L"offset 9 "},
+      {"cut short at the end", "<Project/>\xE2\x82", L"offset 10 "},
+      {"other encoding, not ASCII", "<?xml version='1.0' encoding='Shift_JIS'?><Project>\x82\xA0</Project>",
        L"offset 51 is not ASCII, and the declared encoding \"Shift_JIS\""},
-      {"a folder", std::nullopt, kInvalid, L"folder"},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    ScratchFolder dir;
-    if (c.bytes) WriteBytes(dir.Path("s.props"), *c.bytes);
-    else std::filesystem::create_directory(dir.Path("s.props"));
-    DirectorySettings s;
-    s.m_path = dir.WidePath("s.props");
-    s.m_lists[1] = L"stale";
-    s.m_loaded = true;
-    const Result loaded = s.LoadSheet();
-    EXPECT_FALSE(loaded);
-    EXPECT_EQ(loaded.status, c.status);
-    EXPECT_NE(loaded.why.find(c.why), std::wstring::npos) << std::string(loaded.why.begin(), loaded.why.end());
-    EXPECT_FALSE(s.m_loaded);
-    EXPECT_EQ(s.m_lists[1], L"");
-    EXPECT_TRUE(s.SaveSheet()) << "nothing to do while not loaded";
-    EXPECT_EQ(c.bytes ? ReadBytes(dir.Path("s.props")) : "", c.bytes.value_or(""));
+  for (const auto& row : rows) {
+    SheetDocument sheet;
+    const Result parsed = sheet.Parse(row.bytes);
+    EXPECT_EQ(parsed.status, Result::Status::kNotASheet) << row.name;
+    EXPECT_NE(parsed.why.find(row.why), std::wstring::npos) << row.name << ": " << EncodeUtf8(parsed.why);
+    EXPECT_TRUE(sheet.Properties().empty()) << row.name << ": nothing half-read is kept";
   }
-  DirectorySettings missing;
-  missing.m_path = L"/no/such/folder/x.props";
-  const Result loaded = missing.LoadSheet();
-  EXPECT_TRUE(CouldNotRead(loaded) && !loaded.why.empty());
 }
 
-TEST(SheetLoad, Utf16SheetIsWrittenAsUtf8WithATruthfulDeclaration) {
-  const std::u16string text =
-      u"\uFEFF<?xml version=\"1.0\" encoding=\"utf-16\"?>\r\n<Project>\r\n  <PropertyGroup>\r\n"
-      u"    <UserInclude>C:\\\u00C4rger</UserInclude>\r\n  </PropertyGroup>\r\n</Project>\r\n";
-  std::string bytes;
-  for (char16_t c : text) bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
-  ScratchFolder dir;
-  const DirectorySettings s = LoadEditSave(dir, bytes, {});
-  EXPECT_EQ(s.m_lists[1], L"C:\\\u00C4rger");
-  EXPECT_EQ(ReadBytes(dir.Path("s.props")),
-            kDecl + "<Project>\n" + Group(Kind("UserInclude", "IncludePath", "C:\\\xC3\x84rger")) + kTail);
-}
-
-TEST(SheetSave, DeclarationEncodingIsCorrectedOnlyWhenItLies) {
-  const std::pair<std::string, std::string> cases[] = {
+TEST(SheetDocument, DeclarationEncodingIsCorrectedOnlyWhenItLies) {
+  const std::pair<std::string, std::string> rows[] = {
       {"encoding=\"ISO-8859-1\"", "encoding=\"utf-8\""}, {"encoding=\"UTF-16\"", "encoding=\"utf-8\""},
       {"encoding=\"UTF-8\"", "encoding=\"UTF-8\""},      {"encoding=\"utf8\"", "encoding=\"utf8\""},
       {"standalone=\"yes\"", "standalone=\"yes\""},      {"encoding=\"cp1252\"", "encoding=\"utf-8\""},
       {"encoding=\"US-ASCII\"", "encoding=\"utf-8\""},  // another encoding, but only ASCII bytes
   };
-  for (const auto& [in, out] : cases) {
-    ScratchFolder dir;
-    LoadEditSave(dir, "<?xml version=\"1.0\" " + in + "?>\n<Project />", {});
-    EXPECT_EQ(ReadBytes(dir.Path("s.props")),
+  for (const auto& [in, out] : rows) {
+    SheetDocument sheet;
+    DirectoryLists lists;
+    EXPECT_EQ(Edited(sheet, "<?xml version=\"1.0\" " + in + "?>\n<Project />", {}, lists),
               "<?xml version=\"1.0\" " + out + "?>\n<Project>\n\t<PropertyGroup />\n" + kTail);
   }
 }
 
-TEST(SheetSave, VisualStudioSheetKeepsItsSettingsAndOrder) {
-  // As Visual Studio's property manager writes it: inline path values and other properties in
-  // the unlabelled group, which a save must keep.
-  const std::string vsSheet =
-      "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<Project DefaultTargets=\"Build\" "
-      "ToolsVersion=\"4.0\"" +
-      kNs +
-      ">\r\n  <ImportGroup Label=\"PropertySheets\" />\r\n  <PropertyGroup Label=\"UserMacros\" />\r\n"
-      "  <PropertyGroup>\r\n    <IncludePath>C:\\Qt\\include;$(IncludePath)</IncludePath>\r\n"
-      "    <LibraryPath>C:\\Qt\\lib;$(LibraryPath)</LibraryPath>\r\n    <OutDir>$(SolutionDir)bin\\</OutDir>\r\n"
-      "    <TargetName>$(ProjectName)d</TargetName>\r\n  </PropertyGroup>\r\n  <ItemGroup />\r\n</Project>";
-  const std::string head =
-      kHead + "\t<ImportGroup Label=\"PropertySheets\" />\n\t<PropertyGroup Label=\"UserMacros\" />\n";
-  const std::string kept = "\t\t<OutDir>$(SolutionDir)bin\\</OutDir>\n\t\t<TargetName>$(ProjectName)d</TargetName>\n";
-  const std::string lib = "\t\t<LibraryPath>C:\\Qt\\lib;$(LibraryPath)</LibraryPath>\n";
-  ScratchFolder dir;
-  LoadEditSave(dir, vsSheet, {{0, L"D:\\tools"}, {1, L"D:\\boost"}});
-  EXPECT_EQ(ReadBytes(dir.Path("s.props")),
-            head +
-                Group(Kind("UserExecutable", "ExecutablePath", "D:\\tools") +
-                      "\t\t<UserInclude>D:\\boost</UserInclude>\n"
-                      "\t\t<IncludePath>$(UserInclude);C:\\Qt\\include;$(IncludePath)</IncludePath>\n" +
-                      lib + kept) +
-                "\t<ItemGroup />\n" + kTail);
-  // Clearing the lists again gives the user's own values back, without our prefix, where they were.
-  LoadEditSave(dir, ReadBytes(dir.Path("s.props")), {{0, L""}, {1, L""}});
-  EXPECT_EQ(ReadBytes(dir.Path("s.props")),
-            head + Group("\t\t<IncludePath>C:\\Qt\\include;$(IncludePath)</IncludePath>\n" + lib + kept) +
-                "\t<ItemGroup />\n" + kTail);
-}
-
-TEST(SheetSave, PathPropertyKeepsWhatItHeld) {
+TEST(SheetDocument, PathPropertyKeepsWhatItHeld) {
   const struct {
     std::optional<std::string> before;  // IncludePath's text before the save; none: absent
     std::wstring list;
     std::optional<std::string> after;  // after the save; none: no element
-  } cases[] = {
+  } rows[] = {
       {std::nullopt, L"C:\\a", "$(UserInclude);$(IncludePath)"},
       {std::nullopt, L"", std::nullopt},
       {"$(UserInclude);$(IncludePath)", L"C:\\a", "$(UserInclude);$(IncludePath)"},
@@ -320,42 +291,27 @@ TEST(SheetSave, PathPropertyKeepsWhatItHeld) {
       {"", L"C:\\a", "$(UserInclude);"},
       {"", L"", std::nullopt},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.before.value_or("(absent)") + " / " + std::to_string(c.list.size()));
-    ScratchFolder dir;
-    const std::string before = c.before ? "<IncludePath>" + *c.before + "</IncludePath>" : "";
-    LoadEditSave(dir, "<Project><PropertyGroup><OutDir>o</OutDir>" + before + "</PropertyGroup></Project>",
-                 {{1, c.list}});
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.before.value_or("(absent)") + " / " + std::to_string(row.list.size()));
+    const std::string before = row.before ? "<IncludePath>" + *row.before + "</IncludePath>" : "";
     std::string body = "\t\t<OutDir>o</OutDir>\n";
-    if (!c.list.empty()) body += "\t\t<UserInclude>C:\\a</UserInclude>\n";
-    if (c.after) body += "\t\t<IncludePath>" + *c.after + "</IncludePath>\n";
-    EXPECT_EQ(ReadBytes(dir.Path("s.props")), kBareDecl + "<Project>\n" + Group(body) + kTail);
+    if (!row.list.empty()) body += "\t\t<UserInclude>C:\\a</UserInclude>\n";
+    if (row.after) body += "\t\t<IncludePath>" + *row.after + "</IncludePath>\n";
+    SheetDocument sheet;
+    DirectoryLists lists;
+    EXPECT_EQ(Edited(sheet, "<Project><PropertyGroup><OutDir>o</OutDir>" + before + "</PropertyGroup></Project>",
+                     {{1, row.list}}, lists),
+              kBareDecl + "<Project>\n" + Group(body) + kTail);
   }
 }
 
-TEST(SheetSave, OfTwoUnlabelledGroupsTheLastIsEditedEverySave) {
-  ScratchFolder dir;
-  DirectorySettings s = LoadEditSave(
-      dir,
-      "<Project><PropertyGroup><UserInclude>first</UserInclude></PropertyGroup>"
-      "<PropertyGroup><OutDir>x</OutDir><UserInclude>second</UserInclude></PropertyGroup><ItemGroup /></Project>",
-      {{1, L"third"}});
-  s.m_lists[0] = L"exe";
-  ASSERT_TRUE(s.SaveSheet());
-  EXPECT_EQ(ReadBytes(dir.Path("s.props")),
-            kBareDecl + "<Project>\n" + Group("\t\t<UserInclude>first</UserInclude>\n") +
-                Group("\t\t<OutDir>x</OutDir>\n" + Kind("UserExecutable", "ExecutablePath", "exe") +
-                      Kind("UserInclude", "IncludePath", "third")) +
-                "\t<ItemGroup />\n" + kTail);
-}
-
 // A character XML 1.0 does not allow makes MSBuild refuse the sheet, and every build with it.
-TEST(SheetSave, ListWithACharacterXmlForbidsIsRefusedBeforeAnythingChanges) {
+TEST(SheetEncoding, CharactersXmlForbidsAreFoundWhereTheUserSeesThem) {
   const bool wide16 = sizeof(wchar_t) == 2;
   const struct {
     std::wstring list;
     std::optional<ForbiddenCharacter> found;
-  } cases[] = {
+  } rows[] = {
       {L"C:\\a\tb\nc\rd\u00A0\uFFFD", std::nullopt},
       {L"C:\\a\x01", ForbiddenCharacter{.offset = 4, .position = 5, .code = 1}},
       {L"\x0B", ForbiddenCharacter{.offset = 0, .position = 1, .code = 0xB}},
@@ -365,35 +321,61 @@ TEST(SheetSave, ListWithACharacterXmlForbidsIsRefusedBeforeAnythingChanges) {
       {std::wstring(L"a") + wchar_t(0xD800) + L"b", ForbiddenCharacter{.offset = 1, .position = 2, .code = 0xD800}},
       {std::wstring(L"ab") + wchar_t(0xDC00), ForbiddenCharacter{.offset = 2, .position = 3, .code = 0xDC00}},
   };
-  const std::string sheet = kHead + Group(Kind("UserInclude", "IncludePath", "C:\\old")) + kTail;
-  for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.list.begin(), c.list.end()));
-    const std::optional<ForbiddenCharacter> found = FindForbiddenCharacter(c.list);
-    ASSERT_EQ(found.has_value(), c.found.has_value());
+  for (const auto& row : rows) {
+    const std::optional<ForbiddenCharacter> found = FindForbiddenCharacter(row.list);
+    ASSERT_EQ(found.has_value(), row.found.has_value()) << EncodeUtf8(row.list);
     if (!found) continue;
     EXPECT_EQ(std::tuple(found->offset, found->position, found->code),
-              std::tuple(c.found->offset, c.found->position, c.found->code));
-    ScratchFolder dir;
-    WriteBytes(dir.Path("s.props"), sheet);
-    DirectorySettings s;
-    s.m_path = dir.WidePath("s.props");
-    ASSERT_TRUE(s.LoadSheet());
-    s.m_lists[0] = L"C:\\x;";
-    s.m_lists[5] = c.list + L";";
-    const Result saved = s.SaveSheet();
-    EXPECT_EQ(saved.status, Result::Status::kForbiddenCharacter);
-    EXPECT_EQ(saved.why, L"UserSource holds a character XML does not allow: " + DescribeForbiddenCharacter(*found));
-    EXPECT_EQ(s.m_lists[0], L"C:\\x;") << "nothing changed, not even the record";
-    EXPECT_EQ(ReadBytes(dir.Path("s.props")), sheet);
+              std::tuple(row.found->offset, row.found->position, row.found->code));
+    DirectoryLists lists{};
+    lists[5] = row.list;
+    const std::optional<ListCharacter> inLists = FindForbiddenInLists(lists);
+    ASSERT_TRUE(inLists);
+    EXPECT_EQ(inLists->kind, 5);
+    EXPECT_EQ(DescribeForbiddenCharacter(*found), CodePointName(row.found->code) + L" at position " +
+                                                      std::to_wstring(row.found->position));
   }
 }
 
-TEST(SheetSave, NoPathNothingToWrite) {
+// The record: a sheet that cannot be read leaves it empty and not to be saved; a save leaves it
+// holding the lists written, and does nothing without a sheet.
+TEST(DirectorySettings, LoadAndSaveKeepTheRecordTruthful) {
+  ScratchFolder dir;
+  const std::string damaged = "<Project><PropertyGroup></Project>";
+  for (const bool folder : {false, true}) {
+    if (folder) std::filesystem::create_directory(dir.Path("f.props"));
+    else WriteBytes(dir.Path("f.props"), damaged);
+    DirectorySettings s;
+    s.m_path = dir.WidePath("f.props");
+    s.m_lists[1] = L"stale";
+    s.m_loaded = true;
+    const Result loaded = s.LoadSheet();
+    EXPECT_EQ(loaded.status, folder ? Result::Status::kInvalid : Result::Status::kNotASheet);
+    EXPECT_FALSE(s.m_loaded);
+    EXPECT_EQ(s.m_lists[1], L"");
+    EXPECT_TRUE(s.SaveSheet()) << "nothing to do while not loaded";
+    if (!folder) { EXPECT_EQ(ReadBytes(dir.Path("f.props")), damaged); }
+    std::filesystem::remove(dir.Path("f.props"));
+  }
+  DirectorySettings missing;
+  missing.m_path = dir.WidePath("none.props");
+  const Result loaded = missing.LoadSheet();
+  EXPECT_TRUE(loaded.IsNotFound() && !loaded.why.empty());
+
+  WriteBytes(dir.Path("s.props"), "<Project />");
   DirectorySettings s;
-  s.m_loaded = true;
-  s.m_lists[1] = L"C:\\a";
-  EXPECT_TRUE(s.SaveSheet());
-  EXPECT_FALSE(s.WriteSheetFile());
+  s.m_path = dir.WidePath("s.props");
+  ASSERT_TRUE(s.LoadSheet());
+  s.m_lists[1] = L"C:\\a;";
+  s.m_lists[2] = L";";
+  ASSERT_TRUE(s.SaveSheet());
+  EXPECT_EQ(s.m_lists[1], L"C:\\a");
+  EXPECT_EQ(s.m_lists[2], L"");
+
+  DirectorySettings nowhere;
+  nowhere.m_loaded = true;
+  nowhere.m_lists[1] = L"C:\\a";
+  EXPECT_TRUE(nowhere.SaveSheet()) << "no sheet, nothing to write";
 }
 
 }  // namespace

@@ -1,0 +1,77 @@
+// A user property sheet as text: bytes in, the user's seven lists and a judgement out; lists in,
+// bytes out. No file, no lock: everything here works on strings, so it is tested and fuzzed with
+// strings alone. This is the one place that decides which elements hold the user's lists, and the
+// only part of the program that sees the XML library.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "DirectoryKinds.h"
+#include "base/Result.h"
+
+namespace pathwright {
+
+// The MSBuild 2003 project namespace that every MSBuild project file declares.
+inline constexpr const wchar_t* kMsBuildNamespace = L"http://schemas.microsoft.com/developer/msbuild/2003";
+
+// Deepest nesting of elements a readable sheet may have, Project counting as the first level.
+// Real sheets use four or five; an indented save writes one tab per level on every line, so a
+// file nested thousands deep would be written back many times its size.
+inline constexpr int kMaxSheetDepth = 256;
+
+// The Visual Studio version a new sheet is made for, in the order the version chooser lists them.
+enum class VsVersion { k2010, k2012, k2013 };
+
+// The chooser's entry index as a version: 2 is 2013, any other positive index 2012, the rest 2010,
+// as new sheets have always been told apart.
+VsVersion VsVersionFromChooserIndex(int index);
+
+// One element of a PropertyGroup of Project, in document order, as MSBuild would evaluate it.
+struct SheetProperty {
+  std::wstring name;
+  std::wstring value;
+  std::optional<std::wstring> groupCondition;  // the group's Condition attribute, if it has one
+  std::optional<std::wstring> condition;       // the element's own
+  bool inUserGroup = false;                    // the group the user's lists are read from and written to
+};
+
+class SheetDocument {
+ public:
+  // No sheet yet: Parse or NewSheet makes one.
+  SheetDocument();
+  ~SheetDocument();
+  SheetDocument(SheetDocument&&) noexcept;
+  SheetDocument& operator=(SheetDocument&&) noexcept;
+
+  // A new, empty sheet for that version.
+  static SheetDocument NewSheet(VsVersion version);
+
+  // Reads a sheet from a file's bytes. Fails (Result::Status::kNotASheet, with the reason) for
+  // anything that is not an exactly readable XML document with a top-level Project element, or that
+  // nests elements deeper than kMaxSheetDepth; the document is then empty.
+  Result Parse(std::string_view bytes);
+
+  // The user's own list of each kind; empty where the sheet sets none.
+  DirectoryLists Lists() const;
+
+  // Puts the seven lists into the user's group, editing its elements in place. A final ";" goes
+  // from each list, in `lists` as well. Every list must be free of characters XML does not allow.
+  void SetLists(DirectoryLists& lists);
+
+  // The sheet as the program writes it: UTF-8 without byte order mark, tab indentation, LF line
+  // ends, with a declaration (when it has one) that says UTF-8. `sizeHint`: about how long it is.
+  std::string Bytes(size_t sizeHint = 0) const;
+
+  // Every element of every PropertyGroup of Project, in document order.
+  std::vector<SheetProperty> Properties() const;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> m_impl;
+};
+
+}  // namespace pathwright
