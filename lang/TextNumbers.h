@@ -51,6 +51,22 @@ inline constexpr uint32_t kListBrowseChange = 3006;
 inline constexpr uint32_t kListClear = 3007;
 inline constexpr uint32_t kListNotFound = 3008;       // drawn after an entry whose folder does not exist
 inline constexpr uint32_t kListSemicolonText = 3009;  // format with one %s: the picked folder
+// The list editor's columns, its "New" line, the words of its status column and its typed-entry messages
+inline constexpr uint32_t kListNewEntry = 3100;
+inline constexpr uint32_t kListColumnEntry = 3101;
+inline constexpr uint32_t kListColumnStatus = 3102;
+inline constexpr uint32_t kListStatusFound = 3103;
+inline constexpr uint32_t kListStatusMissing = 3104;
+inline constexpr uint32_t kListStatusPercent = 3105;
+inline constexpr uint32_t kListStatusUnresolved = 3106;
+inline constexpr uint32_t kListStatusProject = 3107;
+inline constexpr uint32_t kListStatusDuplicate = 3108;
+inline constexpr uint32_t kListStatusInvalid = 3109;
+inline constexpr uint32_t kListStatusTimeout = 3110;
+inline constexpr uint32_t kListStatusChecking = 3111;
+inline constexpr uint32_t kListExpanded = 3112;         // format with one %s: the selected entry expanded
+inline constexpr uint32_t kListSemicolonTyped = 6100;
+inline constexpr uint32_t kListForbiddenTyped = 6101;  // format with one %s: the character's code
 // The names of the seven directory kinds, in their order, for running text: kListLabel's %s, messages
 // and the names screen readers give the list buttons
 inline constexpr uint32_t kKindExecutable = 3010;
@@ -136,6 +152,21 @@ inline constexpr uint32_t kAll[] = {
     kListClear,
     kListNotFound,
     kListSemicolonText,
+    kListNewEntry,
+    kListColumnEntry,
+    kListColumnStatus,
+    kListStatusFound,
+    kListStatusMissing,
+    kListStatusPercent,
+    kListStatusUnresolved,
+    kListStatusProject,
+    kListStatusDuplicate,
+    kListStatusInvalid,
+    kListStatusTimeout,
+    kListStatusChecking,
+    kListExpanded,
+    kListSemicolonTyped,
+    kListForbiddenTyped,
     kKindExecutable,
     kKindInclude,
     kKindReference,

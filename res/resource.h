@@ -53,6 +53,8 @@
 #define IDC_LIST_UP 57712
 #define IDC_LIST_DOWN 57713
 #define IDC_LIST_BOX 57714
+#define IDC_LIST_EXPANDED 57715
+#define IDC_LIST_RULE 57716
 
 // About box (template 100)
 #define IDC_ABOUT_WTL_LINK 1000

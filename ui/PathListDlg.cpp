@@ -1,76 +1,106 @@
 #include "ui/PathListDlg.h"
 
 #include <algorithm>
-#include <mutex>
+#include <cstdio>
+#include <cstring>
+#include <optional>
 #include <tuple>
 #include <vector>
 
+#include "lang/TextFormat.h"
 #include "lang/TextNumbers.h"
 #include "model/DirectoryList.h"
 #include "model/EnvironmentPaths.h"
-#include "model/SheetCheck.h"
-#include "base/Environment.h"
-#include "base/FileSystem.h"
-#include "base/WorkerPool.h"
-#include "lang/TextFormat.h"
+#include "model/SheetEncoding.h"
 #include "ui/UiLanguage.h"
 #include "win/AppModule.h"
 #include "win/Dpi.h"
-#include "win/Handle.h"
-#include "ui/Platform.h"
+#include "win/WindowText.h"
 
 namespace pathwright {
 
 namespace {
 constexpr COLORREF kTransparent = RGB(255, 0, 255);
-constexpr UINT kFoldersChecked = WM_APP + 1;
-constexpr size_t kLookUpThreads = 4;
+constexpr UINT kReopenEdit = WM_APP + 2;
+constexpr UINT_PTR kListSubclass = 1;
 
-// The folder an entry names when it can be looked up at all: absolute after expansion, nothing
-// left for a project to fill in. Empty otherwise.
-std::wstring CheckableFolder(const std::wstring& entry) {
-  Judgement judged = Prejudge(entry, EnvironmentVariable);
-  return judged.status == EntryStatus::kOk ? judged.expanded : std::wstring();
+// The window size the user last gave the editor, in pixels at 96 DPI: the next editor of this run
+// opens as large.
+SIZE g_lastSize = {};
+
+std::wstring ItemText(HWND list, int index, int column = 0) {
+  std::wstring text(512, L'\0');
+  for (;;) {
+    LVITEMW item = {};
+    item.iSubItem = column;
+    item.pszText = text.data();
+    item.cchTextMax = static_cast<int>(text.size());
+    const LRESULT got = ::SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+    if (got < static_cast<LRESULT>(text.size()) - 1) {
+      text.resize(got > 0 ? static_cast<size_t>(got) : 0);
+      return text;
+    }
+    text.resize(text.size() * 2);
+  }
+}
+
+// A pasted text as entries: separated by ";" or line breaks, spaces around each dropped, empty ones
+// left out.
+std::vector<std::wstring> PastedEntries(const std::wstring& text) {
+  std::vector<std::wstring> entries;
+  size_t start = 0;
+  while (start <= text.size()) {
+    const size_t end = std::min(text.find_first_of(L";\r\n", start), text.size());
+    std::wstring piece = text.substr(start, end - start);
+    const size_t first = piece.find_first_not_of(L" \t");
+    if (first != std::wstring::npos) entries.push_back(piece.substr(first, piece.find_last_not_of(L" \t") - first + 1));
+    start = end + 1;
+  }
+  return entries;
 }
 }  // namespace
 
-struct CPathListDlg::FolderCheck {
-  std::mutex mutex;
-  std::vector<std::pair<std::wstring, bool>> answers;  // folder, absent: not yet taken by the window
-  WorkerPool workers{kLookUpThreads};                  // last: it ends before what its tasks use
-};
-
-CPathListDlg::CPathListDlg(PlatformServices& platform) : m_platform(platform) {}
-
-CPathListDlg::~CPathListDlg() { StopFolderCheck(); }
-
 BOOL CPathListDlg::ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result, DWORD) {
-  if (message == WM_INITDIALOG) {
-    result = OnInitDialog();
-    return TRUE;
+  switch (message) {
+    case WM_INITDIALOG:
+      result = OnInitDialog();
+      return TRUE;
+    case WM_NOTIFY:
+      if (wParam != IDC_LIST_BOX) return FALSE;
+      result = OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+      return TRUE;
+    case WM_SIZE:
+      ApplyLayout();
+      return FALSE;
+    case WM_GETMINMAXINFO:
+      reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {m_minimum.cx, m_minimum.cy};
+      result = 0;
+      return TRUE;
+    case WM_TIMER:
+      OnLookUpTimer();
+      return TRUE;
+    case kReopenEdit:
+      Platform().ShowMessageBox(m_hWnd, Refusal(m_refused).value_or(L""), UiText(text::kListTitle),
+                                MB_OK | MB_ICONWARNING);
+      StartEdit(m_refusedIndex, m_refused, true);
+      return TRUE;
+    case WM_DESTROY:
+      StopFolderCheck();  // also when the window goes without OK or Cancel
+      if (m_list) ::RemoveWindowSubclass(m_list, &CPathListDlg::ListProc, kListSubclass);
+      return FALSE;
+    case WM_COMMAND:
+      break;
+    case kFoldersChecked:
+      OnFoldersChecked();
+      return TRUE;
+    default:
+      return FALSE;
   }
-  if (message == WM_DRAWITEM && wParam == IDC_LIST_BOX) {
-    OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
-    result = TRUE;
-    return TRUE;
-  }
-  if (message == kFoldersChecked) {
-    OnFoldersChecked();
-    result = 0;
-    return TRUE;
-  }
-  if (message == WM_DESTROY) {
-    StopFolderCheck();  // also when the window goes without OK or Cancel
-    return FALSE;
-  }
-  if (message != WM_COMMAND) return FALSE;
   result = 0;
-  const int id = LOWORD(wParam);
-  const int code = HIWORD(wParam);
-  switch (id) {
+  switch (LOWORD(wParam)) {
     case IDOK:
     case IDCANCEL:
-      result = OnCloseCmd(static_cast<WORD>(id));
+      result = OnCloseCmd(LOWORD(wParam));
       return TRUE;
     case IDC_LIST_ADD:
       OnAdd();
@@ -85,21 +115,11 @@ BOOL CPathListDlg::ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LPARA
       OnClear();
       return TRUE;
     case IDC_LIST_UP:
-      OnUp();
+      MoveSelected(-1);
       return TRUE;
     case IDC_LIST_DOWN:
-      OnDown();
+      MoveSelected(+1);
       return TRUE;
-    case IDC_LIST_BOX:
-      if (code == LBN_DBLCLK) {
-        OnChange();
-        return TRUE;
-      }
-      if (code == LBN_SELCHANGE) {
-        UpdateButtons();
-        return TRUE;
-      }
-      return FALSE;
     default:
       return FALSE;
   }
@@ -108,32 +128,168 @@ BOOL CPathListDlg::ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LPARA
 LRESULT CPathListDlg::OnInitDialog() {
   CentreWindow(::GetParent(m_hWnd));
   UiTranslate(m_hWnd);
-  m_listBox = GetDlgItem(IDC_LIST_BOX);
+  m_environment = Platform().PersistentEnvironment();
+  m_list = GetDlgItem(IDC_LIST_BOX);
   m_upButton = GetDlgItem(IDC_LIST_UP);
   m_downButton = GetDlgItem(IDC_LIST_DOWN);
   m_dpi = WindowDpi(m_hWnd);
   LoadArrowImages(m_dpi);
 
-  // The label's translated text is a format for the kind title; only "%s" is honoured in it.
+  // The heading's translated text is one sentence around the kind's name; only "%s" is honoured in it.
   SetDlgItemText(IDC_LIST_LABEL, FormatWithString(GetDlgItemText(IDC_LIST_LABEL), m_kindTitle));
 
-  {
-    WindowDc dc(m_listBox);
-    m_font = reinterpret_cast<HFONT>(::SendMessageW(m_listBox, WM_GETFONT, 0, 0));
-    SelectedObject font(dc.Get(), m_font);
-    if (dc) ::GetTextMetricsW(dc.Get(), &m_metrics);
-    for (const std::wstring& entry : SplitEntries(m_paths)) {
-      ::SendMessageW(m_listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
-      WidenExtent(entry, false);
-    }
+  ::SendMessageW(m_list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
+                 LVS_EX_FULLROWSELECT | LVS_EX_SUBITEMIMAGES | LVS_EX_LABELTIP | LVS_EX_DOUBLEBUFFER);
+  for (const auto& [column, number] : {std::pair{0, text::kListColumnEntry}, {1, text::kListColumnStatus}}) {
+    std::wstring caption = UiText(number);
+    LVCOLUMNW info = {};
+    info.mask = LVCF_TEXT | LVCF_SUBITEM | LVCF_WIDTH;
+    info.pszText = caption.data();
+    info.iSubItem = column;
+    info.cx = 100;
+    ::SendMessageW(m_list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&info));
   }
-  if (m_metrics.tmHeight > 0) ::SendMessageW(m_listBox, LB_SETITEMHEIGHT, 0, m_metrics.tmHeight + 2);
-  StartFolderCheck(SplitEntries(m_paths));
-  if (m_extent > 0) ::SendMessageW(m_listBox, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(m_extent), 0);
+  LoadStatusIcons(m_dpi);
+  InsertEntry(0, UiText(text::kListNewEntry));
+  const std::vector<std::wstring> entries = SplitEntries(m_paths);
+  for (size_t i = 0; i < entries.size(); ++i) InsertEntry(static_cast<int>(i), entries[i]);
+  ::SetWindowSubclass(m_list, &CPathListDlg::ListProc, kListSubclass, reinterpret_cast<DWORD_PTR>(this));
+
+  RECT window = {};
+  ::GetWindowRect(m_hWnd, &window);
+  m_minimum = {window.right - window.left, window.bottom - window.top};
+  TakeLayout();
+  // The first editor of the run opens wider than its smallest size, with room for long entries.
+  const SIZE wanted = g_lastSize.cx > 0 ? SIZE{::MulDiv(g_lastSize.cx, static_cast<int>(m_dpi), 96),
+                                               ::MulDiv(g_lastSize.cy, static_cast<int>(m_dpi), 96)}
+                                        : SIZE{m_minimum.cx * 3 / 2, m_minimum.cy * 5 / 4};
+  ::SetWindowPos(m_hWnd, nullptr, 0, 0, std::max(m_minimum.cx, wanted.cx), std::max(m_minimum.cy, wanted.cy),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  CentreWindow(::GetParent(m_hWnd));
+  ApplyLayout();
+  RefreshStatus();
 
   UIAddChildWindowContainer(m_hWnd);
   UpdateButtons();
-  return TRUE;  // the focus goes to the list box, with no entry selected
+  return TRUE;  // the focus goes to the list, with no entry selected
+}
+
+LRESULT CALLBACK CPathListDlg::ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                        DWORD_PTR self) {
+  if ((message == WM_KEYDOWN || message == WM_SYSKEYDOWN || message == WM_CHAR) &&
+      reinterpret_cast<CPathListDlg*>(self)->OnListKey(message, wParam)) {
+    return 0;
+  }
+  return ::DefSubclassProc(list, message, wParam, lParam);
+}
+
+bool CPathListDlg::OnListKey(UINT message, WPARAM key) {
+  const bool control = ::GetKeyState(VK_CONTROL) < 0;
+  if (message == WM_SYSKEYDOWN) {
+    if (key != VK_UP && key != VK_DOWN) return false;
+    MoveSelected(key == VK_UP ? -1 : +1);
+    return true;
+  }
+  if (message == WM_CHAR) {
+    // Typing on the selection starts editing it with that character; on the "New" line, a new entry.
+    // Ctrl is not asked: AltGr, which types the backslash on many keyboards, holds it down.
+    if (key < L' ' || key == 0x7F) return false;
+    const int focus = static_cast<int>(::SendMessageW(m_list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+    StartEdit(focus >= 0 ? focus : Count(), std::wstring(1, static_cast<wchar_t>(key)), true);
+    return true;
+  }
+  if (key == VK_F2) {
+    const int focus = static_cast<int>(::SendMessageW(m_list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+    StartEdit(focus >= 0 ? focus : Count(), {}, focus < 0 || focus == Count());
+    return true;
+  }
+  if (key == VK_DELETE) {
+    OnDelete();
+    return true;
+  }
+  if (!control) return false;
+  switch (key) {
+    case 'C':
+      Copy();
+      return true;
+    case 'V':
+      Paste();
+      return true;
+    case 'A':
+      SelectOnly({}, -1);
+      for (int i = 0; i < Count(); ++i) ListView_SetItemState(m_list, i, LVIS_SELECTED, LVIS_SELECTED);
+      UpdateButtons();
+      return true;
+    default:
+      return false;
+  }
+}
+
+LRESULT CPathListDlg::OnNotify(const NMHDR& header) {
+  switch (header.code) {
+    case LVN_ITEMCHANGED:
+      UpdateButtons();
+      ShowExpanded();
+      return 0;
+    case NM_DBLCLK: {
+      const auto& activate = reinterpret_cast<const NMITEMACTIVATE&>(header);
+      if (activate.iItem >= 0) StartEdit(activate.iItem, {}, activate.iItem == Count());
+      return 0;
+    }
+    case LVN_BEGINLABELEDITW:
+      m_editing = reinterpret_cast<const NMLVDISPINFOW&>(header).item.iItem;
+      return FALSE;
+    case LVN_ENDLABELEDITW:
+      EndEdit(reinterpret_cast<const NMLVDISPINFOW&>(header));
+      m_editing = -1;
+      return FALSE;  // the text is set here, or refused
+    default:
+      return 0;
+  }
+}
+
+void CPathListDlg::StartEdit(int index, const std::wstring& typed, bool replace) {
+  if (index < 0 || index > Count()) return;
+  ::SetFocus(m_list);
+  SelectOnly({index}, index);
+  const HWND edit = reinterpret_cast<HWND>(::SendMessageW(m_list, LVM_EDITLABELW, static_cast<WPARAM>(index), 0));
+  if (!edit || !replace) return;
+  ::SetWindowTextW(edit, typed.c_str());
+  ::SendMessageW(edit, EM_SETSEL, typed.size(), typed.size());
+}
+
+bool CPathListDlg::EndEdit(const NMLVDISPINFOW& info) {
+  const int index = info.item.iItem;
+  if (!info.item.pszText || index < 0) return false;  // cancelled
+  const std::wstring text = info.item.pszText;
+  const bool isNew = index == Count();
+  if (isNew && text.empty()) return false;
+  if (Refusal(text)) {
+    // Said once the edit has gone, then offered again for correction.
+    m_refused = text;
+    m_refusedIndex = index;
+    PostMessageW(m_hWnd, kReopenEdit, 0, 0);
+    return false;
+  }
+  if (isNew) {
+    InsertEntry(index, text);
+    SelectOnly({index + 1}, index + 1);  // the "New" line again, for the next one
+  } else {
+    SetEntry(index, text);
+  }
+  RefreshStatus();
+  UpdateButtons();
+  return true;
+}
+
+std::optional<std::wstring> CPathListDlg::Refusal(const std::wstring& text) {
+  if (text.find(L';') != std::wstring::npos) return UiText(text::kListSemicolonTyped);
+  if (const std::optional<ForbiddenCharacter> found = FindForbiddenCharacter(text)) {
+    wchar_t code[16] = {};
+    std::swprintf(code, std::size(code), L"U+%04X", static_cast<unsigned>(found->code));
+    return UiFormat(text::kListForbiddenTyped, code);
+  }
+  return std::nullopt;
 }
 
 void CPathListDlg::LoadArrowImages(UINT dpi) {
@@ -155,25 +311,26 @@ void CPathListDlg::LoadArrowImages(UINT dpi) {
 void CPathListDlg::OnDpiApplied(UINT dpi) {
   if (dpi == 0 || dpi == m_dpi) return;
   LoadArrowImages(dpi);
-  m_font = reinterpret_cast<HFONT>(::SendMessageW(m_listBox, WM_GETFONT, 0, 0));
-  {
-    WindowDc dc(m_listBox);
-    SelectedObject font(dc.Get(), m_font);
-    if (dc) ::GetTextMetricsW(dc.Get(), &m_metrics);
-  }
-  // The entries are as wide as before in the new pixels: the extent keeps its proportion.
-  m_extent = ::MulDiv(m_extent, static_cast<int>(dpi), static_cast<int>(m_dpi));
+  m_minimum = {::MulDiv(m_minimum.cx, static_cast<int>(dpi), static_cast<int>(m_dpi)),
+               ::MulDiv(m_minimum.cy, static_cast<int>(dpi), static_cast<int>(m_dpi))};
   m_dpi = dpi;
-  ::SendMessageW(m_listBox, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(m_extent), 0);
+  LoadStatusIcons(dpi);
+  TakeLayout();
+  ApplyLayout();
 }
 
 LRESULT CPathListDlg::OnCloseCmd(WORD id) {
   StopFolderCheck();
-  std::vector<std::wstring> entries;
-  const int count = Count();
-  for (int i = 0; i < count; ++i) entries.push_back(EntryText(i));
-  m_paths = JoinEntries(entries);
-
+  if (id == IDOK) {
+    std::vector<std::wstring> entries;
+    for (int i = 0; i < Count(); ++i) entries.push_back(EntryText(i));
+    m_paths = JoinEntries(entries);
+  }
+  RECT window = {};
+  if (::GetWindowRect(m_hWnd, &window) && m_dpi > 0) {
+    g_lastSize = {::MulDiv(window.right - window.left, 96, static_cast<int>(m_dpi)),
+                  ::MulDiv(window.bottom - window.top, 96, static_cast<int>(m_dpi))};
+  }
   // The buttons let go of the image lists before these are destroyed.
   BUTTON_IMAGELIST none = {};
   for (HWND button : {m_upButton, m_downButton}) {
@@ -200,196 +357,234 @@ bool CPathListDlg::TakePick(const std::wstring& folder) {
   }
   m_picked = folder;
   m_lastFolder = folder;
-  if (m_substituteEnvironment) m_picked = SubstituteEnvironment(m_picked, EnvironmentEntries());
+  if (m_substituteEnvironment) m_picked = SubstituteEnvironment(m_picked, m_environment.Entries());
   return true;
 }
 
 void CPathListDlg::OnAdd() {
   std::wstring folder;
   if (!BrowseForFolder(text::kListBrowseAdd, m_lastFolder, folder) || !TakePick(folder)) return;
-  ::SendMessageW(m_listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(m_picked.c_str()));
-  WidenExtent(m_picked, true);
-  StartFolderCheck({m_picked});
+  const std::vector<int> selected = SelectedEntries();
+  const int at = selected.empty() ? Count() : selected.back() + 1;
+  InsertEntry(at, m_picked);
+  SelectOnly({at}, at);
+  RefreshStatus();
   UpdateButtons();
 }
 
 void CPathListDlg::OnChange() {
-  const int selected = Selection();
-  if (selected < 0) return;
-  // An entry such as $(TOOLS)\lib opens the browser where it points now.
-  const std::wstring initial = ExpandLeadingReference(EntryText(selected), EnvironmentVariable);
+  const std::vector<int> selected = SelectedEntries();
+  if (selected.empty()) return;
+  const int index = selected.front();
+  // An entry such as $(TOOLS)\lib opens the picker where it points now (or its nearest existing parent).
+  const std::wstring initial = ExpandLeadingReference(
+      EntryText(index), [this](const std::wstring& name) { return m_environment.Find(name); });
   std::wstring folder;
   if (!BrowseForFolder(text::kListBrowseChange, initial, folder) || !TakePick(folder)) return;
-  ::SendMessageW(m_listBox, LB_DELETESTRING, static_cast<WPARAM>(selected), 0);
-  ::SendMessageW(m_listBox, LB_INSERTSTRING, static_cast<WPARAM>(selected), reinterpret_cast<LPARAM>(m_picked.c_str()));
-  ::SendMessageW(m_listBox, LB_SETCURSEL, static_cast<WPARAM>(selected), 0);
-  WidenExtent(m_picked, true);
-  StartFolderCheck({m_picked});
+  SetEntry(index, m_picked);
+  SelectOnly({index}, index);
+  RefreshStatus();
   UpdateButtons();
 }
 
 void CPathListDlg::OnDelete() {
-  const int selected = Selection();
-  if (selected >= 0) {
-    ::SendMessageW(m_listBox, LB_DELETESTRING, static_cast<WPARAM>(selected), 0);
-    const int next = selected > 0 ? selected - 1 : 0;
-    if (Count() > next) ::SendMessageW(m_listBox, LB_SETCURSEL, static_cast<WPARAM>(next), 0);
+  const std::vector<int> selected = SelectedEntries();
+  if (selected.empty()) return;
+  for (auto at = selected.rbegin(); at != selected.rend(); ++at) {
+    ::SendMessageW(m_list, LVM_DELETEITEM, static_cast<WPARAM>(*at), 0);
   }
+  const int next = selected.front() > 0 ? selected.front() - 1 : 0;
+  SelectOnly(Count() > next ? std::vector<int>{next} : std::vector<int>{}, Count() > next ? next : -1);
+  RefreshStatus();
   UpdateButtons();
 }
 
 void CPathListDlg::OnClear() {
-  ::SendMessageW(m_listBox, LB_RESETCONTENT, 0, 0);
+  for (int i = Count() - 1; i >= 0; --i) ::SendMessageW(m_list, LVM_DELETEITEM, static_cast<WPARAM>(i), 0);
+  RefreshStatus();
   UpdateButtons();
 }
 
-void CPathListDlg::OnUp() { MoveSelected(-1); }
-
-void CPathListDlg::OnDown() { MoveSelected(+1); }
-
 void CPathListDlg::MoveSelected(int offset) {
-  const int selected = Selection();
-  const int target = selected + offset;
-  if (selected >= 0 && target >= 0 && target < Count()) {
-    const std::wstring text = EntryText(selected);
-    ::SendMessageW(m_listBox, LB_DELETESTRING, static_cast<WPARAM>(selected), 0);
-    const LRESULT at =
-        ::SendMessageW(m_listBox, LB_INSERTSTRING, static_cast<WPARAM>(target), reinterpret_cast<LPARAM>(text.c_str()));
-    ::SendMessageW(m_listBox, LB_SETCURSEL, static_cast<WPARAM>(at), 0);
+  std::vector<int> selected = SelectedEntries();
+  const bool possible = !selected.empty() && (offset < 0 ? selected.front() > 0 : selected.back() < Count() - 1);
+  if (possible) {
+    // Each selected entry swaps with its neighbour, nearest to the edge first.
+    if (offset > 0) std::reverse(selected.begin(), selected.end());
+    for (int& index : selected) {
+      const std::wstring moving = EntryText(index);
+      SetEntry(index, EntryText(index + offset));
+      SetEntry(index + offset, moving);
+      index += offset;
+    }
+    std::sort(selected.begin(), selected.end());
+    SelectOnly(selected, offset < 0 ? selected.front() : selected.back());
+    ::SendMessageW(m_list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(offset < 0 ? selected.front() : selected.back()), FALSE);
+    RefreshStatus();
   }
   UpdateButtons();
-  // The arrow just used keeps the focus, and with it the default frame, so Enter repeats the move;
-  // one that has just disabled itself has handed both to the list.
-  HWND used = offset < 0 ? m_upButton : m_downButton;
-  if (::IsWindowEnabled(used)) FocusControl(used);
+}
+
+void CPathListDlg::Copy() {
+  std::vector<std::wstring> entries;
+  for (int index : SelectedEntries()) entries.push_back(EntryText(index));
+  if (entries.empty()) return;
+  // As the sheet writes a list, so it pastes back into the main window's row as well as here.
+  const std::wstring text = JoinEntries(entries);
+  if (!::OpenClipboard(m_hWnd)) return;
+  ::EmptyClipboard();
+  const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+  if (HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, bytes)) {
+    std::memcpy(::GlobalLock(memory), text.c_str(), bytes);
+    ::GlobalUnlock(memory);
+    if (!::SetClipboardData(CF_UNICODETEXT, memory)) ::GlobalFree(memory);
+  }
+  ::CloseClipboard();
+}
+
+void CPathListDlg::Paste() {
+  std::wstring text;
+  if (!::OpenClipboard(m_hWnd)) return;
+  if (HANDLE memory = ::GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* chars = static_cast<const wchar_t*>(::GlobalLock(memory))) text = chars;
+    ::GlobalUnlock(memory);
+  }
+  ::CloseClipboard();
+  const std::vector<std::wstring> entries = PastedEntries(text);
+  for (const std::wstring& entry : entries) {
+    // Nothing is taken when one piece cannot be an entry: the user sees which and why.
+    if (const std::optional<std::wstring> why = Refusal(entry)) {
+      Platform().ShowMessageBox(m_hWnd, entry + L"\n" + *why, UiText(text::kListTitle), MB_OK | MB_ICONWARNING);
+      return;
+    }
+  }
+  if (entries.empty()) return;
+  const std::vector<int> selected = SelectedEntries();
+  int at = selected.empty() ? Count() : selected.back() + 1;
+  std::vector<int> pasted;
+  for (const std::wstring& entry : entries) {
+    InsertEntry(at, entry);
+    pasted.push_back(at++);
+  }
+  SelectOnly(pasted, pasted.back());
+  RefreshStatus();
+  UpdateButtons();
 }
 
 void CPathListDlg::UpdateButtons() {
-  const int selected = Selection();
+  const std::vector<int> selected = SelectedEntries();
   const int count = Count();
-  const std::pair<int, bool> states[] = {{IDC_LIST_CHANGE, selected >= 0},
-                                         {IDC_LIST_DELETE, selected >= 0},
+  const bool any = !selected.empty();
+  const std::pair<int, bool> states[] = {{IDC_LIST_CHANGE, selected.size() == 1},
+                                         {IDC_LIST_DELETE, any},
                                          {IDC_LIST_CLEAR, count >= 1},
-                                         {IDC_LIST_UP, selected >= 1},
-                                         {IDC_LIST_DOWN, selected >= 0 && selected < count - 1}};
+                                         {IDC_LIST_UP, any && selected.front() >= 1},
+                                         {IDC_LIST_DOWN, any && selected.back() < count - 1}};
   // A focused button about to disable itself hands the focus to the list first: with the focus on no
   // control, the next Enter would press OK while another button still looked like the default.
   const HWND focus = ::GetFocus();
   for (const auto& [id, enabled] : states) {
-    if (!enabled && focus && focus == GetDlgItem(id)) FocusControl(m_listBox);
+    if (!enabled && focus && focus == GetDlgItem(id)) {
+      ::SendMessageW(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_list), TRUE);
+    }
   }
   for (const auto& [id, enabled] : states) UIEnable(id, enabled);
   UIUpdateChildWindows();
 }
 
-void CPathListDlg::FocusControl(HWND control) {
-  // Through the dialog manager, which also moves the default frame: to a push button that takes the
-  // focus, back to OK for any other control.
-  ::SendMessageW(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
-}
-
-void CPathListDlg::WidenExtent(const std::wstring& text, bool apply) {
-  SIZE size = {};
-  {
-    WindowDc dc(m_listBox);
-    SelectedObject font(dc.Get(), m_font);
-    if (!dc || !::GetTextExtentPoint32W(dc.Get(), text.c_str(), static_cast<int>(text.size()), &size)) return;
-  }
-  const int wanted = static_cast<int>(size.cx) + static_cast<int>(m_metrics.tmAveCharWidth);
-  if (wanted <= m_extent) return;
-  m_extent = wanted;
-  if (apply) ::SendMessageW(m_listBox, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(m_extent), 0);
-}
-
 int CPathListDlg::Count() const {
-  const LRESULT count = ::SendMessageW(m_listBox, LB_GETCOUNT, 0, 0);
-  return count > 0 ? static_cast<int>(count) : 0;
+  const LRESULT items = ::SendMessageW(m_list, LVM_GETITEMCOUNT, 0, 0);
+  return items > 1 ? static_cast<int>(items) - 1 : 0;
 }
 
-int CPathListDlg::Selection() const { return static_cast<int>(::SendMessageW(m_listBox, LB_GETCURSEL, 0, 0)); }
+std::wstring CPathListDlg::EntryText(int index) const { return ItemText(m_list, index); }
 
-std::wstring CPathListDlg::EntryText(int index) const {
-  const LRESULT length = ::SendMessageW(m_listBox, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
-  if (length <= 0) return {};
-  std::wstring text(static_cast<size_t>(length), L'\0');
-  const LRESULT got =
-      ::SendMessageW(m_listBox, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
-  text.resize(got > 0 ? static_cast<size_t>(got) : 0);
-  return text;
+std::vector<int> CPathListDlg::SelectedEntries() const {
+  std::vector<int> selected;
+  const int count = Count();
+  for (int i = -1; (i = static_cast<int>(::SendMessageW(m_list, LVM_GETNEXTITEM, static_cast<WPARAM>(i),
+                                                         LVNI_SELECTED))) >= 0 && i < count;) {
+    selected.push_back(i);
+  }
+  return selected;
 }
 
-void CPathListDlg::StartFolderCheck(const std::vector<std::wstring>& entries) {
-  std::vector<std::wstring> folders;
-  for (const std::wstring& entry : entries) {
-    if (std::wstring folder = CheckableFolder(entry); !folder.empty()) folders.push_back(std::move(folder));
-  }
-  if (folders.empty() || !m_hWnd) return;
-  // Folders on other machines go last: one that never answers then holds a worker, not the answers
-  // of the local ones.
-  std::stable_partition(folders.begin(), folders.end(), [](const std::wstring& f) { return !IsNetworkPath(f); });
-  if (!m_check) m_check = std::make_unique<FolderCheck>();
-  for (std::wstring& folder : folders) {
-    // Without a worker there is no mark: the list works as before.
-    m_check->workers.Post([check = m_check.get(), window = m_hWnd, folder = std::move(folder)] {
-      const bool absent = !IsFolder(folder);
-      std::lock_guard lock(check->mutex);
-      check->answers.emplace_back(folder, absent);
-      // One message for the answers that gather until the window takes them.
-      if (check->answers.size() == 1) ::PostMessageW(window, kFoldersChecked, 0, 0);
-    });
+void CPathListDlg::InsertEntry(int index, const std::wstring& text) {
+  std::wstring copy = text;
+  LVITEMW item = {};
+  item.mask = LVIF_TEXT | LVIF_IMAGE;
+  item.iItem = index;
+  item.pszText = copy.data();
+  item.iImage = I_IMAGENONE;  // the icons belong to the status column
+  ::SendMessageW(m_list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+void CPathListDlg::SetEntry(int index, const std::wstring& text) {
+  std::wstring copy = text;
+  LVITEMW item = {};
+  item.iSubItem = 0;
+  item.pszText = copy.data();
+  ::SendMessageW(m_list, LVM_SETITEMTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+}
+
+void CPathListDlg::SelectOnly(const std::vector<int>& indices, int focus) {
+  ListView_SetItemState(m_list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  for (int index : indices) ListView_SetItemState(m_list, index, LVIS_SELECTED, LVIS_SELECTED);
+  if (focus >= 0) ListView_SetItemState(m_list, focus, LVIS_FOCUSED, LVIS_FOCUSED);
+}
+
+void CPathListDlg::TakeLayout() {
+  struct Anchor {
+    int id;
+    bool moveX, moveY, growX, growY;
+  };
+  static constexpr Anchor kAnchors[] = {
+      {IDC_LIST_LABEL, false, false, true, false},  {IDC_LIST_BOX, false, false, true, true},
+      {IDC_LIST_EXPANDED, false, true, true, false}, {IDC_LIST_RULE, false, true, true, false},
+      {IDC_LIST_ADD, true, false, false, false},    {IDC_LIST_CHANGE, true, false, false, false},
+      {IDC_LIST_DELETE, true, false, false, false}, {IDC_LIST_CLEAR, true, false, false, false},
+      {IDC_LIST_UP, true, false, false, false},     {IDC_LIST_DOWN, true, false, false, false},
+      {IDOK, true, true, false, false},             {IDCANCEL, true, true, false, false}};
+  RECT client = {};
+  ::GetClientRect(m_hWnd, &client);
+  m_layoutClient = {client.right, client.bottom};
+  m_layout.clear();
+  for (const Anchor& anchor : kAnchors) {
+    RECT place = {};
+    const HWND control = GetDlgItem(anchor.id);
+    ::GetWindowRect(control, &place);
+    ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&place), 2);
+    m_layout.push_back({anchor.id, place, anchor.moveX, anchor.moveY, anchor.growX, anchor.growY});
   }
 }
 
-void CPathListDlg::OnFoldersChecked() {
-  if (!m_check) return;
-  std::vector<std::pair<std::wstring, bool>> answers;
-  {
-    std::lock_guard lock(m_check->mutex);
-    answers.swap(m_check->answers);
+void CPathListDlg::ApplyLayout() {
+  if (m_layout.empty()) return;
+  RECT client = {};
+  ::GetClientRect(m_hWnd, &client);
+  const int dx = client.right - m_layoutClient.cx;
+  const int dy = client.bottom - m_layoutClient.cy;
+  for (const Anchored& control : m_layout) {
+    RECT place = control.place;
+    if (control.moveX) ::OffsetRect(&place, dx, 0);
+    if (control.moveY) ::OffsetRect(&place, 0, dy);
+    if (control.growX) place.right += dx;
+    if (control.growY) place.bottom += dy;
+    ::SetWindowPos(GetDlgItem(control.id), nullptr, place.left, place.top, place.right - place.left,
+                   place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE);
   }
-  for (const auto& [folder, absent] : answers) {
-    if (absent) {
-      m_absent.insert(folder);
-    } else {
-      m_absent.erase(folder);
-    }
-  }
-  const std::wstring mark = L"  " + UiText(text::kListNotFound);
-  for (int i = 0; i < Count(); ++i) {
-    const std::wstring entry = EntryText(i);
-    if (m_absent.contains(CheckableFolder(entry))) WidenExtent(entry + mark, true);
-  }
-  ::InvalidateRect(m_listBox, nullptr, TRUE);
+  FitColumns();
+  ::InvalidateRect(m_hWnd, nullptr, TRUE);
 }
 
-void CPathListDlg::StopFolderCheck() {
-  // Look-ups not started are dropped; one waiting for a server is cancelled and waited for.
-  m_check.reset();
-}
-
-void CPathListDlg::OnDrawItem(const DRAWITEMSTRUCT& item) {
-  if (item.itemID == static_cast<UINT>(-1)) return;
-  const HDC dc = item.hDC;
-  const bool selected = (item.itemState & ODS_SELECTED) != 0;
-  const std::wstring entry = EntryText(static_cast<int>(item.itemID));
-  const bool absent = m_absent.contains(CheckableFolder(entry));
-  ::FillRect(dc, &item.rcItem, ::GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
-  SelectedObject font(dc, m_font);
-  ::SetBkMode(dc, TRANSPARENT);
-  ::SetTextColor(dc, ::GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : absent ? COLOR_GRAYTEXT : COLOR_WINDOWTEXT));
-  RECT area = item.rcItem;
-  area.left += 2;
-  constexpr UINT kFormat = DT_SINGLELINE | DT_NOPREFIX | DT_VCENTER;
-  ::DrawTextW(dc, entry.c_str(), static_cast<int>(entry.size()), &area, kFormat);
-  if (absent) {
-    // The mark is drawn after the entry, never part of its text.
-    RECT measured = area;
-    ::DrawTextW(dc, entry.c_str(), static_cast<int>(entry.size()), &measured, kFormat | DT_CALCRECT);
-    area.left = measured.right + static_cast<LONG>(m_metrics.tmAveCharWidth) * 2;
-    const std::wstring mark = UiText(text::kListNotFound);
-    ::DrawTextW(dc, mark.c_str(), static_cast<int>(mark.size()), &area, kFormat);
-  }
-  if (item.itemState & ODS_FOCUS) ::DrawFocusRect(dc, &item.rcItem);
+void CPathListDlg::FitColumns() {
+  // The status column keeps its width at the right edge, inside the scroll bar when there is one, so
+  // it never scrolls out of view; the entries take the rest (a long one shows whole in its tooltip).
+  RECT inner = {};
+  ::GetClientRect(m_list, &inner);
+  const int status = std::min(m_statusWidth, static_cast<int>(inner.right) / 2);
+  ::SendMessageW(m_list, LVM_SETCOLUMNWIDTH, 1, status);
+  ::SendMessageW(m_list, LVM_SETCOLUMNWIDTH, 0, std::max(0, static_cast<int>(inner.right) - status));
 }
 
 }  // namespace pathwright

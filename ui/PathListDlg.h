@@ -1,4 +1,5 @@
-// The list editor: one directory list as one entry per line, edited with the folder browser.
+// The list editor: one directory list as one line per entry, typed in place or picked with the folder
+// dialog, each entry judged beside it (found, not found, variable not set, ...).
 // The caller sets m_paths, m_kindTitle, m_lastFolder and m_substituteEnvironment, runs DoModal, and
 // after IDOK takes m_paths and m_lastFolder back.
 #pragma once
@@ -7,12 +8,14 @@
 #include <commctrl.h>
 
 #include <cstdint>
+#include <map>
 #include <memory>
-#include <set>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "base/EnvironmentBlock.h"
 #include "res/resource.h"
 #include "ui/Platform.h"
 #include "win/Dialog.h"
@@ -24,14 +27,15 @@ namespace pathwright {
 class CPathListDlg : public CDialogImpl<CPathListDlg>, public CUpdateUI<CPathListDlg> {
  public:
   static constexpr UINT IDD = IDD_PATHLIST;
+  static constexpr UINT kFoldersChecked = WM_APP + 1;  // posted by the look-ups when answers wait
   static std::span<const int> UpdateUiMap() {
     static constexpr int kItems[] = {IDC_LIST_CHANGE, IDC_LIST_DELETE, IDC_LIST_CLEAR, IDC_LIST_UP, IDC_LIST_DOWN};
     return kItems;
   }
 
   std::wstring m_paths;       // the list text: handed in, rebuilt from the entries on close
-  std::wstring m_kindTitle;   // English title of the directory kind, shown in the label
-  std::wstring m_lastFolder;  // where Add's browser starts; every pick replaces it (before substitution)
+  std::wstring m_kindTitle;   // the directory kind's name in the user's language, put into the heading
+  std::wstring m_lastFolder;  // where Add's picker starts; every pick replaces it (before substitution)
   // A pick under the drive path of an environment variable is written with the variable.
   bool m_substituteEnvironment = true;
 
@@ -45,49 +49,77 @@ class CPathListDlg : public CDialogImpl<CPathListDlg>, public CUpdateUI<CPathLis
   PlatformServices& Platform() const { return m_platform; }
   LRESULT OnInitDialog();
   LRESULT OnCloseCmd(WORD id);
+  LRESULT OnNotify(const NMHDR& header);
+  // The list's own keys: typing, F2, Del, Alt+Up/Down, Ctrl+C/V/A. True when the key was taken.
+  bool OnListKey(UINT message, WPARAM key);
+  static LRESULT CALLBACK ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self);
   void OnAdd();
   void OnChange();
   void OnDelete();
   void OnClear();
-  void OnUp();
-  void OnDown();
-  void UpdateButtons();
-  // The arrows drawn nearest to the DPI go onto the buttons; the images they had before are destroyed.
-  void LoadArrowImages(UINT dpi);
-  // The arrows, the font metrics and the extent for a new DPI.
-  void OnDpiApplied(UINT dpi) override;
-  // False when the browser was cancelled or gave no file-system folder.
-  bool BrowseForFolder(uint32_t titleNumber, const std::wstring& initialFolder, std::wstring& folder);
-  // Takes a fresh pick: remembered as the last folder, then substituted when the option is on. A
-  // folder whose name holds ";" is refused with a message (false), and nothing changes.
-  bool TakePick(const std::wstring& folder);
-  // Widens m_extent for an entry; `apply` also tells the list box at once.
-  void WidenExtent(const std::wstring& text, bool apply);
   void MoveSelected(int offset);
-  void FocusControl(HWND control);
+  void Copy();
+  void Paste();
+  void UpdateButtons();
+  void LoadArrowImages(UINT dpi);
+  void LoadStatusIcons(UINT dpi);
+  void OnDpiApplied(UINT dpi) override;
+  // Layout: the list and the expanded line grow with the window, the buttons keep to their edges.
+  void TakeLayout();
+  void ApplyLayout();
+  void FitColumns();
+  bool BrowseForFolder(uint32_t titleNumber, const std::wstring& initialFolder, std::wstring& folder);
+  // A fresh pick, substituted when the option is on; a name with ";" is refused with a message.
+  bool TakePick(const std::wstring& folder);
+  // Nothing when the text can be an entry; otherwise the reason to show (empty without a language).
+  static std::optional<std::wstring> Refusal(const std::wstring& text);
+  void StartEdit(int index, const std::wstring& typed, bool replace);
+  bool EndEdit(const NMLVDISPINFOW& info);
+
+  // The entries (the "New" line at the end is not one of them).
   int Count() const;
-  int Selection() const;
   std::wstring EntryText(int index) const;
-  // Existence checks run on a few worker threads, so a dead network share never stalls the window;
-  // the answers come back with kFoldersChecked. The workers end with the dialog.
+  std::vector<int> SelectedEntries() const;
+  void InsertEntry(int index, const std::wstring& text);
+  void SetEntry(int index, const std::wstring& text);
+  void SelectOnly(const std::vector<int>& indices, int focus);
+
+  // The judgement of every entry, shown in the status column; folder look-ups run on workers.
   struct FolderCheck;
-  void StartFolderCheck(const std::vector<std::wstring>& entries);
+  void RefreshStatus();
   void OnFoldersChecked();
-  void OnDrawItem(const DRAWITEMSTRUCT& item);
+  void OnLookUpTimer();
+  void ShowExpanded();
   void StopFolderCheck();
 
   PlatformServices& m_platform;
-  TEXTMETRICW m_metrics = {};
-  HFONT m_font = nullptr;  // the list box's own font
-  HWND m_listBox = nullptr;
+  EnvironmentBlock m_environment;  // what Visual Studio will see at its next start
+  HWND m_list = nullptr;
   HWND m_upButton = nullptr;
   HWND m_downButton = nullptr;
   UniqueImageList m_upImages;  // shown by the arrow buttons until the dialog closes
   UniqueImageList m_downImages;
-  std::wstring m_picked;            // latest pick after substitution: the text Add and Change insert
-  int m_extent = 0;                 // horizontal scroll extent in pixels; only ever grows at one DPI
-  UINT m_dpi = 0;                   // the DPI the extent and the arrow images were made for
-  std::set<std::wstring> m_absent;  // expanded folders a look-up found missing: drawn grey, marked
+  UniqueImageList m_statusIcons;  // owned here: the list is told not to destroy it
+  std::wstring m_picked;          // latest pick after substitution: the text Add and Change insert
+  UINT m_dpi = 0;
+  int m_editing = -1;             // the item whose text is being edited in place
+  std::wstring m_refused;         // a refused text, offered again in the reopened edit
+  int m_refusedIndex = -1;
+  int m_statusWidth = 0;  // the status column's width at the current DPI
+  struct Anchored {
+    int id;
+    RECT place;
+    bool moveX, moveY, growX, growY;
+  };
+  std::vector<Anchored> m_layout;
+  SIZE m_layoutClient = {};  // the client size m_layout was taken at
+  SIZE m_minimum = {};       // the window's size from its template at the current DPI
+  // Per folder key: the look-up's state; missing while no look-up has been asked for.
+  struct LookUp {
+    int state = 0;  // 0 pending, 1 folder, 2 absent, 3 no answer yet after the limit
+    DWORD asked = 0;
+  };
+  std::map<std::wstring, LookUp> m_lookUps;
   std::unique_ptr<FolderCheck> m_check;
 };
 

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <string>
 
+#include "base/EnvironmentBlock.h"
+
 namespace pathwright {
 
 class CFileDialog;
@@ -36,10 +38,14 @@ struct PlatformServices {
   // name away again. False when the system's accessibility service cannot be reached.
   virtual bool SetAccessibleName(HWND control, const std::wstring& name) = 0;
 
-  // The classic folder browser (file-system folders only), starting at `initialFolder`. True with
-  // the picked folder's path; false when cancelled or when the pick is not a file-system folder.
+  // The system's folder dialog, titled `instruction`, opening at `initialFolder` or its nearest
+  // existing parent. True with the picked folder's path; false when cancelled or when it failed.
   virtual bool BrowseForFolder(HWND owner, const std::wstring& instruction, const std::wstring& initialFolder,
                                std::wstring& folder) = 0;
+
+  // The environment Visual Studio will start with from the Start menu: what substitution may name
+  // and what entries are judged against, rather than this process's own.
+  virtual EnvironmentBlock PersistentEnvironment() = 0;
 };
 
 // The real services, which keep no state of their own: the main window is given these by the

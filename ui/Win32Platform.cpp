@@ -7,6 +7,8 @@
 
 #include "ui/RestoreDlg.h"
 #include "win/FileDialog.h"
+#include "win/FolderPicker.h"
+#include "win/PersistentEnvironment.h"
 #include "win/Handle.h"
 #include "ui/Platform.h"
 
@@ -52,29 +54,13 @@ class Win32Platform final : public PlatformServices {
 
   bool BrowseForFolder(HWND owner, const std::wstring& instruction, const std::wstring& initialFolder,
                        std::wstring& folder) override {
-    wchar_t displayName[MAX_PATH] = {};
-    BROWSEINFOW info = {};
-    info.hwndOwner = owner;
-    info.pszDisplayName = displayName;
-    info.lpszTitle = instruction.c_str();
-    info.ulFlags = BIF_RETURNONLYFSDIRS;
-    info.lpfn = &SelectInitialFolder;
-    info.lParam = reinterpret_cast<LPARAM>(initialFolder.c_str());
-
-    PIDLIST_ABSOLUTE item = ::SHBrowseForFolderW(&info);
-    if (!item) return false;
-    ScopeExit freeItem([item] { ::CoTaskMemFree(item); });
-    wchar_t path[MAX_PATH] = {};
-    if (!::SHGetPathFromIDListW(item, path)) return false;
-    folder = path;
+    const PickedFolder picked = PickFolder(owner, {.title = instruction, .initialFolder = initialFolder});
+    if (!picked.result || !picked.folder) return false;
+    folder = *picked.folder;
     return true;
   }
 
- private:
-  static int CALLBACK SelectInitialFolder(HWND browser, UINT message, LPARAM, LPARAM data) {
-    if (message == BFFM_INITIALIZED) ::SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, data);
-    return 0;
-  }
+  EnvironmentBlock PersistentEnvironment() override { return ReadPersistentEnvironment(); }
 };
 }  // namespace
 

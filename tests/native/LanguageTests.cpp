@@ -393,7 +393,8 @@ TEST(LanguageSettings, MissingFileThenWritesThatReplaceTheWholeFile) {
 const std::set<uint32_t> kOneStringFormats = {
     text::kListLabel,      text::kMissingSheetText,       text::kSaveFailedText,     text::kListSemicolonText,
     text::kUnreadableText, text::kForbiddenCharacterText, text::kLanguageFailedText, text::kSettingsFailedText,
-    text::kAboutVersion,   text::kMainPlatformPresent,    text::kCreateSheetQuestion, text::kSheetGoneText, text::kNotASheetText, text::kKeptAsText};
+    text::kAboutVersion,   text::kMainPlatformPresent,    text::kCreateSheetQuestion, text::kSheetGoneText, text::kNotASheetText, text::kKeptAsText,
+    text::kListExpanded,   text::kListForbiddenTyped};
 
 std::wstring LangFolder() { return DecodeUtf8(PATHWRIGHT_SOURCE_DIR) + L"/lang/"; }
 

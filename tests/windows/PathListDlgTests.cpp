@@ -1,16 +1,17 @@
-// The list editor on its real template, folder picks answered through the platform seam, and once
-// through the system's own folder browser.
+// The list editor on its real template: entries typed, pasted and moved from the keyboard, the
+// buttons, the status column and the folder picks answered through the platform seam.
 #include <windows.h>
 #include <commctrl.h>
-#include <shlobj.h>
-#include <stdlib.h>
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <filesystem>
+#include <stdlib.h>
+
+#include <cstring>
+#include <tuple>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "WinTestSupport.h"
 #include "lang/TextNumbers.h"
@@ -34,31 +35,55 @@ class PathListDlgTest : public ::testing::Test {
     dlg->m_lastFolder = lastFolder;
     dlg->m_substituteEnvironment = false;
     ASSERT_NE(dlg->Create(nullptr), nullptr);
+    ::SetFocus(List());
   }
   HWND List() const { return dlg->GetDlgItem(IDC_LIST_BOX); }
-  void Click(int id, int code = BN_CLICKED) { Command(dlg->m_hWnd, id, code); }
-  void Select(int index) {  // what a click in the list does
-    ::SendMessageW(List(), LB_SETCURSEL, WPARAM(index), 0);
-    Click(IDC_LIST_BOX, LBN_SELCHANGE);
+  int Items() const { return int(::SendMessageW(List(), LVM_GETITEMCOUNT, 0, 0)); }
+  std::wstring Cell(int item, int column) const {
+    wchar_t text[512] = {};
+    LVITEMW cell = {};
+    cell.iSubItem = column, cell.pszText = text, cell.cchTextMax = 512;
+    ::SendMessageW(List(), LVM_GETITEMTEXTW, WPARAM(item), LPARAM(&cell));
+    return text;
   }
-  // "entry|entry| selection letters": Change/Delete/Clear/Up/Down as a letter when enabled, "-" when not,
-  // then "^" or "v" when the up or the down arrow is the default push button.
+  void Select(std::initializer_list<int> indices) {  // what clicks in the list do
+    ListView_SetItemState(List(), -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    for (int i : indices) ListView_SetItemState(List(), i, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  }
+  // As the message loop delivers it: through the dialog manager to the focused control.
+  void Deliver(UINT message, WPARAM key) {
+    MSG msg = {::GetFocus(), message, key, 1, 0, {}};
+    if (!::IsDialogMessageW(dlg->m_hWnd, &msg)) ::DispatchMessageW(&msg);
+    for (MSG waiting = {}; ::PeekMessageW(&waiting, nullptr, 0, 0, PM_REMOVE);) {
+      if (!::IsDialogMessageW(dlg->m_hWnd, &waiting)) ::TranslateMessage(&waiting), ::DispatchMessageW(&waiting);
+    }
+  }
+  void Press(WPARAM key, BYTE modifier = 0) {
+    BYTE keys[256] = {};
+    if (modifier) keys[modifier] = 0x80;
+    ::SetKeyboardState(keys);
+    Deliver(modifier == VK_MENU ? WM_SYSKEYDOWN : WM_KEYDOWN, key);
+    std::memset(keys, 0, sizeof(keys));
+    ::SetKeyboardState(keys);
+  }
+  void Type(const std::wstring& text) {
+    for (wchar_t c : text) Deliver(WM_CHAR, c);
+  }
+  // "entry|entry| selected indices, then Change/Delete/Clear/Up/Down as a letter when enabled, "-" when not.
   std::wstring State() const {
     std::wstring state;
-    for (WPARAM i = 0; i < WPARAM(::SendMessageW(List(), LB_GETCOUNT, 0, 0)); ++i) {
-      std::wstring entry(size_t(::SendMessageW(List(), LB_GETTEXTLEN, i, 0)), L'\0');
-      ::SendMessageW(List(), LB_GETTEXT, i, LPARAM(entry.data()));
-      state += entry + L"|";
+    for (int i = 0; i + 1 < Items(); ++i) state += Cell(i, 0) + L"|";
+    state += L" ";
+    for (int i = -1; (i = int(::SendMessageW(List(), LVM_GETNEXTITEM, WPARAM(i), LVNI_SELECTED))) >= 0;) {
+      state += std::to_wstring(i);
     }
-    state += L" " + std::to_wstring(::SendMessageW(List(), LB_GETCURSEL, 0, 0)) + L" ";
+    state += L" ";
     for (auto [id, letter] : {std::pair{IDC_LIST_CHANGE, L'C'},
                               {IDC_LIST_DELETE, L'D'},
                               {IDC_LIST_CLEAR, L'L'},
                               {IDC_LIST_UP, L'U'},
                               {IDC_LIST_DOWN, L'N'}})
       state += ::IsWindowEnabled(dlg->GetDlgItem(id)) ? letter : L'-';
-    for (auto [id, mark] : {std::pair{IDC_LIST_UP, L"^"}, {IDC_LIST_DOWN, L"v"}})
-      state += ::GetWindowLongW(dlg->GetDlgItem(id), GWL_STYLE) & BS_DEFPUSHBUTTON ? mark : L"";
     return state;
   }
 
@@ -67,189 +92,165 @@ class PathListDlgTest : public ::testing::Test {
 };
 
 // Empty entries and duplicates survive; Delete (none selected: nothing) selects the entry above the
-// deleted one, or the new first.
+// first deleted one, or the new first; several selected go at once.
 TEST_F(PathListDlgTest, ListTextRoundTripsAndDeleteSelectsTheEntryAbove) {
   const struct {
     const wchar_t* in;
-    int deleted;
+    std::initializer_list<int> deleted;
     const wchar_t *state, *out;
   } cases[] = {
-      {L"", -1, L" -1 -----", L""},
-      {L"C:\\a;;C:\\b;", -1, L"C:\\a||C:\\b| -1 --L--", L"C:\\a;;C:\\b"},
-      {L"c:\\A;C:\\a;c:\\A", -1, L"c:\\A|C:\\a|c:\\A| -1 --L--", L"c:\\A;C:\\a;c:\\A"},
-      {L"A;B;C", 0, L"B|C| 0 CDL-N", L"B;C"},
-      {L"A;B;C", 1, L"A|C| 0 CDL-N", L"A;C"},
-      {L"A;B;C", 2, L"A|B| 1 CDLU-", L"A;B"},
-      {L"A", 0, L" -1 -----", L""},
-      {L";;", 1, L"| 0 CDL--", L""},
+      {L"", {}, L"  -----", L""},
+      {L"C:\\a;;C:\\b;", {}, L"C:\\a||C:\\b|  --L--", L"C:\\a;;C:\\b"},
+      {L"c:\\A;C:\\a;c:\\A", {}, L"c:\\A|C:\\a|c:\\A|  --L--", L"c:\\A;C:\\a;c:\\A"},
+      {L"A;B;C", {0}, L"B|C| 0 CDL-N", L"B;C"},
+      {L"A;B;C", {1}, L"A|C| 0 CDL-N", L"A;C"},
+      {L"A;B;C", {2}, L"A|B| 1 CDLU-", L"A;B"},
+      {L"A;B;C;D", {1, 3}, L"A|C| 0 CDL-N", L"A;C"},
+      {L"A;B", {2}, L"A|B| 2 --L--", L"A;B"},  // the "New" line is no entry
+      {L"A", {0}, L"  -----", L""},
+      {L";;", {1}, L"| 0 CDL--", L""},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(::testing::Message() << ::testing::PrintToString(std::wstring(c.in)) << " delete " << c.deleted);
+    SCOPED_TRACE(::testing::Message() << ::testing::PrintToString(std::wstring(c.in)));
     Open(c.in);
-    if (c.deleted >= 0) Select(c.deleted);
-    Click(IDC_LIST_DELETE);
+    Select(c.deleted);
+    Command(dlg->m_hWnd, IDC_LIST_DELETE);
     EXPECT_EQ(State(), c.state);
-    Click(IDOK);
+    Command(dlg->m_hWnd, IDOK);
     EXPECT_EQ(dlg->m_paths, c.out);
   }
 }
 
-// A picked folder whose name holds ";" is refused with a message: the list would read it as two entries.
-TEST_F(PathListDlgTest, ButtonStatesFollowEveryOperationAndTheArrowImagesGoOnClose) {
-  platform.folderPicks = {L"D:\\added", L"D:\\changed", L"D:\\a;b"};
-  Open(L"A;B;C", L"C:\\start");
-  HIMAGELIST images[2] = {};
-  for (int i : {0, 1}) {
-    BUTTON_IMAGELIST shown = {};
-    ::SendMessageW(dlg->GetDlgItem(i ? IDC_LIST_DOWN : IDC_LIST_UP), BCM_GETIMAGELIST, 0, LPARAM(&shown));
-    images[i] = shown.himl;
-    EXPECT_EQ(::ImageList_GetImageCount(images[i]), 5);
-  }
-  const struct {
-    int select, id;
-    const wchar_t* state;
-  } steps[] = {
-      {-1, IDC_LIST_CHANGE, L"A|B|C| -1 --L--"},  // nothing selected: nothing happens
-      {-1, IDC_LIST_BOX, L"A|B|C| -1 --L--"},     // double-click, nothing selected
-      {0, 0, L"A|B|C| 0 CDL-N"},
-      {1, 0, L"A|B|C| 1 CDLUN"},
-      {2, 0, L"A|B|C| 2 CDLU-"},
-      {-1, IDC_LIST_ADD, L"A|B|C|D:\\added| 2 CDLUN"},
-      {-1, IDC_LIST_BOX, L"A|B|D:\\changed|D:\\added| 2 CDLUN"},  // double-click: Change
-      {-1, IDC_LIST_UP, L"A|D:\\changed|B|D:\\added| 1 CDLUN^"},
-      {-1, IDC_LIST_UP, L"D:\\changed|A|B|D:\\added| 0 CDL-N"},
-      {-1, IDC_LIST_UP, L"D:\\changed|A|B|D:\\added| 0 CDL-N"},  // stray up at the top
-      {-1, IDC_LIST_DELETE, L"A|B|D:\\added| 0 CDL-N"},
-      {-1, IDC_LIST_DOWN, L"B|A|D:\\added| 1 CDLUNv"},
-      {-1, IDC_LIST_DOWN, L"B|D:\\added|A| 2 CDLU-"},
-      {-1, IDC_LIST_DOWN, L"B|D:\\added|A| 2 CDLU-"},  // stray
-      {-1, IDC_LIST_ADD, L"B|D:\\added|A| 2 CDLU-"},   // refused: D:\a;b
-      {-1, IDC_LIST_ADD, L"B|D:\\added|A| 2 CDLU-"},   // cancelled add
-      {-1, IDC_LIST_CLEAR, L" -1 -----"},
-  };
-  for (const auto& s : steps) {
-    if (s.select >= 0) Select(s.select);
-    if (s.id) Click(s.id, s.id == IDC_LIST_BOX ? LBN_DBLCLK : BN_CLICKED);
-    EXPECT_EQ(State(), s.state) << "step " << &s - steps;
-  }
-  ASSERT_EQ(platform.foldersAsked.size(), 4u) << "Change without a selection asks nothing";
-  EXPECT_EQ(platform.foldersAsked[0].owner, dlg->m_hWnd);
-  EXPECT_EQ(platform.foldersAsked[0].instruction, UiText(text::kListBrowseAdd));
-  EXPECT_EQ(platform.foldersAsked[0].initialFolder + L"|" + platform.foldersAsked[3].initialFolder,
-            L"C:\\start|D:\\changed")
-      << "Add starts from the last pick taken";
-  ASSERT_EQ(platform.messages.size(), 1u);
-  EXPECT_NE(platform.messages[0].text.find(L"D:\\a;b"), std::wstring::npos) << "it names the folder";
-  Click(IDCANCEL);
-  for (const HIMAGELIST list : images) EXPECT_EQ(::ImageList_GetImageCount(list), 0) << "destroyed";
-}
-
-// The keyboard trap: a focused button that disables itself hands the focus to the list, and the button that looks
-// like the default is always the one Enter presses.
-TEST_F(PathListDlgTest, FocusNeverEndsOnADisabledButtonAndEnterPressesTheDefaultShown) {
+// Typing, F2, Del, Alt+Up/Down, Ctrl+A/C/V from the keyboard, through the dialog manager as a user's
+// keys go; a refused text is said and offered again.
+TEST_F(PathListDlgTest, EntriesAreTypedPastedAndMovedFromTheKeyboard) {
   Open(L"A;B;C");
-  const std::pair<int, const wchar_t*> names[] = {{IDC_LIST_BOX, L"list"},    {IDC_LIST_UP, L"up"},
-                                                  {IDC_LIST_DOWN, L"down"},   {IDC_LIST_DELETE, L"delete"},
-                                                  {IDC_LIST_CLEAR, L"clear"}, {IDOK, L"OK"}};
-  const auto keys = [&] {  // the focused control, then every button that shows the default frame
-    std::wstring focus = L"none", defaults;
-    for (auto [id, name] : names) {
-      if (::GetFocus() == dlg->GetDlgItem(id)) focus = name;
-      if (id != IDC_LIST_BOX && ::GetWindowLongW(dlg->GetDlgItem(id), GWL_STYLE) & BS_DEFPUSHBUTTON) defaults += name;
-    }
-    return focus + L"|" + defaults;
-  };
   const struct {
-    int select, button;
-    const wchar_t *entries, *keys;
+    const char* name = "";
+    std::initializer_list<int> select = {};  // empty: as it is
+    const wchar_t* typed = nullptr;
+    WPARAM key = 0;
+    BYTE modifier = 0;
+    const wchar_t* state = L"";
   } steps[] = {
-      {1, IDC_LIST_DOWN, L"A|C|B| 2 CDLU-", L"list|OK"},  // moved to the bottom: Down disabled itself
-      {-1, IDC_LIST_UP, L"A|B|C| 1 CDLUN^", L"up|up"},    // Enter would move it again
-      {-1, IDC_LIST_UP, L"B|A|C| 0 CDL-N", L"list|OK"},  {-1, IDC_LIST_DELETE, L"A|C| 0 CDL-N", L"delete|delete"},
-      {-1, IDC_LIST_CLEAR, L" -1 -----", L"list|OK"},
+      {.name = "typing replaces the selected entry", .select = {1}, .typed = L"x:\\new", .key = VK_RETURN,
+       .state = L"A|x:\\new|C| 1 CDLUN"},
+      {.name = "F2 edits it, \";\" refused", .key = VK_F2, .state = L"A|x:\\new|C| 1 CDLUN"},
+      {.name = "", .typed = L"a;b", .key = VK_RETURN, .state = L"A|x:\\new|C| 1 CDLUN"},
+      {.name = "Escape leaves it", .key = VK_ESCAPE, .state = L"A|x:\\new|C| 1 CDLUN"},
+      {.name = "Alt+Up", .key = VK_UP, .modifier = VK_MENU, .state = L"x:\\new|A|C| 0 CDL-N"},
+      {.name = "Ctrl+A", .key = 'A', .modifier = VK_CONTROL, .state = L"x:\\new|A|C| 012 -DL--"},
+      {.name = "Ctrl+C", .key = 'C', .modifier = VK_CONTROL, .state = L"x:\\new|A|C| 012 -DL--"},
+      {.name = "Del", .key = VK_DELETE, .state = L"  -----"},
+      {.name = "Ctrl+V", .key = 'V', .modifier = VK_CONTROL, .state = L"x:\\new|A|C| 012 -DL--"},
+      {.name = "Alt+Down moves several", .select = {0, 1}, .key = VK_DOWN, .modifier = VK_MENU,
+       .state = L"C|x:\\new|A| 12 -DLU-"},
+      {.name = "typing on the New line adds", .select = {3}, .typed = L"E:\\z", .key = VK_RETURN,
+       .state = L"C|x:\\new|A|E:\\z| 4 --L--"},
   };
   for (const auto& s : steps) {
-    if (s.select >= 0) Select(s.select);
-    ::SendMessageW(dlg->m_hWnd, WM_NEXTDLGCTL, WPARAM(dlg->GetDlgItem(s.button)), TRUE);
-    ::SendMessageW(dlg->GetDlgItem(s.button), BM_CLICK, 0, 0);
-    EXPECT_EQ(State() + L"/" + keys(), s.entries + (L"/" + std::wstring(s.keys))) << "step " << &s - steps;
+    SCOPED_TRACE(s.name);
+    if (s.select.size()) Select(s.select);
+    if (s.typed) Type(s.typed);
+    if (s.key) Press(s.key, s.modifier);
+    EXPECT_EQ(State(), s.state);
   }
-  MSG enter = {::GetFocus(), WM_KEYDOWN, VK_RETURN, 1, 0, {}};
-  EXPECT_TRUE(::IsDialogMessageW(dlg->m_hWnd, &enter));
-  EXPECT_EQ(dlg->m_paths, L"") << "Enter pressed OK, the default shown: the emptied list is taken";
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.messages[0].text, UiText(text::kListSemicolonTyped));
+  // A list from elsewhere: ";" and line breaks separate, blanks around an entry go, empty ones too.
+  ASSERT_TRUE(::OpenClipboard(dlg->m_hWnd));
+  ::EmptyClipboard();
+  const std::wstring pasted = L" D:\\one \r\nD:\\two;;D:\\three\r\n";
+  HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, (pasted.size() + 1) * sizeof(wchar_t));
+  std::memcpy(::GlobalLock(memory), pasted.c_str(), (pasted.size() + 1) * sizeof(wchar_t));
+  ::GlobalUnlock(memory), ::SetClipboardData(CF_UNICODETEXT, memory), ::CloseClipboard();
+  Select({0});
+  Press('V', VK_CONTROL);
+  EXPECT_EQ(State(), L"C|D:\\one|D:\\two|D:\\three|x:\\new|A|E:\\z| 123 -DLUN");
+  Command(dlg->m_hWnd, IDOK);
+  EXPECT_EQ(dlg->m_paths, L"C;D:\\one;D:\\two;D:\\three;x:\\new;A;E:\\z");
 }
 
-// A folder look-up's answer draws the entries whose folder is missing in grey (with a mark, never part of the
-// entry); entries a project fills in, relative ones and %NAME% are not looked up.
-TEST_F(PathListDlgTest, MissingFoldersAreDrawnGreyAndTheEntriesStay) {
-  _wputenv_s(L"PWTEST_WIN", L"C:\\windows");
-  const ScopeExit unset([] { _wputenv_s(L"PWTEST_WIN", L""); });
-  Open(L"$(PWTEST_WIN);C:\\pw-no-such-folder;$(SolutionDir)x;relative;%TEMP%");
-  const auto drawnGrey = [&](int index) {  // no pixel in the window's text colour
-    const RECT area = {0, 0, 400, 20};
-    BITMAPINFO info = {{sizeof(BITMAPINFOHEADER), area.right, -area.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
-    void* bits = nullptr;
-    const HDC dc = ::CreateCompatibleDC(nullptr);
-    const HBITMAP picture = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    const HGDIOBJ previous = ::SelectObject(dc, picture);
-    DRAWITEMSTRUCT item = {ODT_LISTBOX, IDC_LIST_BOX, UINT(index), ODA_DRAWENTIRE, 0, List(), dc, area, 0};
-    ::SendMessageW(dlg->m_hWnd, WM_DRAWITEM, IDC_LIST_BOX, LPARAM(&item));
-    const COLORREF ink = ::GetSysColor(COLOR_WINDOWTEXT);
-    const DWORD wanted = DWORD(GetRValue(ink)) << 16 | DWORD(GetGValue(ink)) << 8 | GetBValue(ink);
-    const auto* pixels = static_cast<const DWORD*>(bits);
-    const bool grey =
-        std::none_of(pixels, pixels + area.right * area.bottom, [&](DWORD p) { return (p & 0xFFFFFF) == wanted; });
-    ::SelectObject(dc, previous), ::DeleteObject(picture), ::DeleteDC(dc);
-    return grey;
+// Add inserts after the selection (or at the end), Change replaces the one selected; picks start where the last
+// pick was, or where the selected entry points in the environment Visual Studio will see, and are written with its
+// variables when the option is on. A variable of this process alone is never used.
+TEST_F(PathListDlgTest, PicksUseThePersistentEnvironment) {
+  platform.environment.variables = {{L"PWTEST_TOOLS", L"D:\\Tools"}};
+  _wputenv_s(L"PWTEST_SHELL", L"D:\\Tools");  // first in order: chosen if the process's environment counted
+  const ScopeExit unset([] { _wputenv_s(L"PWTEST_SHELL", L""); });
+  const struct {
+    bool option;
+    const wchar_t* out;
+  } cases[] = {{true, L"$(PWTEST_TOOLS)\\inc;C:\\b;$(PWTEST_TOOLS)\\lib"},
+               {false, L"D:\\Tools\\inc;C:\\b;D:\\Tools\\lib"}};
+  for (const auto& c : cases) {
+    platform.folderPicks = {L"D:\\Tools\\inc", L"D:\\Tools\\lib", L"D:\\a;b"};
+    platform.foldersAsked.clear();
+    Open(L"$(PWTEST_TOOLS)\\x;C:\\b", L"C:\\start");
+    dlg->m_substituteEnvironment = c.option;
+    Select({0});
+    Command(dlg->m_hWnd, IDC_LIST_CHANGE);
+    Select({});
+    Command(dlg->m_hWnd, IDC_LIST_ADD);
+    Command(dlg->m_hWnd, IDC_LIST_ADD);  // refused: the name holds ";"
+    Command(dlg->m_hWnd, IDC_LIST_ADD);  // cancelled
+    Command(dlg->m_hWnd, IDOK);
+    EXPECT_EQ(dlg->m_paths, c.out);
+    ASSERT_EQ(platform.foldersAsked.size(), 4u);
+    EXPECT_EQ(platform.foldersAsked[0].initialFolder + L"|" + platform.foldersAsked[1].initialFolder,
+              L"D:\\Tools\\x|D:\\Tools\\inc");
+    EXPECT_EQ(dlg->m_lastFolder, L"D:\\Tools\\lib");
+  }
+}
+
+// Each entry's judgement in words and icon, against the persistent environment; the selected entry's expansion
+// under the list.
+TEST_F(PathListDlgTest, TheStatusColumnJudgesEveryEntry) {
+  platform.environment.variables = {{L"PWTEST_WIN", L"C:\\windows"}};
+  Open(L"$(PWTEST_WIN);C:\\pw-no-such-folder;$(SolutionDir)x;%TEMP%;$(PWTEST_NONE)\\x;c:\\Windows\\");
+  const struct {
+    uint32_t words;
+    int icon;
+  } expected[] = {{text::kListStatusFound, I_IMAGENONE},     {text::kListStatusMissing, 0},
+                  {text::kListStatusProject, 2},             {text::kListStatusPercent, 1},
+                  {text::kListStatusUnresolved, 0},          {text::kListStatusDuplicate, 1}};
+  const std::wstring checking = UiText(text::kListStatusChecking);
+  for (int i = 0; i < 300 && (Cell(0, 1) == checking || Cell(1, 1) == checking); ++i) PumpMessages(), ::Sleep(10);
+  for (int i = 0; i < 6; ++i) {
+    LVITEMW item = {};
+    item.mask = LVIF_IMAGE, item.iItem = i, item.iSubItem = 1;
+    ::SendMessageW(List(), LVM_GETITEMW, 0, LPARAM(&item));
+    EXPECT_EQ(Cell(i, 1) + L"/" + std::to_wstring(item.iImage),
+              UiText(expected[i].words) + L"/" + std::to_wstring(expected[i].icon))
+        << "entry " << i;
+  }
+  Select({0});
+  EXPECT_NE(dlg->GetDlgItemText(IDC_LIST_EXPANDED).find(L"C:\\windows"), std::wstring::npos);
+}
+
+// The window can grow: the list takes the room, the buttons keep to their edges, and the next editor of the run
+// opens as large.
+TEST_F(PathListDlgTest, ResizingMovesTheControlsAndTheSizeIsKeptForTheRun) {
+  Open(L"A");
+  const auto place = [&](int id) {
+    RECT r = {};
+    ::GetWindowRect(dlg->GetDlgItem(id), &r);
+    return r;
   };
-  for (int i = 0; i < 300 && !drawnGrey(1); ++i) PumpMessages(), ::Sleep(10);
-  std::wstring drawn;
-  for (int i = 0; i < 5; ++i) drawn += drawnGrey(i) ? L'g' : L'-';
-  EXPECT_EQ(drawn, L"-g---");
-  EXPECT_EQ(State(), L"$(PWTEST_WIN)|C:\\pw-no-such-folder|$(SolutionDir)x|relative|%TEMP%| -1 --L--");
-}
-
-// The system's folder browser through the real platform services opens where an entry such as
-// $(TOOLS)\include points now; the folder it gives back is written with the variable again, but only with
-// the option on (the rules of substitution are the model's), and the last folder keeps it as it was.
-TEST(PathListBrowserTest, ChangeOpensTheBrowserOnTheExpandedEntryAndSubstitutesThePick) {
-  // Directly on C:, where no variable of the system points.
-  const std::wstring root = L"C:\\pathwright-test-" + std::to_wstring(::GetCurrentProcessId());
-  std::filesystem::create_directories(root + L"\\include");
-  _wputenv_s(L"PWTEST_TOOLS", root.c_str());  // the C runtime's environment, which the editor reads
-  const ScopeExit restore([&root] {
-    _wputenv_s(L"PWTEST_TOOLS", L"");
-    std::error_code ignored;
-    std::filesystem::remove_all(root, ignored);
-  });
-  for (const bool option : {true, false}) {
-    CPathListDlg dlg(SystemPlatform());
-    dlg.m_paths = L"C:\\a;$(PWTEST_TOOLS)\\include;C:\\b";
-    dlg.m_substituteEnvironment = option;
-    ASSERT_NE(dlg.Create(nullptr), nullptr);
-    ::SendMessageW(dlg.GetDlgItem(IDC_LIST_BOX), LB_SETCURSEL, 1, 0);
-    Command(dlg.m_hWnd, IDC_LIST_BOX, LBN_SELCHANGE);
-    constexpr int kTree = 14145;  // the browser's folder tree
-    int ticks = 0;
-    ModalScript script(kTree, [&ticks, &root](HWND browser) {
-      if (!::SendMessageW(::GetDlgItem(browser, kTree), TVM_GETNEXTITEM, TVGN_CARET, 0)) {
-        // Wine's tree now and then is not filled yet when the program selects the folder at start;
-        // after two seconds the same selection is asked for again.
-        if (++ticks == 100) {
-          const std::wstring folder = root + L"\\include";
-          ::SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, LPARAM(folder.c_str()));
-        }
-        return false;  // not yet
-      }
-      ::PostMessageW(browser, WM_COMMAND, IDOK, 0);
-      return true;
-    });
-    Command(dlg.m_hWnd, IDC_LIST_CHANGE);
-    ASSERT_TRUE(script.Done());
-    Command(dlg.m_hWnd, IDOK);
-    EXPECT_EQ(dlg.m_lastFolder, root + L"\\include") << "the browser gave back the folder it opened on";
-    EXPECT_EQ(dlg.m_paths, L"C:\\a;" + (option ? L"$(PWTEST_TOOLS)"s : root) + L"\\include;C:\\b");
-  }
+  RECT window = {};
+  ::GetWindowRect(dlg->m_hWnd, &window);
+  const RECT list = place(IDC_LIST_BOX), ok = place(IDOK), add = place(IDC_LIST_ADD);
+  ::SetWindowPos(dlg->m_hWnd, nullptr, 0, 0, window.right - window.left + 100, window.bottom - window.top + 50,
+                 SWP_NOMOVE | SWP_NOZORDER);
+  const RECT grown = place(IDC_LIST_BOX), okMoved = place(IDOK), addMoved = place(IDC_LIST_ADD);
+  EXPECT_EQ(std::tuple(grown.right - list.right, grown.bottom - list.bottom, okMoved.left - ok.left,
+                       okMoved.top - ok.top, addMoved.left - add.left, addMoved.top - add.top),
+            std::tuple(100, 50, 100, 50, 100, 0));
+  Command(dlg->m_hWnd, IDCANCEL);
+  Open(L"");
+  RECT reopened = {};
+  ::GetWindowRect(dlg->m_hWnd, &reopened);
+  EXPECT_EQ(reopened.right - reopened.left, window.right - window.left + 100);
 }
 
 }  // namespace

@@ -54,6 +54,7 @@ class FakePlatform : public PlatformServices {
   std::vector<std::wstring> chooserPrompts;
   std::vector<FolderAsked> foldersAsked;
   std::map<HWND, std::wstring> accessibleNames;
+  EnvironmentBlock environment;  // what the editor takes for Visual Studio's environment
 
   std::wstring LocalAppDataFolder() override { return appData; }
   INT_PTR RunFileDialog(CFileDialog& dialog, HWND) override {
@@ -84,6 +85,7 @@ class FakePlatform : public PlatformServices {
     if (pick) folder = *pick;
     return pick.has_value();
   }
+  EnvironmentBlock PersistentEnvironment() override { return environment; }
 
  private:
   template <typename T>

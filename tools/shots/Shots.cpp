@@ -72,8 +72,8 @@ TEST_F(Screens, EveryDialog) {
       PostCommand(main, IDC_MAIN_FIRST_BUTTON + 1);
       HWND editor = WaitFor([](HWND window) -> bool { return ::GetDlgItem(window, IDC_LIST_BOX); });
       HWND list = ::GetDlgItem(editor, IDC_LIST_BOX);
-      Send(list, LB_SETCURSEL, 1);
-      ::PostMessageW(editor, WM_COMMAND, MAKEWPARAM(IDC_LIST_BOX, LBN_SELCHANGE), LPARAM(list));
+      // The second entry selected, as two presses of Down in the list do.
+      for (int i = 0; i < 2; ++i) ::PostMessageW(list, WM_KEYDOWN, VK_DOWN, 1);
       Shoot(editor, language + "-editor");
       Close(editor);
       PostCommand(main, IDC_MAIN_ABOUT);
