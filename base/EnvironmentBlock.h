@@ -10,14 +10,14 @@
 
 namespace pathwright {
 
-struct EnvironmentVariable {
+struct EnvironmentEntry {
   std::wstring name;
   std::wstring value;
 };
 
 struct EnvironmentBlock {
   // Each name once, in the order of their upper-case forms, as in a Windows environment block.
-  std::vector<EnvironmentVariable> variables;
+  std::vector<EnvironmentEntry> variables;
 
   // Names compare without regard to case, as Windows compares them.
   static bool SameName(std::wstring_view a, std::wstring_view b) {
@@ -29,7 +29,7 @@ struct EnvironmentBlock {
   }
 
   std::optional<std::wstring> Find(std::wstring_view name) const {
-    for (const EnvironmentVariable& variable : variables) {
+    for (const EnvironmentEntry& variable : variables) {
       if (SameName(variable.name, name)) return variable.value;
     }
     return std::nullopt;
@@ -39,7 +39,7 @@ struct EnvironmentBlock {
   std::vector<std::wstring> Entries() const {
     std::vector<std::wstring> entries;
     entries.reserve(variables.size());
-    for (const EnvironmentVariable& variable : variables) entries.push_back(variable.name + L"=" + variable.value);
+    for (const EnvironmentEntry& variable : variables) entries.push_back(variable.name + L"=" + variable.value);
     return entries;
   }
 };

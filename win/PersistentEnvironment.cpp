@@ -23,8 +23,8 @@ constexpr const wchar_t* kBuiltInNames[] = {
 // Lists whose user part Windows appends to the system's instead of replacing it.
 constexpr const wchar_t* kAppendedNames[] = {L"Path", L"LibPath", L"Os2LibPath"};
 
-EnvironmentVariable* Lookup(EnvironmentBlock& block, std::wstring_view name) {
-  for (EnvironmentVariable& variable : block.variables) {
+EnvironmentEntry* Lookup(EnvironmentBlock& block, std::wstring_view name) {
+  for (EnvironmentEntry& variable : block.variables) {
     if (EnvironmentBlock::SameName(variable.name, name)) return &variable;
   }
   return nullptr;
@@ -32,7 +32,7 @@ EnvironmentVariable* Lookup(EnvironmentBlock& block, std::wstring_view name) {
 
 void Set(EnvironmentBlock& block, const std::wstring& name, std::wstring value, bool append) {
   if (value.empty()) return;
-  EnvironmentVariable* existing = Lookup(block, name);
+  EnvironmentEntry* existing = Lookup(block, name);
   if (!existing) {
     block.variables.push_back({name, std::move(value)});
   } else if (append && !existing->value.empty()) {
@@ -121,22 +121,22 @@ std::wstring ExpandVariables(std::wstring_view text, const EnvironmentBlock& env
   return out;
 }
 
-EnvironmentBlock MergePersistentEnvironment(std::vector<EnvironmentVariable> builtIn,
+EnvironmentBlock MergePersistentEnvironment(std::vector<EnvironmentEntry> builtIn,
                                             const std::vector<RegistryString>& system,
                                             const std::vector<RegistryString>& user) {
   EnvironmentBlock block;
-  for (EnvironmentVariable& variable : builtIn) Set(block, variable.name, std::move(variable.value), false);
+  for (EnvironmentEntry& variable : builtIn) Set(block, variable.name, std::move(variable.value), false);
   SetAll(block, system, false);
   SetAll(block, user, true);
   std::stable_sort(block.variables.begin(), block.variables.end(),
-                   [](const EnvironmentVariable& a, const EnvironmentVariable& b) {
+                   [](const EnvironmentEntry& a, const EnvironmentEntry& b) {
                      return UpperCase(a.name) < UpperCase(b.name);
                    });
   return block;
 }
 
 EnvironmentBlock ReadPersistentEnvironment() {
-  std::vector<EnvironmentVariable> builtIn;
+  std::vector<EnvironmentEntry> builtIn;
   for (const wchar_t* name : kBuiltInNames) {
     std::wstring value(MAX_PATH, L'\0');
     DWORD length = ::GetEnvironmentVariableW(name, value.data(), static_cast<DWORD>(value.size()));

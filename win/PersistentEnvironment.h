@@ -27,7 +27,7 @@ EnvironmentBlock ReadPersistentEnvironment();
 // variable of the same name, except that the user's Path, LibPath and Os2LibPath are appended to the
 // system's after a ";". Within each key the plain values are set first, then the REG_EXPAND_SZ ones,
 // each expanded against the variables set so far. An empty value sets nothing.
-EnvironmentBlock MergePersistentEnvironment(std::vector<EnvironmentVariable> builtIn,
+EnvironmentBlock MergePersistentEnvironment(std::vector<EnvironmentEntry> builtIn,
                                             const std::vector<RegistryString>& system,
                                             const std::vector<RegistryString>& user);
 

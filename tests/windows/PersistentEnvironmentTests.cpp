@@ -16,7 +16,7 @@ namespace {
 using Entries = std::vector<std::wstring>;
 
 TEST(PersistentEnvironment, MergesAsWindowsDoes) {
-  const std::vector<EnvironmentVariable> builtIn = {{L"SystemRoot", L"C:\\Windows"},
+  const std::vector<EnvironmentEntry> builtIn = {{L"SystemRoot", L"C:\\Windows"},
                                                     {L"USERPROFILE", L"C:\\Users\\me"}};
   const RegistryString systemPath = {L"Path", L"%SystemRoot%\\system32;", true};
   const struct {
