@@ -40,9 +40,12 @@ std::uint64_t Next(std::uint64_t& state) {
 
 bool LoadTree(pugi::xml_document& doc, std::string_view bytes) {
   std::string recoded;
-  pugi::xml_encoding encoding = pugi::encoding_auto;
+  SheetBytes read = SheetBytes::kDetect;
   std::wstring why;
-  if (!PrepareSheetBytes(bytes, recoded, encoding, why)) return false;
+  if (!PrepareSheetBytes(bytes, recoded, read, why)) return false;
+  const pugi::xml_encoding encoding = read == SheetBytes::kLatin1 ? pugi::encoding_latin1
+                                      : read == SheetBytes::kUtf8  ? pugi::encoding_utf8
+                                                                   : pugi::encoding_auto;
   const std::string_view parse = recoded.empty() ? bytes : std::string_view(recoded);
   return doc.load_buffer(parse.data(), parse.size(), kOptions, encoding);
 }
