@@ -43,11 +43,8 @@ bool LoadTree(pugi::xml_document& doc, std::string_view bytes) {
   SheetBytes read = SheetBytes::kDetect;
   std::wstring why;
   if (!PrepareSheetBytes(bytes, recoded, read, why)) return false;
-  const pugi::xml_encoding encoding = read == SheetBytes::kLatin1 ? pugi::encoding_latin1
-                                      : read == SheetBytes::kUtf8  ? pugi::encoding_utf8
-                                                                   : pugi::encoding_auto;
   const std::string_view parse = recoded.empty() ? bytes : std::string_view(recoded);
-  return doc.load_buffer(parse.data(), parse.size(), kOptions, encoding);
+  return doc.load_buffer(parse.data(), parse.size(), kOptions, LibraryEncoding(read));
 }
 
 // Every element in document order.

@@ -5,6 +5,7 @@
 #include <pugixml.hpp>
 
 #include "SheetEncoding.h"
+#include "SheetSplice.h"
 
 namespace pathwright {
 
@@ -158,18 +159,6 @@ void SetKind(pugi::xml_node group, int kind, std::wstring& list) {
   } else if (path) {
     group.remove_child(path);
   }
-}
-
-pugi::xml_encoding LibraryEncoding(SheetBytes encoding) {
-  switch (encoding) {
-    case SheetBytes::kUtf8:
-      return pugi::encoding_utf8;
-    case SheetBytes::kLatin1:
-      return pugi::encoding_latin1;
-    case SheetBytes::kDetect:
-      break;
-  }
-  return pugi::encoding_auto;
 }
 
 std::optional<std::wstring> AttributeValue(pugi::xml_node node, const wchar_t* name) {

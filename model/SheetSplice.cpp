@@ -327,6 +327,18 @@ std::optional<std::wstring_view> PlainText(pugi::xml_node element) {
 
 }  // namespace
 
+pugi::xml_encoding LibraryEncoding(SheetBytes encoding) {
+  switch (encoding) {
+    case SheetBytes::kUtf8:
+      return pugi::encoding_utf8;
+    case SheetBytes::kLatin1:
+      return pugi::encoding_latin1;
+    case SheetBytes::kDetect:
+      break;
+  }
+  return pugi::encoding_auto;
+}
+
 // Where an element stands in the units as read.
 struct SheetSplice::Span {
   size_t begin = kNone;  // the '<' of its start tag
@@ -377,9 +389,7 @@ Result SheetSplice::Load(std::string bytes) {
   SheetBytes read = SheetBytes::kDetect;
   std::string recoded;
   if (!PrepareSheetBytes(bytes, recoded, read, why)) return Result::Failure(Status::kNotASheet, why);
-  pugi::xml_encoding encoding = read == SheetBytes::kLatin1 ? pugi::encoding_latin1
-                                : read == SheetBytes::kUtf8  ? pugi::encoding_utf8
-                                                             : pugi::encoding_auto;
+  pugi::xml_encoding encoding = LibraryEncoding(read);
   if (encoding == pugi::encoding_auto) {
     const auto wide = DetectWide(bytes);
     if (!wide) return Result::Failure(Status::kNotASheet, L"the encoding of the file is not known");

@@ -17,9 +17,13 @@
 
 #include <pugixml.hpp>
 
+#include "SheetEncoding.h"
 #include "base/Result.h"
 
 namespace pathwright {
+
+// The encoding the XML library is to read a sheet's prepared bytes in (see PrepareSheetBytes).
+pugi::xml_encoding LibraryEncoding(SheetBytes encoding);
 
 // How a sheet's characters are stored: as it was read, and as it is written back.
 enum class SheetCharset {
