@@ -286,4 +286,23 @@ std::vector<SheetProperty> SheetDocument::Properties() const {
   return properties;
 }
 
+std::vector<PropertyDefinition> SheetDocument::Definitions(const std::wstring& file) const {
+  std::vector<PropertyDefinition> definitions;
+  size_t number = 0;
+  for (pugi::xml_node group : m_impl->doc.child(kProject).children(kPropertyGroup)) {
+    const std::wstring groupCondition = group.attribute(kCondition).value();
+    for (pugi::xml_node element : group.children()) {
+      if (element.type() != pugi::node_element) continue;
+      definitions.push_back({.name = element.name(),
+                             .value = element.text().get(),
+                             .condition = element.attribute(kCondition).value(),
+                             .groupCondition = groupCondition,
+                             .group = number,
+                             .place = {.file = file}});
+    }
+    ++number;
+  }
+  return definitions;
+}
+
 }  // namespace pathwright

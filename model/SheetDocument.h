@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "DirectoryKinds.h"
+#include "MsBuildEvaluator.h"
 #include "base/Result.h"
 
 namespace pathwright {
@@ -68,6 +69,10 @@ class SheetDocument {
 
   // Every element of every PropertyGroup of Project, in document order.
   std::vector<SheetProperty> Properties() const;
+
+  // The same elements as MSBuild's evaluation takes them, in file order, each group numbered; `file`
+  // names where they are written.
+  std::vector<PropertyDefinition> Definitions(const std::wstring& file = {}) const;
 
  private:
   struct Impl;
