@@ -2,11 +2,12 @@
 // process's environment, so they can work with the one another program will start with.
 #pragma once
 
-#include <cwctype>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "base/Text.h"
 
 namespace pathwright {
 
@@ -20,13 +21,7 @@ struct EnvironmentBlock {
   std::vector<EnvironmentEntry> variables;
 
   // Names compare without regard to case, as Windows compares them.
-  static bool SameName(std::wstring_view a, std::wstring_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-      if (std::towupper(a[i]) != std::towupper(b[i])) return false;
-    }
-    return true;
-  }
+  static bool SameName(std::wstring_view a, std::wstring_view b) { return SameText(a, b); }
 
   std::optional<std::wstring> Find(std::wstring_view name) const {
     for (const EnvironmentEntry& variable : variables) {

@@ -22,6 +22,9 @@ char32_t DecodeUtf8Char(std::string_view bytes, size_t& pos);
 // where wchar_t is 16 bits; returns the position after it.
 wchar_t* PutWideChar(char32_t cp, wchar_t* out);
 
+// Appends one code point (at most U+10FFFF, no surrogate) as UTF-8.
+void AppendUtf8(std::string& out, char32_t cp);
+
 // Lone surrogates (on 16-bit wchar_t) and invalid code points become U+FFFD.
 std::string EncodeUtf8(std::wstring_view text);
 

@@ -1,6 +1,6 @@
 #include "DirectoryKinds.h"
 
-#include <cwctype>
+#include "base/Text.h"
 
 namespace pathwright {
 
@@ -20,13 +20,6 @@ const std::array<const wchar_t*, kKindCount> kShortNames = {
     L"executable", L"include", L"reference", L"library", L"winrt", L"source", L"exclude",
 };
 
-bool EqualsIgnoringCase(std::wstring_view a, std::wstring_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::towlower(a[i]) != std::towlower(b[i])) return false;
-  }
-  return true;
-}
 }  // namespace
 
 std::wstring ComposedPathValue(int kind) {
@@ -35,8 +28,8 @@ std::wstring ComposedPathValue(int kind) {
 
 int KindFromName(std::wstring_view name) {
   for (int k = 0; k < kKindCount; ++k) {
-    if (EqualsIgnoringCase(name, kUserMacros[k]) || EqualsIgnoringCase(name, kPathProperties[k]) ||
-        EqualsIgnoringCase(name, kShortNames[k])) {
+    if (SameText(name, kUserMacros[k]) || SameText(name, kPathProperties[k]) ||
+        SameText(name, kShortNames[k])) {
       return k;
     }
   }

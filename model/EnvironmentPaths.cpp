@@ -8,28 +8,6 @@
 namespace pathwright {
 
 namespace {
-struct LowerRun {
-  uint16_t first, last;
-  uint8_t step;
-  int32_t delta;
-};
-
-constexpr LowerRun kLowerRuns[] = {
-#include "LowerCaseTable.inc"
-};
-
-wchar_t LowerChar(wchar_t c) {
-  const auto code = static_cast<uint32_t>(c);
-  if (code < 0x41 || code > 0xFFFF) return c;
-  // The last run that starts at or before the character is the only one that can hold it.
-  const auto* run = std::upper_bound(std::begin(kLowerRuns), std::end(kLowerRuns), code,
-                                     [](uint32_t value, const LowerRun& r) { return value < r.first; });
-  if (run == std::begin(kLowerRuns)) return c;
-  --run;
-  if (code > run->last || (code - run->first) % run->step != 0) return c;
-  return static_cast<wchar_t>(static_cast<int32_t>(code) + run->delta);
-}
-
 bool IsAsciiLetter(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
 
 bool IsMsBuildPropertyName(std::wstring_view name) {
@@ -56,12 +34,6 @@ bool IsSingleDrivePath(const std::wstring& value) {
   return value.size() <= 3 || value.find(L':', 3) == std::wstring::npos;
 }
 }  // namespace
-
-std::wstring LowerCase(std::wstring_view text) {
-  std::wstring lower(text);
-  for (wchar_t& c : lower) c = LowerChar(c);
-  return lower;
-}
 
 std::wstring SubstituteEnvironment(const std::wstring& path, const std::vector<std::wstring>& environment) {
   const std::wstring lower = LowerCase(path);

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/Text.h"
+
 namespace pathwright {
 
 // Rewrites path as "$(NAME)" + the rest of the path, with NAME the variable that an MSBuild build can
@@ -29,9 +31,5 @@ std::wstring SubstituteEnvironment(const std::wstring& path, const std::vector<s
 // value that ends with one and a rest that starts with one. Other entries come back unchanged.
 std::wstring ExpandLeadingReference(const std::wstring& entry,
                                     const std::function<std::optional<std::wstring>(const std::wstring&)>& lookup);
-
-// The text with every character of the Basic Multilingual Plane that has a simple lower-case mapping
-// lowered, as CharLowerW does on Windows.
-std::wstring LowerCase(std::wstring_view text);
 
 }  // namespace pathwright

@@ -22,8 +22,6 @@ bool IsWordStart(wchar_t c) { return c == L'_' || (c < 0x80 ? std::iswalpha(c) !
 bool IsWordChar(wchar_t c) { return IsWordStart(c) || IsDigit(c); }
 bool IsSpace(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n'; }
 
-bool SameText(std::wstring_view a, std::wstring_view b) { return a.size() == b.size() && LowerCase(a) == LowerCase(b); }
-
 // A number as MSBuild reads one: decimal with an optional sign and point, or 0x and hexadecimal digits.
 std::optional<double> Number(std::wstring_view text) {
   if (text.size() > 2 && text[0] == L'0' && (text[1] == L'x' || text[1] == L'X')) {

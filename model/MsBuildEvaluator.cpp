@@ -14,13 +14,6 @@ namespace {
 constexpr size_t kMaxValueLength = size_t{1} << 16;
 constexpr size_t kMaxEntries = size_t{1} << 12;
 
-bool SameName(std::wstring_view a, std::wstring_view b) { return a.size() == b.size() && LowerCase(a) == LowerCase(b); }
-
-std::wstring_view Trim(std::wstring_view text) {
-  const size_t first = text.find_first_not_of(L" \t\r\n");
-  if (first == std::wstring_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(L" \t\r\n") - first + 1);
-}
 
 bool IsNameStart(wchar_t c) { return c == L'_' || (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') || c >= 0x80; }
 
@@ -32,7 +25,7 @@ bool IsPropertyName(std::wstring_view name) {
 }
 
 bool Unconditional(const PropertyDefinition& definition) {
-  return Trim(definition.condition).empty() && Trim(definition.groupCondition).empty();
+  return TrimView(definition.condition).empty() && TrimView(definition.groupCondition).empty();
 }
 
 bool RefersTo(std::wstring_view text, std::wstring_view name) {
@@ -67,7 +60,7 @@ std::vector<std::wstring> SplitFolders(std::wstring_view plain) {
   std::vector<std::wstring> folders;
   for (size_t start = 0; start <= plain.size();) {
     const size_t end = std::min(plain.find(L';', start), plain.size());
-    if (const std::wstring_view folder = Trim(plain.substr(start, end - start)); !folder.empty())
+    if (const std::wstring_view folder = TrimView(plain.substr(start, end - start)); !folder.empty())
       folders.emplace_back(folder);
     start = end + 1;
   }
@@ -75,7 +68,7 @@ std::vector<std::wstring> SplitFolders(std::wstring_view plain) {
 }
 
 void AddName(std::vector<std::wstring>& names, std::wstring_view name) {
-  if (std::none_of(names.begin(), names.end(), [&](const std::wstring& n) { return SameName(n, name); }))
+  if (std::none_of(names.begin(), names.end(), [&](const std::wstring& n) { return SameText(n, name); }))
     names.emplace_back(name);
 }
 
@@ -87,14 +80,14 @@ bool Known(const std::vector<std::wstring>& unset, bool opaque) {
 
 int KindOfMacro(std::wstring_view name) {
   for (int k = 0; k < kKindCount; ++k) {
-    if (SameName(name, kUserMacros[k])) return k;
+    if (SameText(name, kUserMacros[k])) return k;
   }
   return -1;
 }
 
 int KindOfPathProperty(std::wstring_view name) {
   for (int k = 0; k < kKindCount; ++k) {
-    if (SameName(name, kPathProperties[k])) return k;
+    if (SameText(name, kPathProperties[k])) return k;
   }
   return -1;
 }
@@ -258,12 +251,12 @@ std::vector<ValueEntry> PropertyEvaluator::EntriesOf(const PropertyDefinition& d
   // $(UserInclude);C:\more in a second UserInclude. Those entries keep where they are written.
   const int kind = std::max(KindOfMacro(definition.name), KindOfPathProperty(definition.name));
   const auto composes = [&](std::wstring_view name) {
-    return SameName(name, definition.name) ||
-           (kind >= 0 && (SameName(name, kUserMacros[kind]) || SameName(name, kPathProperties[kind])));
+    return SameText(name, definition.name) ||
+           (kind >= 0 && (SameText(name, kUserMacros[kind]) || SameText(name, kPathProperties[kind])));
   };
   std::vector<ValueEntry> entries;
   for (const std::wstring_view piece : Pieces(definition.value)) {
-    const std::wstring_view written = Trim(piece);
+    const std::wstring_view written = TrimView(piece);
     if (written.empty()) continue;
     const std::optional<std::wstring_view> reference = WholeReference(written);
     const bool global = reference && context_.global && context_.global(std::wstring(*reference));
@@ -277,7 +270,7 @@ std::vector<ValueEntry> PropertyEvaluator::EntriesOf(const PropertyDefinition& d
       if (reference && stored == properties_.end()) entry.outside = *reference;
       const std::wstring plain = Unescape(expansion.escaped);
       if (expansion.opaque) {
-        if (!Trim(plain).empty()) entry.values.emplace_back(Trim(plain));
+        if (!TrimView(plain).empty()) entry.values.emplace_back(TrimView(plain));
       } else {
         entry.values = SplitFolders(plain);
       }
@@ -347,7 +340,7 @@ SheetEvaluation EvaluateSheet(const std::vector<PropertyDefinition>& definitions
   SheetEvaluation out;
   PropertyEvaluator evaluator(context);
   const auto isUse = [&](size_t i, int k) {
-    return SameName(definitions[i].name, kPathProperties[k]) && Unconditional(definitions[i]) &&
+    return SameText(definitions[i].name, kPathProperties[k]) && Unconditional(definitions[i]) &&
            RefersTo(definitions[i].value, kUserMacros[k]);
   };
   // The user macro as each use of it sees it.
@@ -368,7 +361,7 @@ SheetEvaluation EvaluateSheet(const std::vector<PropertyDefinition>& definitions
       if (isUse(i, k)) kind.use = i;
     }
     for (size_t i = 0; i < definitions.size(); ++i) {
-      if (!SameName(definitions[i].name, macro)) continue;
+      if (!SameText(definitions[i].name, macro)) continue;
       defined = true;
       if (i > kind.use) continue;
       setBeforeUse = setBeforeUse || out.definitions[i].applied == Applied::kYes;
@@ -377,12 +370,12 @@ SheetEvaluation EvaluateSheet(const std::vector<PropertyDefinition>& definitions
     // Without one before the use, the list the user edits is the last unconditional one anywhere.
     for (size_t i = 0; i < definitions.size() && kind.list == kNoDefinition; ++i) {
       const size_t last = definitions.size() - 1 - i;
-      if (SameName(definitions[last].name, macro) && Unconditional(definitions[last])) kind.list = last;
+      if (SameText(definitions[last].name, macro) && Unconditional(definitions[last])) kind.list = last;
     }
     // A later definition that does not build on the path property replaces the use.
     bool replaced = false;
     for (size_t i = kind.use == kNoDefinition ? definitions.size() : kind.use + 1; i < definitions.size(); ++i) {
-      replaced = replaced || (SameName(definitions[i].name, path) && out.definitions[i].applied == Applied::kYes &&
+      replaced = replaced || (SameText(definitions[i].name, path) && out.definitions[i].applied == Applied::kYes &&
                               !RefersTo(definitions[i].value, path));
     }
     kind.used = kind.use != kNoDefinition && setBeforeUse && !replaced;
@@ -409,11 +402,11 @@ SheetEvaluation EvaluateSheet(const std::vector<PropertyDefinition>& definitions
     }
     for (ValueEntry& entry : inForce) {
       EntryOrigin origin = EntryOrigin::kOtherDefinition;
-      if (!entry.outside.empty() && SameName(entry.outside, path)) {
+      if (!entry.outside.empty() && SameText(entry.outside, path)) {
         origin = EntryOrigin::kInherited;
       } else if (entry.definition != kNoDefinition && entry.definition == kind.list) {
         origin = EntryOrigin::kList;
-      } else if (entry.definition != kNoDefinition && SameName(definitions[entry.definition].name, path)) {
+      } else if (entry.definition != kNoDefinition && SameText(definitions[entry.definition].name, path)) {
         origin = EntryOrigin::kPathProperty;
       }
       kind.inForce.push_back({.entry = std::move(entry), .origin = origin});

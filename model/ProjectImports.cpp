@@ -12,11 +12,6 @@
 namespace pathwright {
 
 namespace {
-std::wstring_view Trim(std::wstring_view text) {
-  const size_t first = text.find_first_not_of(L" \t\r\n");
-  if (first == std::wstring_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(L" \t\r\n") - first + 1);
-}
 
 std::wstring Replace(std::wstring text, std::wstring_view from, std::wstring_view to) {
   for (size_t at = 0; (at = text.find(from, at)) != std::wstring::npos; at += to.size())
@@ -40,7 +35,7 @@ size_t FindOperator(std::wstring_view lower, std::wstring_view word) {
 }
 
 bool Holds(std::wstring_view condition, const std::wstring& configuration, const std::wstring& platform, int depth) {
-  condition = Trim(condition);
+  condition = TrimView(condition);
   if (condition.empty() || depth > 32) return true;
   const std::wstring lower = LowerCase(condition);
   for (const std::wstring_view word : {std::wstring_view(L" or "), std::wstring_view(L" and ")}) {
@@ -58,7 +53,7 @@ bool Holds(std::wstring_view condition, const std::wstring& configuration, const
   const size_t op = std::min(equal, unequal);
   if (op == std::wstring::npos) return true;  // exists(...) and whatever else: assumed
   const auto side = [&](std::wstring_view text) {
-    text = Trim(text);
+    text = TrimView(text);
     if (text.size() >= 2 && text.front() == L'\'' && text.back() == L'\'') text = text.substr(1, text.size() - 2);
     std::wstring value = Replace(Replace(LowerCase(text), L"$(configuration)", LowerCase(configuration)),
                                  L"$(platform)", LowerCase(platform));

@@ -20,19 +20,11 @@ namespace {
 constexpr int kMaxExpansionDepth = 16;  // a property that refers to itself ends here
 constexpr size_t kMaxLookUpThreads = 32;
 
-std::wstring Trim(std::wstring_view text) {
-  const size_t first = text.find_first_not_of(L" \t\r\n");
-  if (first == std::wstring_view::npos) return {};
-  return std::wstring(text.substr(first, text.find_last_not_of(L" \t\r\n") - first + 1));
-}
-
-bool SameName(std::wstring_view a, std::wstring_view b) { return LowerCase(a) == LowerCase(b); }
-
 // The kind an element sets, and whether it is the user macro (not the path property); -1 for others.
 int KindOfElement(const wchar_t* name, bool& isMacro) {
   for (int k = 0; k < kKindCount; ++k) {
-    if (SameName(name, kUserMacros[k]) || SameName(name, kPathProperties[k])) {
-      isMacro = SameName(name, kUserMacros[k]);
+    if (SameText(name, kUserMacros[k]) || SameText(name, kPathProperties[k])) {
+      isMacro = SameText(name, kUserMacros[k]);
       return k;
     }
   }
@@ -40,8 +32,8 @@ int KindOfElement(const wchar_t* name, bool& isMacro) {
 }
 
 bool IsOwnReference(const std::wstring& entry, int kind) {
-  return SameName(entry, std::wstring(L"$(") + kUserMacros[kind] + L")") ||
-         SameName(entry, std::wstring(L"$(") + kPathProperties[kind] + L")");
+  return SameText(entry, std::wstring(L"$(") + kUserMacros[kind] + L")") ||
+         SameText(entry, std::wstring(L"$(") + kPathProperties[kind] + L")");
 }
 
 struct Expansion {

@@ -6,6 +6,8 @@
 #include <cwchar>
 #include <iterator>
 
+#include "base/Utf8.h"
+
 namespace pathwright {
 
 namespace {
@@ -123,16 +125,7 @@ std::string Windows1252ToUtf8(Bytes b) {
   for (const char byte : b) {
     const unsigned char c = static_cast<unsigned char>(byte);
     const char32_t cp = c < 0x80 ? c : c < 0xA0 ? kWindows1252High[c - 0x80] : c;
-    if (cp < 0x80) {
-      out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-      out += static_cast<char>(0xC0 | (cp >> 6));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-      out += static_cast<char>(0xE0 | (cp >> 12));
-      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
+    AppendUtf8(out, cp);
   }
   return out;
 }
@@ -200,12 +193,6 @@ std::optional<ForbiddenCharacter> FindForbiddenCharacter(std::wstring_view text)
     if (!Allowed(c)) return ForbiddenCharacter{.offset = i, .position = position, .code = c};
   }
   return std::nullopt;
-}
-
-std::wstring CodePointName(char32_t code) {
-  wchar_t name[16];
-  std::swprintf(name, std::size(name), L"U+%04X", static_cast<unsigned>(code));
-  return name;
 }
 
 std::wstring DescribeForbiddenCharacter(const ForbiddenCharacter& found) {

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/Text.h"
+
 namespace pathwright {
 
 // How the XML reader is to take the bytes of a sheet.
@@ -35,9 +37,6 @@ struct ForbiddenCharacter {
 
 // The first such character in the text, if any.
 std::optional<ForbiddenCharacter> FindForbiddenCharacter(std::wstring_view text);
-
-// "U+0001": how a character is named to the user.
-std::wstring CodePointName(char32_t code);
 
 // "U+0001 at position 5", for messages.
 std::wstring DescribeForbiddenCharacter(const ForbiddenCharacter& found);

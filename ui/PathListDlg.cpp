@@ -285,9 +285,7 @@ bool CPathListDlg::EndEdit(const NMLVDISPINFOW& info) {
 std::optional<std::wstring> CPathListDlg::Refusal(const std::wstring& text) {
   if (text.find(L';') != std::wstring::npos) return UiText(text::kListSemicolonTyped);
   if (const std::optional<ForbiddenCharacter> found = FindForbiddenCharacter(text)) {
-    wchar_t code[16] = {};
-    std::swprintf(code, std::size(code), L"U+%04X", static_cast<unsigned>(found->code));
-    return UiFormat(text::kListForbiddenTyped, code);
+    return UiFormat(text::kListForbiddenTyped, CodePointName(found->code));
   }
   return std::nullopt;
 }
