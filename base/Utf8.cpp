@@ -1,5 +1,7 @@
 #include "base/Utf8.h"
 
+#include "base/Text.h"
+
 namespace pathwright {
 
 namespace {
@@ -78,19 +80,8 @@ std::wstring DecodeUtf8(std::string_view bytes) {
 std::string EncodeUtf8(std::wstring_view text) {
   std::string out;
   out.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    char32_t cp = static_cast<char32_t>(text[i]);
-    if constexpr (sizeof(wchar_t) == 2) {
-      cp &= 0xFFFF;
-      if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size()) {
-        const char32_t low = static_cast<char32_t>(text[i + 1]) & 0xFFFF;
-        if (low >= 0xDC00 && low <= 0xDFFF) {
-          AppendUtf8(out, 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00));
-          ++i;
-          continue;
-        }
-      }
-    }
+  for (size_t i = 0; i < text.size();) {
+    char32_t cp = NextCodePoint(text, i);
     if (IsSurrogate(cp) || cp > 0x10FFFF) cp = kReplacement;
     AppendUtf8(out, cp);
   }

@@ -176,21 +176,10 @@ bool PrepareSheetBytes(std::string_view bytes, std::string& recoded, SheetBytes&
 }
 
 std::optional<ForbiddenCharacter> FindForbiddenCharacter(std::wstring_view text) {
-  size_t position = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    ++position;
-    char32_t c = static_cast<char32_t>(text[i]);
-    if constexpr (sizeof(wchar_t) == 2) {
-      c &= 0xFFFF;
-      if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size()) {
-        const char32_t next = static_cast<char32_t>(text[i + 1]) & 0xFFFF;
-        if (next >= 0xDC00 && next <= 0xDFFF) {
-          ++i;  // a pair: one character beyond U+FFFF
-          continue;
-        }
-      }
-    }
-    if (!Allowed(c)) return ForbiddenCharacter{.offset = i, .position = position, .code = c};
+  for (size_t i = 0, position = 1; i < text.size(); ++position) {
+    const size_t at = i;
+    const char32_t c = NextCodePoint(text, i);  // a surrogate pair is one character beyond U+FFFF
+    if (!Allowed(c)) return ForbiddenCharacter{.offset = at, .position = position, .code = c};
   }
   return std::nullopt;
 }
