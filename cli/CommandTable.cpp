@@ -15,6 +15,9 @@ constexpr unsigned Exits(std::initializer_list<int> codes) {
   return bits;
 }
 
+// The help command itself, below the texts it prints.
+int ShowHelp(const Invocation& inv, Output& output);
+
 constexpr unsigned kPick = kPlatform | kFolder;  // the sheet commands pick sheets without naming one
 
 constexpr CommandInfo kCommands[] = {
@@ -235,8 +238,6 @@ std::wstring OptionLine(std::wstring_view usage, std::wstring_view what) {
 
 }  // namespace
 
-std::span<const CommandInfo> CommandTable() { return kCommands; }
-
 const CommandInfo* FindCommand(std::wstring_view name) {
   for (const CommandInfo& info : kCommands) {
     if (name == info.name) return &info;
@@ -301,6 +302,7 @@ std::wstring CommandHelp(const CommandInfo& info) {
   return text;
 }
 
+namespace {
 int ShowHelp(const Invocation& inv, Output& output) {
   if (inv.words.empty()) {
     output.out += OverviewHelp();
@@ -313,5 +315,7 @@ int ShowHelp(const Invocation& inv, Output& output) {
   output.out += CommandHelp(*info);
   return kExitDone;
 }
+
+}  // namespace
 
 }  // namespace pathwright::cli

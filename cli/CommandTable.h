@@ -3,7 +3,6 @@
 // from this table, so a command cannot be added without its help.
 #pragma once
 
-#include <span>
 #include <string>
 #include <string_view>
 
@@ -45,7 +44,6 @@ struct CommandInfo {
   const wchar_t* examples[2] = {};    // command lines after "pathwright-cli "
 };
 
-std::span<const CommandInfo> CommandTable();
 const CommandInfo* FindCommand(std::wstring_view name);
 
 // "show [SHEET] [--json]": the words after the program's name.
@@ -59,8 +57,5 @@ std::wstring OverviewHelp();
 
 // help COMMAND and COMMAND --help: usage, what it does, options, exit codes, examples.
 std::wstring CommandHelp(const CommandInfo& info);
-
-// The help command itself.
-int ShowHelp(const Invocation& inv, Output& output);
 
 }  // namespace pathwright::cli
