@@ -43,10 +43,7 @@ std::optional<std::pair<std::wstring, std::wstring>> ReadPlatform(const std::str
                                                                    WantedPlatform& wanted) {
   wanted.platform = DecodeUtf8(name);
   const std::wstring where = L"platforms." + wanted.platform;
-  if (wanted.platform.empty() || wanted.platform == L"all" ||
-      wanted.platform.find_first_of(L"\\/:*?\"<>|") != std::wstring::npos || wanted.platform.starts_with(L'.')) {
-    return std::pair(where, L"not a plain platform name such as x64");
-  }
+  if (!IsConfigPlatformName(wanted.platform)) return std::pair(where, L"not a plain platform name such as x64");
   if (!lists.is_object()) return std::pair(where, L"must be an object keyed by KIND");
   for (const auto& [word, entries] : lists.items()) {
     WantedList list{.word = DecodeUtf8(word), .kind = KindFromName(DecodeUtf8(word))};

@@ -69,6 +69,11 @@ std::optional<int> PickSheetFolder(const std::optional<std::wstring>& given, std
   return std::nullopt;
 }
 
+bool IsConfigPlatformName(std::wstring_view name) {
+  return !name.empty() && name != L"all" && !name.starts_with(L'.') &&
+         name.find_first_of(L"\\/:*?\"<>|") == std::wstring_view::npos;
+}
+
 std::vector<std::wstring> SheetsInFolder(const std::wstring& folder) {
   // The folder as SheetInFolder ends it, so that the names listed join it the same way.
   const std::wstring any = SheetInFolder(folder, L"*");

@@ -16,7 +16,7 @@ namespace pathwright::cli {
 inline constexpr int kExitProblems = 5;     // check or doctor found something wrong
 inline constexpr int kExitWouldChange = 6;  // apply --dry-run: a run without it would change a sheet
 
-enum class Command { kShow, kGet, kSet, kAdd, kRemove, kCreate, kCheck, kDoctor, kApply };
+enum class Command { kShow, kGet, kSet, kAdd, kRemove, kCreate, kCheck, kDoctor, kApply, kExport, kHelp };
 
 // One run's command line: the options, and what the words after COMMAND came to.
 struct Invocation {
@@ -28,6 +28,7 @@ struct Invocation {
   std::optional<std::wstring> platform{};
   std::optional<std::wstring> folder{};
   std::optional<std::wstring> vs{};
+  std::optional<std::wstring> output{};  // export: the file to write instead of standard output
 
   std::vector<std::wstring> sheets{};  // the sheets a sheet command works on
   int kind = -1;                     // the KIND named, if any
@@ -49,6 +50,9 @@ int WorseExit(int sofar, int next);
 // The folder named with --folder, else the current user's. Returns an exit code when there is none.
 std::optional<int> PickSheetFolder(const std::optional<std::wstring>& given, std::wstring& folder, Output& output);
 
+// Whether a config may name the platform: it becomes part of a sheet's file name and nothing else.
+bool IsConfigPlatformName(std::wstring_view name);
+
 // Every Microsoft.Cpp.*.user.props file in the folder, in name order.
 std::vector<std::wstring> SheetsInFolder(const std::wstring& folder);
 
@@ -59,5 +63,6 @@ int CreateNewSheet(const Invocation& inv, Output& output);
 int CheckSheets(const Invocation& inv, Output& output);
 int DoctorProjects(const Invocation& inv, Output& output);
 int ApplyConfig(const Invocation& inv, Output& output);
+int ExportLists(const Invocation& inv, Output& output);
 
 }  // namespace pathwright::cli

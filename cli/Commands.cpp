@@ -1,11 +1,12 @@
-// The command line as words: the table of commands, the options, which sheets the words name, and
-// the help text. The commands themselves are in SheetCommands.cpp, CheckCommands.cpp and
-// ApplyCommand.cpp.
+// The command line as words: the options, and which sheets the words name. The table of commands
+// and its help texts are in CommandTable.cpp; the commands themselves in SheetCommands.cpp,
+// CheckCommands.cpp, ApplyCommand.cpp and ExportCommand.cpp.
 #include "Commands.h"
 
+#include <algorithm>
 #include <iterator>
 
-#include "CommandSupport.h"
+#include "CommandTable.h"
 #include "Platform.h"
 #include "base/Utf8.h"
 #include "base/Version.h"
@@ -15,114 +16,6 @@ namespace pathwright::cli {
 
 namespace {
 
-enum Options : unsigned { kNone = 0, kJson = 1, kDryRun = 2, kCreate = 4 };
-
-struct CommandInfo {
-  const wchar_t* name;
-  Command command;
-  int (*run)(const Invocation&, Output&);
-  int words;            // words after SHEET (or, without one, the file the command names)
-  const wchar_t* tail;  // what the usage line shows after SHEET
-  const wchar_t* what;  // the help text's description
-  unsigned options = kNone;
-  bool sheet = true;  // false: the command names a file of its own and works on a folder's sheets
-};
-
-constexpr CommandInfo kCommands[] = {
-    {L"show", Command::kShow, ShowLists, 0, L" [--json]",
-     L"print the seven lists, one \"Title: list\" line each,\n"
-     L"        or with --json one JSON object keyed by user macro",
-     kJson},
-    {L"get", Command::kGet, ShowLists, 1, L" KIND", L"print one list and a newline"},
-    {L"set", Command::kSet, ChangeList, 2, L" KIND LIST", L"replace one list (an empty LIST empties it)"},
-    {L"add", Command::kAdd, ChangeList, 2, L" KIND ENTRY", L"append ENTRY to one list"},
-    {L"remove", Command::kRemove, ChangeList, 2, L" KIND ENTRY", L"drop every entry equal to ENTRY from one list"},
-    {L"create", Command::kCreate, CreateNewSheet, 0, L" --vs 2010|2012|2013 [--force]",
-     L"write a new, empty sheet for that Visual Studio version (2013 also\n"
-     L"        serves every later version), creating missing folders; a sheet\n"
-     L"        that can be read (or a file that cannot be opened at all) is only\n"
-     L"        replaced with --force, and any file replaced is kept as SHEET.bak\n"
-     L"        (SHEET.bak.2, SHEET.bak.3... when that name is taken)",
-     kCreate},
-    {L"check", Command::kCheck, CheckSheets, 0, L" [--json]",
-     L"judge every entry in force: the lists, folders written inline\n"
-     L"        in path properties, conditional elements and other groups;\n"
-     L"        one line per entry, problems first, or one JSON object",
-     kJson},
-    {L"doctor", Command::kDoctor, DoctorProjects, 1, L" PROJECT.vcxproj|SOLUTION.sln [--json]",
-     L"tell for each platform of a project (or of each project of a\n"
-     L"        solution) whether it imports that platform's sheet, and\n"
-     L"        whether the sheet exists and reads",
-     kJson, false},
-    {L"apply", Command::kApply, ApplyConfig, 1, L" CONFIG.json [--dry-run]",
-     L"make the sheets of the folder hold the lists CONFIG names:\n"
-     L"        {\"mode\": \"ensure\"|\"exact\", \"platforms\": {\"x64\":\n"
-     L"        {\"include\": [\"C:\\\\inc\"]}}}; a missing sheet is created;\n"
-     L"        --dry-run prints the changes and writes nothing",
-     kDryRun, false},
-};
-
-std::wstring UsageLine(const CommandInfo& info) {
-  if (!info.sheet) return info.name + std::wstring(info.tail);
-  return std::wstring(info.name) + (kHasUserSheetFolder ? L" [SHEET]" : L" SHEET") + info.tail;
-}
-
-// Which sheet the words name, on this system.
-std::wstring SheetHelp() {
-  if (!kHasUserSheetFolder) {
-    return L"SHEET is the path of the sheet; it is required on this system unless\n"
-           L"--folder DIR names the folder of the sheets (--platform NAME then picks\n" +
-           UserSheetName(L"NAME") + L" there; " + kDefaultPlatform + L" by default).\n\n";
-  }
-  return L"SHEET may be left out of every command. The number of words\n"
-         L"alone decides: \"get include\" reads the default sheet, \"get my.props include\"\n"
-         L"reads my.props. The default sheet is the current user's\n" +
-         UserSheetPath(L"%LOCALAPPDATA%", kDefaultPlatform) + L";\n--platform NAME picks " + UserSheetName(L"NAME") +
-         L" in that folder instead.\n"
-         L"--folder DIR takes the sheets of DIR instead of the current user's.\n\n";
-}
-
-std::wstring HelpText() {
-  std::wstring text = L"Usage: pathwright-cli COMMAND [ARGUMENTS]\nEdits the seven VC++ directory lists of a user "
-                      L"MSBuild property sheet\n(" +
-                      UserSheetName(L"<platform>") + L").\n\nCommands:\n";
-  for (const CommandInfo& info : kCommands) text += L"  " + UsageLine(info) + L"\n        " + info.what + L"\n";
-  text +=
-      L"  --help     print this text\n"
-      L"  --version  print the version\n"
-      L"\n"
-      L"KIND names one list by its user macro (UserInclude), its path property\n"
-      L"(IncludePath) or one word: executable, include, reference, library, winrt,\n"
-      L"source, exclude; in any letter case.\n"
-      L"Entries in a list are separated by \";\". ENTRY cannot hold \";\".\n"
-      L"Options may stand anywhere after COMMAND. \"--\" ends the options, so a LIST\n"
-      L"or ENTRY that begins with \"-\" goes after it.\n"
-      L"\n" +
-      SheetHelp() + L"--platform all takes every " + UserSheetName(L"*") +
-      L" of the folder in name\n"
-      L"order; the text of each sheet then follows a line \"== SHEET\", and --json\n"
-      L"gives an array.\n"
-      L"\n"
-      L"Exit codes:\n"
-      L"  0  done\n"
-      L"  1  the sheet cannot be read (nothing is created or written then)\n"
-      L"  2  usage error, create without --force over a sheet that can be read, or a\n"
-      L"     list holding a character XML does not allow (nothing is written then)\n"
-      L"  3  the sheet could not be written (the old file is unchanged), also when\n"
-      L"     another pathwright-cli kept it locked or other programs kept changing it\n"
-      L"  4  standard output or standard error could not be written\n"
-      L"  5  check or doctor found a problem\n"
-      L"  6  apply --dry-run: a run without it would change a sheet\n";
-  return text;
-}
-
-const CommandInfo* FindCommand(std::wstring_view name) {
-  for (const CommandInfo& info : kCommands) {
-    if (name == info.name) return &info;
-  }
-  return nullptr;
-}
-
 // A platform name becomes part of a file name in the user's MSBuild folder and nothing else.
 bool IsPlainPlatformName(std::wstring_view name) {
   if (name.empty() || name == L"." || name == L"..") return false;
@@ -130,7 +23,8 @@ bool IsPlainPlatformName(std::wstring_view name) {
 }
 
 // Reads the options and words after COMMAND. Returns an exit code when the run ends here.
-std::optional<int> ParseOptions(const std::vector<std::wstring>& args, Invocation& inv, Output& output) {
+std::optional<int> ParseOptions(const CommandInfo& info, const std::vector<std::wstring>& args, Invocation& inv,
+                                Output& output) {
   bool optionsEnded = false;
   for (size_t i = 1; i < args.size(); ++i) {
     const std::wstring& arg = args[i];
@@ -149,7 +43,7 @@ std::optional<int> ParseOptions(const std::vector<std::wstring>& args, Invocatio
       value = arg.substr(eq + 1);
     }
     if (name == L"--help" || name == L"-h") {
-      output.out += HelpText();
+      output.out += CommandHelp(info);
       return kExitDone;
     }
     if (name == L"--json" || name == L"--force" || name == L"--dry-run") {
@@ -157,47 +51,59 @@ std::optional<int> ParseOptions(const std::vector<std::wstring>& args, Invocatio
       (name == L"--json" ? inv.json : name == L"--force" ? inv.force : inv.dryRun) = true;
       continue;
     }
-    if (name != L"--platform" && name != L"--vs" && name != L"--folder") {
-      return UsageError(output, L"unknown option " + arg);
-    }
-    if (!value && i + 1 >= args.size()) {
-      return UsageError(output, name + (name == L"--vs" ? L" needs a version" : name == L"--folder" ? L" needs a DIR"
-                                                                                                   : L" needs a NAME"));
-    }
-    (name == L"--vs" ? inv.vs : name == L"--folder" ? inv.folder : inv.platform) = value ? *value : args[++i];
+    const struct {
+      const wchar_t* name;
+      std::optional<std::wstring>& target;
+      const wchar_t* needs;
+    } valued[] = {{L"--platform", inv.platform, L"a NAME"},
+                  {L"--vs", inv.vs, L"a version"},
+                  {L"--folder", inv.folder, L"a DIR"},
+                  {L"--output", inv.output, L"a FILE"}};
+    const auto option = std::find_if(std::begin(valued), std::end(valued), [&](auto& v) { return name == v.name; });
+    if (option == std::end(valued)) return UsageError(output, L"unknown option " + arg);
+    if (!value && i + 1 >= args.size()) return UsageError(output, name + L" needs " + option->needs);
+    option->target = value ? *value : args[++i];
   }
   return std::nullopt;
 }
 
 // Options that belong to other commands, and platform names that are no plain names.
 std::optional<int> CheckOptions(const CommandInfo& info, const Invocation& inv, Output& output) {
-  if (inv.json && !(info.options & kJson)) return UsageError(output, L"--json belongs to show, check and doctor");
-  if (inv.dryRun && !(info.options & kDryRun)) return UsageError(output, L"--dry-run belongs to apply");
-  if ((inv.force || inv.vs) && !(info.options & kCreate)) {
-    return UsageError(output, std::wstring(inv.force ? L"--force" : L"--vs") + L" belongs to create");
+  if (info.command == Command::kApply && inv.platform) {
+    return UsageError(output, L"apply takes its platforms from CONFIG, not from --platform");
+  }
+  const std::pair<bool, unsigned> given[] = {{inv.json, kJson},
+                                             {inv.dryRun, kDryRun},
+                                             {inv.force, kForce},
+                                             {inv.vs.has_value(), kVs},
+                                             {inv.platform.has_value(), kPlatform},
+                                             {inv.folder.has_value(), kFolder},
+                                             {inv.output.has_value(), kOutput}};
+  for (const auto& [there, option] : given) {
+    if (!there || (info.options & option)) continue;
+    return UsageError(output, WhereOptionBelongs(option));
   }
   if (inv.platform && *inv.platform != L"all" && !IsPlainPlatformName(*inv.platform)) {
     return UsageError(output, L"--platform takes a plain name such as x64, or all");
   }
+  if (inv.output && inv.output->empty()) return UsageError(output, L"--output is empty");
   return std::nullopt;
 }
 
-// doctor and apply: the one file named, and the folder of the sheets.
+// doctor, apply and export: the file named, if any, and the folder of the sheets.
 std::optional<int> ResolveFolderCommand(const CommandInfo& info, Invocation& inv, Output& output) {
-  if (inv.words.size() != 1) {
-    return UsageError(output, std::wstring(inv.words.empty() ? L"too few" : L"too many") +
-                                  L" arguments; usage: pathwright-cli " + UsageLine(info));
+  if (inv.words.size() != static_cast<size_t>(info.words)) {
+    return UsageError(output,
+                      std::wstring(inv.words.size() < static_cast<size_t>(info.words) ? L"too few" : L"too many") +
+                          L" arguments; usage: pathwright-cli " + UsageLine(info));
   }
-  if (info.command == Command::kApply && inv.platform) {
-    return UsageError(output, L"apply takes its platforms from CONFIG, not from --platform");
-  }
-  inv.file = inv.words[0];
+  if (!inv.words.empty()) inv.file = inv.words[0];
   return PickSheetFolder(inv.folder, inv.sheetFolder, output);
 }
 
 // KIND, and the LIST or ENTRY after it.
-std::optional<int> ResolveKindAndValue(const CommandInfo& info, const std::vector<std::wstring>& rest,
-                                       Invocation& inv, Output& output) {
+std::optional<int> ResolveKindAndValue(const CommandInfo& info, const std::vector<std::wstring>& rest, Invocation& inv,
+                                       Output& output) {
   if (rest.empty()) return std::nullopt;
   inv.kind = KindFromName(rest[0]);
   if (inv.kind < 0) {
@@ -267,7 +173,7 @@ int Run(const std::vector<std::wstring>& args, Output& output) {
   if (args.empty()) return UsageError(output, L"no command given");
   const std::wstring& first = args[0];
   if (first == L"--help" || first == L"-h") {
-    output.out += HelpText();
+    output.out += OverviewHelp();
     return kExitDone;
   }
   if (first == L"--version") {
@@ -280,10 +186,13 @@ int Run(const std::vector<std::wstring>& args, Output& output) {
                       (first.size() > 1 && first[0] == L'-' ? L"unknown option " : L"unknown command ") + first);
   }
   Invocation inv{.command = info->command};
-  if (std::optional<int> done = ParseOptions(args, inv, output)) return *done;
+  if (std::optional<int> done = ParseOptions(*info, args, inv, output)) return *done;
   if (std::optional<int> refused = CheckOptions(*info, inv, output)) return *refused;
-  const std::optional<int> unresolved =
-      info->sheet ? ResolveSheetCommand(*info, inv, output) : ResolveFolderCommand(*info, inv, output);
+  std::optional<int> unresolved;
+  if (info->target == Target::kSheet) unresolved = ResolveSheetCommand(*info, inv, output);
+  if (info->target == Target::kFile || info->target == Target::kFolder) {
+    unresolved = ResolveFolderCommand(*info, inv, output);
+  }
   if (unresolved) return *unresolved;
   return info->run(inv, output);
 }

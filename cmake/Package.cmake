@@ -29,6 +29,8 @@ add_custom_command(OUTPUT ${_notices}
   COMMENT "Writing THIRD-PARTY-NOTICES.txt" VERBATIM)
 add_custom_target(pathwright_notices ALL DEPENDS ${_notices})
 install(FILES README.md LICENSE ${_notices} DESTINATION .)
+# The README shows these pictures, in the unpacked zip and the installed folder too.
+install(FILES docs/main-window.png docs/list-editor.png DESTINATION docs)
 
 set(CPACK_PACKAGE_NAME ${PROJECT_NAME})
 set(CPACK_PACKAGE_VENDOR ${PATHWRIGHT_PUBLISHER})

@@ -224,6 +224,8 @@ TEST(Cli, UsageErrors) {
       {"--vs without a value", {"create", "{}", "--vs"}},
       {"create with --platform", {"create", "{}", "--vs", "2012", "--platform", "x64"}},
       {"--dry-run off apply", {"check", "{}", "--dry-run"}},
+      {"--output off export", {"show", "{}", "--output", "{}.json"}},
+      {"help of an unknown command", {"help", "frobnicate"}},
 #ifndef _WIN32  // no per-user sheet folder
       {"show without SHEET", {"show"}},
       {"get without SHEET", {"get", "include"}},
@@ -321,9 +323,9 @@ TEST(Cli, InterruptedWriteLeavesNoTemporaryFile) {
   EXPECT_GE(fs::file_size(sheet), big.size());
 }
 
-// check, doctor and apply on a folder of sheets, {msb}: {sheet} is its Win32 sheet, {x64} its x64 sheet, {inc} a
-// folder that exists, {config} the file written from `config`. The last step's code and output are checked,
-// then the Win32 sheet.
+// check, doctor, apply and export on a folder of sheets, {msb}: {sheet} is its Win32 sheet, {x64} its x64 sheet,
+// {inc} a folder that exists, {config} the file written from `config`, {fresh} a folder that does not exist. The last
+// step's code and output are checked, then the Win32 sheet.
 struct SetupRow {
   const char* name;
   std::vector<std::string> sheets = {};  // Win32, then x64
@@ -345,7 +347,8 @@ void Check(const SetupRow& row) {
                                                       {"{inc}", folder.Path("inc")},
                                                       {"{sheet}", sheet},
                                                       {"{x64}", msb / "Microsoft.Cpp.x64.user.props"},
-                                                      {"{config}", folder.Path("team.json")}};
+                                                      {"{config}", folder.Path("team.json")},
+                                                      {"{fresh}", folder.Path("fresh")}};
     for (const auto& [name, path] : names) {
       std::string value;
       for (const char c : Utf8(path)) value += json && c == '\\' ? std::string(2, c) : std::string(1, c);
@@ -465,14 +468,110 @@ TEST(Cli, Apply) {
   for (const SetupRow& row : rows) Check(row);
 }
 
+TEST(Cli, Export) {
+  const std::string win32 = SavedSheet(Include("{inc};$(BOOST_ROOT)\\x;D:\\Biblioth\xC3\xA8que") + Library("L"));
+  const std::string x64 = SavedSheet(Kind("UserExclude", "ExcludePath", "C:\\gen"));
+  const std::string exported = R"({
+  "mode": "ensure",
+  "platforms": {
+    "Win32": {
+      "UserInclude": [
+        "{inc}",
+        "$(BOOST_ROOT)\\x",
+        "D:\\Biblioth)"
+                               "\xC3\xA8"
+                               R"(que"
+      ],
+      "UserLibrary": [
+        "L"
+      ]
+    },
+    "x64": {
+      "UserExclude": [
+        "C:\\gen"
+      ]
+    }
+  }
+}
+)";
+  const SetupRow rows[] = {
+      {.name = "applied where there are no sheets, the same lists come out",
+       .sheets = {win32, x64},
+       .steps = {{"export", "--folder", "{msb}", "--output", "{config}"},
+                 {"apply", "--folder", "{fresh}", "{config}"},
+                 {"export", "--folder", "{fresh}"}},
+       .out = exported},
+      {.name = "applied where it came from, nothing would change; an empty entry, which apply refuses, is left out",
+       .sheets = {SavedSheet(Include("{inc};;C:\\n")), x64},
+       .steps = {{"export", "--folder={msb}", "--output={config}"},
+                 {"apply", "--dry-run", "--folder", "{msb}", "{config}"}},
+       .out = ""},
+      {.name = "one platform, with no lists",
+       .sheets = {kInc, NewSheet(2013)},
+       .steps = {{"export", "--folder", "{msb}", "--platform", "x64"}},
+       .out = "{\n  \"mode\": \"ensure\",\n  \"platforms\": {\n    \"x64\": {}\n  }\n}\n"},
+      {.name = "an unreadable sheet: no half a setup",
+       .sheets = {kInc, "<Project><x>"},
+       .steps = {{"export", "--folder", "{msb}"}},
+       .code = 1,
+       .out = ""},
+      {.name = "no sheet", .steps = {{"export", "--folder", "{msb}"}}, .code = 1, .out = ""},
+      {.name = "a file that cannot be written",
+       .sheets = {kInc},
+       .steps = {{"export", "--folder", "{msb}", "--output", "{config}/x"}},
+       .code = 3,
+       .out = ""},
+  };
+  for (const SetupRow& row : rows) Check(row);
+}
+
 TEST(Cli, HelpAndVersion) {
-  for (const Args& args : std::vector<Args>{{"-h"}, {"set", "--help"}}) {
+  for (const Args& args : std::vector<Args>{{"-h"}, {"help"}}) {
     const CliRun run = RunCli(args);
     EXPECT_EQ(std::to_string(run.code) + run.err + run.out.substr(0, 29), "0Usage: pathwright-cli COMMAND");
   }
   const CliRun version = RunCli({"--version"});
   EXPECT_EQ(version.code, 0);
   EXPECT_EQ(version.out, PATHWRIGHT_VERSION "\n");
+}
+
+// Every command the overview lists has help of its own, the same whichever way it is asked for.
+TEST(Cli, HelpOfEveryCommand) {
+  const std::string overview = RunCli({"--help"}).out;
+  EXPECT_NE(overview.find("pathwright-cli help COMMAND"), std::string::npos);
+  // The lines "  name ..." between "Commands:" and the options; a description's lines are indented further.
+  const size_t from = overview.find("Commands:\n"), to = overview.find("\n  --help");
+  ASSERT_LT(from, to) << overview;
+  std::vector<std::string> commands;
+  for (size_t at = from; (at = overview.find("\n  ", at + 1)) < to;) {
+    if (overview[at + 3] != ' ')
+      commands.push_back(overview.substr(at + 3, overview.find_first_of(" \n", at + 3) - at - 3));
+  }
+  ASSERT_GE(commands.size(), 11u) << overview;
+  for (const std::string& command : commands) {
+    SCOPED_TRACE(command);
+    const CliRun help = RunCli({"help", command});
+    EXPECT_EQ(help.code, 0) << help.err;
+    size_t at = 0;
+    for (const std::string& section : std::vector<std::string>{"Usage: pathwright-cli " + command, "\nOptions:\n",
+                                                              "\nExit codes:\n  0  done\n", "\nExamples:\n"}) {
+      at = help.out.find(section, at);
+      ASSERT_NE(at, std::string::npos) << section << " in\n" << help.out;
+    }
+    // Two examples, each of this command.
+    std::vector<std::string> examples;
+    for (size_t line = at + 11, end; line < help.out.size(); line = end + 1) {
+      end = std::min(help.out.find('\n', line), help.out.size());
+      examples.push_back(help.out.substr(line, end - line));
+    }
+    EXPECT_EQ(examples.size(), 2u);
+    for (const std::string& example : examples) {
+      EXPECT_EQ(example.rfind("  pathwright-cli " + command + " ", 0), 0u) << example;
+    }
+    const CliRun asked = RunCli({command, "--help"});
+    EXPECT_EQ(asked.code, 0);
+    EXPECT_EQ(asked.out, help.out);
+  }
 }
 
 #ifdef _WIN32

@@ -14,7 +14,10 @@ namespace {
 
 void Shoot(HWND window, const std::string& name) {
   ASSERT_TRUE(window) << name;
-  ::Sleep(400);  // painted by now
+  // Painted by now: the redraw waits for the program to paint every control, which a fixed wait alone did not
+  // ensure on a busy machine (the first picture came out half drawn).
+  ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  ::Sleep(400);
   RECT place = {};
   ::GetWindowRect(window, &place);
   const int width = place.right - place.left, height = place.bottom - place.top;
