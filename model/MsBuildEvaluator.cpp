@@ -10,9 +10,11 @@ namespace pathwright {
 namespace {
 // Twice what Windows lets an environment variable (and so INCLUDE, LIB, PATH) hold. A value that
 // refers to itself twice doubles with every definition; MSBuild would run out of memory, this stops
-// and says so.
+// and says so. A sheet that writes a longer list itself gets room for four times its own text, which
+// a doubling value still outgrows within a few definitions.
 constexpr size_t kMaxValueLength = size_t{1} << 16;
 constexpr size_t kMaxEntries = size_t{1} << 12;
+constexpr size_t kRoomPerWritten = 4;
 
 bool SameName(std::wstring_view a, std::wstring_view b) { return a.size() == b.size() && LowerCase(a) == LowerCase(b); }
 
@@ -178,7 +180,18 @@ PropertyClass ClassifyProperty(std::wstring_view name) {
   return PropertyClass::kOther;
 }
 
-PropertyEvaluator::PropertyEvaluator(EvaluationContext context) : context_(std::move(context)) {}
+PropertyEvaluator::PropertyEvaluator(EvaluationContext context)
+    : context_(std::move(context)), maxValueLength_(kMaxValueLength), maxEntries_(kMaxEntries) {}
+
+void PropertyEvaluator::AllowFor(const std::vector<PropertyDefinition>& definitions) {
+  size_t written = 0, pieces = 0;
+  for (const PropertyDefinition& definition : definitions) {
+    written += definition.value.size();
+    pieces += 1 + static_cast<size_t>(std::count(definition.value.begin(), definition.value.end(), L';'));
+  }
+  maxValueLength_ = std::max(kMaxValueLength, kRoomPerWritten * written);
+  maxEntries_ = std::max(kMaxEntries, kRoomPerWritten * pieces);
+}
 
 std::optional<std::wstring> PropertyEvaluator::Outside(const std::wstring& name) const {
   if (context_.preset) {
@@ -214,13 +227,13 @@ PropertyEvaluator::Expansion PropertyEvaluator::ExpandEscaped(std::wstring_view 
     } else {
       AddName(out.unset, name);
     }
-    if (out.escaped.size() > kMaxValueLength) {
+    if (out.escaped.size() > maxValueLength_) {
       out.tooLong = true;
       return out;
     }
   }
   out.escaped.append(text.substr(at));
-  out.tooLong = out.escaped.size() > kMaxValueLength;
+  out.tooLong = out.escaped.size() > maxValueLength_;
   return out;
 }
 
@@ -287,7 +300,7 @@ std::vector<ValueEntry> PropertyEvaluator::EntriesOf(const PropertyDefinition& d
       const bool emptyList = reference && composes(*reference) && !entry.unset.empty();
       if (!emptyList || KindOfPathProperty(*reference) >= 0) entries.push_back(std::move(entry));
     }
-    if (entries.size() > kMaxEntries) {
+    if (entries.size() > maxEntries_) {
       tooLong = true;
       break;
     }
@@ -321,8 +334,8 @@ DefinitionResult PropertyEvaluator::Define(const PropertyDefinition& definition,
   result.value = Unescape(expansion.escaped);
   if (tooLong || expansion.tooLong) {
     problems.push_back({.definition = index,
-                        .why = L"the value of " + definition.name + L" grows past " + std::to_wstring(kMaxValueLength) +
-                               L" characters or " + std::to_wstring(kMaxEntries) + L" entries; it is left out",
+                        .why = L"the value of " + definition.name + L" grows past " + std::to_wstring(maxValueLength_) +
+                               L" characters or " + std::to_wstring(maxEntries_) + L" entries; it is left out",
                         .refused = false});
     return result;
   }
@@ -346,6 +359,7 @@ bool SheetEvaluation::Refused() const {
 SheetEvaluation EvaluateSheet(const std::vector<PropertyDefinition>& definitions, const EvaluationContext& context) {
   SheetEvaluation out;
   PropertyEvaluator evaluator(context);
+  evaluator.AllowFor(definitions);
   const auto isUse = [&](size_t i, int k) {
     return SameName(definitions[i].name, kPathProperties[k]) && Unconditional(definitions[i]) &&
            RefersTo(definitions[i].value, kUserMacros[k]);
