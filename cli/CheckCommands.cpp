@@ -37,10 +37,10 @@ std::wstring EntryLine(const SheetEntry& e) {
 }
 
 // Every entry in force, judged, problems first.
-std::vector<SheetEntry> JudgedEntries(const std::wstring& path, const SheetDocument& sheet) {
+std::vector<SheetEntry> JudgedEntries(const std::wstring& path, const SheetDocument& sheet, Deadline deadline) {
   std::vector<SheetEntry> entries =
       EntriesInForce(sheet.Definitions(path), CheckContext(path, EnvironmentVariable, PathExists));
-  JudgeEntries(entries, IsFolder);
+  JudgeEntries(entries, IsFolder, deadline);
   std::stable_partition(entries.begin(), entries.end(), [](const SheetEntry& e) { return IsProblem(e.status); });
   return entries;
 }
@@ -94,6 +94,8 @@ int ReportProject(const ProjectDiagnosis& d, const Invocation& inv, bool solutio
 }  // namespace
 
 int CheckSheets(const Invocation& inv, Output& output) {
+  // One deadline for the whole run, however many sheets and folders: the run ends about then.
+  const Deadline deadline = std::chrono::steady_clock::now() + kFolderAnswerLimit;
   const bool several = inv.sheets.size() > 1;
   int code = kExitDone;
   Json all = Json::array();
@@ -103,7 +105,7 @@ int CheckSheets(const Invocation& inv, Output& output) {
       code = WorseExit(code, ReadFailure(output, sheet, loaded.why));
       continue;
     }
-    const std::vector<SheetEntry> entries = JudgedEntries(sheet, read.document);
+    const std::vector<SheetEntry> entries = JudgedEntries(sheet, read.document, deadline);
     const size_t problems =
         std::count_if(entries.begin(), entries.end(), [](const SheetEntry& e) { return IsProblem(e.status); });
     if (problems > 0) code = WorseExit(code, kExitProblems);

@@ -210,8 +210,7 @@ bool IsNetworkPath(const std::wstring& path) {
 }
 
 std::vector<FolderState> LookUpFolders(const std::vector<std::wstring>& paths, const FolderOracle& isFolder,
-                                       std::chrono::milliseconds limit) {
-  const auto deadline = std::chrono::steady_clock::now() + limit;
+                                       Deadline deadline) {
   // Shared with the workers, which may outlive this call while a server keeps them waiting.
   struct Shared {
     std::mutex mutex;
@@ -219,7 +218,7 @@ std::vector<FolderState> LookUpFolders(const std::vector<std::wstring>& paths, c
     std::vector<std::wstring> paths;
     std::vector<FolderState> states;
     size_t next = 0, answered = 0;
-    std::chrono::steady_clock::time_point deadline;
+    Deadline deadline;
     FolderOracle isFolder;
   };
   auto shared = std::make_shared<Shared>();
@@ -260,7 +259,7 @@ std::vector<FolderState> LookUpFolders(const std::vector<std::wstring>& paths, c
   return states;
 }
 
-void JudgeEntries(std::vector<SheetEntry>& entries, const FolderOracle& isFolder, std::chrono::milliseconds limit) {
+void JudgeEntries(std::vector<SheetEntry>& entries, const FolderOracle& isFolder, Deadline deadline) {
   std::set<std::tuple<int, std::wstring, std::wstring>> seen;
   std::map<std::wstring, std::vector<size_t>> toLookUp;  // folder identity -> entries waiting for it
   std::vector<std::wstring> folders;                     // as first written, per identity
@@ -278,7 +277,7 @@ void JudgeEntries(std::vector<SheetEntry>& entries, const FolderOracle& isFolder
       waiting.push_back(i);
     }
   }
-  const std::vector<FolderState> states = LookUpFolders(folders, isFolder, limit);
+  const std::vector<FolderState> states = LookUpFolders(folders, isFolder, deadline);
   for (size_t f = 0; f < folders.size(); ++f) {
     constexpr EntryStatus kByState[] = {EntryStatus::kOk, EntryStatus::kMissing, EntryStatus::kTimeout};
     for (size_t i : toLookUp[FolderIdentity(folders[f])]) entries[i].status = kByState[static_cast<int>(states[f])];

@@ -54,8 +54,9 @@ struct SheetEntry {
 using PropertyLookup = std::function<std::optional<std::wstring>(const std::wstring&)>;
 using FolderOracle = std::function<bool(const std::wstring&)>;
 
-// The whole check's look-ups end by then, whatever their number.
+// A check's look-ups end this long after it starts, whatever their number and the sheets they are in.
 inline constexpr std::chrono::milliseconds kFolderAnswerLimit{2000};
+using Deadline = std::chrono::steady_clock::time_point;
 
 // What a check evaluates a sheet with: the platform the sheet's name gives is fixed, as a build that
 // imports it fixes it (empty: not known); the environment is MSBuild's fallback.
@@ -90,15 +91,14 @@ bool IsNetworkPath(const std::wstring& path);
 
 enum class FolderState { kFolder, kAbsent, kNoAnswer };
 
-// Asks `isFolder` about every path on a bounded pool of worker threads; a path without an answer
-// when `limit` has passed since the call is kNoAnswer, and its look-up, if started, finishes in the
-// background. So a dead server costs the limit once, not once per entry.
+// Asks `isFolder` about every path on a bounded pool of worker threads; a path without an answer at
+// the deadline is kNoAnswer, and its look-up, if started, finishes in the background. So a dead
+// server costs the limit once, not once per entry, and many folders cost no more than the limit.
 std::vector<FolderState> LookUpFolders(const std::vector<std::wstring>& paths, const FolderOracle& isFolder,
-                                       std::chrono::milliseconds limit = kFolderAnswerLimit);
+                                       Deadline deadline);
 
 // Settles the entries EntriesInForce left kOk and finds duplicates: a folder met again within a kind
 // (and, for kConditional ones, the same condition) is kDuplicate; each distinct folder is looked up once.
-void JudgeEntries(std::vector<SheetEntry>& entries, const FolderOracle& isFolder,
-                  std::chrono::milliseconds limit = kFolderAnswerLimit);
+void JudgeEntries(std::vector<SheetEntry>& entries, const FolderOracle& isFolder, Deadline deadline);
 
 }  // namespace pathwright

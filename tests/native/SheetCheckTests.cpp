@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <set>
 #include <thread>
 
@@ -32,7 +33,7 @@ std::wstring Judged(const std::string& body) {
   EXPECT_TRUE(doc.Parse("<Project xmlns='http://schemas.microsoft.com/developer/msbuild/2003'>" + body + "</Project>"));
   const std::wstring path = L"C:\\u\\Microsoft.Cpp.x64.user.props";
   std::vector<SheetEntry> entries = EntriesInForce(doc.Definitions(path), CheckContext(path, Environment, {}));
-  JudgeEntries(entries, Oracle, 100ms);
+  JudgeEntries(entries, Oracle, std::chrono::steady_clock::now() + 100ms);
   std::wstring text;
   for (const SheetEntry& e : entries) {
     text += std::wstring(kUserMacros[e.kind]).substr(4) + L" " + SourceName(e.source) + L" " +
@@ -117,10 +118,17 @@ TEST(SheetCheck, LookUpsRunSideBySideAndStopAtTheLimit) {
         std::this_thread::sleep_for(path.starts_with(L"\\\\slow") ? 4s : 200ms);
         return true;
       },
-      2s);
+      std::chrono::steady_clock::now() + 2s);
   EXPECT_EQ(std::count(states.begin(), states.end(), FolderState::kFolder), 40);
   EXPECT_EQ(states.back(), FolderState::kNoAnswer);
-  EXPECT_TRUE(LookUpFolders({}, Oracle).empty());
+  EXPECT_TRUE(LookUpFolders({}, Oracle, std::chrono::steady_clock::now()).empty());
+  // The deadline is the run's: a later sheet of the same run asks nothing once it has passed.
+  std::atomic<int> asked = 0;
+  const std::vector<FolderState> late = LookUpFolders(
+      {L"C:\\inc", L"C:\\gone"}, [&](const std::wstring&) { return ++asked > 0; },
+      std::chrono::steady_clock::now() - 1ms);
+  EXPECT_EQ(late, std::vector(2, FolderState::kNoAnswer));
+  EXPECT_EQ(asked, 0);
 }
 
 }  // namespace
