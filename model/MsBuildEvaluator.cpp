@@ -364,14 +364,19 @@ SheetEvaluation EvaluateSheet(const std::vector<PropertyDefinition>& definitions
     return SameName(definitions[i].name, kPathProperties[k]) && Unconditional(definitions[i]) &&
            RefersTo(definitions[i].value, kUserMacros[k]);
   };
-  // The user macro as each use of it sees it.
-  std::vector<std::pair<std::wstring, std::vector<ValueEntry>>> seenAtUse(definitions.size());
+  // The user macro as each use of it sees it: its value, and the definition that set it (whose
+  // entries are the macro's then; a long list is not copied for every use).
+  std::vector<std::pair<std::wstring, size_t>> seenAtUse(definitions.size(), {L"", kNoDefinition});
+  std::array<size_t, kKindCount> macroSetBy;
+  macroSetBy.fill(kNoDefinition);
   for (size_t i = 0; i < definitions.size(); ++i) {
     if (const int k = KindOfPathProperty(definitions[i].name); k >= 0 && isUse(i, k)) {
-      const std::vector<ValueEntry>* entries = evaluator.Entries(kUserMacros[k]);
-      seenAtUse[i] = {evaluator.Value(kUserMacros[k]).value_or(L""), entries ? *entries : std::vector<ValueEntry>{}};
+      seenAtUse[i] = {evaluator.Value(kUserMacros[k]).value_or(L""), macroSetBy[k]};
     }
     out.definitions.push_back(evaluator.Define(definitions[i], i, out.problems));
+    if (const int k = KindOfMacro(definitions[i].name); k >= 0 && out.definitions.back().applied == Applied::kYes) {
+      macroSetBy[k] = i;
+    }
   }
 
   for (int k = 0; k < kKindCount; ++k) {
@@ -403,7 +408,8 @@ SheetEvaluation EvaluateSheet(const std::vector<PropertyDefinition>& definitions
     if (!kind.used && defined) kind.unusedNote = L"defined, but " + std::wstring(path) + L" does not use it";
     if (kind.used) {
       kind.listValue = seenAtUse[kind.use].first;
-      kind.listEntries = seenAtUse[kind.use].second;
+      if (const size_t setBy = seenAtUse[kind.use].second; setBy != kNoDefinition)
+        kind.listEntries = out.definitions[setBy].entries;
     } else if (kind.list != kNoDefinition) {
       kind.listValue = out.definitions[kind.list].value;
       kind.listEntries = out.definitions[kind.list].entries;
