@@ -128,7 +128,7 @@ TEST(Cli, Add) {
        .after = SavedSheet(Include(exotic))},
       {.name = "a folder already there, as Windows compares folders: nothing is written",
        .before = kSpaced,
-       .steps = {{"add", "{}", "include", "c:\\KEEP\\"}}},
+       .steps = {{"add", "{}", "include", "c:/KEEP/"}}},
       {.name = "after --, an ENTRY may begin with -",
        .before = NewSheet(2012),
        .steps = {{"add", "{}", "include", "--", "-x"}},
