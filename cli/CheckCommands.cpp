@@ -5,6 +5,7 @@
 #include "CommandSupport.h"
 #include "Json.h"
 #include "model/Doctor.h"
+#include "base/FileSystem.h"
 #include "model/SheetCheck.h"
 
 namespace pathwright::cli {
@@ -18,25 +19,28 @@ Json EntryJson(const SheetEntry& e) {
   Json entry = {{"kind", JsonText(kUserMacros[e.kind])},
                 {"entry", JsonText(e.entry)},
                 {"source", JsonText(SourceName(e.source))}};
-  if (e.source == EntrySource::kConditional) entry["condition"] = JsonText(e.condition);
+  if (!e.condition.empty()) entry["condition"] = JsonText(e.condition);
   entry["expanded"] = JsonText(e.expanded);
   entry["status"] = JsonText(StatusName(e.status));
+  if (!e.note.empty()) entry["note"] = JsonText(e.note);
   return entry;
 }
 
-// "status     UserInclude entry = expanded (source: condition)".
+// "status     UserInclude entry = expanded (source: condition; note)".
 std::wstring EntryLine(const SheetEntry& e) {
   std::wstring status = StatusName(e.status);
   status.resize(std::max<size_t>(status.size(), 10), L' ');
   std::wstring line = status + L" " + kUserMacros[e.kind] + L" " + e.entry;
   if (e.expanded != e.entry) line += L" = " + e.expanded;
-  return line + L" (" + SourceName(e.source) + (e.condition.empty() ? L"" : L": " + e.condition) + L")\n";
+  line += std::wstring(L" (") + SourceName(e.source) + (e.condition.empty() ? L"" : L": " + e.condition);
+  return line + (e.note.empty() ? L"" : L"; " + e.note) + L")\n";
 }
 
 // Every entry in force, judged, problems first.
-std::vector<SheetEntry> JudgedEntries(const SheetDocument& sheet) {
-  std::vector<SheetEntry> entries = EntriesInForce(sheet);
-  JudgeEntries(entries, SheetProperties(sheet, EnvironmentVariable), IsFolder);
+std::vector<SheetEntry> JudgedEntries(const std::wstring& path, const SheetDocument& sheet, Deadline deadline) {
+  std::vector<SheetEntry> entries =
+      EntriesInForce(sheet.Definitions(path), CheckContext(path, EnvironmentVariable, PathExists));
+  JudgeEntries(entries, IsFolder, deadline);
   std::stable_partition(entries.begin(), entries.end(), [](const SheetEntry& e) { return IsProblem(e.status); });
   return entries;
 }
@@ -90,6 +94,8 @@ int ReportProject(const ProjectDiagnosis& d, const Invocation& inv, bool solutio
 }  // namespace
 
 int CheckSheets(const Invocation& inv, Output& output) {
+  // One deadline for the whole run, however many sheets and folders: the run ends about then.
+  const Deadline deadline = std::chrono::steady_clock::now() + kFolderAnswerLimit;
   const bool several = inv.sheets.size() > 1;
   int code = kExitDone;
   Json all = Json::array();
@@ -99,7 +105,7 @@ int CheckSheets(const Invocation& inv, Output& output) {
       code = WorseExit(code, ReadFailure(output, sheet, loaded.why));
       continue;
     }
-    const std::vector<SheetEntry> entries = JudgedEntries(read.document);
+    const std::vector<SheetEntry> entries = JudgedEntries(sheet, read.document, deadline);
     const size_t problems =
         std::count_if(entries.begin(), entries.end(), [](const SheetEntry& e) { return IsProblem(e.status); });
     if (problems > 0) code = WorseExit(code, kExitProblems);

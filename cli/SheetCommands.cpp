@@ -49,14 +49,9 @@ int ShowLists(const Invocation& inv, Output& output) {
 int ChangeList(const Invocation& inv, Output& output) {
   const SheetChange change = [&](DirectoryLists& lists, const SheetDocument&) {
     std::wstring& list = lists[inv.kind];
-    if (inv.command == Command::kSet) {
-      SetList(list, inv.value);
-    } else if (inv.command == Command::kAdd) {
-      AddEntry(list, inv.value);
-    } else {
-      RemoveEntry(list, inv.value);
-    }
-    return true;  // written even when the list stays as it was, as these commands always have been
+    if (inv.command == Command::kSet) return SetList(list, inv.value).changed;
+    if (inv.command == Command::kAdd) return AddEntry(list, inv.value).changed;
+    return RemoveEntry(list, inv.value).changed;  // an entry already there, or one absent: nothing to write
   };
   int code = kExitDone;
   for (const std::wstring& sheet : inv.sheets) code = WorseExit(code, EditExit(sheet, EditSheet(sheet, change), output));

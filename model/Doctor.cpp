@@ -6,6 +6,8 @@
 #include "EnvironmentPaths.h"
 #include "ProjectImports.h"
 #include "SheetLocation.h"
+#include "base/Environment.h"
+#include "base/FileSystem.h"
 
 namespace pathwright {
 
@@ -42,7 +44,9 @@ PlatformDiagnosis DiagnosePlatform(const PlatformImports& platform, const std::w
     if (platform.withoutUserSheet.size() < platform.configurations.size()) {
       problem += L" in " + Joined(platform.withoutUserSheet);
     }
-    if (!platform.importedInstead.empty()) {
+    if (platform.setsUserRootDir && !platform.importedInstead.empty()) {
+      problem += L"; the project sets UserRootDir itself and imports " + Joined(platform.importedInstead) + L" instead";
+    } else if (!platform.importedInstead.empty()) {
       problem += L"; in its place the project imports " + Joined(platform.importedInstead) +
                  L" (CMake's VS_USER_PROPS does this)";
     }
@@ -78,7 +82,8 @@ ProjectDiagnosis DiagnoseProject(const std::wstring& project, const std::wstring
                                  const std::optional<std::wstring>& platform) {
   ProjectDiagnosis diagnosis{.project = project};
   ProjectImports imports;
-  if (!ReadProjectImports(project, imports, diagnosis.unreadable)) return diagnosis;
+  const ImportContext context{.userFolder = sheetFolder, .environment = EnvironmentVariable, .exists = PathExists};
+  if (!ReadProjectImports(project, context, imports, diagnosis.unreadable)) return diagnosis;
   for (const PlatformImports& p : imports.platforms) {
     if (platform && *platform != L"all" && LowerCase(*platform) != LowerCase(p.platform)) continue;
     diagnosis.platforms.push_back(DiagnosePlatform(p, sheetFolder));

@@ -1,5 +1,6 @@
 #include "ListEdits.h"
 
+#include <algorithm>
 #include <set>
 
 #include "DirectoryList.h"
@@ -22,6 +23,9 @@ ListChange SetList(std::wstring& list, const std::wstring& value) {
 
 ListChange AddEntry(std::wstring& list, const std::wstring& entry) {
   std::vector<std::wstring> entries = SplitEntries(list);
+  if (std::any_of(entries.begin(), entries.end(), [&](const std::wstring& e) { return SameFolder(e, entry); })) {
+    return {};
+  }
   entries.push_back(entry);
   list = JoinEntries(entries);
   return {.added = {entry}, .changed = true};
@@ -30,10 +34,14 @@ ListChange AddEntry(std::wstring& list, const std::wstring& entry) {
 ListChange RemoveEntry(std::wstring& list, const std::wstring& entry) {
   std::vector<std::wstring> entries = SplitEntries(list);
   ListChange change;
-  change.removed.resize(std::erase(entries, entry), entry);
-  std::wstring after = JoinEntries(entries);
-  change.changed = after != list;
-  list = std::move(after);
+  std::erase_if(entries, [&](const std::wstring& e) {
+    if (!SameFolder(e, entry)) return false;
+    change.removed.push_back(e);
+    return true;
+  });
+  if (change.removed.empty()) return change;
+  list = JoinEntries(entries);
+  change.changed = true;
   return change;
 }
 

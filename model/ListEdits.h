@@ -18,10 +18,12 @@ struct ListChange {
 // The list becomes `value` as it stands.
 ListChange SetList(std::wstring& list, const std::wstring& value);
 
-// `entry` goes at the end, also when the list holds it already.
+// `entry` goes at the end, unless the list names its folder already (as Windows compares folders:
+// any letter case, a final "\\" aside); then nothing changes.
 ListChange AddEntry(std::wstring& list, const std::wstring& entry);
 
-// Every entry equal to `entry` (letter case counts) goes; the others stay as they stand.
+// Every entry naming the folder of `entry` (as Windows compares folders) goes; the others stay as
+// they stand. Nothing changes when none does.
 ListChange RemoveEntry(std::wstring& list, const std::wstring& entry);
 
 enum class ReconcileMode {

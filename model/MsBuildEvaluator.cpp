@@ -10,9 +10,11 @@ namespace pathwright {
 namespace {
 // Twice what Windows lets an environment variable (and so INCLUDE, LIB, PATH) hold. A value that
 // refers to itself twice doubles with every definition; MSBuild would run out of memory, this stops
-// and says so.
+// and says so. A sheet that writes a longer list itself gets room for four times its own text, which
+// a doubling value still outgrows within a few definitions.
 constexpr size_t kMaxValueLength = size_t{1} << 16;
 constexpr size_t kMaxEntries = size_t{1} << 12;
+constexpr size_t kRoomPerWritten = 4;
 
 
 bool IsNameStart(wchar_t c) { return c == L'_' || (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') || c >= 0x80; }
@@ -171,7 +173,18 @@ PropertyClass ClassifyProperty(std::wstring_view name) {
   return PropertyClass::kOther;
 }
 
-PropertyEvaluator::PropertyEvaluator(EvaluationContext context) : context_(std::move(context)) {}
+PropertyEvaluator::PropertyEvaluator(EvaluationContext context)
+    : context_(std::move(context)), maxValueLength_(kMaxValueLength), maxEntries_(kMaxEntries) {}
+
+void PropertyEvaluator::AllowFor(const std::vector<PropertyDefinition>& definitions) {
+  size_t written = 0, pieces = 0;
+  for (const PropertyDefinition& definition : definitions) {
+    written += definition.value.size();
+    pieces += 1 + static_cast<size_t>(std::count(definition.value.begin(), definition.value.end(), L';'));
+  }
+  maxValueLength_ = std::max(kMaxValueLength, kRoomPerWritten * written);
+  maxEntries_ = std::max(kMaxEntries, kRoomPerWritten * pieces);
+}
 
 std::optional<std::wstring> PropertyEvaluator::Outside(const std::wstring& name) const {
   if (context_.preset) {
@@ -207,13 +220,13 @@ PropertyEvaluator::Expansion PropertyEvaluator::ExpandEscaped(std::wstring_view 
     } else {
       AddName(out.unset, name);
     }
-    if (out.escaped.size() > kMaxValueLength) {
+    if (out.escaped.size() > maxValueLength_) {
       out.tooLong = true;
       return out;
     }
   }
   out.escaped.append(text.substr(at));
-  out.tooLong = out.escaped.size() > kMaxValueLength;
+  out.tooLong = out.escaped.size() > maxValueLength_;
   return out;
 }
 
@@ -280,7 +293,7 @@ std::vector<ValueEntry> PropertyEvaluator::EntriesOf(const PropertyDefinition& d
       const bool emptyList = reference && composes(*reference) && !entry.unset.empty();
       if (!emptyList || KindOfPathProperty(*reference) >= 0) entries.push_back(std::move(entry));
     }
-    if (entries.size() > kMaxEntries) {
+    if (entries.size() > maxEntries_) {
       tooLong = true;
       break;
     }
@@ -314,8 +327,8 @@ DefinitionResult PropertyEvaluator::Define(const PropertyDefinition& definition,
   result.value = Unescape(expansion.escaped);
   if (tooLong || expansion.tooLong) {
     problems.push_back({.definition = index,
-                        .why = L"the value of " + definition.name + L" grows past " + std::to_wstring(kMaxValueLength) +
-                               L" characters or " + std::to_wstring(kMaxEntries) + L" entries; it is left out",
+                        .why = L"the value of " + definition.name + L" grows past " + std::to_wstring(maxValueLength_) +
+                               L" characters or " + std::to_wstring(maxEntries_) + L" entries; it is left out",
                         .refused = false});
     return result;
   }
@@ -339,18 +352,24 @@ bool SheetEvaluation::Refused() const {
 SheetEvaluation EvaluateSheet(const std::vector<PropertyDefinition>& definitions, const EvaluationContext& context) {
   SheetEvaluation out;
   PropertyEvaluator evaluator(context);
+  evaluator.AllowFor(definitions);
   const auto isUse = [&](size_t i, int k) {
     return SameText(definitions[i].name, kPathProperties[k]) && Unconditional(definitions[i]) &&
            RefersTo(definitions[i].value, kUserMacros[k]);
   };
-  // The user macro as each use of it sees it.
-  std::vector<std::pair<std::wstring, std::vector<ValueEntry>>> seenAtUse(definitions.size());
+  // The user macro as each use of it sees it: its value, and the definition that set it (whose
+  // entries are the macro's then; a long list is not copied for every use).
+  std::vector<std::pair<std::wstring, size_t>> seenAtUse(definitions.size(), {L"", kNoDefinition});
+  std::array<size_t, kKindCount> macroSetBy;
+  macroSetBy.fill(kNoDefinition);
   for (size_t i = 0; i < definitions.size(); ++i) {
     if (const int k = KindOfPathProperty(definitions[i].name); k >= 0 && isUse(i, k)) {
-      const std::vector<ValueEntry>* entries = evaluator.Entries(kUserMacros[k]);
-      seenAtUse[i] = {evaluator.Value(kUserMacros[k]).value_or(L""), entries ? *entries : std::vector<ValueEntry>{}};
+      seenAtUse[i] = {evaluator.Value(kUserMacros[k]).value_or(L""), macroSetBy[k]};
     }
     out.definitions.push_back(evaluator.Define(definitions[i], i, out.problems));
+    if (const int k = KindOfMacro(definitions[i].name); k >= 0 && out.definitions.back().applied == Applied::kYes) {
+      macroSetBy[k] = i;
+    }
   }
 
   for (int k = 0; k < kKindCount; ++k) {
@@ -382,7 +401,8 @@ SheetEvaluation EvaluateSheet(const std::vector<PropertyDefinition>& definitions
     if (!kind.used && defined) kind.unusedNote = L"defined, but " + std::wstring(path) + L" does not use it";
     if (kind.used) {
       kind.listValue = seenAtUse[kind.use].first;
-      kind.listEntries = seenAtUse[kind.use].second;
+      if (const size_t setBy = seenAtUse[kind.use].second; setBy != kNoDefinition)
+        kind.listEntries = out.definitions[setBy].entries;
     } else if (kind.list != kNoDefinition) {
       kind.listValue = out.definitions[kind.list].value;
       kind.listEntries = out.definitions[kind.list].entries;

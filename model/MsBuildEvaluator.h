@@ -93,6 +93,10 @@ class PropertyEvaluator {
  public:
   explicit PropertyEvaluator(EvaluationContext context);
 
+  // Makes room for values as long as these definitions write them (a long list of the user's own),
+  // beyond the fixed room every evaluation has.
+  void AllowFor(const std::vector<PropertyDefinition>& definitions);
+
   // Applies the definition numbered `index` (the number its entries carry) if its conditions hold.
   DefinitionResult Define(const PropertyDefinition& definition, size_t index, std::vector<EvaluationProblem>& problems);
 
@@ -127,6 +131,8 @@ class PropertyEvaluator {
   std::map<std::wstring, Stored> properties_;  // by lower-cased name: MSBuild's names ignore case
   size_t group_ = kNoDefinition;
   Truth groupHolds_ = Truth::kTrue;
+  size_t maxValueLength_;
+  size_t maxEntries_;
 };
 
 // Where an entry in force in a path property is written, seen from the list of its kind.

@@ -6,76 +6,30 @@
 #include <pugixml.hpp>
 
 #include "EnvironmentPaths.h"
+#include "MsBuildEvaluator.h"
+#include "SheetLocation.h"
 #include "base/FileSystem.h"
 #include "base/Utf8.h"
 
 namespace pathwright {
 
 namespace {
-
-std::wstring Replace(std::wstring text, std::wstring_view from, std::wstring_view to) {
-  for (size_t at = 0; (at = text.find(from, at)) != std::wstring::npos; at += to.size())
-    text.replace(at, from.size(), to);
-  return text;
+bool IsUserSheetName(std::wstring_view path) {
+  const size_t slash = path.find_last_of(L"\\/");
+  const std::wstring name = LowerCase(slash == std::wstring_view::npos ? path : path.substr(slash + 1));
+  return name.starts_with(L"microsoft.cpp.") && name.ends_with(L".user.props");
 }
 
-// The first top-level occurrence of the word (" or ", " and ") outside quotes and parentheses.
-size_t FindOperator(std::wstring_view lower, std::wstring_view word) {
-  int depth = 0;
-  bool quoted = false;
-  for (size_t i = 0; i < lower.size(); ++i) {
-    const wchar_t c = lower[i];
-    if (c == L'\'') quoted = !quoted;
-    if (quoted) continue;
-    if (c == L'(') ++depth;
-    if (c == L')') --depth;
-    if (depth == 0 && lower.substr(i, word.size()) == word) return i;
-  }
-  return std::wstring_view::npos;
+bool IsAbsolutePath(std::wstring_view path) {
+  return path.starts_with(L'\\') || path.starts_with(L'/') || (path.size() > 1 && path[1] == L':');
 }
 
-bool Holds(std::wstring_view condition, const std::wstring& configuration, const std::wstring& platform, int depth) {
-  condition = TrimView(condition);
-  if (condition.empty() || depth > 32) return true;
-  const std::wstring lower = LowerCase(condition);
-  for (const std::wstring_view word : {std::wstring_view(L" or "), std::wstring_view(L" and ")}) {
-    if (const size_t at = FindOperator(lower, word); at != std::wstring_view::npos) {
-      const bool left = Holds(condition.substr(0, at), configuration, platform, depth + 1);
-      const bool right = Holds(condition.substr(at + word.size()), configuration, platform, depth + 1);
-      return word == L" or " ? left || right : left && right;
-    }
-  }
-  if (condition.front() == L'(' && condition.back() == L')') {
-    return Holds(condition.substr(1, condition.size() - 2), configuration, platform, depth + 1);
-  }
-  const size_t equal = lower.find(L"==");
-  const size_t unequal = lower.find(L"!=");
-  const size_t op = std::min(equal, unequal);
-  if (op == std::wstring::npos) return true;  // exists(...) and whatever else: assumed
-  const auto side = [&](std::wstring_view text) {
-    text = TrimView(text);
-    if (text.size() >= 2 && text.front() == L'\'' && text.back() == L'\'') text = text.substr(1, text.size() - 2);
-    std::wstring value = Replace(Replace(LowerCase(text), L"$(configuration)", LowerCase(configuration)),
-                                 L"$(platform)", LowerCase(platform));
-    return value;
-  };
-  const std::wstring left = side(lower.substr(0, op)), right = side(lower.substr(op + 2));
-  if (left.find(L"$(") != std::wstring::npos || right.find(L"$(") != std::wstring::npos) return true;
-  return (left == right) == (op == equal);
+std::wstring FolderOf(const std::wstring& path) {
+  const size_t slash = path.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? L"" : path.substr(0, slash);
 }
 
-bool IsUserSheetImport(const std::wstring& project, const std::wstring& platform) {
-  const std::wstring path = Replace(Replace(LowerCase(project), L"/", L"\\"), L"$(platform)", LowerCase(platform));
-  const std::wstring name = L"microsoft.cpp." + LowerCase(platform) + L".user.props";
-  return path == name || (path.size() > name.size() && path.ends_with(L"\\" + name));
-}
-
-bool LoadXml(const std::wstring& path, pugi::xml_document& doc, std::wstring& why) {
-  std::string bytes;
-  if (Result read = ReadFileBytes(path, bytes); !read) {
-    why = read.why;
-    return false;
-  }
+bool LoadXml(std::string_view bytes, pugi::xml_document& doc, std::wstring& why) {
   const pugi::xml_parse_result parsed =
       doc.load_buffer(bytes.data(), bytes.size(), pugi::parse_default, pugi::encoding_auto);
   if (!parsed) {
@@ -88,16 +42,117 @@ bool LoadXml(const std::wstring& path, pugi::xml_document& doc, std::wstring& wh
   }
   return true;
 }
+
+// One configuration of one platform, read as MSBuild reads the project: properties and imports in
+// file order, every clause of every condition evaluated.
+class ImportWalk {
+ public:
+  ImportWalk(const std::wstring& projectPath, const ImportContext& context, const std::wstring& configuration,
+             PlatformImports& platform)
+      : m_folder(FolderOf(projectPath)),
+        m_userSheet(context.userFolder + L"\\" + UserSheetName(platform.platform)),
+        m_platform(platform),
+        m_evaluator(EvaluationContext{
+            .global = [configuration, name = platform.platform](const std::wstring& n) -> std::optional<std::wstring> {
+              if (LowerCase(n) == L"configuration") return configuration;
+              if (LowerCase(n) == L"platform") return name;
+              return std::nullopt;
+            },
+            .preset = [this, projectPath, userFolder = context.userFolder](
+                          const std::wstring& n) -> std::optional<std::wstring> {
+              const std::wstring lower = LowerCase(n);
+              if (lower == L"userrootdir") return userFolder;
+              if (lower == L"msbuildprojectdirectory") return m_folder;
+              if (lower == L"msbuildprojectfullpath") return projectPath;
+              return std::nullopt;
+            },
+            .environment = context.environment,
+            // A sheet of the per-user name counts as there wherever it is looked for: the question is
+            // which one the project would import, not whether it has been made yet.
+            .exists = [this, exists = context.exists](const std::wstring& path) {
+              const std::wstring full = Resolved(path);
+              return IsUserSheetName(full) || (exists && exists(full));
+            }}) {}
+
+  // Whether the per-user sheet is imported in this configuration.
+  bool Walk(const pugi::xml_node& project) {
+    for (pugi::xml_node child : project.children()) {
+      const std::wstring_view name = child.name();
+      if (name == L"PropertyGroup") Define(child);
+      if (name == L"Import") Consider(child, {});
+      if (name != L"ImportGroup") continue;
+      for (pugi::xml_node import : child.children(L"Import")) Consider(import, child);
+    }
+    return m_imported;
+  }
+
+ private:
+  std::wstring Resolved(const std::wstring& path) const {
+    return IsAbsolutePath(path) || m_folder.empty() ? path : m_folder + L"\\" + path;
+  }
+
+  // A condition MSBuild refuses leaves the import out; one only a real build decides is taken to hold.
+  bool Holds(const pugi::xml_node& node) const {
+    if (!node) return true;
+    const ConditionResult result = m_evaluator.Condition(node.attribute(L"Condition").value());
+    return !result.Malformed() && result.truth != Truth::kFalse;
+  }
+
+  void Define(const pugi::xml_node& group) {
+    ++m_group;
+    for (pugi::xml_node element : group.children()) {
+      if (element.type() != pugi::node_element) continue;
+      const DefinitionResult result = m_evaluator.Define({.name = element.name(),
+                                                          .value = element.text().get(),
+                                                          .condition = element.attribute(L"Condition").value(),
+                                                          .groupCondition = group.attribute(L"Condition").value(),
+                                                          .group = m_group},
+                                                         m_index++, m_problems);
+      if (result.applied == Applied::kYes && LowerCase(element.name()) == L"userrootdir") {
+        m_platform.setsUserRootDir = true;
+      }
+    }
+  }
+
+  void Consider(const pugi::xml_node& import, const pugi::xml_node& group) {
+    if (!Holds(group) || !Holds(import)) return;
+    const std::wstring path = Resolved(m_evaluator.Expand(import.attribute(L"Project").value()).text);
+    if (SameFolder(path, m_userSheet)) {
+      m_imported = true;
+      return;
+    }
+    std::vector<std::wstring>& instead = m_platform.importedInstead;
+    const bool standsIn = LowerCase(import.attribute(L"Label").value()) == L"localappdataplatform" ||
+                          IsUserSheetName(path);
+    if (standsIn && std::find(instead.begin(), instead.end(), path) == instead.end()) instead.push_back(path);
+  }
+
+  const std::wstring m_folder;
+  const std::wstring m_userSheet;
+  PlatformImports& m_platform;
+  PropertyEvaluator m_evaluator;
+  std::vector<EvaluationProblem> m_problems;
+  size_t m_group = 0, m_index = 0;
+  bool m_imported = false;
+};
 }  // namespace
 
-bool ConditionHolds(const std::wstring& condition, const std::wstring& configuration, const std::wstring& platform) {
-  return Holds(condition, configuration, platform, 0);
+bool ReadProjectImports(const std::wstring& path, const ImportContext& context, ProjectImports& imports,
+                        std::wstring& why) {
+  imports = {};
+  std::string bytes;
+  if (Result read = ReadFileBytes(path, bytes); !read) {
+    why = read.why;
+    return false;
+  }
+  return ParseProjectImports(bytes, path, context, imports, why);
 }
 
-bool ReadProjectImports(const std::wstring& path, ProjectImports& imports, std::wstring& why) {
+bool ParseProjectImports(std::string_view bytes, const std::wstring& projectPath, const ImportContext& context,
+                         ProjectImports& imports, std::wstring& why) {
   imports = {};
   pugi::xml_document doc;
-  if (!LoadXml(path, doc, why)) return false;
+  if (!LoadXml(bytes, doc, why)) return false;
   const pugi::xml_node project = doc.child(L"Project");
 
   for (pugi::xml_node group : project.children(L"ItemGroup")) {
@@ -122,27 +177,9 @@ bool ReadProjectImports(const std::wstring& path, ProjectImports& imports, std::
 
   for (PlatformImports& platform : imports.platforms) {
     for (const std::wstring& configuration : platform.configurations) {
-      bool imported = false;
-      const auto consider = [&](const pugi::xml_node& import, const pugi::xml_node& group) {
-        if (!ConditionHolds(group.attribute(L"Condition").value(), configuration, platform.platform) ||
-            !ConditionHolds(import.attribute(L"Condition").value(), configuration, platform.platform)) {
-          return;
-        }
-        const std::wstring file = import.attribute(L"Project").value();
-        if (IsUserSheetImport(file, platform.platform)) {
-          imported = true;
-        } else if (LowerCase(import.attribute(L"Label").value()) == L"localappdataplatform" &&
-                   std::find(platform.importedInstead.begin(), platform.importedInstead.end(), file) ==
-                       platform.importedInstead.end()) {
-          platform.importedInstead.push_back(file);
-        }
-      };
-      for (pugi::xml_node child : project.children()) {
-        if (std::wstring_view(child.name()) == L"Import") consider(child, pugi::xml_node());
-        if (std::wstring_view(child.name()) != L"ImportGroup") continue;
-        for (pugi::xml_node import : child.children(L"Import")) consider(import, child);
+      if (!ImportWalk(projectPath, context, configuration, platform).Walk(project)) {
+        platform.withoutUserSheet.push_back(configuration);
       }
-      if (!imported) platform.withoutUserSheet.push_back(configuration);
     }
   }
   return true;

@@ -10,59 +10,14 @@
 #include <tuple>
 
 #include "DirectoryKinds.h"
-#include "DirectoryList.h"
 #include "EnvironmentPaths.h"
 #include "base/WorkerPool.h"
 
 namespace pathwright {
 
 namespace {
-constexpr int kMaxExpansionDepth = 16;  // a property that refers to itself ends here
 constexpr size_t kMaxLookUpThreads = 32;
 
-// The kind an element sets, and whether it is the user macro (not the path property); -1 for others.
-int KindOfElement(const wchar_t* name, bool& isMacro) {
-  for (int k = 0; k < kKindCount; ++k) {
-    if (SameText(name, kUserMacros[k]) || SameText(name, kPathProperties[k])) {
-      isMacro = SameText(name, kUserMacros[k]);
-      return k;
-    }
-  }
-  return -1;
-}
-
-bool IsOwnReference(const std::wstring& entry, int kind) {
-  return SameText(entry, std::wstring(L"$(") + kUserMacros[kind] + L")") ||
-         SameText(entry, std::wstring(L"$(") + kPathProperties[kind] + L")");
-}
-
-struct Expansion {
-  std::wstring text;
-  bool project = false;     // refers to a project's own property
-  bool unresolved = false;  // refers to a name nothing defines
-};
-
-void Expand(std::wstring_view text, const PropertyLookup& properties, int depth, Expansion& out) {
-  size_t start = 0;
-  for (size_t open; (open = text.find(L"$(", start)) != std::wstring_view::npos;) {
-    const size_t close = text.find(L')', open + 2);
-    if (close == std::wstring_view::npos) break;
-    out.text.append(text.substr(start, open - start));
-    const std::wstring name(text.substr(open + 2, close - open - 2));
-    start = close + 1;
-    std::optional<std::wstring> value;
-    if (IsProjectProperty(name)) {
-      out.project = true;
-    } else if (depth < kMaxExpansionDepth && (value = properties(name))) {
-      Expand(*value, properties, depth + 1, out);
-      continue;
-    } else {
-      out.unresolved = true;
-    }
-    out.text.append(text.substr(open, close + 1 - open));
-  }
-  out.text.append(text.substr(start));
-}
 
 // %NAME% with a name of at least one character that could be a variable's.
 bool HoldsPercentReference(std::wstring_view text) {
@@ -97,151 +52,149 @@ bool IsAbsolute(std::wstring_view path) {
 #endif
   return IsNetworkPath(std::wstring(path));
 }
+
+// One folder, fully expanded and decoded.
+EntryStatus JudgeFolder(std::wstring_view folder) {
+  if (HoldsPercentReference(folder)) return EntryStatus::kPercent;
+  // A relative folder is the project's to resolve, but a forbidden character is wrong anywhere.
+  if (HoldsForbiddenCharacter(folder)) return EntryStatus::kInvalid;
+  return IsAbsolute(folder) ? EntryStatus::kOk : EntryStatus::kProject;
+}
+
+// An entry as the evaluator made it: one judgement per folder it stands for. Names nobody set here
+// decide alone: a fault when the user's own, not checked when a project or Visual Studio sets them.
+std::vector<Judgement> JudgeValue(const ValueEntry& entry) {
+  if (entry.opaque) return {{.expanded = entry.written, .status = EntryStatus::kProject}};
+  if (!entry.unset.empty()) {
+    EntryStatus status = EntryStatus::kIde;
+    for (const std::wstring& name : entry.unset) {
+      const PropertyClass c = ClassifyProperty(name);
+      if (c == PropertyClass::kOther) return {{.expanded = entry.written, .status = EntryStatus::kUnresolved}};
+      if (c == PropertyClass::kProject) status = EntryStatus::kProject;
+    }
+    return {{.expanded = entry.written, .status = status}};
+  }
+  std::vector<Judgement> judged;
+  for (const std::wstring& folder : entry.values) judged.push_back({.expanded = folder, .status = JudgeFolder(folder)});
+  return judged;
+}
+
+std::wstring ConditionsOf(const PropertyDefinition& definition) {
+  const std::wstring_view group = TrimView(definition.groupCondition), own = TrimView(definition.condition);
+  if (group.empty() || own.empty()) return std::wstring(group) + std::wstring(own);
+  return L"(" + std::wstring(group) + L") and (" + std::wstring(own) + L")";
+}
+
+// "Microsoft.Cpp.x64.user.props" names the x64 sheet; any other name no platform.
+std::wstring PlatformOfSheet(const std::wstring& path) {
+  const size_t slash = path.find_last_of(L"\\/");
+  const std::wstring name = LowerCase(slash == std::wstring::npos ? path : path.substr(slash + 1));
+  constexpr std::wstring_view kHead = L"microsoft.cpp.", kTail = L".user.props";
+  if (name.size() <= kHead.size() + kTail.size() || !name.starts_with(kHead) || !name.ends_with(kTail)) return {};
+  const std::wstring platform = path.substr(path.size() - name.size() + kHead.size(),
+                                            name.size() - kHead.size() - kTail.size());
+  return platform.find(L'.') == std::wstring::npos ? platform : L"";
+}
 }  // namespace
 
 const wchar_t* SourceName(EntrySource source) {
-  constexpr const wchar_t* kNames[] = {L"list", L"inline", L"conditional", L"other-group"};
+  constexpr const wchar_t* kNames[] = {L"list", L"inline", L"other-definition", L"inherited", L"conditional"};
   return kNames[static_cast<int>(source)];
 }
 
 const wchar_t* StatusName(EntryStatus status) {
-  constexpr const wchar_t* kNames[] = {L"ok",      L"missing",   L"percent", L"unresolved",
-                                       L"project", L"duplicate", L"invalid", L"timeout"};
+  constexpr const wchar_t* kNames[] = {L"ok",        L"missing", L"percent", L"unresolved", L"project",
+                                       L"duplicate", L"invalid", L"timeout", L"ide",        L"unused"};
   return kNames[static_cast<int>(status)];
 }
 
 bool IsProblem(EntryStatus status) {
-  return status != EntryStatus::kOk && status != EntryStatus::kProject && status != EntryStatus::kTimeout;
+  return status != EntryStatus::kOk && status != EntryStatus::kProject && status != EntryStatus::kTimeout &&
+         status != EntryStatus::kIde;
 }
 
-std::vector<SheetEntry> EntriesInForce(const SheetDocument& sheet) {
+EvaluationContext CheckContext(const std::wstring& sheetPath, PropertyLookup environment,
+                               std::function<bool(const std::wstring&)> exists) {
+  const std::wstring platform = PlatformOfSheet(sheetPath);
+  return {
+      .global = [platform](const std::wstring& name) -> std::optional<std::wstring> {
+        if (!platform.empty() && SameText(name, L"Platform")) return platform;
+        return std::nullopt;
+      },
+      .environment = std::move(environment),
+      .exists = std::move(exists),
+  };
+}
+
+std::vector<SheetEntry> EntriesInForce(const std::vector<PropertyDefinition>& definitions,
+                                       const EvaluationContext& context) {
+  const SheetEvaluation evaluation = EvaluateSheet(definitions, context);
   std::vector<SheetEntry> entries;
-  for (const SheetProperty& property : sheet.Properties()) {
-    bool isMacro = false;
-    const int kind = KindOfElement(property.name.c_str(), isMacro);
-    if (kind < 0) continue;
-    SheetEntry base{.kind = kind};
-    const std::wstring groupCondition = Trim(property.groupCondition.value_or(L""));
-    const std::wstring ownCondition = Trim(property.condition.value_or(L""));
-    base.condition = groupCondition.empty() || ownCondition.empty()
-                         ? groupCondition + ownCondition
-                         : L"(" + groupCondition + L") and (" + ownCondition + L")";
-    if (!base.condition.empty()) {
-      base.source = EntrySource::kConditional;
-    } else if (!property.inUserGroup) {
-      base.source = EntrySource::kOtherGroup;
-    } else {
-      base.source = isMacro ? EntrySource::kList : EntrySource::kInline;
+  const auto add = [&](int kind, const ValueEntry& value, EntrySource source, EntryStatus forced = EntryStatus::kOk,
+                       const std::wstring& note = {}) {
+    const std::wstring condition =
+        value.definition == kNoDefinition ? std::wstring() : ConditionsOf(definitions[value.definition]);
+    for (Judgement& judged : JudgeValue(value)) {
+      entries.push_back({.kind = kind,
+                         .entry = value.written,
+                         .source = source,
+                         .condition = condition,
+                         .expanded = std::move(judged.expanded),
+                         .status = note.empty() ? judged.status : forced,
+                         .note = note});
     }
-    for (std::wstring& text : SplitEntries(property.value)) {
-      if (Trim(text).empty() || IsOwnReference(Trim(text), kind)) continue;
-      entries.push_back(base);
-      entries.back().entry = std::move(text);
+  };
+  for (int k = 0; k < kKindCount; ++k) {
+    const KindEvaluation& kind = evaluation.kinds[k];
+    bool listInForce = false;
+    for (const EntryInForce& e : kind.inForce) {
+      // A sheet that never sets the path property leaves the inherited value alone: nothing of its own.
+      if (e.origin == EntryOrigin::kInherited && e.entry.definition == kNoDefinition) continue;
+      constexpr EntrySource kSources[] = {EntrySource::kList, EntrySource::kInline, EntrySource::kOtherDefinition,
+                                          EntrySource::kInherited};
+      listInForce = listInForce || e.origin == EntryOrigin::kList;
+      add(k, e.entry, kSources[static_cast<int>(e.origin)]);
+    }
+    if (!kind.used && !kind.unusedNote.empty() && !listInForce) {
+      for (const ValueEntry& e : kind.listEntries) add(k, e, EntrySource::kList, EntryStatus::kUnused, kind.unusedNote);
+    }
+    // In force in some configurations only: judged, each where it is written.
+    for (size_t i = 0; i < definitions.size(); ++i) {
+      if (evaluation.definitions[i].applied != Applied::kUndecided ||
+          !(SameText(definitions[i].name, kUserMacros[k]) || SameText(definitions[i].name, kPathProperties[k]))) {
+        continue;
+      }
+      for (const ValueEntry& e : evaluation.definitions[i].entries) {
+        if (e.definition == i) add(k, e, EntrySource::kConditional);
+      }
     }
   }
   return entries;
 }
 
 PropertyLookup SheetProperties(const SheetDocument& sheet, PropertyLookup fallback) {
-  auto defined = std::make_shared<std::map<std::wstring, std::wstring>>();
-  for (const SheetProperty& property : sheet.Properties()) {
-    bool isMacro = false;
-    if (property.groupCondition || property.condition || KindOfElement(property.name.c_str(), isMacro) >= 0) continue;
-    (*defined)[LowerCase(property.name)] = property.value;
-  }
-  return [defined, fallback = std::move(fallback)](const std::wstring& name) -> std::optional<std::wstring> {
-    if (auto found = defined->find(LowerCase(name)); found != defined->end()) return found->second;
+  // The sheet's properties as they stand at its end, evaluated; what it does not set comes from outside.
+  auto evaluator = std::make_shared<PropertyEvaluator>(EvaluationContext{.environment = fallback});
+  std::vector<EvaluationProblem> problems;
+  const std::vector<PropertyDefinition> definitions = sheet.Definitions();
+  for (size_t i = 0; i < definitions.size(); ++i) evaluator->Define(definitions[i], i, problems);
+  return [evaluator, fallback = std::move(fallback)](const std::wstring& name) -> std::optional<std::wstring> {
+    if (std::optional<std::wstring> value = evaluator->Value(name)) return value;
     return fallback ? fallback(name) : std::nullopt;
   };
 }
 
-bool IsProjectProperty(const std::wstring& name) {
-  static const std::set<std::wstring> kNames = {
-      L"solutiondir",
-      L"solutionname",
-      L"solutionpath",
-      L"solutionfilename",
-      L"solutionext",
-      L"projectdir",
-      L"projectname",
-      L"projectpath",
-      L"projectfilename",
-      L"projectext",
-      L"configuration",
-      L"configurationtype",
-      L"platform",
-      L"platformname",
-      L"platformtarget",
-      L"platformshortname",
-      L"platformarchitecture",
-      L"platformtoolset",
-      L"platformtoolsetversion",
-      L"intdir",
-      L"outdir",
-      L"targetdir",
-      L"targetname",
-      L"targetext",
-      L"targetpath",
-      L"targetfilename",
-      L"rootnamespace",
-      L"userrootdir",
-      L"vcinstalldir",
-      L"vctoolsinstalldir",
-      L"vctoolsversion",
-      L"vsinstalldir",
-      L"devenvdir",
-      L"windowssdkdir",
-      L"windowssdkversion",
-      L"windowstargetplatformversion",
-      L"universalcrt_includepath",
-      L"universalcrtsdkdir",
-      L"netfxkitsdir",
-      L"frameworkdir",
-      L"frameworksdkdir",
-      L"vctargetspath",
-      L"language",
-      L"useofmfc",
-      L"useofatl",
-      L"characterset",
-      L"wholeprogramoptimization",
-  };
-  const std::wstring lower = LowerCase(name);
-  if (kNames.contains(lower)) return true;
-  for (int k = 0; k < kKindCount; ++k) {
-    if (lower == LowerCase(kUserMacros[k]) || lower == LowerCase(kPathProperties[k])) return true;
-  }
-  // Families MSBuild and the C++ targets define for every project.
-  for (const wchar_t* prefix : {L"msbuild", L"vc_", L"windowssdk_", L"vcpkg"}) {
-    if (lower.starts_with(prefix)) return true;
-  }
-  return false;
-}
-
 Judgement Prejudge(const std::wstring& entry, const PropertyLookup& properties) {
-  // A property function ($([System.IO.Path]::Combine(...))) is MSBuild's to evaluate, nested parentheses and all.
-  if (entry.find(L"$([") != std::wstring::npos) return {.expanded = Trim(entry), .status = EntryStatus::kProject};
-  Expansion expansion;
-  Expand(Trim(entry), properties, 0, expansion);
-  Judgement judged{.expanded = std::move(expansion.text)};
-  const std::wstring& text = judged.expanded;
-  if (HoldsPercentReference(text)) {
-    judged.status = EntryStatus::kPercent;
-  } else if (expansion.unresolved) {
-    judged.status = EntryStatus::kUnresolved;
-  } else if (expansion.project || !IsAbsolute(text)) {
-    judged.status = HoldsForbiddenCharacter(text) ? EntryStatus::kInvalid : EntryStatus::kProject;
-  } else if (HoldsForbiddenCharacter(text)) {
-    judged.status = EntryStatus::kInvalid;
+  PropertyEvaluator evaluator(EvaluationContext{.environment = properties});
+  std::vector<EvaluationProblem> problems;
+  const DefinitionResult defined = evaluator.Define({.name = L"PathwrightEntry", .value = entry}, 0, problems);
+  for (const ValueEntry& value : defined.entries) {
+    if (std::vector<Judgement> judged = JudgeValue(value); !judged.empty()) return std::move(judged.front());
   }
-  return judged;
+  return {.expanded = std::wstring(TrimView(entry)), .status = JudgeFolder(TrimView(entry))};
 }
 
-std::wstring FolderKey(const std::wstring& folder) {
-  std::wstring key = LowerCase(folder);
-  std::replace(key.begin(), key.end(), L'/', L'\\');
-  while (key.size() > 1 && key.back() == L'\\') key.pop_back();
-  return key;
-}
+std::wstring FolderKey(const std::wstring& folder) { return FolderIdentity(folder); }
 
 bool IsNetworkPath(const std::wstring& path) {
   const bool twoSeparators =
@@ -250,7 +203,7 @@ bool IsNetworkPath(const std::wstring& path) {
 }
 
 std::vector<FolderState> LookUpFolders(const std::vector<std::wstring>& paths, const FolderOracle& isFolder,
-                                       std::chrono::milliseconds limit) {
+                                       Deadline deadline) {
   // Shared with the workers, which may outlive this call while a server keeps them waiting.
   struct Shared {
     std::mutex mutex;
@@ -258,66 +211,69 @@ std::vector<FolderState> LookUpFolders(const std::vector<std::wstring>& paths, c
     std::vector<std::wstring> paths;
     std::vector<FolderState> states;
     size_t next = 0, answered = 0;
+    Deadline deadline;
     FolderOracle isFolder;
   };
   auto shared = std::make_shared<Shared>();
   shared->paths = paths;
   shared->states.assign(paths.size(), FolderState::kNoAnswer);
+  shared->deadline = deadline;
   shared->isFolder = isFolder;
-  const auto deadline = std::chrono::steady_clock::now() + limit;
   const auto work = [shared] {
     for (;;) {
       size_t i = 0;
       {
         std::lock_guard lock(shared->mutex);
-        if (shared->next == shared->paths.size()) return;
+        // Past the deadline nobody waits for an answer: what has not started never starts.
+        if (shared->next == shared->paths.size() || std::chrono::steady_clock::now() >= shared->deadline) return;
         i = shared->next++;
       }
       const bool folder = shared->isFolder(shared->paths[i]);
       std::lock_guard lock(shared->mutex);
       shared->states[i] = folder ? FolderState::kFolder : FolderState::kAbsent;
       ++shared->answered;
-      shared->done.notify_all();
+      if (shared->answered == shared->paths.size()) shared->done.notify_all();
     }
   };
   // The look-ups run in one pool that lives as long as the process: a look-up held by a server that
   // never answers cannot be interrupted on every system, so it is left to end with the process
-  // rather than be joined, while the check itself stops waiting at the limit.
+  // rather than be joined, while the check itself stops waiting at the deadline.
   static WorkerPool& pool = *new WorkerPool(kMaxLookUpThreads);
   for (size_t t = 0; t < std::min(paths.size(), kMaxLookUpThreads); ++t) {
     if (!pool.Post(work)) {
-      if (t == 0) work();  // no thread at all: answer here, without a limit
+      if (t == 0) work();  // no thread at all: answer here, until the deadline
       break;
     }
   }
   std::unique_lock lock(shared->mutex);
   shared->done.wait_until(lock, deadline, [&] { return shared->answered == shared->paths.size(); });
-  return shared->states;
+  std::vector<FolderState> states = shared->states;
+  shared->next = shared->paths.size();  // late workers stop at once
+  return states;
 }
 
-void JudgeEntries(std::vector<SheetEntry>& entries, const PropertyLookup& properties, const FolderOracle& isFolder,
-                  std::chrono::milliseconds limit) {
+void JudgeEntries(std::vector<SheetEntry>& entries, const FolderOracle& isFolder, Deadline deadline) {
   std::set<std::tuple<int, std::wstring, std::wstring>> seen;
-  std::map<std::wstring, std::vector<size_t>> toLookUp;  // folder -> entries waiting for it
+  std::map<std::wstring, std::vector<size_t>> toLookUp;  // folder identity -> entries waiting for it
+  std::vector<std::wstring> folders;                     // as first written, per identity
   for (size_t i = 0; i < entries.size(); ++i) {
     SheetEntry& entry = entries[i];
-    Judgement judged = Prejudge(entry.entry, properties);
-    entry.expanded = std::move(judged.expanded);
-    entry.status = judged.status;
-    if (IsProblem(entry.status)) continue;
-    // Entries under different conditions may never be in force together.
-    if (!seen.emplace(entry.kind, entry.condition, FolderKey(entry.expanded)).second) {
+    if (entry.status != EntryStatus::kOk && entry.status != EntryStatus::kProject) continue;
+    // Entries under different undecided conditions may never be in force together.
+    const std::wstring scope = entry.source == EntrySource::kConditional ? entry.condition : L"";
+    const std::wstring key = FolderIdentity(entry.expanded);
+    if (!seen.emplace(entry.kind, scope, key).second) {
       entry.status = EntryStatus::kDuplicate;
     } else if (entry.status == EntryStatus::kOk) {
-      toLookUp[entry.expanded].push_back(i);
+      std::vector<size_t>& waiting = toLookUp[key];
+      if (waiting.empty()) folders.push_back(entry.expanded);
+      waiting.push_back(i);
     }
   }
-  std::vector<std::wstring> folders;
-  for (const auto& [folder, waiting] : toLookUp) folders.push_back(folder);
-  const std::vector<FolderState> states = LookUpFolders(folders, isFolder, limit);
+  const std::vector<FolderState> states = LookUpFolders(folders, isFolder, deadline);
   for (size_t f = 0; f < folders.size(); ++f) {
     constexpr EntryStatus kByState[] = {EntryStatus::kOk, EntryStatus::kMissing, EntryStatus::kTimeout};
-    for (size_t i : toLookUp[folders[f]]) entries[i].status = kByState[static_cast<int>(states[f])];
+    for (size_t i : toLookUp[FolderIdentity(folders[f])]) entries[i].status = kByState[static_cast<int>(states[f])];
   }
 }
 

@@ -32,6 +32,8 @@ Shown ShownFor(EntryStatus status) {
     case EntryStatus::kPercent: return {text::kListStatusPercent, kIconWarning};
     case EntryStatus::kUnresolved: return {text::kListStatusUnresolved, kIconProblem};
     case EntryStatus::kProject: return {text::kListStatusProject, kIconNote};
+    case EntryStatus::kIde: return {text::kListStatusProject, kIconNote};  // not checked, as before
+    case EntryStatus::kUnused: return {text::kListStatusFound, kIconNone};  // a sheet's matter, not an entry's
     case EntryStatus::kDuplicate: return {text::kListStatusDuplicate, kIconWarning};
     case EntryStatus::kInvalid: return {text::kListStatusInvalid, kIconProblem};
     case EntryStatus::kTimeout: return {text::kListStatusTimeout, kIconNote};

@@ -38,6 +38,12 @@ const std::string kTricky = SavedSheet(
     "\t\t<UserExecutable>C:\\bin</UserExecutable>\n"
     "\t\t<UserInclude>a\"b\\c&amp;&#9;t&#10;n&#13;r&#1;&#31;/\xC3\xA9\xF0\x9D\x84\x9E</UserInclude>\n"
     "\t\t<UserLibrary><![CDATA[<lib>]]></UserLibrary>\n");
+// The same sheet as another program lays it out: a save of ours would change its bytes.
+const std::string kSpaced = [] {
+  std::string text = kGood;
+  for (size_t at; (at = text.find('\t')) != std::string::npos;) text.replace(at, 1, "  ");
+  return text;
+}();
 const std::string kBakNote = "The old file is kept as {}.bak\n";
 
 // The steps run in turn against one sheet; "{}" in an argument or a text stands for its path. The last
@@ -120,6 +126,9 @@ TEST(Cli, Add) {
        .before = NewSheet(2012),
        .steps = {{"add", "{}", "include", exotic}},
        .after = SavedSheet(Include(exotic))},
+      {.name = "a folder already there, as Windows compares folders: nothing is written",
+       .before = kSpaced,
+       .steps = {{"add", "{}", "include", "c:/KEEP/"}}},
       {.name = "after --, an ENTRY may begin with -",
        .before = NewSheet(2012),
        .steps = {{"add", "{}", "include", "--", "-x"}},
@@ -134,6 +143,9 @@ TEST(Cli, Remove) {
        .before = SavedSheet(Include("C:\\a;D:\\b;C:\\a;;E:\\c;")),
        .steps = {{"remove", "{}", "include", "C:\\a"}},
        .after = SavedSheet(Include("D:\\b;;E:\\c"))},
+      {.name = "an entry that is not there: nothing is written",
+       .before = kSpaced,
+       .steps = {{"remove", "{}", "include", "C:\\kee"}}},
   };
   for (const Row& row : rows) Check(row);
 }
@@ -380,19 +392,31 @@ TEST(Cli, Check) {
       {.name = "all well",
        .sheets = {kInc},
        .steps = {{"check", "--folder", "{msb}"}},
-       .out = "ok         UserInclude {inc} (list)\n1 entry, 0 problems\n"},
+       .out = "ok         UserInclude {inc} (list)\nide        UserInclude $(IncludePath) (inherited)\n"
+              "2 entries, 0 problems\n"},
       {.name = "problems first",
        .sheets = {SavedSheet(Include("{inc};%X%\\y"))},
        .steps = {{"check", "--folder", "{msb}"}},
        .code = 5,
-       .out = "percent    UserInclude %X%\\y (list)\nok         UserInclude {inc} (list)\n2 entries, 1 problem\n"},
+       .out = "percent    UserInclude %X%\\y (list)\nok         UserInclude {inc} (list)\n"
+              "ide        UserInclude $(IncludePath) (inherited)\n3 entries, 1 problem\n"},
       {.name = "JSON",
        .sheets = {kInc},
        .steps = {{"check", "{sheet}", "--json"}},
        .out = "{\n  \"sheet\": \"{sheet}\",\n  \"entries\": [\n    {\n      \"kind\": \"UserInclude\",\n      "
               "\"entry\": \"{inc}\",\n"
-              "      \"source\": \"list\",\n      \"expanded\": \"{inc}\",\n      \"status\": \"ok\"\n    }\n  ],\n"
-              "  \"problems\": 0\n}\n"},
+              "      \"source\": \"list\",\n      \"expanded\": \"{inc}\",\n      \"status\": \"ok\"\n    },\n"
+              "    {\n      \"kind\": \"UserInclude\",\n      \"entry\": \"$(IncludePath)\",\n"
+              "      \"source\": \"inherited\",\n      \"expanded\": \"$(IncludePath)\",\n      \"status\": \"ide\"\n"
+              "    }\n  ],\n  \"problems\": 0\n}\n"},
+      {.name = "a macro no path property uses, as JSON",
+       .sheets = {SavedSheet("\t\t<UserLibrary>{inc}</UserLibrary>\n")},
+       .steps = {{"check", "{sheet}", "--json"}},
+       .code = 5,
+       .out = "{\n  \"sheet\": \"{sheet}\",\n  \"entries\": [\n    {\n      \"kind\": \"UserLibrary\",\n      "
+              "\"entry\": \"{inc}\",\n      \"source\": \"list\",\n      \"expanded\": \"{inc}\",\n"
+              "      \"status\": \"unused\",\n      \"note\": \"defined, but LibraryPath does not use it\"\n    }\n"
+              "  ],\n  \"problems\": 1\n}\n"},
       {.name = "every sheet",
        .sheets = {NewSheet(2012), NewSheet(2012)},
        .steps = {{"check", "--folder", "{msb}", "--platform", "all"}},
@@ -417,6 +441,12 @@ TEST(Cli, Doctor) {
        .sheets = {kInc},
        .steps = {{"doctor", "--folder", "{msb}", kFixtures + "cmake-user-props.vcxproj"}},
        .code = 5},
+      {.name = "a project that sets UserRootDir",
+       .sheets = {kInc, kInc},
+       .steps = {{"doctor", "--folder", "{msb}", kFixtures + "userrootdir.vcxproj"}},
+       .code = 5,
+       .out = "x64 (Debug): 1 problem\n  the per-user sheet is not imported; the project sets UserRootDir itself and "
+              "imports C:\\BuildTools\\props\\Microsoft.Cpp.x64.user.props instead\n"},
       {.name = "a solution",
        .sheets = {kInc},
        .steps = {{"doctor", "--folder", "{msb}", kFixtures + "two.sln", "--json"}},

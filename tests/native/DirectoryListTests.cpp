@@ -46,12 +46,14 @@ TEST(ListEdits, SetAddRemove) {
       {"set keeps what it is given", SetList, L"C:\\a", L"M;N;", L"M;N;", {L"M", L"N"}, {L"C:\\a"}},
       {"set to nothing", SetList, L"C:\\a", L"", L"", {}, {L"C:\\a"}},
       {"add after a final ;", AddEntry, L"C:\\a;", L"D:\\b", L"C:\\a;D:\\b", {L"D:\\b"}},
-      {"add a second copy", AddEntry, L"C:\\a", L"C:\\a", L"C:\\a;C:\\a", {L"C:\\a"}},
+      {"add a folder already there, as Windows compares folders", AddEntry, L"C:\\Foo;", L"c:\\FOO\\", L"C:\\Foo;"},
+      {"add a folder that only starts the same", AddEntry, L"C:\\Foo", L"C:\\Fo", L"C:\\Foo;C:\\Fo", {L"C:\\Fo"}},
       {"remove every equal entry, empty ones stay", RemoveEntry, L"C:\\a;D:\\b;C:\\a;;E:\\c;", L"C:\\a",
        L"D:\\b;;E:\\c", {}, {L"C:\\a", L"C:\\a"}},
       {"remove the empty entries", RemoveEntry, L"C:\\a;;D:\\b;;", L"", L"C:\\a;D:\\b", {}, {L"", L""}},
-      {"remove: letter case counts", RemoveEntry, L"C:\\a;c:\\A;C:\\ab", L"C:\\a", L"c:\\A;C:\\ab", {}, {L"C:\\a"}},
-      {"remove what is not there", RemoveEntry, L"C:\\a", L"C:\\b", L"C:\\a"},
+      {"remove as Windows compares folders", RemoveEntry, L"C:\\Foo;c:\\FOO\\;C:\\Foo2", L"c:\\foo", L"C:\\Foo2", {},
+       {L"C:\\Foo", L"c:\\FOO\\"}},
+      {"remove what is not there: nothing changes, a final ; stays", RemoveEntry, L"C:\\a;", L"C:\\b", L"C:\\a;"},
   };
   for (const auto& row : rows) {
     std::wstring list = row.list;
