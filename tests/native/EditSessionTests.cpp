@@ -18,12 +18,13 @@ namespace fs = std::filesystem;
 
 const std::string kReadable = SavedSheet(Include("C:\\keep"));
 std::string Library(const std::string& list) { return Kind("UserLibrary", "LibraryPath", list); }
-// What another program writes the n-th time.
-std::string Other(int n) {
+// The library list another program writes the n-th time.
+std::string OtherLibrary(int n) {
   std::string library = "L";
   library += std::to_string(n);  // "L" + std::to_string(n) trips GCC 12's -Wrestrict at -O3
-  return SavedSheet(Include("C:\\other") + Library(library));
+  return Library(library);
 }
+std::string Other(int n) { return SavedSheet(Include("C:\\other") + OtherLibrary(n)); }
 
 // A new sheet where something stands already (or nothing); every file a new sheet replaces is kept
 // under the first free backup name, with the sheet's permissions, never through a name that is taken.
@@ -118,7 +119,7 @@ TEST(EditSession, EachRuleOfAnEdit) {
       {.name = "another program writes until the last attempt",
        .otherWrites = kSheetWriteAttempts - 1,
        .runs = kSheetWriteAttempts,
-       .after = SavedSheet(Include("C:\\new") + Library("L" + std::to_string(kSheetWriteAttempts - 1)))},
+       .after = SavedSheet(Include("C:\\new") + OtherLibrary(kSheetWriteAttempts - 1))},
       {.name = "another program keeps writing",
        .otherWrites = kSheetWriteAttempts,
        .runs = kSheetWriteAttempts,

@@ -4,6 +4,7 @@
 // one write lock per file. The model's own use of it (merging, the empty record) is checked last.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
 #include <optional>
 #include <thread>
@@ -358,10 +359,22 @@ TEST(FileStore, OneWriteLockPerFile) {
   WriteLock first, waiting, third;
   ASSERT_TRUE(first.Acquire(path, 0ms) && first.Held());
   Result waited;
-  std::thread writer([&] { waited = waiting.Acquire(path, 10s); });
+  std::atomic<bool> done = false;
+  std::thread writer([&] {
+    waited = waiting.Acquire(path, 10s);
+    done = true;
+  });
   std::this_thread::sleep_for(100ms);
   ASSERT_TRUE(ReplaceFileAtomically(path, "replaced by the first holder"));
+#ifndef _WIN32
+  // The lock file the waiter waits on goes, and a third writer makes a new one before the waiter looks again.
+  fs::remove(dir.Path("s.props.pathwright-lock"));
+  ASSERT_TRUE(third.Acquire(path, 0ms) && third.Held());
+#endif
   first.Release();
+  std::this_thread::sleep_for(100ms);
+  EXPECT_EQ(done, !third.Held()) << "one holder at a time";
+  third.Release();
   writer.join();
   EXPECT_TRUE(waited && waiting.Held());
   EXPECT_FALSE(third.Acquire(path, 0ms)) << "the lock is on the file the name gives now";
