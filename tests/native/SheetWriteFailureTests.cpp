@@ -302,7 +302,9 @@ TEST(FileStore, AFileWithSeveralNamesIsWrittenInPlace) {
     EXPECT_EQ(result.status, row.status) << EncodeUtf8(result.why);
     const std::string now = row.status == Result::Status::kOk ? big : old;
     EXPECT_TRUE(ReadBytes(file) == now && ReadBytes(other) == now);
+#ifndef _WIN32  // MinGW's library counts one name for every file
     EXPECT_EQ(fs::hard_link_count(file), 2u);
+#endif
     EXPECT_EQ(EntriesIn(dir.Root()), 2) << "no copy, temporary file or lock file left";
   }
 }
