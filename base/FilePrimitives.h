@@ -39,6 +39,7 @@ struct Facts {
   // What a file written in its place carries over: POSIX permission bits, owner and group; the
   // Windows attributes (in `bits`).
   std::uint32_t bits = 0, owner = 0, group = 0;
+  std::uint32_t links = 1;  // the names the file has (hard links)
 
   bool Exists() const { return kind != Kind::kMissing; }
   bool Regular() const { return kind == Kind::kRegular; }
@@ -97,12 +98,19 @@ class NewFile {
   std::wstring m_path;
   [[maybe_unused]] std::string m_systemPath;  // POSIX: the name as the interrupt handler removes it
   std::intptr_t m_handle = -1;
+  std::uint64_t m_size = 0;  // written so far
   [[maybe_unused]] bool m_deleteOnClose = false;  // Windows: the system removes it when the handle closes
   bool m_kept = false;
 };
 
 // Gives `from` the name `to`. Without `replace` it fails with Problem::kExists when anything has
 // that name; with it, an existing file is replaced in one step.
+// Writes `bytes` over the start of the existing regular file at `path`, in pieces of kInPlacePiece,
+// cuts it to their size, flushes and closes it: every name of the file sees the new bytes. A failure
+// midway leaves it partly written.
+inline constexpr size_t kInPlacePiece = 64 * 1024;
+Result WriteInPlace(const std::wstring& path, std::string_view bytes);
+
 Result Rename(const std::wstring& from, const std::wstring& to, bool replace);
 void RemoveFile(const std::wstring& path);
 Result MakeFolder(const std::wstring& path);
@@ -116,18 +124,20 @@ struct FolderEntry {
 // match the wildcard, without regard to case; nothing when it cannot be listed.
 std::vector<FolderEntry> ListFolder(const std::wstring& folder, const std::wstring& pattern);
 
-// One try at the lock of the regular file at `finalPath`. `native` keeps what the tries open: the lock
-// once held; while another holder has it, the file whose lock is waited for (POSIX), so that the next
-// try waits on that same file and can tell when it was replaced meanwhile. Unlock closes either.
+// One try at the lock file `lockPath` (made when missing). `native` keeps what the tries open: the
+// lock once held; while another holder has it, the lock file waited for (POSIX), so that the next try
+// waits on that same file and can tell when it was removed meanwhile. Unlock closes either.
 enum class LockAttempt {
   kHeld,
   kBusy,        // another holder has it
-  kMoved,       // taken, but the name now gives another file: the holder before replaced it
+  kMoved,       // taken, but the name now gives another file, or none: the holder before removed it
   kUncertain,   // refused for a reason that may pass in a moment, or may never pass
-  kUnlockable,  // no lock can be had here; nothing can be written through it either
+  kUnlockable,  // no lock can be had here; nothing can be written here either
+  kInTheWay,    // something that is no lock file has that name; `inTheWay` says what ("a folder")
 };
-LockAttempt TryLock(const std::wstring& finalPath, std::intptr_t& native);
-void Unlock(std::intptr_t native);
+LockAttempt TryLock(const std::wstring& lockPath, std::intptr_t& native, std::wstring& inTheWay);
+// Ends a held lock and removes its file (Windows: the system removes it); a waiting `native` is closed.
+void Unlock(std::intptr_t native, const std::wstring& lockPath, bool held);
 
 // Whether the test seam makes this call fail; it then fails as the system call would, with an I/O
 // error (SetIoError) that the caller reports as it would report the system's.

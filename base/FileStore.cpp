@@ -55,9 +55,10 @@ Result CheckExpected(const std::wstring& target, const ExpectedContent& expected
 }
 
 // A new file under a fresh temporary name beside `besides`, written, flushed and closed.
-Result WriteBeside(NewFile& temp, const std::wstring& besides, std::string_view bytes, const Facts* like) {
+Result WriteBeside(NewFile& temp, const std::wstring& besides, std::string_view bytes, const Facts* like,
+                   std::wstring_view marker = file_names::kTemporaryMarker) {
   for (int attempt = 1;; ++attempt) {
-    Result created = temp.Create(besides + file_names::TemporarySuffix(), like);
+    Result created = temp.Create(besides + file_names::RandomSuffix(marker), like);
     if (created) break;
     if (!Is(created, Problem::kExists) || attempt == 100) return created;
   }
@@ -76,12 +77,22 @@ std::pair<std::wstring, std::wstring> SplitPath(const std::wstring& path) {
   return {path.substr(0, slash + 1), path.substr(slash + 1)};
 }
 
-// Removes the temporary files of `target` older than an hour: a run killed while writing left them.
-// Once per target and process is enough, and spares the repeated saves of a long session the scan.
-void RemoveStaleTemporaries(const std::wstring& target) {
+// The targets whose WriteLock this process holds, by the path given and by the final target.
+std::mutex g_heldGuard;
+std::multiset<std::wstring> g_held;
+
+bool HoldsLockOf(const std::wstring& path, const std::wstring& target) {
+  const std::lock_guard lock(g_heldGuard);
+  return g_held.contains(path) || g_held.contains(target);
+}
+
+// Removes the temporary files of `target` a killed run left. Under the target's lock no other writer
+// can be making one, so all go; without it only those older than an hour, and once per target and
+// process, which spares the repeated saves of a long session the scan.
+void RemoveLeftovers(const std::wstring& target, bool locked) {
   static std::mutex guard;
   static std::set<std::wstring> done;
-  {
+  if (!locked) {
     const std::lock_guard lock(guard);
     if (!done.insert(target).second) return;
   }
@@ -89,10 +100,30 @@ void RemoveStaleTemporaries(const std::wstring& target) {
   const auto oldest = std::chrono::system_clock::now() - file_names::kStaleTemporaryAge;
   const std::wstring pattern = L"*" + std::wstring(file_names::kTemporaryMarker) + L"*";
   for (const FolderEntry& entry : ListFolder(folder, pattern)) {
-    if (entry.regular && entry.modified < oldest && file_names::IsTemporaryNameOf(entry.name, name)) {
+    if (entry.regular && (locked || entry.modified < oldest) && file_names::IsTemporaryNameOf(entry.name, name)) {
       RemoveFile(folder + entry.name);
     }
   }
+}
+
+// A file with several names is one file: a new one renamed over one name would leave the other names
+// with the old bytes. It is written in place, after a whole copy of it is kept beside it.
+Result RewriteInPlace(const std::wstring& target, std::string_view bytes, const ExpectedContent& expected,
+                      const Facts& facts) {
+  std::string old;
+  if (Result read = ReadFileBytes(target, old); !read) return read;
+  using What = ExpectedContent::What;
+  if (expected.what == What::kNothing || (expected.what == What::kBytes && old != expected.bytes)) return Changed();
+  NewFile copy;
+  if (Result kept = WriteBeside(copy, target, old, &facts, file_names::kCopyMarker); !kept) return kept;
+  // From here on the copy may be the only whole one: no interrupt removes it.
+  copy.Keep();
+  Result written = WriteInPlace(target, bytes);
+  if (!written && !WriteInPlace(target, old)) {
+    return Result::FromSystemError(written.code, written.why + L"; the old content is kept in " + copy.Path());
+  }
+  RemoveFile(copy.Path());
+  return written;
 }
 
 Result TooLarge(size_t limit) {
@@ -145,13 +176,19 @@ Result ReplaceFileAtomically(const std::wstring& path, std::string_view bytes, c
   if (facts.readOnly) return SystemFailure(Problem::kAccessDenied);
   // A link is written through: its final target is what gets replaced.
   const std::wstring& target = facts.Exists() ? facts.finalPath : path;
+  const bool locked = HoldsLockOf(path, target);
+  if (facts.Exists() && facts.links > 1) {
+    Result written = RewriteInPlace(target, bytes, expected, facts);
+    if (written) RemoveLeftovers(target, locked);
+    return written;
+  }
 
   NewFile temp;
   if (Result written = WriteBeside(temp, target, bytes, facts.Exists() ? &facts : nullptr); !written) return written;
   if (Result same = CheckExpected(target, expected); !same) return same;
   if (Result renamed = Rename(temp.Path(), target, true); !renamed) return renamed;
   temp.Keep();
-  RemoveStaleTemporaries(target);
+  RemoveLeftovers(target, locked);
   return {};
 }
 
@@ -225,24 +262,41 @@ Result CreateFolders(const std::wstring& folder) {
 }
 
 void WriteLock::Release() noexcept {
-  if (m_native != -1) Unlock(std::exchange(m_native, -1));
+  if (m_native == -1) return;
+  {
+    const std::lock_guard lock(g_heldGuard);
+    for (const std::wstring& target : m_targets) g_held.erase(g_held.find(target));
+  }
+  m_targets.clear();
+  Unlock(std::exchange(m_native, -1), m_lockPath, true);
 }
 
 Result WriteLock::Acquire(const std::wstring& path, std::chrono::milliseconds wait) {
   Release();
   Facts facts;
-  if (path.empty() || !Inspect(path, facts) || !facts.Regular()) return {};
+  if (path.empty() || !Inspect(path, facts) || (facts.Exists() && !facts.Regular())) return {};
+  const std::wstring target = facts.Exists() ? facts.finalPath : path;
+  const std::wstring lockPath = target + std::wstring(file_names::kLockSuffix);
   const auto deadline = std::chrono::steady_clock::now() + wait;
   std::intptr_t native = -1;
-  const auto without = [&native](Result result) {
-    if (native != -1) Unlock(std::exchange(native, -1));
+  const auto without = [&](Result result) {
+    if (native != -1) Unlock(std::exchange(native, -1), lockPath, false);
     return result;
   };
   for (int uncertain = 0;;) {
-    const LockAttempt attempt = TryLock(facts.finalPath, native);
+    std::wstring inTheWay;
+    const LockAttempt attempt = TryLock(lockPath, native, inTheWay);
     if (attempt == LockAttempt::kHeld) {
       m_native = native;
+      m_lockPath = lockPath;
+      m_targets = {path, target};
+      const std::lock_guard lock(g_heldGuard);
+      g_held.insert(m_targets.begin(), m_targets.end());
       return {};
+    }
+    if (attempt == LockAttempt::kInTheWay) {
+      return without(SystemFailure(Problem::kExists, L"its lock file " + lockPath + L" cannot be made: " + inTheWay +
+                                                         L" of that name is in the way"));
     }
     if (attempt == LockAttempt::kUnlockable) return without({});
     // Refused again and again for no holder: a folder this user may not write, where nothing can be

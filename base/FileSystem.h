@@ -6,8 +6,10 @@
 // files are read, replaced or copied (a device, pipe, socket or folder is refused before it is
 // opened for reading or writing); a symbolic link is written through to its final target, which
 // keeps its permissions, owner and group where allowed (POSIX) or its hidden, system and archive
-// attributes (Windows); temporary files are named "<target>.pathwright-XXXXXX" beside the target
-// and are gone after any failure, an interrupt of the command line tool, or an hour.
+// attributes (Windows); a file with several names (hard links) is rewritten in place, so that every
+// name keeps giving the same file. Temporary files are named "<target>.pathwright-temp-XXXXXXXX"
+// beside the target and are gone after any failure or an interrupt of the command line tool; what a
+// killed run left is removed by the next replace under the target's lock, or an hour later.
 #pragma once
 
 #include <chrono>
@@ -38,7 +40,13 @@ struct ExpectedContent {
 // with `expected`; when it differs nothing is replaced and the result is Result::Status::kContentChanged. On
 // any failure the target keeps its old bytes and no temporary file is left. A read-only target is
 // refused, as an in-place write would be. A successful replace removes this target's temporary
-// files that are older than an hour (left by a killed run).
+// files left by a killed run: all of them while this process holds the target's WriteLock (no other
+// writer can be making one), otherwise those older than an hour.
+//
+// A target with more than one name is written in place instead, after a whole copy of it is made
+// beside it ("<target>.pathwright-copy-XXXXXXXX"); a failure midway puts the old bytes back, and the
+// copy is removed once either is done (kept, and named in the failure, if the old bytes could not be
+// put back).
 Result ReplaceFileAtomically(const std::wstring& path, std::string_view bytes,
                                const ExpectedContent& expected = ExpectedContent::Anything());
 
@@ -75,18 +83,22 @@ bool IsRegularFile(const std::wstring& path);
 // the folder cannot be listed.
 std::vector<std::wstring> ListMatchingEntries(const std::wstring& folder, const std::wstring& pattern);
 
-// An exclusive lock on one file among the processes of this program, for a read-modify-write.
-// The system releases it when its holder dies, so a crash never leaves a stale lock. On POSIX it is
-// an flock on the final target itself (no extra file); on Windows it is "<target>.pathwright-lock",
-// created hidden beside the target, held without sharing and deleted by the system when closed.
+// An exclusive lock on one file among the processes (and threads) of this program, for a
+// read-modify-write. It is a file of its own beside the final target, "<target>.pathwright-lock",
+// so that it exists before the target does and the making of a new file is as exclusive as every
+// edit. The system releases it when its holder dies, so a crash never leaves a stale lock: POSIX
+// holds an flock on it and removes it on release (a crash leaves an empty file, taken over by the
+// next holder); Windows holds it open without sharing, hidden, deleted by the system when closed.
 class WriteLock {
  public:
   WriteLock() = default;
-  WriteLock(WriteLock&& other) noexcept : m_native(std::exchange(other.m_native, -1)) {}
+  WriteLock(WriteLock&& other) noexcept { *this = std::move(other); }
   WriteLock& operator=(WriteLock&& other) noexcept {
     if (this != &other) {
       Release();
       m_native = std::exchange(other.m_native, -1);
+      m_lockPath = std::move(other.m_lockPath);
+      m_targets = std::move(other.m_targets);
     }
     return *this;
   }
@@ -94,15 +106,18 @@ class WriteLock {
   WriteLock& operator=(const WriteLock&) = delete;
   ~WriteLock() { Release(); }
 
-  // Waits at most `wait` for another holder. Fails only when another holder kept it all that time;
-  // a target that does not exist or cannot be opened is not locked (nothing can then be written
-  // through it either) and counts as success.
+  // Waits at most `wait` for another holder. Fails when another holder kept it all that time, or when
+  // something that is no lock file (a folder, a file with content) has the lock file's name. A name
+  // with something other than a regular file behind it, or in a folder that is missing or may not be
+  // written, is not locked (nothing can be written through it either) and counts as success.
   Result Acquire(const std::wstring& path, std::chrono::milliseconds wait);
   bool Held() const noexcept { return m_native != -1; }
   void Release() noexcept;
 
  private:
-  std::intptr_t m_native = -1;  // the file descriptor or HANDLE; -1 for none
+  std::intptr_t m_native = -1;         // the file descriptor or HANDLE; -1 for none
+  std::wstring m_lockPath;             // the lock file held
+  std::vector<std::wstring> m_targets;  // the path as given and the final target it locks
 };
 
 // Makes SIGINT, SIGTERM and SIGHUP remove a temporary file being written before the process ends
@@ -112,7 +127,8 @@ void RemoveTemporaryFilesOnInterrupt();
 // Test seam: from now on every call of one kind inside this file layer fails with an I/O error, as
 // the system call itself would, until kNone is set again.
 enum class FileFault { kNone, kFlush, kClose, kLargeWrite, kPermissions };
-inline constexpr size_t kLargeWriteBytes = 64 * 1024;  // kLargeWrite fails writes at least this big
+// kLargeWrite fails a write that would take a file past this size, as a full disk would.
+inline constexpr size_t kLargeWriteBytes = 64 * 1024;
 void InjectFileFault(FileFault fault);
 
 }  // namespace pathwright

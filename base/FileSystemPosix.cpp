@@ -37,8 +37,12 @@ Facts::Kind KindOf(mode_t mode) {
 std::atomic<const char*> g_interruptTemporary{nullptr};
 static_assert(std::atomic<const char*>::is_always_lock_free);
 
+// The lock file held, removed by the handler as a release would (a waiter then takes a new one).
+std::atomic<char*> g_interruptLock{nullptr};
+
 extern "C" void RemoveTemporaryAndEnd(int signal) {
   if (const char* temp = g_interruptTemporary.load()) ::unlink(temp);
+  if (const char* lock = g_interruptLock.load()) ::unlink(lock);
   // The handler was reset on entry; the signal, blocked until this returns, then ends the process.
   ::raise(signal);
 }
@@ -47,6 +51,16 @@ extern "C" void RemoveTemporaryAndEnd(int signal) {
 void ForgetTemporary(const std::string& path) {
   const char* mine = path.c_str();
   g_interruptTemporary.compare_exchange_strong(mine, nullptr);
+}
+// Runs `change` with the interrupting signals held back, so that the handler sees a name whole or not at all.
+template <typename Change>
+void WithoutInterrupts(const Change& change) {
+  sigset_t interrupts, previous;
+  sigemptyset(&interrupts);
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&interrupts, signal);
+  ::pthread_sigmask(SIG_BLOCK, &interrupts, &previous);
+  change();
+  ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
 }
 }  // namespace
 
@@ -85,6 +99,7 @@ Result Inspect(const std::wstring& path, Facts& facts) {
   facts.bits = st.st_mode & 07777;
   facts.owner = st.st_uid;
   facts.group = st.st_gid;
+  facts.links = static_cast<std::uint32_t>(st.st_nlink);
   return {};
 }
 
@@ -137,11 +152,14 @@ Result NewFile::Create(const std::wstring& path, const Facts* like) {
 }
 
 Result NewFile::Write(std::string_view bytes, size_t& written) {
-  if (bytes.size() >= kLargeWriteBytes && Injected(FileFault::kLargeWrite)) return LastError();
+  written = 0;
+  if (m_size + bytes.size() > kLargeWriteBytes && Injected(FileFault::kLargeWrite)) return LastError();
   ssize_t n = 0;
   while ((n = ::write(static_cast<int>(m_handle), bytes.data(), bytes.size())) < 0 && errno == EINTR) {}
-  written = n < 0 ? 0 : static_cast<size_t>(n);
-  return n < 0 ? LastError() : Result{};
+  if (n < 0) return LastError();
+  written = static_cast<size_t>(n);
+  m_size += written;
+  return {};
 }
 
 Result NewFile::Finish(const Facts* like) {
@@ -175,6 +193,33 @@ Result Rename(const std::wstring& from, const std::wstring& to, bool replace) {
   return {};
 }
 
+Result WriteInPlace(const std::wstring& path, std::string_view bytes) {
+  const int fd = ::open(SystemPath(path).c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW);
+  if (fd < 0) return LastError();
+  struct stat st {};
+  int error = ::fstat(fd, &st) != 0 ? errno : 0;
+  if (!error && !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return NotRegular(KindOf(st.st_mode));
+  }
+  for (size_t done = 0; !error && done < bytes.size();) {
+    const size_t size = std::min(bytes.size() - done, kInPlacePiece);
+    ssize_t n = 0;
+    if (done + size > kLargeWriteBytes && Injected(FileFault::kLargeWrite)) {
+      n = -1;
+    } else {
+      while ((n = ::pwrite(fd, bytes.data() + done, size, static_cast<off_t>(done))) < 0 && errno == EINTR) {}
+    }
+    if (n < 0) error = errno;
+    done += n < 0 ? 0 : static_cast<size_t>(n);
+  }
+  if (!error && ::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0) error = errno;
+  if (!error && (Injected(FileFault::kFlush) || ::fsync(fd) != 0)) error = errno;
+  const int closed = ::close(fd);
+  if (!error && (Injected(FileFault::kClose) || closed != 0)) error = errno;
+  return error ? Result::FromSystemError(error) : Result{};
+}
+
 void RemoveFile(const std::wstring& path) { ::unlink(SystemPath(path).c_str()); }
 
 Result MakeFolder(const std::wstring& path) {
@@ -201,12 +246,31 @@ std::vector<FolderEntry> ListFolder(const std::wstring& folder, const std::wstri
 }
 
 // flock, not fcntl: an fcntl lock would end the moment this process closed any other descriptor of
-// the file, such as the one that reads it. The lock is on the final target itself.
-LockAttempt TryLock(const std::wstring& finalPath, std::intptr_t& native) {
+// the file. A holder removes the lock file while it still holds it; whoever got the lock of a file
+// removed meanwhile tries again on the one the name gives now.
+LockAttempt TryLock(const std::wstring& lockPath, std::intptr_t& native, std::wstring& inTheWay) {
+  const std::string name = SystemPath(lockPath);
   if (native == -1) {
-    ReadingFile file;
-    if (!file.Open(finalPath)) return LockAttempt::kUnlockable;
-    native = file.Release();
+    // Read-only: a lock file another user made is locked all the same. Never through a link.
+    const int fd = ::open(name.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW, 0666);
+    if (fd < 0) {
+      if (errno == EISDIR) inTheWay = L"a folder";
+      if (errno == ELOOP) inTheWay = L"a symbolic link";
+      if (!inTheWay.empty()) return LockAttempt::kInTheWay;
+      return errno == EINTR ? LockAttempt::kUncertain : LockAttempt::kUnlockable;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size != 0) {
+      // Pathwright's lock files stay empty: one with content is someone's file.
+      inTheWay = S_ISDIR(st.st_mode)    ? L"a folder"
+                 : S_ISREG(st.st_mode)  ? L"a file with content"
+                 : S_ISFIFO(st.st_mode) ? L"a pipe"
+                 : S_ISSOCK(st.st_mode) ? L"a socket"
+                                        : L"a device";
+      ::close(fd);
+      return LockAttempt::kInTheWay;
+    }
+    native = fd;
   }
   const int fd = static_cast<int>(native);
   const auto without = [&native](LockAttempt attempt) {
@@ -216,15 +280,40 @@ LockAttempt TryLock(const std::wstring& finalPath, std::intptr_t& native) {
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {  // anything but a holder: a file system without locks
     return errno == EWOULDBLOCK || errno == EINTR ? LockAttempt::kBusy : without(LockAttempt::kUnlockable);
   }
-  // The holder before may have replaced the file: the lock counts only on the file the name gives now.
+  // The holder before may have removed the file: the lock counts only on the file the name gives now.
   struct stat locked {};
   struct stat now {};
-  const bool same = ::fstat(fd, &locked) != 0 || ::stat(SystemPath(finalPath).c_str(), &now) != 0 ||
-                    (now.st_dev == locked.st_dev && now.st_ino == locked.st_ino);
-  return same ? LockAttempt::kHeld : without(LockAttempt::kMoved);
+  const bool same = ::fstat(fd, &locked) == 0 && ::lstat(name.c_str(), &now) == 0 && now.st_dev == locked.st_dev &&
+                    now.st_ino == locked.st_ino;
+  if (!same) return without(LockAttempt::kMoved);
+  WithoutInterrupts([&] {
+    char* mine = ::strdup(name.c_str());
+    char* none = nullptr;
+    if (!g_interruptLock.compare_exchange_strong(none, mine)) std::free(mine);  // the handler knows one lock
+  });
+  return LockAttempt::kHeld;
 }
 
-void Unlock(std::intptr_t native) { ::close(static_cast<int>(native)); }
+void Unlock(std::intptr_t native, const std::wstring& lockPath, bool held) {
+  const int fd = static_cast<int>(native);
+  if (held) {
+    WithoutInterrupts([&] {
+      char* known = g_interruptLock.load();
+      if (known && SystemPath(lockPath) == known && g_interruptLock.compare_exchange_strong(known, nullptr)) {
+        std::free(known);
+      }
+    });
+    // Removed while still held, and only if the name still gives the lock's own file.
+    const std::string name = SystemPath(lockPath);
+    struct stat locked {};
+    struct stat now {};
+    if (::fstat(fd, &locked) == 0 && ::lstat(name.c_str(), &now) == 0 && now.st_dev == locked.st_dev &&
+        now.st_ino == locked.st_ino) {
+      ::unlink(name.c_str());
+    }
+  }
+  ::close(fd);
+}
 
 }  // namespace file_primitives
 

@@ -90,6 +90,7 @@ Result Inspect(const std::wstring& path, Facts& facts) {
   facts.kind = folder ? Facts::Kind::kFolder : Facts::Kind::kRegular;
   facts.readOnly = (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
   facts.bits = info.dwFileAttributes;
+  facts.links = info.nNumberOfLinks;
   facts.finalPath = systemPath;
   const DWORD flags = FILE_NAME_NORMALIZED | VOLUME_NAME_DOS;
   if (const DWORD size = GetFinalPathNameByHandleW(handle.Get(), nullptr, 0, flags)) {
@@ -145,9 +146,10 @@ Result NewFile::Create(const std::wstring& path, const Facts*) {
 
 Result NewFile::Write(std::string_view bytes, size_t& written) {
   DWORD n = 0;
-  const bool wrote = !(bytes.size() >= kLargeWriteBytes && Injected(FileFault::kLargeWrite)) &&
+  const bool wrote = !(m_size + bytes.size() > kLargeWriteBytes && Injected(FileFault::kLargeWrite)) &&
                      WriteFile(Native(m_handle), bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
-  written = n;
+  written = wrote ? n : 0;
+  m_size += written;
   return wrote ? Result{} : LastError();
 }
 
@@ -190,6 +192,26 @@ Result Rename(const std::wstring& from, const std::wstring& to, bool replace) {
   return {};
 }
 
+Result WriteInPlace(const std::wstring& path, std::string_view bytes) {
+  const UniqueFile file(CreateFileW(SystemPath(path).c_str(), GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return LastError();
+  if (GetFileType(file.Get()) != FILE_TYPE_DISK) return NotRegular(Facts::Kind::kDeviceOrPipe);
+  for (size_t done = 0; done < bytes.size();) {
+    const DWORD size = static_cast<DWORD>(std::min(bytes.size() - done, kInPlacePiece));
+    DWORD n = 0;
+    if ((done + size > kLargeWriteBytes && Injected(FileFault::kLargeWrite)) ||
+        !WriteFile(file.Get(), bytes.data() + done, size, &n, nullptr)) {
+      return LastError();
+    }
+    done += n;
+  }
+  if (!SetEndOfFile(file.Get())) return LastError();
+  if (Injected(FileFault::kFlush) || !FlushFileBuffers(file.Get())) return LastError();
+  return Injected(FileFault::kClose) ? LastError() : Result{};
+}
+
 void RemoveFile(const std::wstring& path) { DeleteFileW(SystemPath(path).c_str()); }
 
 Result MakeFolder(const std::wstring& path) {
@@ -214,23 +236,55 @@ std::vector<FolderEntry> ListFolder(const std::wstring& folder, const std::wstri
 // A lock on the sheet itself would have to be closed before the sheet can be renamed over, so the
 // lock is a file of its own. Opened without sharing it excludes every other holder; the system
 // deletes it when the last handle closes, at the end of a run or of a killed process alike.
-LockAttempt TryLock(const std::wstring& finalPath, std::intptr_t& native) {
-  const std::wstring name = SystemPath(finalPath + std::wstring(file_names::kLockSuffix));
-  const HANDLE lock =
-      CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, OPEN_ALWAYS,
-                  FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+LockAttempt TryLock(const std::wstring& lockPath, std::intptr_t& native, std::wstring& inTheWay) {
+  const std::wstring name = SystemPath(lockPath);
+  constexpr DWORD kAccess = GENERIC_READ | GENERIC_WRITE | DELETE;
+  HANDLE lock = CreateFileW(name.c_str(), kAccess, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
   if (lock != INVALID_HANDLE_VALUE) {
     native = reinterpret_cast<std::intptr_t>(lock);
     return LockAttempt::kHeld;
   }
-  // Held by another process, or being deleted by the last holder (access denied for a moment);
-  // access denied with no such file may also be a folder this user may not write.
-  const DWORD error = GetLastError();
-  if (error == ERROR_ACCESS_DENIED) return PathExists(name) ? LockAttempt::kBusy : LockAttempt::kUncertain;
-  return error == ERROR_SHARING_VIOLATION ? LockAttempt::kBusy : LockAttempt::kUnlockable;
+  DWORD error = GetLastError();
+  if (error == ERROR_SHARING_VIOLATION) return LockAttempt::kBusy;
+  if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS && error != ERROR_ACCESS_DENIED) {
+    return LockAttempt::kUnlockable;  // no folder, or no file can be made there
+  }
+  const DWORD attributes = GetFileAttributesW(name.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    // Gone meanwhile: try again at once. Access denied with no such file may be a folder this user may
+    // not write, or the last holder's file being deleted.
+    return error == ERROR_ACCESS_DENIED ? LockAttempt::kUncertain : LockAttempt::kMoved;
+  }
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+    inTheWay = L"a folder";
+    return LockAttempt::kInTheWay;
+  }
+  // A lock is hidden and empty. One no one holds was left where the system did not delete it: taken over.
+  lock = CreateFileW(name.c_str(), kAccess, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (lock == INVALID_HANDLE_VALUE) {
+    error = GetLastError();
+    if (error == ERROR_SHARING_VIOLATION) return LockAttempt::kBusy;
+    if (error == ERROR_FILE_NOT_FOUND) return LockAttempt::kMoved;
+    if (error == ERROR_ACCESS_DENIED && (attributes & FILE_ATTRIBUTE_HIDDEN) && !(attributes & FILE_ATTRIBUTE_READONLY)) {
+      return LockAttempt::kBusy;  // the holder's, being deleted
+    }
+    inTheWay = L"a file that may not be written";
+    return LockAttempt::kInTheWay;
+  }
+  BY_HANDLE_FILE_INFORMATION info = {};
+  const bool lockFile = GetFileInformationByHandle(lock, &info) && info.nFileSizeHigh == 0 && info.nFileSizeLow == 0 &&
+                        (info.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) != 0;
+  if (lockFile && SetDeleteOnClose(lock, true)) {
+    native = reinterpret_cast<std::intptr_t>(lock);
+    return LockAttempt::kHeld;
+  }
+  CloseHandle(lock);
+  inTheWay = lockFile ? L"a file that cannot be removed" : L"a file of its own";
+  return LockAttempt::kInTheWay;
 }
 
-void Unlock(std::intptr_t native) { CloseHandle(Native(native)); }
+void Unlock(std::intptr_t native, const std::wstring&, bool) { CloseHandle(Native(native)); }
 
 }  // namespace file_primitives
 

@@ -78,6 +78,9 @@ EditOutcome Edit(const std::wstring& path, SheetSnapshot* open, const SheetChang
     return {};
   };
 
+  // The lock file goes beside the sheet: the folders of a sheet that will be made are made first, so
+  // that it is made under the lock. Where that fails, making the sheet says why.
+  if (options.createMissing) CreateFolders(FolderOf(path));
   SheetStore store(path, options.lockWait);
   Replacement out;
   outcome.result = store.Update(open ? &open->bytes : nullptr, rebuild, out);
@@ -168,6 +171,7 @@ EditOutcome CreateSheet(const std::wstring& path, VsVersion version, const NewSh
     out.bytes = SheetDocument::NewSheet(version).Bytes();
     return {};
   };
+  if (options.makeFolders) CreateFolders(FolderOf(path));  // as for an edit that makes the sheet
   SheetStore store(path, options.lockWait);
   Replacement out;
   outcome.result = store.Update(nullptr, rebuild, out);

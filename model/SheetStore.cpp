@@ -31,6 +31,11 @@ Result SheetStore::Update(const std::string* known, const Rebuild& rebuild, Repl
     if (Result built = rebuild(now, out); !built || out.nothing) return built;
     // Only what was read, or found missing, is ever replaced.
     if (!now.read && !now.read.IsNotFound()) return now.read;
+    // The rebuild may have made the missing folder the lock goes in: the compare and the write are
+    // then under the lock, and a sheet another program made meanwhile is read again.
+    if (!lock.Held()) {
+      if (Result locked = lock.Acquire(m_path, m_lockWait); !locked) return locked;
+    }
     if (out.keepOld && now.read) {
       if (Result kept = WriteBackupFile(m_path, now.bytes, out.backupPath); !kept) return kept;
     }

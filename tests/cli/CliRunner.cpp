@@ -55,7 +55,7 @@ CliProcess::CliProcess(const std::vector<std::string>& args, const std::string& 
   }
 }
 
-void CliProcess::Interrupt() {
+void CliProcess::Interrupt(int) {
   if (m_process != -1) TerminateProcess(reinterpret_cast<HANDLE>(m_process), static_cast<UINT>(-1));
 }
 
@@ -87,8 +87,8 @@ CliProcess::CliProcess(const std::vector<std::string>& args, const std::string& 
   posix_spawn_file_actions_destroy(&actions);
 }
 
-void CliProcess::Interrupt() {
-  if (m_process != -1) ::kill(static_cast<pid_t>(m_process), SIGINT);
+void CliProcess::Interrupt(int signal) {
+  if (m_process != -1) ::kill(static_cast<pid_t>(m_process), signal);
 }
 
 int CliProcess::Wait(int timeoutSeconds) {

@@ -26,8 +26,9 @@ class CliProcess {
   CliProcess& operator=(const CliProcess&) = delete;
   ~CliProcess() { Wait(); }
 
-  // Ends it as Ctrl+C would (SIGINT); on Windows as a closed console or a killed process does.
-  void Interrupt();
+  // Ends it with that signal (as Ctrl+C does, SIGINT); on Windows as a closed console or a killed
+  // process does, whatever the signal.
+  void Interrupt(int signal);
   // Its exit code; it is ended when it runs longer than the time given.
   int Wait(int timeoutSeconds = 60);
 

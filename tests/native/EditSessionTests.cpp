@@ -18,12 +18,13 @@ namespace fs = std::filesystem;
 
 const std::string kReadable = SavedSheet(Include("C:\\keep"));
 std::string Library(const std::string& list) { return Kind("UserLibrary", "LibraryPath", list); }
-// What another program writes the n-th time.
-std::string Other(int n) {
+// The library list another program writes the n-th time.
+std::string OtherLibrary(int n) {
   std::string library = "L";
   library += std::to_string(n);  // "L" + std::to_string(n) trips GCC 12's -Wrestrict at -O3
-  return SavedSheet(Include("C:\\other") + Library(library));
+  return Library(library);
 }
+std::string Other(int n) { return SavedSheet(Include("C:\\other") + OtherLibrary(n)); }
 
 // A new sheet where something stands already (or nothing); every file a new sheet replaces is kept
 // under the first free backup name, with the sheet's permissions, never through a name that is taken.
@@ -62,13 +63,24 @@ TEST(NewSheetRule, WhatANewSheetMayReplaceAndHowTheOldFileIsKept) {
       fs::create_symlink(dir.Path("victim"), dir.Path("s.props.bak.2"));
 #endif
     }
-    const EditOutcome made = CreateSheet(sheet.wstring(), VsVersion::k2012, row.options);
+    SheetSnapshot open;
+    const EditOutcome made = CreateSheet(sheet.wstring(), VsVersion::k2012, row.options, &open);
     EXPECT_EQ(made.stop, row.stop) << EncodeUtf8(made.result.why);
     const bool replaced = row.stop == EditStop::kNone;
     EXPECT_EQ(bool(made), replaced);
     EXPECT_EQ(made.created, replaced && !row.before);
     if (row.before != "/") { EXPECT_EQ(ReadBytes(sheet), replaced ? NewSheet(2012) : row.before.value_or("")); }
     EXPECT_EQ(made.backupPath, row.backup ? dir.WidePath(row.backup) : L"");
+    if (replaced) {  // the edits that follow keep no old file: the backup was the new sheet's alone
+      const auto entries = std::distance(fs::directory_iterator(dir.Root()), {});
+      for (const wchar_t* list : {L"C:\\a", L"C:\\b"}) {
+        EXPECT_TRUE(EditOpenSheet(sheet.wstring(), open, [&](DirectoryLists& lists, const SheetDocument&) {
+          lists[1] = list;
+          return true;
+        }).written);
+      }
+      EXPECT_EQ(std::distance(fs::directory_iterator(dir.Root()), {}), entries);
+    }
     if (!row.backup) continue;
     EXPECT_EQ(ReadBytes(dir.Path(row.backup)), *row.before);
     EXPECT_FALSE(fs::exists(dir.Path("victim")));
@@ -104,6 +116,10 @@ TEST(EditSession, EachRuleOfAnEdit) {
        .otherWrites = 1,
        .runs = 2,
        .after = SavedSheet(Include("C:\\new") + Library("L1"))},
+      {.name = "another program writes until the last attempt",
+       .otherWrites = kSheetWriteAttempts - 1,
+       .runs = kSheetWriteAttempts,
+       .after = SavedSheet(Include("C:\\new") + OtherLibrary(kSheetWriteAttempts - 1))},
       {.name = "another program keeps writing",
        .otherWrites = kSheetWriteAttempts,
        .runs = kSheetWriteAttempts,
@@ -126,6 +142,8 @@ TEST(EditSession, EachRuleOfAnEdit) {
     const EditOutcome edited = EditSheet(
         sheet.wstring(),
         [&](DirectoryLists& lists, const SheetDocument&) {
+          WriteLock probe;  // every run, the first as a run after another program's write, holds the lock
+          EXPECT_FALSE(probe.Acquire(sheet.wstring(), std::chrono::milliseconds(0))) << "run " << runs + 1;
           if (++runs <= row.otherWrites) WriteBytes(sheet, Other(runs));
           if (row.list.empty()) return false;
           lists[1] = row.list;

@@ -15,8 +15,11 @@
 #include "support/Files.h"
 
 #ifndef _WIN32
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <unistd.h>
 #endif
 
 namespace pathwright {
@@ -126,28 +129,38 @@ TEST(HardenedFiles, LongPathsAreWrittenAndRead) {
   }
 }
 
-// Only regular files are read, copied or replaced: a folder, a pipe or a device is refused at once
-// (reading a pipe waits for a writer, a device may never end) and stays what it is. A size limit lets
+// Only regular files are read, copied or replaced: a folder, a pipe, a socket or a device is refused
+// at once, named as what it is (reading a pipe waits for a writer, a device may never end), and stays
+// what it is. A size limit lets
 // a file of exactly that size through and refuses one byte more unread. Language and settings files
 // far larger than any real one are not read either.
 TEST(HardenedFiles, OnlyRegularFilesOfSaneSizesAreRead) {
   ScratchFolder dir;
-  std::vector<std::wstring> specials = {dir.Root().wstring()};
+  std::vector<std::pair<std::wstring, std::wstring>> specials = {{dir.Root().wstring(), L"a folder"}};
 #ifdef _WIN32
-  specials.push_back(L"NUL");
+  specials.emplace_back(L"NUL", L"a device");
 #else
   ASSERT_EQ(::mkfifo(dir.Path("pipe").c_str(), 0644), 0);
-  specials.push_back(dir.WidePath("pipe"));
-  if (::mknod(dir.Path("zero").c_str(), S_IFCHR | 0644, ::makedev(1, 5)) == 0) specials.push_back(dir.WidePath("zero"));
+  specials.emplace_back(dir.WidePath("pipe"), L"a pipe");
+  const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address = {.sun_family = AF_UNIX, .sun_path = {}};
+  dir.Path("socket").native().copy(address.sun_path, sizeof address.sun_path - 1);
+  if (::bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
+    specials.emplace_back(dir.WidePath("socket"), L"a socket");
+  }
+  if (::mknod(dir.Path("zero").c_str(), S_IFCHR | 0644, ::makedev(1, 5)) == 0) {
+    specials.emplace_back(dir.WidePath("zero"), L"a device");
+  }
 #endif
-  for (const std::wstring& special : specials) {
+  for (const auto& [special, what] : specials) {
     SCOPED_TRACE(EncodeUtf8(special));
     std::error_code ignored;
     const auto type = std::filesystem::status(special, ignored).type();
     std::string bytes;
     WriteLock lock;
     EXPECT_FALSE(IsRegularFile(special));
-    EXPECT_FALSE(ReadFileBytes(special, bytes));
+    const Result read = ReadFileBytes(special, bytes);
+    EXPECT_NE(read.why.find(what), std::wstring::npos) << EncodeUtf8(read.why);
     EXPECT_FALSE(ReplaceFileAtomically(special, "sheet"));
     EXPECT_TRUE(lock.Acquire(special, std::chrono::milliseconds(0)) && !lock.Held());
     EXPECT_FALSE(ReadSettingsFile(special).found);
@@ -155,6 +168,9 @@ TEST(HardenedFiles, OnlyRegularFilesOfSaneSizesAreRead) {
     EXPECT_FALSE(ReadLanguageHeader(L"", special, catalogue));
     EXPECT_EQ(std::filesystem::status(special, ignored).type(), type);
   }
+#ifndef _WIN32
+  ::close(listener);
+#endif
   const struct {
     const char* name;
     size_t size;

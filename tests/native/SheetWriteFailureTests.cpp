@@ -4,6 +4,7 @@
 // one write lock per file. The model's own use of it (merging, the empty record) is checked last.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
 #include <optional>
 #include <thread>
@@ -194,19 +195,25 @@ TEST(FileStore, BackupsTakeTheFirstFreeName) {
 // A replace writes a link's final target (the link stays a link), with the old file's permissions,
 // owner and group (where the process may set them) or its hidden and system attributes; a new file
 // gets the permissions the umask gives any new file. Beside the target, it removes only this file's
-// temporary files left by a run killed over an hour ago.
+// temporary files left by a killed run: over an hour old, or any age under the target's lock.
 TEST(FileStore, AReplaceKeepsLinksAndWhatTheFileCarries) {
   ScratchFolder dir;
   fs::create_directory(dir.Path("team"));
   const fs::path target = dir.Path("team/real.props");
   const struct {
     const char* name;
-    bool removed;
+    bool unlocked, locked;  // removed by a replace without the lock, and then by one under it
     std::chrono::hours age = 2h;
   } leftovers[] = {
-      {"real.props.pathwright-k1ll3d", true},      {"other.props.pathwright-k1ll3d", false},
-      {"real.props.pathwright-k1ll3d7", false},    {"real.props.pathwright-k1ll_d", false},
-      {"real.props.pathwright-recent", false, 0h},
+      {"real.props.pathwright-temp-0123abcd", true, true},
+      {"real.props.pathwright-temp-4567cdef", false, true, 0h},
+      {"other.props.pathwright-temp-0123abcd", false, false},
+      {"real.props.pathwright-temp-0123abcd7", false, false},
+      {"real.props.pathwright-temp-0123abcg", false, false},
+      {"real.props.pathwright-temp-0123abc", false, false},
+      {"real.props.pathwright-backup", false, false},
+      {"real.props.pathwright-copy-0123abcd", false, false},
+      {"real.props.pathwright-k1ll3d", false, false},
   };
   for (const auto& leftover : leftovers) {
     WriteBytes(dir.Path("team") / leftover.name, "half a sheet");
@@ -214,11 +221,17 @@ TEST(FileStore, AReplaceKeepsLinksAndWhatTheFileCarries) {
   }
 #ifdef _WIN32
   ASSERT_TRUE(ReplaceFileAtomically(target.wstring(), "first"));
+  for (const auto& leftover : leftovers) {
+    EXPECT_NE(fs::exists(dir.Path("team") / leftover.name), leftover.unlocked) << leftover.name;
+  }
   const fs::path file = target;
   SetFileAttributesW(target.wstring().c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
 #else
   const mode_t mask = ::umask(022);
   ASSERT_TRUE(ReplaceFileAtomically(target.wstring(), "first"));
+  for (const auto& leftover : leftovers) {
+    EXPECT_NE(fs::exists(dir.Path("team") / leftover.name), leftover.unlocked) << leftover.name;
+  }
   EXPECT_EQ(fs::status(target).permissions(), fs::perms(0644)) << "a new file";
   ::chmod(target.c_str(), 0664);  // a bit the umask would take away
   const bool root = ::geteuid() == 0;
@@ -226,12 +239,17 @@ TEST(FileStore, AReplaceKeepsLinksAndWhatTheFileCarries) {
   const fs::path file = dir.Path("s.props");
   fs::create_symlink(target, file);
 #endif
+  WriteLock lock;
+  ASSERT_TRUE(lock.Acquire(file.wstring(), 0ms) && lock.Held());
   ASSERT_TRUE(ReplaceFileAtomically(file.wstring(), "second", ExpectedContent::Bytes("first")));
   EXPECT_EQ(ReadBytes(target), "second");
+  long left = 1;  // the file
   for (const auto& leftover : leftovers) {
-    EXPECT_NE(fs::exists(dir.Path("team") / leftover.name), leftover.removed) << leftover.name;
+    EXPECT_NE(fs::exists(dir.Path("team") / leftover.name), leftover.locked) << leftover.name;
+    left += !leftover.locked;
   }
-  EXPECT_EQ(EntriesIn(dir.Path("team")), static_cast<long>(std::size(leftovers)));
+  lock.Release();
+  EXPECT_EQ(EntriesIn(dir.Path("team")), left) << "the lock file is gone with the lock";
 #ifdef _WIN32
   EXPECT_EQ(GetFileAttributesW(target.wstring().c_str()) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM),
             DWORD{FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM});
@@ -243,32 +261,99 @@ TEST(FileStore, AReplaceKeepsLinksAndWhatTheFileCarries) {
   ASSERT_EQ(::stat(target.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 0664u);
   if (root) { EXPECT_TRUE(st.st_uid == 4242 && st.st_gid == 4243) << st.st_uid << ":" << st.st_gid; }
+  // Either one differing from the writer's own is carried over.
+  for (const auto& [uid, gid] : {std::pair<uid_t, gid_t>(4242, ::getegid()), std::pair(::geteuid(), gid_t{4243})}) {
+    if (!root) break;
+    ASSERT_EQ(::chown(target.c_str(), uid, gid), 0);
+    ASSERT_TRUE(ReplaceFileAtomically(file.wstring(), "third"));
+    ASSERT_EQ(::stat(target.c_str(), &st), 0);
+    EXPECT_TRUE(st.st_uid == uid && st.st_gid == gid) << st.st_uid << ":" << st.st_gid;
+  }
 #endif
 }
 
-// One holder at a time per file; a name with no regular file behind it has no lock to take (nothing
-// is written through it either). A waiting writer whose holder replaced the file ends up holding the
-// lock of the file the name gives now, not of the replaced one.
+// A file with a second name (a hard link) is rewritten in place, so that both names keep giving the
+// same file; a whole copy is kept beside it meanwhile. A failure midway puts the old bytes back and
+// leaves nothing.
+TEST(FileStore, AFileWithSeveralNamesIsWrittenInPlace) {
+  std::string big;
+  while (big.size() < 200 * 1024) big += "C:\\some\\folder;";
+  const std::string old = Sheet("old");
+  const struct {
+    const char* name;
+    FileFault fault = FileFault::kNone;
+    const char* expected = nullptr;  // what the caller expects to replace; none: the old bytes
+    Result::Status status = Result::Status::kOk;
+  } rows[] = {
+      {.name = "written through"},
+      {.name = "a full disk midway", .fault = FileFault::kLargeWrite, .status = Result::Status::kSystemError},
+      {.name = "changed meanwhile", .expected = "other", .status = Result::Status::kContentChanged},
+      {.name = "no flush: the copy fails first", .fault = FileFault::kFlush, .status = Result::Status::kSystemError},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    ScratchFolder dir;
+    const fs::path file = dir.Path("h1.props"), other = dir.Path("h2.props");
+    WriteBytes(file, old);
+    fs::create_hard_link(file, other);
+    InjectFileFault(row.fault);
+    const Result result = ReplaceFileAtomically(file.wstring(), big, ExpectedContent::Bytes(row.expected ? row.expected : old));
+    InjectFileFault(FileFault::kNone);
+    EXPECT_EQ(result.status, row.status) << EncodeUtf8(result.why);
+    const std::string now = row.status == Result::Status::kOk ? big : old;
+    EXPECT_TRUE(ReadBytes(file) == now && ReadBytes(other) == now);
+#ifndef _WIN32  // MinGW's library counts one name for every file
+    EXPECT_EQ(fs::hard_link_count(file), 2u);
+#endif
+    EXPECT_EQ(EntriesIn(dir.Root()), 2) << "no copy, temporary file or lock file left";
+  }
+}
+
+// One holder at a time per file, on a lock file beside it that exists before the file does and is
+// gone with the lock; a name with no regular file behind it, or in no folder, has no lock to take
+// (nothing is written through it either). What has the lock file's name and is no lock is told, and
+// left alone. A waiting writer whose holder removed the lock file ends up holding the lock of the
+// file the name gives now, not of the removed one.
 TEST(FileStore, OneWriteLockPerFile) {
+  const std::string kFolder = "/";
   const struct {
     const char* name;
     const char* file;  // in the scratch folder
-    bool heldElsewhere, acquired, held;
+    std::optional<std::string> lockThere = std::nullopt;  // what has the lock file's name first
+    bool heldElsewhere = false, acquired = true, held = true;
   } rows[] = {
-      {"a free file", "s.props", false, true, true},
-      {"a file another holder keeps", "s.props", true, false, false},
-      {"no file", "missing.props", false, true, false},
+      {.name = "a free file", .file = "s.props"},
+      {.name = "a file another holder keeps", .file = "s.props", .heldElsewhere = true, .acquired = false, .held = false},
+      {.name = "no file yet: the lock comes first", .file = "missing.props"},
+      {.name = "no folder", .file = "missing/s.props", .held = false},
+      {.name = "the empty lock file of a killed run", .file = "s.props", .lockThere = ""},
+      {.name = "a folder of that name", .file = "s.props", .lockThere = kFolder, .acquired = false, .held = false},
+      {.name = "a file of that name", .file = "s.props", .lockThere = "mine", .acquired = false, .held = false},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     ScratchFolder dir;
     WriteBytes(dir.Path("s.props"), "sheet");
     const std::wstring path = dir.WidePath(row.file);
+    const fs::path lockFile = dir.Path(std::string(row.file) + ".pathwright-lock");
+    if (row.lockThere == kFolder) {
+      fs::create_directory(lockFile);
+    } else if (row.lockThere) {
+      WriteBytes(lockFile, *row.lockThere);
+#ifdef _WIN32
+      if (row.lockThere->empty()) SetFileAttributesW(lockFile.wstring().c_str(), FILE_ATTRIBUTE_HIDDEN);
+#endif
+    }
     WriteLock other, lock;
     if (row.heldElsewhere) { ASSERT_TRUE(other.Acquire(path, 0ms) && other.Held()); }
     const Result result = lock.Acquire(path, 20ms);
     EXPECT_TRUE(bool(result) == row.acquired && result.why.empty() == row.acquired) << EncodeUtf8(result.why);
+    EXPECT_EQ(result.why.find(L"in the way") != std::wstring::npos, row.lockThere.value_or("").size() > 0);
     EXPECT_EQ(lock.Held(), row.held);
+    lock.Release();
+    other.Release();
+    EXPECT_EQ(fs::exists(lockFile), !row.acquired && row.lockThere.has_value()) << "only what is no lock stays";
+    if (row.lockThere && !row.acquired) { EXPECT_EQ(fs::is_directory(lockFile), row.lockThere == kFolder); }
   }
   ScratchFolder dir;
   const std::wstring path = dir.WidePath("s.props");
@@ -276,10 +361,22 @@ TEST(FileStore, OneWriteLockPerFile) {
   WriteLock first, waiting, third;
   ASSERT_TRUE(first.Acquire(path, 0ms) && first.Held());
   Result waited;
-  std::thread writer([&] { waited = waiting.Acquire(path, 10s); });
+  std::atomic<bool> done = false;
+  std::thread writer([&] {
+    waited = waiting.Acquire(path, 10s);
+    done = true;
+  });
   std::this_thread::sleep_for(100ms);
   ASSERT_TRUE(ReplaceFileAtomically(path, "replaced by the first holder"));
+#ifndef _WIN32
+  // The lock file the waiter waits on goes, and a third writer makes a new one before the waiter looks again.
+  fs::remove(dir.Path("s.props.pathwright-lock"));
+  ASSERT_TRUE(third.Acquire(path, 0ms) && third.Held());
+#endif
   first.Release();
+  std::this_thread::sleep_for(100ms);
+  EXPECT_EQ(done, !third.Held()) << "one holder at a time";
+  third.Release();
   writer.join();
   EXPECT_TRUE(waited && waiting.Held());
   EXPECT_FALSE(third.Acquire(path, 0ms)) << "the lock is on the file the name gives now";
@@ -325,11 +422,13 @@ TEST(SheetMerge, ChangesMadeOnDiskMeanwhileAreKept) {
     std::string meanwhile;
     std::wstring include, library;
     bool savedFirst = false;  // the record saved its edit once before the other program wrote
+    std::wstring edit = L"B";  // what the record's include list becomes
   } rows[] = {
       {"another list and an item group", Sheet("A", "M", "<ItemGroup><X /></ItemGroup>"), L"B", L"M"},
       {"the same list: the record's wins", Sheet("Z", "L"), L"B", L"L"},
       {"written back unchanged", loaded, L"B", L"L"},
       {"after the record's own save, its edit is no change any more", Sheet("Z", "M"), L"Z", L"M", true},
+      {"a final ; added is no change: theirs wins", Sheet("Z", "L"), L"Z", L"L", false, L"A;"},
       {"no longer a sheet", "garbage <", L"", L""},
       {"removed", kNone, L"", L""},
   };
@@ -341,7 +440,7 @@ TEST(SheetMerge, ChangesMadeOnDiskMeanwhileAreKept) {
     DirectorySettings s;
     s.m_path = sheet.wstring();
     ASSERT_TRUE(s.LoadSheet());
-    s.m_lists[1] = L"B";
+    s.m_lists[1] = row.edit;
     if (row.savedFirst) { ASSERT_TRUE(s.SaveSheet()); }
     if (row.meanwhile == kNone) {
       fs::remove(sheet);
