@@ -74,13 +74,14 @@ class PathListDlgTest : public ::testing::Test {
     for (wchar_t c : text) Deliver(WM_CHAR, c);
   }
   // "entry|entry| selected items, then Change/Delete/Clear/Up/Down as a letter when enabled, "-" when not.
-  // A read-only line shows as "[entry]" (the tests' places start with "@"); the "New" line has no status.
+  // A read-only line shows as "[entry]" (the tests' places start with "@"); the "New" line is the last other one.
   std::wstring State() const {
     std::wstring state;
+    int newLine = Items() - 1;
+    while (newLine > 0 && Cell(newLine, 1).starts_with(L"@")) --newLine;
     for (int i = 0; i < Items(); ++i) {
-      const std::wstring status = Cell(i, 1);
-      if (status.starts_with(L"@")) state += L"[" + Cell(i, 0) + L"]|";
-      else if (!status.empty()) state += Cell(i, 0) + L"|";
+      if (Cell(i, 1).starts_with(L"@")) state += L"[" + Cell(i, 0) + L"]|";
+      else if (i != newLine) state += Cell(i, 0) + L"|";
     }
     state += L" ";
     for (int i = -1; (i = int(::SendMessageW(List(), LVM_GETNEXTITEM, WPARAM(i), LVNI_SELECTED))) >= 0;) {
