@@ -18,7 +18,7 @@ namespace {
 
 void Shoot(HWND window, const std::string& name) {
   ASSERT_TRUE(window) << name;
-  ::Sleep(400);  // painted by now
+  ::Sleep(1200);  // painted by now, also on a busy machine
   RECT place = {};
   ::GetWindowRect(window, &place);
   const int width = place.right - place.left, height = place.bottom - place.top;
@@ -103,6 +103,9 @@ TEST_F(Screens, EveryDialog) {
       HWND editor = WaitFor([](HWND window) -> bool { return ::GetDlgItem(window, IDC_LIST_BOX); });
       ::Sleep(2500);  // the look-ups answered
       Shoot(editor, language + "-editor-problems");
+      // At the end: the lines in force from elsewhere, read-only.
+      ::PostMessageW(::GetDlgItem(editor, IDC_LIST_BOX), WM_KEYDOWN, VK_END, 1);
+      Shoot(editor, language + "-editor-problems-end");
       // A typed entry with ";" is refused with the reason.
       HWND entries = ::GetDlgItem(editor, IDC_LIST_BOX);
       ::PostMessageW(entries, WM_CHAR, L'x', 1);
