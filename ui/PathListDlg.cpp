@@ -175,8 +175,13 @@ LRESULT CPathListDlg::OnInitDialog() {
   const SIZE wanted = m_size.cx > 0 && m_size.cy > 0
                           ? SIZE{::MulDiv(m_size.cx, static_cast<int>(m_dpi), 96), ::MulDiv(m_size.cy, static_cast<int>(m_dpi), 96)}
                           : SIZE{m_minimum.cx * 3 / 2, m_minimum.cy * 5 / 4};
-  ::SetWindowPos(m_hWnd, nullptr, 0, 0, std::max(m_minimum.cx, wanted.cx), std::max(m_minimum.cy, wanted.cy),
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // A size from the settings file is the user's, or anyone's: never larger than the screen it opens on.
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof(monitor);
+  ::GetMonitorInfoW(::MonitorFromWindow(m_hWnd, MONITOR_DEFAULTTONEAREST), &monitor);
+  const SIZE screen = {monitor.rcWork.right - monitor.rcWork.left, monitor.rcWork.bottom - monitor.rcWork.top};
+  ::SetWindowPos(m_hWnd, nullptr, 0, 0, std::max(m_minimum.cx, std::min(wanted.cx, screen.cx)),
+                 std::max(m_minimum.cy, std::min(wanted.cy, screen.cy)), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   CentreWindow(::GetParent(m_hWnd));
   ApplyLayout();
   RefreshStatus();

@@ -269,6 +269,10 @@ TEST_F(PathListDlgTest, ResizingMovesTheControlsAndTheSizeIsHandedBack) {
   RECT reopened = {};
   ::GetWindowRect(dlg->m_hWnd, &reopened);
   EXPECT_EQ(reopened.right - reopened.left, window.right - window.left + 100);
+  Command(dlg->m_hWnd, IDCANCEL);
+  Open(L"", L"", {}, {}, {100000, 100000});  // from a settings file anyone can write
+  ::GetWindowRect(dlg->m_hWnd, &reopened);
+  EXPECT_LE(reopened.right - reopened.left, ::GetSystemMetrics(SM_CXVIRTUALSCREEN));
 }
 
 }  // namespace
