@@ -1,6 +1,6 @@
 // The settings file programm.ini: line 1 the chosen language's display name, line 2 "true" or
 // "false" for the environment substitution option, then any number of "name=value" lines (the
-// platform in use, the window's width). UTF-8 with a byte-order mark, CR LF line ends, always
+// platform in use, the window's width, the list editor's size). UTF-8 with a byte-order mark, CR LF line ends, always
 // rewritten whole. Files of older versions end after line 2 and read as before; names this version
 // does not know are kept when the file is rewritten.
 #pragma once
@@ -29,6 +29,7 @@ struct Settings {
 // Names of the "name=value" lines.
 inline constexpr const wchar_t* kSettingPlatform = L"platform";  // the platform whose sheet was open last
 inline constexpr const wchar_t* kSettingWidth = L"width";        // the main window's width at 96 dots per inch
+inline constexpr const wchar_t* kSettingEditorSize = L"editor";  // the list editor's "width x height" at 96 dpi
 
 Settings ParseSettings(std::string_view bytes);
 std::string FormatSettings(std::wstring_view language, int option,

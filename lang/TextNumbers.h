@@ -34,12 +34,6 @@ inline constexpr uint32_t kMainRowExclude = 2016;
 inline constexpr uint32_t kMainLanguageLabel = 2100;
 inline constexpr uint32_t kMainPlatformPresent = 2101;  // format with one %s: a platform whose sheet exists
 inline constexpr uint32_t kMainNoSheet = 2102;          // in the heading's place while no sheet is open
-// What is wrong with an entry, in the tooltip of a row's problem icon
-inline constexpr uint32_t kMainProblemMissing = 2110;
-inline constexpr uint32_t kMainProblemPercent = 2111;
-inline constexpr uint32_t kMainProblemUnresolved = 2112;
-inline constexpr uint32_t kMainProblemDuplicate = 2113;
-inline constexpr uint32_t kMainProblemInvalid = 2114;
 // List editor
 inline constexpr uint32_t kListTitle = 3000;
 inline constexpr uint32_t kListLabel = 3001;  // format with one %s: the directory kind's title
@@ -65,6 +59,13 @@ inline constexpr uint32_t kListStatusInvalid = 3109;
 inline constexpr uint32_t kListStatusTimeout = 3110;
 inline constexpr uint32_t kListStatusChecking = 3111;
 inline constexpr uint32_t kListExpanded = 3112;         // format with one %s: the selected entry expanded
+// Where an entry in force that is not the user's own is written, and a list no path property uses;
+// each formats one %s: a property's name, or $(Name) for the inherited value
+inline constexpr uint32_t kListWrittenIn = 3113;
+inline constexpr uint32_t kListOtherDefinition = 3114;
+inline constexpr uint32_t kListInherited = 3115;
+inline constexpr uint32_t kListUnused = 3116;
+inline constexpr uint32_t kListStatusIde = 3117;  // a value Visual Studio sets itself: not checked
 inline constexpr uint32_t kListSemicolonTyped = 6100;
 inline constexpr uint32_t kListForbiddenTyped = 6101;  // format with one %s: the character's code
 // The names of the seven directory kinds, in their order, for running text: kListLabel's %s, messages
@@ -137,11 +138,6 @@ inline constexpr uint32_t kAll[] = {
     kMainLanguageLabel,
     kMainPlatformPresent,
     kMainNoSheet,
-    kMainProblemMissing,
-    kMainProblemPercent,
-    kMainProblemUnresolved,
-    kMainProblemDuplicate,
-    kMainProblemInvalid,
     kListTitle,
     kListLabel,
     kListAdd,
@@ -165,6 +161,11 @@ inline constexpr uint32_t kAll[] = {
     kListStatusTimeout,
     kListStatusChecking,
     kListExpanded,
+    kListWrittenIn,
+    kListOtherDefinition,
+    kListInherited,
+    kListUnused,
+    kListStatusIde,
     kListSemicolonTyped,
     kListForbiddenTyped,
     kKindExecutable,

@@ -34,6 +34,10 @@ class DirectorySettings {
   // worked.
   Result CreateDefaultSheet(VsVersion version, const NewSheetOptions& options = {});
 
+  // The sheet as this record last read or wrote it, for looking up what else is in force; null
+  // while none is.
+  const SheetDocument* OpenDocument() const { return m_open ? &m_open->sheet.document : nullptr; }
+
  private:
   // What m_path held when this record last read or wrote it, and which path that was.
   struct OpenSheet {

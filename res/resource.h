@@ -55,6 +55,7 @@
 #define IDC_LIST_BOX 57714
 #define IDC_LIST_EXPANDED 57715
 #define IDC_LIST_RULE 57716
+#define IDC_LIST_NOTE 57717  // above the list: the list is not in force
 
 // About box (template 100)
 #define IDC_ABOUT_WTL_LINK 1000

@@ -72,7 +72,7 @@ BOOL CMainDlg::ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LPARAM lP
   } else if (id == IDC_MAIN_PLATFORM && code == CBN_SELCHANGE) {
     OnPlatformChange();
   } else if (id >= IDC_MAIN_FIRST_EDIT && id <= IDC_MAIN_LAST_EDIT && code == EN_CHANGE) {
-    UpdateMark(id - IDC_MAIN_FIRST_EDIT);
+    if (!m_rows[id - IDC_MAIN_FIRST_EDIT].showing) UpdateMark(id - IDC_MAIN_FIRST_EDIT);
   } else {
     return FALSE;
   }
@@ -91,6 +91,7 @@ LRESULT CMainDlg::OnInitDialog() {
   RecordLayout();
   AlignLabels();
   CreateMarks();
+  SubclassRows();
   if (const auto width = m_settingValues.find(kSettingWidth); width != m_settingValues.end()) {
     ApplyRememberedWidth(static_cast<int>(std::wcstol(width->second.c_str(), nullptr, 10)));
   }
@@ -136,6 +137,7 @@ void CMainDlg::OnDestroy() {
   // The names given to the list buttons go with their windows.
   for (int id = IDC_MAIN_FIRST_BUTTON; id <= IDC_MAIN_LAST_BUTTON; ++id)
     Platform().SetAccessibleName(GetDlgItem(id), {});
+  UnsubclassRows();
   if (CMessageLoop* loop = g_module.GetMessageLoop()) loop->RemoveMessageFilter(this);
 }
 
@@ -162,6 +164,7 @@ void CMainDlg::EnableDirectoryControls() {
   for (int id = IDC_MAIN_FIRST_EDIT; id <= IDC_MAIN_LAST_BUTTON; ++id) {
     if (HWND control = GetDlgItem(id)) ::EnableWindow(control, m_loaded);
   }
+  m_surroundings = SurroundingsOf(m_loaded ? OpenDocument() : nullptr);
   ShowState();
   UpdateMarks();
 }
@@ -187,6 +190,9 @@ void CMainDlg::Close(int exitCode) {
   // A width the user chose is kept for the next start; the file is not worth a message now.
   if (const int width = WidthAtDefaultDpi(); width != m_openedWidth && !::IsZoomed(m_hWnd) && !::IsIconic(m_hWnd)) {
     m_settingValues[kSettingWidth] = std::to_wstring(width);
+    m_settingsChanged = true;
+  }
+  if (m_settingsChanged) {
     WriteSettingsFile(m_startDir + L"\\" + std::wstring(kSettingsFileName), m_language, m_environmentSubstitution,
                       m_settingValues);
   }

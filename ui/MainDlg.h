@@ -3,12 +3,14 @@
 // list editor and About box openings in MainDlgEditors.cpp.
 #pragma once
 
+#include <array>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "model/DirectorySettings.h"
 #include "res/resource.h"
+#include "ui/ListInForce.h"
 #include "ui/Platform.h"
 #include "win/AppModule.h"
 #include "win/DataExchange.h"
@@ -98,6 +100,17 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
   static std::wstring ListProblems(const std::wstring& list);
   void UpdateMark(int kind);
   void UpdateMarks();
+  // Rows (MainDlgRows.cpp): a long list cut at an entry while its row lacks the focus.
+  struct RowText {
+    std::wstring full;     // the list while the row shows it cut
+    std::wstring shown;    // what the row shows
+    bool cut = false;
+    bool showing = false;  // the row's text changes for the showing only, not the list
+  };
+  void SubclassRows();
+  void UnsubclassRows();
+  void FitRows();
+  static LRESULT CALLBACK RowProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data);
 
   LRESULT OnInitDialog();
   void OnDestroy();
@@ -152,6 +165,10 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
   int m_openedWidth = 0;     // width at 96 DPI once the window was set up
   HWND m_tooltip = nullptr;  // the problem icons' tooltips; goes with the window
   UniqueIcon m_markIcon;
+  // Per kind: what else is in force around the user's list, from the sheet as last read or written.
+  std::array<ListSurroundings, kKindCount> m_surroundings;
+  std::array<RowText, kKindCount> m_rows;
+  bool m_settingsChanged = false;  // a value to keep was set since the settings file was written
 };
 
 }  // namespace pathwright

@@ -1,5 +1,8 @@
 // The main window's secondary dialogs: the About box behind "?" and the list editor behind the
 // seven list buttons.
+#include <cwchar>
+
+#include "lang/Settings.h"
 #include "lang/TextNumbers.h"
 #include "model/DirectoryKinds.h"
 #include "ui/AboutDlg.h"
@@ -27,7 +30,20 @@ void CMainDlg::OnEditDirectories(int id) {
   editor.m_kindTitle = UiText(text::kKindNames[kind]);
   editor.m_lastFolder = m_lastFolder;
   editor.m_substituteEnvironment = m_environmentSubstitution != 0;
-  if (editor.DoModal(::GetActiveWindow()) != IDOK) return;
+  editor.m_before = m_surroundings[kind].before;
+  editor.m_after = m_surroundings[kind].after;
+  editor.m_unusedNote = m_surroundings[kind].unusedNote;
+  // "width x height" at 96 DPI; anything else opens the editor at its default size.
+  const auto remembered = m_settingValues.find(kSettingEditorSize);
+  const std::wstring size = remembered == m_settingValues.end() ? std::wstring() : remembered->second;
+  if (std::swscanf(size.c_str(), L"%ldx%ld", &editor.m_size.cx, &editor.m_size.cy) != 2) editor.m_size = {};
+  const INT_PTR closed = editor.DoModal(::GetActiveWindow());
+  if (const std::wstring now = std::to_wstring(editor.m_size.cx) + L"x" + std::to_wstring(editor.m_size.cy);
+      editor.m_size.cx > 0 && now != size) {
+    m_settingValues[kSettingEditorSize] = now;
+    m_settingsChanged = true;  // written when the window closes, as its width is
+  }
+  if (closed != IDOK) return;
 
   m_lastFolder = editor.m_lastFolder;
   m_lists[kind] = editor.m_paths;

@@ -18,6 +18,7 @@
 #include "model/SheetCheck.h"
 #include "ui/MainDlg.h"
 #include "win/AppModule.h"
+#include "ui/StatusWords.h"
 #include "ui/UiLanguage.h"
 
 namespace pathwright {
@@ -57,23 +58,6 @@ RECT ChildRect(HWND dialog, HWND child) {
 
 int Scale(int value, UINT dpi, UINT base) { return ::MulDiv(value, static_cast<int>(dpi), static_cast<int>(base)); }
 
-// What is wrong with an entry, in the user's language; empty for an entry without a fault.
-std::wstring ProblemWords(EntryStatus status) {
-  switch (status) {
-    case EntryStatus::kMissing:
-      return UiText(text::kMainProblemMissing);
-    case EntryStatus::kPercent:
-      return UiText(text::kMainProblemPercent);
-    case EntryStatus::kUnresolved:
-      return UiText(text::kMainProblemUnresolved);
-    case EntryStatus::kDuplicate:
-      return UiText(text::kMainProblemDuplicate);
-    case EntryStatus::kInvalid:
-      return UiText(text::kMainProblemInvalid);
-    default:
-      return {};
-  }
-}
 }  // namespace
 
 void CMainDlg::RecordLayout() {
@@ -121,6 +105,7 @@ void CMainDlg::ApplyLayout() {
   }
   if (positions) ::EndDeferWindowPos(positions);
   AlignLabels();
+  FitRows();
 }
 
 void CMainDlg::AlignLabels() {
@@ -245,10 +230,9 @@ std::wstring CMainDlg::ListProblems(const std::wstring& list) {
         if (!IsNetworkPath(judged.expanded) && !IsFolder(judged.expanded)) judged.status = EntryStatus::kMissing;
       }
     }
-    const std::wstring words = ProblemWords(judged.status);
-    if (words.empty()) continue;
+    if (!IsProblem(judged.status)) continue;
     if (!problems.empty()) problems += L"\r\n";
-    problems += entry + L": " + words;
+    problems += entry + L": " + UiText(ShownFor(judged.status).words);
   }
   return problems;
 }
@@ -256,7 +240,10 @@ std::wstring CMainDlg::ListProblems(const std::wstring& list) {
 void CMainDlg::UpdateMark(int kind) {
   HWND mark = GetDlgItem(IDC_MAIN_FIRST_MARK + kind);
   if (!mark) return;
-  const std::wstring problems = m_loaded ? ListProblems(GetDlgItemText(IDC_MAIN_FIRST_EDIT + kind)) : L"";
+  std::wstring problems = m_loaded ? ListProblems(GetDlgItemText(IDC_MAIN_FIRST_EDIT + kind)) : L"";
+  if (const std::wstring& note = m_surroundings[kind].unusedNote; m_loaded && !note.empty()) {
+    problems = problems.empty() ? note : note + L"\r\n" + problems;
+  }
   if (m_tooltip) {
     TTTOOLINFOW tool = {};
     tool.cbSize = sizeof(tool);

@@ -24,10 +24,6 @@ constexpr COLORREF kTransparent = RGB(255, 0, 255);
 constexpr UINT kReopenEdit = WM_APP + 2;
 constexpr UINT_PTR kListSubclass = 1;
 
-// The window size the user last gave the editor, in pixels at 96 DPI: the next editor of this run
-// opens as large.
-SIZE g_lastSize = {};
-
 std::wstring ItemText(HWND list, int index, int column = 0) {
   std::wstring text(512, L'\0');
   for (;;) {
@@ -150,21 +146,42 @@ LRESULT CPathListDlg::OnInitDialog() {
     ::SendMessageW(m_list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&info));
   }
   LoadStatusIcons(m_dpi);
+  int item = 0;
+  for (const FixedLine& line : m_before) InsertFixed(item++, line);
   InsertEntry(0, UiText(text::kListNewEntry));
+  for (const FixedLine& line : m_after) InsertFixed(++item, line);
   const std::vector<std::wstring> entries = SplitEntries(m_paths);
   for (size_t i = 0; i < entries.size(); ++i) InsertEntry(static_cast<int>(i), entries[i]);
   ::SetWindowSubclass(m_list, &CPathListDlg::ListProc, kListSubclass, reinterpret_cast<DWORD_PTR>(this));
+  if (!m_unusedNote.empty()) {
+    // The note takes the top of the list's place.
+    const HWND note = GetDlgItem(IDC_LIST_NOTE);
+    SetDlgItemText(IDC_LIST_NOTE, m_unusedNote);
+    ::ShowWindow(note, SW_SHOWNA);
+    RECT noteRect = {}, listRect = {};
+    ::GetWindowRect(note, &noteRect);
+    ::GetWindowRect(m_list, &listRect);
+    ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&listRect), 2);
+    const int below = listRect.top + (noteRect.bottom - noteRect.top) * 3 / 2;
+    ::SetWindowPos(m_list, nullptr, listRect.left, below, listRect.right - listRect.left, listRect.bottom - below,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+  }
 
   RECT window = {};
   ::GetWindowRect(m_hWnd, &window);
   m_minimum = {window.right - window.left, window.bottom - window.top};
   TakeLayout();
-  // The first editor of the run opens wider than its smallest size, with room for long entries.
-  const SIZE wanted = g_lastSize.cx > 0 ? SIZE{::MulDiv(g_lastSize.cx, static_cast<int>(m_dpi), 96),
-                                               ::MulDiv(g_lastSize.cy, static_cast<int>(m_dpi), 96)}
-                                        : SIZE{m_minimum.cx * 3 / 2, m_minimum.cy * 5 / 4};
-  ::SetWindowPos(m_hWnd, nullptr, 0, 0, std::max(m_minimum.cx, wanted.cx), std::max(m_minimum.cy, wanted.cy),
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // Without a remembered size the editor opens wider than its smallest size, with room for long entries.
+  const SIZE wanted = m_size.cx > 0 && m_size.cy > 0
+                          ? SIZE{::MulDiv(m_size.cx, static_cast<int>(m_dpi), 96), ::MulDiv(m_size.cy, static_cast<int>(m_dpi), 96)}
+                          : SIZE{m_minimum.cx * 3 / 2, m_minimum.cy * 5 / 4};
+  // A size from the settings file is the user's, or anyone's: never larger than the screen it opens on.
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof(monitor);
+  ::GetMonitorInfoW(::MonitorFromWindow(m_hWnd, MONITOR_DEFAULTTONEAREST), &monitor);
+  const SIZE screen = {monitor.rcWork.right - monitor.rcWork.left, monitor.rcWork.bottom - monitor.rcWork.top};
+  ::SetWindowPos(m_hWnd, nullptr, 0, 0, std::max(m_minimum.cx, std::min(wanted.cx, screen.cx)),
+                 std::max(m_minimum.cy, std::min(wanted.cy, screen.cy)), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   CentreWindow(::GetParent(m_hWnd));
   ApplyLayout();
   RefreshStatus();
@@ -194,13 +211,13 @@ bool CPathListDlg::OnListKey(UINT message, WPARAM key) {
     // Typing on the selection starts editing it with that character; on the "New" line, a new entry.
     // Ctrl is not asked: AltGr, which types the backslash on many keyboards, holds it down.
     if (key < L' ' || key == 0x7F) return false;
-    const int focus = static_cast<int>(::SendMessageW(m_list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
-    StartEdit(focus >= 0 ? focus : Count(), std::wstring(1, static_cast<wchar_t>(key)), true);
+    const int focus = FocusedEntry();
+    if (focus >= 0) StartEdit(focus, std::wstring(1, static_cast<wchar_t>(key)), true);
     return true;
   }
   if (key == VK_F2) {
-    const int focus = static_cast<int>(::SendMessageW(m_list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
-    StartEdit(focus >= 0 ? focus : Count(), {}, focus < 0 || focus == Count());
+    const int focus = FocusedEntry();
+    if (focus >= 0) StartEdit(focus, {}, focus == Count());
     return true;
   }
   if (key == VK_DELETE) {
@@ -217,7 +234,7 @@ bool CPathListDlg::OnListKey(UINT message, WPARAM key) {
       return true;
     case 'A':
       SelectOnly({}, -1);
-      for (int i = 0; i < Count(); ++i) ListView_SetItemState(m_list, i, LVIS_SELECTED, LVIS_SELECTED);
+      for (int i = 0; i < Count(); ++i) ListView_SetItemState(m_list, ItemOf(i), LVIS_SELECTED, LVIS_SELECTED);
       UpdateButtons();
       return true;
     default:
@@ -227,18 +244,27 @@ bool CPathListDlg::OnListKey(UINT message, WPARAM key) {
 
 LRESULT CPathListDlg::OnNotify(const NMHDR& header) {
   switch (header.code) {
+    case LVN_ITEMCHANGING: {
+      // A read-only line can take the focus (to be read) but never the selection, so no action reaches it.
+      const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
+      const bool selecting = (change.uChanged & LVIF_STATE) && (change.uNewState & LVIS_SELECTED);
+      return selecting && change.iItem >= 0 && EntryOf(change.iItem) < 0 ? TRUE : FALSE;
+    }
     case LVN_ITEMCHANGED:
       UpdateButtons();
       ShowExpanded();
       return 0;
+    case NM_CUSTOMDRAW:
+      return OnCustomDraw(*reinterpret_cast<NMLVCUSTOMDRAW*>(const_cast<NMHDR*>(&header)));
     case NM_DBLCLK: {
       const auto& activate = reinterpret_cast<const NMITEMACTIVATE&>(header);
-      if (activate.iItem >= 0) StartEdit(activate.iItem, {}, activate.iItem == Count());
+      const int entry = activate.iItem >= 0 ? EntryOf(activate.iItem) : -1;
+      if (entry >= 0) StartEdit(entry, {}, entry == Count());
       return 0;
     }
     case LVN_BEGINLABELEDITW:
-      m_editing = reinterpret_cast<const NMLVDISPINFOW&>(header).item.iItem;
-      return FALSE;
+      m_editing = EntryOf(reinterpret_cast<const NMLVDISPINFOW&>(header).item.iItem);
+      return m_editing < 0 ? TRUE : FALSE;
     case LVN_ENDLABELEDITW:
       EndEdit(reinterpret_cast<const NMLVDISPINFOW&>(header));
       m_editing = -1;
@@ -252,14 +278,14 @@ void CPathListDlg::StartEdit(int index, const std::wstring& typed, bool replace)
   if (index < 0 || index > Count()) return;
   ::SetFocus(m_list);
   SelectOnly({index}, index);
-  const HWND edit = reinterpret_cast<HWND>(::SendMessageW(m_list, LVM_EDITLABELW, static_cast<WPARAM>(index), 0));
+  const HWND edit = reinterpret_cast<HWND>(::SendMessageW(m_list, LVM_EDITLABELW, static_cast<WPARAM>(ItemOf(index)), 0));
   if (!edit || !replace) return;
   ::SetWindowTextW(edit, typed.c_str());
   ::SendMessageW(edit, EM_SETSEL, typed.size(), typed.size());
 }
 
 bool CPathListDlg::EndEdit(const NMLVDISPINFOW& info) {
-  const int index = info.item.iItem;
+  const int index = EntryOf(info.item.iItem);
   if (!info.item.pszText || index < 0) return false;  // cancelled
   const std::wstring text = info.item.pszText;
   const bool isNew = index == Count();
@@ -326,7 +352,7 @@ LRESULT CPathListDlg::OnCloseCmd(WORD id) {
   }
   RECT window = {};
   if (::GetWindowRect(m_hWnd, &window) && m_dpi > 0) {
-    g_lastSize = {::MulDiv(window.right - window.left, 96, static_cast<int>(m_dpi)),
+    m_size = {::MulDiv(window.right - window.left, 96, static_cast<int>(m_dpi)),
                   ::MulDiv(window.bottom - window.top, 96, static_cast<int>(m_dpi))};
   }
   // The buttons let go of the image lists before these are destroyed.
@@ -389,7 +415,7 @@ void CPathListDlg::OnDelete() {
   const std::vector<int> selected = SelectedEntries();
   if (selected.empty()) return;
   for (auto at = selected.rbegin(); at != selected.rend(); ++at) {
-    ::SendMessageW(m_list, LVM_DELETEITEM, static_cast<WPARAM>(*at), 0);
+    ::SendMessageW(m_list, LVM_DELETEITEM, static_cast<WPARAM>(ItemOf(*at)), 0);
   }
   const int next = selected.front() > 0 ? selected.front() - 1 : 0;
   SelectOnly(Count() > next ? std::vector<int>{next} : std::vector<int>{}, Count() > next ? next : -1);
@@ -398,7 +424,7 @@ void CPathListDlg::OnDelete() {
 }
 
 void CPathListDlg::OnClear() {
-  for (int i = Count() - 1; i >= 0; --i) ::SendMessageW(m_list, LVM_DELETEITEM, static_cast<WPARAM>(i), 0);
+  for (int i = Count() - 1; i >= 0; --i) ::SendMessageW(m_list, LVM_DELETEITEM, static_cast<WPARAM>(ItemOf(i)), 0);
   RefreshStatus();
   UpdateButtons();
 }
@@ -417,7 +443,8 @@ void CPathListDlg::MoveSelected(int offset) {
     }
     std::sort(selected.begin(), selected.end());
     SelectOnly(selected, offset < 0 ? selected.front() : selected.back());
-    ::SendMessageW(m_list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(offset < 0 ? selected.front() : selected.back()), FALSE);
+    ::SendMessageW(m_list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(ItemOf(offset < 0 ? selected.front() : selected.back())),
+                   FALSE);
     RefreshStatus();
   }
   UpdateButtons();
@@ -491,27 +518,62 @@ void CPathListDlg::UpdateButtons() {
 }
 
 int CPathListDlg::Count() const {
-  const LRESULT items = ::SendMessageW(m_list, LVM_GETITEMCOUNT, 0, 0);
-  return items > 1 ? static_cast<int>(items) - 1 : 0;
+  const int fixed = static_cast<int>(m_before.size() + m_after.size());
+  const int items = static_cast<int>(::SendMessageW(m_list, LVM_GETITEMCOUNT, 0, 0));
+  return std::max(0, items - 1 - fixed);
 }
 
-std::wstring CPathListDlg::EntryText(int index) const { return ItemText(m_list, index); }
+int CPathListDlg::EntryOf(int item) const {
+  const int entry = item - static_cast<int>(m_before.size());
+  return entry >= 0 && entry <= Count() ? entry : -1;
+}
+
+int CPathListDlg::FocusedEntry() const {
+  // Nothing focused: the "New" line. A read-only line takes no typing.
+  const int focus = static_cast<int>(::SendMessageW(m_list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+  return focus < 0 ? Count() : EntryOf(focus);
+}
+
+std::wstring CPathListDlg::EntryText(int index) const { return ItemText(m_list, ItemOf(index)); }
 
 std::vector<int> CPathListDlg::SelectedEntries() const {
   std::vector<int> selected;
   const int count = Count();
   for (int i = -1; (i = static_cast<int>(::SendMessageW(m_list, LVM_GETNEXTITEM, static_cast<WPARAM>(i),
-                                                         LVNI_SELECTED))) >= 0 && i < count;) {
-    selected.push_back(i);
+                                                         LVNI_SELECTED))) >= 0;) {
+    if (const int entry = EntryOf(i); entry >= 0 && entry < count) selected.push_back(entry);
   }
   return selected;
+}
+
+void CPathListDlg::InsertFixed(int item, const FixedLine& line) {
+  std::wstring entry = line.entry, where = line.where;
+  LVITEMW inserted = {};
+  inserted.mask = LVIF_TEXT | LVIF_IMAGE;
+  inserted.iItem = item;
+  inserted.pszText = entry.data();
+  inserted.iImage = I_IMAGENONE;
+  const int at = static_cast<int>(::SendMessageW(m_list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&inserted)));
+  LVITEMW status = {};
+  status.iSubItem = 1;
+  status.pszText = where.data();
+  ::SendMessageW(m_list, LVM_SETITEMTEXTW, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(&status));
+}
+
+LRESULT CPathListDlg::OnCustomDraw(NMLVCUSTOMDRAW& draw) const {
+  // Read-only lines in the colour of text that cannot be changed; they are never selected, so it stays readable.
+  if (draw.nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
+  if (draw.nmcd.dwDrawStage == CDDS_ITEMPREPAINT && EntryOf(static_cast<int>(draw.nmcd.dwItemSpec)) < 0) {
+    draw.clrText = ::GetSysColor(COLOR_GRAYTEXT);
+  }
+  return CDRF_DODEFAULT;
 }
 
 void CPathListDlg::InsertEntry(int index, const std::wstring& text) {
   std::wstring copy = text;
   LVITEMW item = {};
   item.mask = LVIF_TEXT | LVIF_IMAGE;
-  item.iItem = index;
+  item.iItem = ItemOf(index);
   item.pszText = copy.data();
   item.iImage = I_IMAGENONE;  // the icons belong to the status column
   ::SendMessageW(m_list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
@@ -522,13 +584,13 @@ void CPathListDlg::SetEntry(int index, const std::wstring& text) {
   LVITEMW item = {};
   item.iSubItem = 0;
   item.pszText = copy.data();
-  ::SendMessageW(m_list, LVM_SETITEMTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+  ::SendMessageW(m_list, LVM_SETITEMTEXTW, static_cast<WPARAM>(ItemOf(index)), reinterpret_cast<LPARAM>(&item));
 }
 
 void CPathListDlg::SelectOnly(const std::vector<int>& indices, int focus) {
   ListView_SetItemState(m_list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
-  for (int index : indices) ListView_SetItemState(m_list, index, LVIS_SELECTED, LVIS_SELECTED);
-  if (focus >= 0) ListView_SetItemState(m_list, focus, LVIS_FOCUSED, LVIS_FOCUSED);
+  for (int index : indices) ListView_SetItemState(m_list, ItemOf(index), LVIS_SELECTED, LVIS_SELECTED);
+  if (focus >= 0) ListView_SetItemState(m_list, ItemOf(focus), LVIS_FOCUSED, LVIS_FOCUSED);
 }
 
 void CPathListDlg::TakeLayout() {
@@ -537,7 +599,8 @@ void CPathListDlg::TakeLayout() {
     bool moveX, moveY, growX, growY;
   };
   static constexpr Anchor kAnchors[] = {
-      {IDC_LIST_LABEL, false, false, true, false},  {IDC_LIST_BOX, false, false, true, true},
+      {IDC_LIST_LABEL, false, false, true, false},  {IDC_LIST_NOTE, false, false, true, false},
+      {IDC_LIST_BOX, false, false, true, true},
       {IDC_LIST_EXPANDED, false, true, true, false}, {IDC_LIST_RULE, false, true, true, false},
       {IDC_LIST_ADD, true, false, false, false},    {IDC_LIST_CHANGE, true, false, false, false},
       {IDC_LIST_DELETE, true, false, false, false}, {IDC_LIST_CLEAR, true, false, false, false},

@@ -1,7 +1,8 @@
 // The list editor: one directory list as one line per entry, typed in place or picked with the folder
 // dialog, each entry judged beside it (found, not found, variable not set, ...).
-// The caller sets m_paths, m_kindTitle, m_lastFolder and m_substituteEnvironment, runs DoModal, and
-// after IDOK takes m_paths and m_lastFolder back.
+// The caller sets m_paths, m_kindTitle, m_lastFolder and m_substituteEnvironment (and what else is in
+// force, and the size), runs DoModal, and after IDOK takes m_paths and m_lastFolder back; m_size
+// after any close.
 #pragma once
 
 #include <windows.h>
@@ -17,6 +18,7 @@
 
 #include "base/EnvironmentBlock.h"
 #include "res/resource.h"
+#include "ui/ListInForce.h"
 #include "ui/Platform.h"
 #include "win/Dialog.h"
 #include "win/Handle.h"
@@ -38,6 +40,13 @@ class CPathListDlg : public CDialogImpl<CPathListDlg>, public CUpdateUI<CPathLis
   std::wstring m_lastFolder;  // where Add's picker starts; every pick replaces it (before substitution)
   // A pick under the drive path of an environment variable is written with the variable.
   bool m_substituteEnvironment = true;
+  // Entries in force that the list does not hold, as read-only lines around the user's entries, and
+  // the line above the list when no path property uses it.
+  std::vector<FixedLine> m_before;
+  std::vector<FixedLine> m_after;
+  std::wstring m_unusedNote;
+  // The window's size at 96 DPI: the one to open with (zero: a default), the one it had when it closed.
+  SIZE m_size = {};
 
   explicit CPathListDlg(PlatformServices& platform);
   ~CPathListDlg() override;
@@ -76,8 +85,15 @@ class CPathListDlg : public CDialogImpl<CPathListDlg>, public CUpdateUI<CPathLis
   void StartEdit(int index, const std::wstring& typed, bool replace);
   bool EndEdit(const NMLVDISPINFOW& info);
 
-  // The entries (the "New" line at the end is not one of them).
+  // The entries (the "New" line at the end is not one of them). The list's items are the lines
+  // before, the entries, the "New" line and the lines after: an entry's index is not its item's.
   int Count() const;
+  int ItemOf(int entry) const { return static_cast<int>(m_before.size()) + entry; }
+  // The entry (Count() for the "New" line) an item shows; -1 for a read-only line.
+  int EntryOf(int item) const;
+  int FocusedEntry() const;
+  void InsertFixed(int item, const FixedLine& line);
+  LRESULT OnCustomDraw(NMLVCUSTOMDRAW& draw) const;
   std::wstring EntryText(int index) const;
   std::vector<int> SelectedEntries() const;
   void InsertEntry(int index, const std::wstring& text);

@@ -9,6 +9,7 @@
 #include "lang/TextNumbers.h"
 #include "model/SheetCheck.h"
 #include "ui/PathListDlg.h"
+#include "ui/StatusWords.h"
 #include "ui/UiLanguage.h"
 #include "win/Dpi.h"
 
@@ -18,28 +19,6 @@ namespace {
 constexpr UINT_PTR kLookUpTimer = 1;
 constexpr size_t kLookUpThreads = 4;
 enum LookUpState { kPending, kFolder, kAbsent, kNoAnswer };
-enum Icon { kIconNone = -1, kIconProblem, kIconWarning, kIconNote };
-
-struct Shown {
-  uint32_t words;
-  int icon;
-};
-
-Shown ShownFor(EntryStatus status) {
-  switch (status) {
-    case EntryStatus::kOk: return {text::kListStatusFound, kIconNone};
-    case EntryStatus::kMissing: return {text::kListStatusMissing, kIconProblem};
-    case EntryStatus::kPercent: return {text::kListStatusPercent, kIconWarning};
-    case EntryStatus::kUnresolved: return {text::kListStatusUnresolved, kIconProblem};
-    case EntryStatus::kProject: return {text::kListStatusProject, kIconNote};
-    case EntryStatus::kIde: return {text::kListStatusProject, kIconNote};  // not checked, as before
-    case EntryStatus::kUnused: return {text::kListStatusFound, kIconNone};  // a sheet's matter, not an entry's
-    case EntryStatus::kDuplicate: return {text::kListStatusDuplicate, kIconWarning};
-    case EntryStatus::kInvalid: return {text::kListStatusInvalid, kIconProblem};
-    case EntryStatus::kTimeout: return {text::kListStatusTimeout, kIconNote};
-  }
-  return {text::kListStatusFound, kIconNone};
-}
 }  // namespace
 
 struct CPathListDlg::FolderCheck {
@@ -70,6 +49,12 @@ void CPathListDlg::LoadStatusIcons(UINT dpi) {
     widest = std::max(widest, static_cast<int>(::SendMessageW(m_list, LVM_GETSTRINGWIDTHW, 0,
                                                               reinterpret_cast<LPARAM>(words.c_str()))));
   }
+  for (const std::vector<FixedLine>* lines : {&m_before, &m_after}) {
+    for (const FixedLine& line : *lines) {
+      widest = std::max(widest, static_cast<int>(::SendMessageW(m_list, LVM_GETSTRINGWIDTHW, 0,
+                                                                reinterpret_cast<LPARAM>(line.where.c_str()))));
+    }
+  }
   m_statusWidth = widest + size + ::MulDiv(18, static_cast<int>(dpi), 96);
 }
 
@@ -94,7 +79,7 @@ void CPathListDlg::RefreshStatus() {
       }
     }
     if (words == 0) {
-      const Shown shown = ShownFor(judged.status);
+      const StatusShown shown = ShownFor(judged.status);
       words = shown.words;
       icon = shown.icon;
     } else {
@@ -103,7 +88,7 @@ void CPathListDlg::RefreshStatus() {
     std::wstring text = UiText(words);
     LVITEMW item = {};
     item.mask = LVIF_TEXT | LVIF_IMAGE;
-    item.iItem = i;
+    item.iItem = ItemOf(i);
     item.iSubItem = 1;
     item.pszText = text.data();
     item.iImage = icon < 0 ? I_IMAGENONE : icon;

@@ -34,6 +34,27 @@ TEST(DirectoryList, SplitAndJoin) {
   }
 }
 
+// A list too long for its line is cut after a whole entry; each character is one unit wide here.
+TEST(DirectoryList, CutAtEntry) {
+  const struct {
+    const char* name;
+    std::wstring list;
+    size_t width;
+    std::wstring shown;
+  } cases[] = {
+      {.name = "fits whole", .list = L"C:\\a;C:\\b", .width = 9, .shown = L"C:\\a;C:\\b"},
+      {.name = "one entry is never cut", .list = L"C:\\long", .width = 3, .shown = L"C:\\long"},
+      {.name = "the first entry stays", .list = L"C:\\long;D", .width = 3, .shown = L"C:\\long;\x2026"},
+      {.name = "cut at the last fitting entry", .list = L"A;BB;CCC;D", .width = 7, .shown = L"A;BB;\x2026"},
+      {.name = "the ellipsis counts", .list = L"A;BB;CCC;D", .width = 5, .shown = L"A;\x2026"},
+      {.name = "a final \";\" is no entry", .list = L"AAAA;", .width = 4, .shown = L"AAAA;"},
+      {.name = "empty entries are entries", .list = L"A;;;BBBBBB", .width = 5, .shown = L"A;;;\x2026"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(CutAtEntry(c.list, [&](const std::wstring& text) { return text.size() <= c.width; }), c.shown) << c.name;
+  }
+}
+
 // set, add and remove as the command line offers them, and what each tells it changed.
 TEST(ListEdits, SetAddRemove) {
   using Edit = ListChange (*)(std::wstring&, const std::wstring&);

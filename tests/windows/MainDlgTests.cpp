@@ -440,6 +440,104 @@ TEST_F(MainDlgTest, TheListEditorTakesAndGivesBackTheListOfItsKind) {
             std::string::npos);
 }
 
+// What else MSBuild takes into a path property stands around the list in the editor; a list no path property
+// uses is marked on its row and above the editor's list. The editor's size goes to the settings file.
+TEST_F(MainDlgTest, WhatElseIsInForceStandsAroundTheList) {
+  const struct {
+    const char* name;
+    std::string body;
+    std::vector<std::wstring> items;  // the editor's lines, in order; "+" for the "New" line
+    bool unused = false;
+  } cases[] = {
+      {.name = "inline entries before and after the list",
+       .body = "\t\t<UserInclude>C:\\mine</UserInclude>\n"
+               "\t\t<IncludePath>C:\\first;$(UserInclude);$(IncludePath)</IncludePath>\n",
+       .items = {L"C:\\first", L"C:\\mine", L"+", L"$(IncludePath)"},
+       .unused = false},
+      {.name = "defined after its use",
+       .body = "\t\t<IncludePath>$(UserInclude);C:\\inline;$(IncludePath)</IncludePath>\n"
+               "\t\t<UserInclude>C:\\mine</UserInclude>\n",
+       .items = {L"C:\\mine", L"+", L"C:\\inline", L"$(IncludePath)"},
+       .unused = true},
+      {.name = "the list alone", .body = Include("C:\\mine"), .items = {L"C:\\mine", L"+", L"$(IncludePath)"}},
+  };
+  const std::wstring note = FormatWithString(Shipped(L"English.lng", text::kListUnused), L"IncludePath");
+  for (const auto& c : cases) {
+    Reset();
+    WriteBytes(sheet, SavedSheet(c.body));
+    WriteBytes(settings, "English\r\nfalse\r\neditor=500x300\r\n");
+    Open();
+    wchar_t tip[512] = {};
+    TTTOOLINFOW tool = {};
+    tool.cbSize = sizeof(tool), tool.hwnd = main, tool.uId = UINT_PTR(Item(IDC_MAIN_FIRST_MARK + 1)), tool.lpszText = tip;
+    ::EnumThreadWindows(::GetCurrentThreadId(), [](HWND window, LPARAM asked) {
+      wchar_t name[64] = {};
+      ::GetClassNameW(window, name, 64);
+      if (std::wstring(name) == TOOLTIPS_CLASSW) ::SendMessageW(window, TTM_GETTEXTW, 512, asked);
+      return TRUE;
+    }, LPARAM(&tool));
+    EXPECT_EQ(std::wstring(tip).starts_with(note), c.unused) << c.name << ": " << EncodeUtf8(tip);
+    std::vector<std::wstring> items;
+    std::wstring shownNote;
+    SIZE size = {};
+    ModalScript script(IDC_LIST_BOX, [&](HWND editor) {
+      const HWND list = ::GetDlgItem(editor, IDC_LIST_BOX);
+      for (int i = 0; i < int(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); ++i) {
+        wchar_t text[256] = {}, status[256] = {};
+        LVITEMW cell = {};
+        cell.pszText = text, cell.cchTextMax = 256;
+        ::SendMessageW(list, LVM_GETITEMTEXTW, WPARAM(i), LPARAM(&cell));
+        cell.iSubItem = 1, cell.pszText = status;
+        ::SendMessageW(list, LVM_GETITEMTEXTW, WPARAM(i), LPARAM(&cell));
+        items.push_back(status[0] ? text : L"+");
+      }
+      if (::IsWindowVisible(::GetDlgItem(editor, IDC_LIST_NOTE))) shownNote = ItemText(editor, IDC_LIST_NOTE);
+      RECT window = {};
+      ::GetWindowRect(editor, &window);
+      size = {window.right - window.left, window.bottom - window.top};
+      ::SetWindowPos(editor, nullptr, 0, 0, 520, 330, SWP_NOMOVE | SWP_NOZORDER);
+      Command(editor, IDCANCEL);
+      return true;
+    });
+    Command(main, IDC_MAIN_FIRST_BUTTON + 1);
+    EXPECT_TRUE(script.Done()) << c.name;
+    EXPECT_EQ(items, c.items) << c.name;
+    EXPECT_EQ(shownNote, c.unused ? note : L"") << c.name;
+    EXPECT_EQ(std::tuple(size.cx, size.cy), std::tuple(500, 300)) << c.name << ": the remembered size";
+    Command(main, IDCANCEL);
+    EXPECT_EQ(TakeQuitCode(), 2);
+    EXPECT_NE(ReadBytes(settings).find("editor=520x330\r\n"), std::string::npos) << c.name;
+  }
+}
+
+// A list too long for its row shows up to a whole entry and "…" while the row lacks the focus; its text is
+// the whole list all the time, and the focus shows it whole for typing.
+TEST_F(MainDlgTest, LongListsAreCutAtAnEntryOutsideTheFocus) {
+  WriteBytes(sheet, kSheet);
+  Open();
+  std::wstring list;
+  for (int i = 0; i < 40; ++i) list += L"C:\\folder number " + std::to_wstring(i) + L";";
+  list.pop_back();
+  const auto shown = [&](int id) {
+    wchar_t line[4096] = {};
+    *reinterpret_cast<WORD*>(line) = 4095;
+    line[::SendMessageW(Item(id), EM_GETLINE, 0, LPARAM(line))] = L'\0';
+    return std::wstring(line);
+  };
+  Type(IDC_MAIN_FIRST_EDIT + 2, list);
+  const std::wstring cut = shown(IDC_MAIN_FIRST_EDIT + 2);
+  EXPECT_TRUE(cut.ends_with(L";\x2026")) << EncodeUtf8(cut);
+  EXPECT_TRUE(list.starts_with(cut.substr(0, cut.size() - 1))) << EncodeUtf8(cut);
+  EXPECT_EQ(Text(IDC_MAIN_FIRST_EDIT + 2), list);
+  ::SendMessageW(main, WM_NEXTDLGCTL, WPARAM(Item(IDC_MAIN_FIRST_EDIT + 2)), TRUE);
+  EXPECT_EQ(shown(IDC_MAIN_FIRST_EDIT + 2), list) << "focused: whole";
+  ::SendMessageW(main, WM_NEXTDLGCTL, WPARAM(Item(IDC_MAIN_FIRST_EDIT)), TRUE);
+  EXPECT_EQ(shown(IDC_MAIN_FIRST_EDIT + 2), cut) << "left: cut again";
+  Command(main, IDOK);
+  EXPECT_EQ(TakeQuitCode(), 1);
+  EXPECT_NE(ReadBytes(sheet).find(EncodeUtf8(list)), std::string::npos) << "the whole list is saved";
+}
+
 // "?" opens the About box over the main window; a click on a link opens its target (the opener replaced,
 // so no browser starts) and Cancel closes the box alone.
 TEST_F(MainDlgTest, TheAboutBoxOpensItsLinksAndClosesAlone) {

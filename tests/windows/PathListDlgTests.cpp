@@ -28,9 +28,13 @@ using namespace wintest;
 class PathListDlgTest : public ::testing::Test {
  protected:
   void TearDown() override { dlg.reset(); }
-  void Open(const std::wstring& paths, const std::wstring& lastFolder = L"") {  // modeless, same handlers
+  void Open(const std::wstring& paths, const std::wstring& lastFolder = L"", std::vector<FixedLine> before = {},
+            std::vector<FixedLine> after = {}, SIZE size = {}) {  // modeless, same handlers
     dlg = std::make_unique<CPathListDlg>(platform);
     dlg->m_paths = paths;
+    dlg->m_before = std::move(before);
+    dlg->m_after = std::move(after);
+    dlg->m_size = size;
     dlg->m_kindTitle = L"Include Directories";
     dlg->m_lastFolder = lastFolder;
     dlg->m_substituteEnvironment = false;
@@ -69,10 +73,16 @@ class PathListDlgTest : public ::testing::Test {
   void Type(const std::wstring& text) {
     for (wchar_t c : text) Deliver(WM_CHAR, c);
   }
-  // "entry|entry| selected indices, then Change/Delete/Clear/Up/Down as a letter when enabled, "-" when not.
+  // "entry|entry| selected items, then Change/Delete/Clear/Up/Down as a letter when enabled, "-" when not.
+  // A read-only line shows as "[entry]" (the tests' places start with "@"); the "New" line is the last other one.
   std::wstring State() const {
     std::wstring state;
-    for (int i = 0; i + 1 < Items(); ++i) state += Cell(i, 0) + L"|";
+    int newLine = Items() - 1;
+    while (newLine > 0 && Cell(newLine, 1).starts_with(L"@")) --newLine;
+    for (int i = 0; i < Items(); ++i) {
+      if (Cell(i, 1).starts_with(L"@")) state += L"[" + Cell(i, 0) + L"]|";
+      else if (i != newLine) state += Cell(i, 0) + L"|";
+    }
     state += L" ";
     for (int i = -1; (i = int(::SendMessageW(List(), LVM_GETNEXTITEM, WPARAM(i), LVNI_SELECTED))) >= 0;) {
       state += std::to_wstring(i);
@@ -92,12 +102,16 @@ class PathListDlgTest : public ::testing::Test {
 };
 
 // Empty entries and duplicates survive; Delete (none selected: nothing) selects the entry above the
-// first deleted one, or the new first; several selected go at once.
+// first deleted one, or the new first; several selected go at once. Lines in force from elsewhere stand
+// around the entries and are never selected, deleted or handed back.
 TEST_F(PathListDlgTest, ListTextRoundTripsAndDeleteSelectsTheEntryAbove) {
+  const std::vector<FixedLine> inline1 = {{L"C:\\inline", L"@IncludePath"}};
+  const std::vector<FixedLine> inherited = {{L"$(IncludePath)", L"@inherited"}, {L"D:\\later", L"@second"}};
   const struct {
     const wchar_t* in;
     std::initializer_list<int> deleted;
     const wchar_t *state, *out;
+    std::vector<FixedLine> before = {}, after = {};
   } cases[] = {
       {L"", {}, L"  -----", L""},
       {L"C:\\a;;C:\\b;", {}, L"C:\\a||C:\\b|  --L--", L"C:\\a;;C:\\b"},
@@ -109,10 +123,13 @@ TEST_F(PathListDlgTest, ListTextRoundTripsAndDeleteSelectsTheEntryAbove) {
       {L"A;B", {2}, L"A|B| 2 --L--", L"A;B"},  // the "New" line is no entry
       {L"A", {0}, L"  -----", L""},
       {L";;", {1}, L"| 0 CDL--", L""},
+      {L"A;B;C", {2}, L"[C:\\inline]|A|C| 1 CDL-N", L"A;C", inline1},
+      {L"A;B", {0, 1, 2, 4}, L"[C:\\inline]|[$(IncludePath)]|[D:\\later]|  -----", L"", inline1, inherited},
+      {L"", {0, 1, 2}, L"[$(IncludePath)]|[D:\\later]| 0 -----", L"", {}, inherited},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::Message() << ::testing::PrintToString(std::wstring(c.in)));
-    Open(c.in);
+    Open(c.in, L"", c.before, c.after);
     Select(c.deleted);
     Command(dlg->m_hWnd, IDC_LIST_DELETE);
     EXPECT_EQ(State(), c.state);
@@ -228,9 +245,9 @@ TEST_F(PathListDlgTest, TheStatusColumnJudgesEveryEntry) {
   EXPECT_NE(dlg->GetDlgItemText(IDC_LIST_EXPANDED).find(L"C:\\windows"), std::wstring::npos);
 }
 
-// The window can grow: the list takes the room, the buttons keep to their edges, and the next editor of the run
-// opens as large.
-TEST_F(PathListDlgTest, ResizingMovesTheControlsAndTheSizeIsKeptForTheRun) {
+// The window can grow: the list takes the room, the buttons keep to their edges, and the size is handed back for
+// the next editor to open as large.
+TEST_F(PathListDlgTest, ResizingMovesTheControlsAndTheSizeIsHandedBack) {
   Open(L"A");
   const auto place = [&](int id) {
     RECT r = {};
@@ -247,10 +264,15 @@ TEST_F(PathListDlgTest, ResizingMovesTheControlsAndTheSizeIsKeptForTheRun) {
                        okMoved.top - ok.top, addMoved.left - add.left, addMoved.top - add.top),
             std::tuple(100, 50, 100, 50, 100, 0));
   Command(dlg->m_hWnd, IDCANCEL);
-  Open(L"");
+  EXPECT_EQ(dlg->m_size.cx, window.right - window.left + 100);  // at 96 DPI
+  Open(L"", L"", {}, {}, dlg->m_size);
   RECT reopened = {};
   ::GetWindowRect(dlg->m_hWnd, &reopened);
   EXPECT_EQ(reopened.right - reopened.left, window.right - window.left + 100);
+  Command(dlg->m_hWnd, IDCANCEL);
+  Open(L"", L"", {}, {}, {100000, 100000});  // from a settings file anyone can write
+  ::GetWindowRect(dlg->m_hWnd, &reopened);
+  EXPECT_LE(reopened.right - reopened.left, ::GetSystemMetrics(SM_CXVIRTUALSCREEN));
 }
 
 }  // namespace

@@ -1,6 +1,10 @@
 // Pictures of every dialog of the real program, for judging the layout by eye: it drives Pathwright.exe as the
-// end-to-end tests do and checks nothing. scripts/shots.sh runs it in prefixes set to 96, 144 and 192 DPI,
+// end-to-end tests do and checks nothing: every dialog and message box, the window without a sheet, and a long list
+// with problems, in each shipped language. scripts/shots.sh runs it in prefixes set to 96, 144 and 192 DPI,
 // with PATHWRIGHT_SHOTS naming the folder that receives the .bmp files.
+#include <windows.h>
+#include <commctrl.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -17,7 +21,7 @@ void Shoot(HWND window, const std::string& name) {
   // Painted by now: the redraw waits for the program to paint every control, which a fixed wait alone did not
   // ensure on a busy machine (the first picture came out half drawn).
   ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  ::Sleep(400);
+  ::Sleep(1200);
   RECT place = {};
   ::GetWindowRect(window, &place);
   const int width = place.right - place.left, height = place.bottom - place.top;
@@ -90,6 +94,61 @@ TEST_F(Screens, EveryDialog) {
       Close(gone, IDOK);
       for (int i = 0; i < 500 && ::IsWindow(main); ++i) ::Sleep(20);
     });
+    // A long list with problems, inline entries around it and a macro the path property does not use.
+    std::string list;
+    for (int i = 0; i < 14; ++i) list += "C:\\no such folder\\number " + std::to_string(i) + ";";
+    list += "C:\\Windows;%TEMP%;$(NO_SUCH_VARIABLE)\\include;$(SolutionDir)third_party;C:\\windows\\";
+    WriteBytes(sheet, SavedSheet("\t\t<IncludePath>C:\\inline;$(IncludePath)</IncludePath>\n\t\t<UserInclude>" + list +
+                                 "</UserInclude>\n" + Kind("UserLibrary", "LibraryPath", list)));
+    Run([&](HWND main) {
+      Shoot(main, language + "-main-problems");
+      PostCommand(main, IDC_MAIN_FIRST_BUTTON + 1);
+      HWND editor = WaitFor([](HWND window) -> bool { return ::GetDlgItem(window, IDC_LIST_BOX); });
+      ::Sleep(2500);  // the look-ups answered
+      Shoot(editor, language + "-editor-problems");
+      // At the end: the lines in force from elsewhere, read-only.
+      ::PostMessageW(::GetDlgItem(editor, IDC_LIST_BOX), WM_KEYDOWN, VK_END, 1);
+      Shoot(editor, language + "-editor-problems-end");
+      // A typed entry with ";" is refused with the reason.
+      HWND entries = ::GetDlgItem(editor, IDC_LIST_BOX);
+      ::PostMessageW(entries, WM_CHAR, L'x', 1);
+      ::Sleep(300);
+      const HWND edit = HWND(Send(entries, LVM_GETEDITCONTROL));
+      Send(edit, WM_SETTEXT, 0, LPARAM(L"x;y"));
+      ::PostMessageW(edit, WM_KEYDOWN, VK_RETURN, 1);
+      HWND refused = WaitFor(IsMessageBox);
+      Shoot(refused, language + "-editor-refused-message");
+      Close(refused, IDOK);
+      ::Sleep(300);
+      if (const HWND reopened = HWND(Send(entries, LVM_GETEDITCONTROL))) ::PostMessageW(reopened, WM_KEYDOWN, VK_ESCAPE, 1);
+      ::Sleep(300);
+      Close(editor);
+      // A character no sheet can hold is refused on OK.
+      SetText(main, IDC_MAIN_FIRST_EDIT, L"C:\\a\x01");
+      PostCommand(main, IDOK);
+      HWND forbidden = WaitFor(IsMessageBox);
+      Shoot(forbidden, language + "-forbidden-message");
+      Close(forbidden, IDOK);
+      SetText(main, IDC_MAIN_FIRST_EDIT, L"");
+      // Another program holds the sheet: the save fails and says why.
+      HANDLE held = ::CreateFileW(sheet.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+      PostCommand(main, IDOK);
+      HWND failed = WaitFor(IsMessageBox);
+      Shoot(failed, language + "-save-failed-message");
+      Close(failed, IDOK);
+      Close(main);
+      ::CloseHandle(held);
+    });
+    // Held at the start: it cannot be read, which the window says before it opens.
+    HANDLE held = ::CreateFileW(sheet.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    Run(
+        [&](HWND box) {
+          Shoot(box, language + "-unreadable-message");
+          Close(box, IDOK);
+          Close(WaitFor(IsMainWindow));
+        },
+        IsMessageBox);
+    ::CloseHandle(held);
   }
 }
 
