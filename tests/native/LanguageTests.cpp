@@ -394,7 +394,7 @@ const std::set<uint32_t> kOneStringFormats = {
     text::kListLabel,      text::kMissingSheetText,       text::kSaveFailedText,     text::kListSemicolonText,
     text::kUnreadableText, text::kForbiddenCharacterText, text::kLanguageFailedText, text::kSettingsFailedText,
     text::kAboutVersion,   text::kMainPlatformPresent,    text::kCreateSheetQuestion, text::kSheetGoneText, text::kNotASheetText, text::kKeptAsText,
-    text::kListExpanded,   text::kListForbiddenTyped};
+    text::kListExpanded,   text::kListForbiddenTyped, text::kSavedAsUtf8Text};
 
 std::wstring LangFolder() { return DecodeUtf8(PATHWRIGHT_SOURCE_DIR) + L"/lang/"; }
 
