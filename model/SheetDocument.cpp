@@ -1,5 +1,6 @@
 #include "SheetDocument.h"
 
+#include <algorithm>
 #include <optional>
 
 #include <pugixml.hpp>
@@ -76,6 +77,27 @@ std::optional<std::wstring> AttributeValue(pugi::xml_node node, const wchar_t* n
   return std::wstring(attribute.value());
 }
 
+// Values past this length are left out of MSBuild's evaluation here (see EvaluateSheet); of such a
+// value only the user macros it names still count, for which path property uses which list. It is
+// evaluated as its start and those names, so that a huge list is not copied and split for nothing.
+constexpr size_t kEvaluatedLength = size_t{1} << 17;
+
+bool NamesIgnoringCase(std::wstring_view text, std::wstring_view name) {
+  const auto lower = [](wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; };
+  return std::search(text.begin(), text.end(), name.begin(), name.end(),
+                     [&](wchar_t a, wchar_t b) { return lower(a) == lower(b); }) != text.end();
+}
+
+std::wstring EvaluatedValue(std::wstring_view value) {
+  if (value.size() <= kEvaluatedLength) return std::wstring(value);
+  std::wstring standIn(value.substr(0, kEvaluatedLength));
+  for (int k = 0; k < kKindCount; ++k) {
+    const std::wstring reference = std::wstring(L"$(") + kUserMacros[k] + L")";
+    if (NamesIgnoringCase(value, reference)) standIn += L";" + reference;
+  }
+  return standIn;
+}
+
 std::wstring MacroReference(int kind) { return std::wstring(L"$(") + kUserMacros[kind] + L")"; }
 }  // namespace
 
@@ -90,23 +112,24 @@ struct SheetDocument::Impl {
   pugi::xml_node userGroup;
   pugi::xml_node checkedGroup;
 
-  std::vector<PropertyDefinition> Definitions(const std::wstring& file, bool withLines) const;
+  // whole: every value as written and each line; otherwise what the evaluation here needs.
+  std::vector<PropertyDefinition> Definitions(const std::wstring& file, bool whole) const;
   Result SetKind(const SheetEvaluation& evaluation, int kind, const std::wstring& list,
                  std::vector<NewElement>& forNewGroup);
 };
 
-std::vector<PropertyDefinition> SheetDocument::Impl::Definitions(const std::wstring& file, bool withLines) const {
+std::vector<PropertyDefinition> SheetDocument::Impl::Definitions(const std::wstring& file, bool whole) const {
   std::vector<PropertyDefinition> definitions;
   definitions.reserve(elements.size());
-  const std::vector<int> lines = withLines ? splice.LinesOf(elements) : std::vector<int>();
+  const std::vector<int> lines = whole ? splice.LinesOf(elements) : std::vector<int>();
   for (size_t i = 0; i < elements.size(); ++i) {
     const pugi::xml_node element = elements[i];
     definitions.push_back({.name = element.name(),
-                           .value = element.text().get(),
+                           .value = whole ? std::wstring(element.text().get()) : EvaluatedValue(element.text().get()),
                            .condition = element.attribute(kCondition).value(),
                            .groupCondition = element.parent().attribute(kCondition).value(),
                            .group = groups[i],
-                           .place = {.file = file, .line = withLines ? lines[i] : 0}});
+                           .place = {.file = file, .line = whole ? lines[i] : 0}});
   }
   return definitions;
 }

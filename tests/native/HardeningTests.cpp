@@ -81,7 +81,7 @@ TEST(HardenedSheet, ReadWriteAndReadAgain) {
     EXPECT_EQ(written.find(secret), std::string::npos) << "a document type is kept as written, never followed";
     ASSERT_TRUE(again.Parse(written));
     const std::wstring readBack = again.Lists()[1];
-    EXPECT_TRUE(readBack == lists[1]) << EncodeUtf8(readBack.substr(0, 100));
+    EXPECT_TRUE(readBack == c.list) << EncodeUtf8(readBack.substr(0, 100));
   }
 }
 
