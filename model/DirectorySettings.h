@@ -26,7 +26,8 @@ class DirectorySettings {
   // (Result::Status::kForbiddenCharacter) without any change when a list holds a character XML does
   // not allow. When another program changed the sheet since this record last read or wrote it, the
   // lists changed here since then win and everything else comes from the file as it is now; the
-  // record then holds the lists written, a final ";" gone.
+  // record then holds the lists written, a final ";" gone. When the file holds those lists already,
+  // nothing is written (not even its time) and the record takes the file's lists.
   Result SaveSheet();
   // Whether the last save had to write the sheet as UTF-8, its 8-bit encoding lacking a new character.
   bool SavedAsUtf8() const { return m_savedAsUtf8; }
