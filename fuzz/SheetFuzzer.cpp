@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
+#include <vector>
 
 #include "model/EditSession.h"
 
@@ -11,6 +12,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   pathwright::SheetDocument first;
   if (!first.Parse(std::string_view(reinterpret_cast<const char*>(data), size))) return 0;
   pathwright::DirectoryLists lists = first.Lists();
+  // The lists are the evaluator's, found without evaluating.
+  const std::vector<pathwright::PropertyDefinition> definitions = first.Definitions();
+  const pathwright::SheetEvaluation evaluated = pathwright::EvaluateSheet(definitions, {});
+  for (int k = 0; k < pathwright::kKindCount; ++k) {
+    const size_t at = evaluated.kinds[k].list;
+    if (lists[k] != (at == pathwright::kNoDefinition ? L"" : definitions[at].value)) std::abort();
+  }
   if (pathwright::FindForbiddenInLists(lists)) return 0;
   // Something changes too: the first list gains an entry, the last one is cleared.
   pathwright::DirectoryLists same = lists;

@@ -39,7 +39,11 @@ EditOutcome Edit(const std::wstring& path, SheetSnapshot* open, const SheetChang
     outcome.becameUtf8 = false;
     // The file is read each time, so that what there is to write is judged against the file as it is
     // now; while it still holds what the snapshot was made from, the snapshot is built on unparsed.
-    const bool known = open && now.read && now.bytes == open->bytes;
+    bool known = open && now.read && now.bytes == open->bytes;
+    if (known && open->stale) {
+      known = static_cast<bool>(open->document.Parse(open->bytes));
+      open->stale = !known;
+    }
     sheet = known ? open : &fresh;
     if (!known) {
       fresh = SheetSnapshot{};
@@ -108,10 +112,11 @@ EditOutcome Edit(const std::wstring& path, SheetSnapshot* open, const SheetChang
     if (sheet == &fresh) *open = std::move(fresh);
     open->lists = outcome.lists;
     if (outcome.written) {
-      // The next edit starts from the sheet as written, not from the one read before.
+      // The next edit starts from the sheet as written, not from the one read before; it is read
+      // when that edit comes, which a window closing after its save never needs.
       open->bytes = std::move(out.bytes);
-      // Should what was written not read back, the next edit reads the file afresh.
-      if (!open->document.Parse(open->bytes)) open->bytes.clear();
+      open->document = SheetDocument();
+      open->stale = true;
     }
   }
   return outcome;

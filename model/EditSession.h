@@ -21,6 +21,7 @@ struct SheetSnapshot {
   SheetDocument document;
   DirectoryLists lists;
   std::string bytes;
+  bool stale = false;  // the document is not yet read from `bytes` (as after a write): the next edit reads it
 };
 
 // Reads the sheet at `path` (no lock: nothing is written). Fails with the reason; IsNotFound() when

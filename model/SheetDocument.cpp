@@ -1,6 +1,7 @@
 #include "SheetDocument.h"
 
 #include <algorithm>
+#include <array>
 #include <optional>
 
 #include <pugixml.hpp>
@@ -46,12 +47,18 @@ bool SameName(const wchar_t* a, const wchar_t* b) {
   return *a == *b;
 }
 
+// Whether the element or group applies only under a condition: MSBuild takes a blank one for none.
+bool HasCondition(pugi::xml_node node) {
+  const std::wstring_view condition = node.attribute(kCondition).value();
+  return condition.find_first_not_of(L" \t\r\n") != std::wstring_view::npos;
+}
+
 // Which group check takes the user's own entries from: the last PropertyGroup of Project with
 // neither Label nor Condition that has content.
 pugi::xml_node CheckedGroup(pugi::xml_node project) {
   pugi::xml_node chosen;
   for (pugi::xml_node group : project.children(kPropertyGroup)) {
-    if (!group.attribute(kLabel) && !group.attribute(kCondition) && group.first_child()) chosen = group;
+    if (!group.attribute(kLabel) && !HasCondition(group) && group.first_child()) chosen = group;
   }
   return chosen;
 }
@@ -59,7 +66,7 @@ pugi::xml_node CheckedGroup(pugi::xml_node project) {
 // The kind whose user macro or path property the element is named after (as MSBuild compares
 // names, in any letter case), or -1.
 int ManagedKind(pugi::xml_node node) {
-  if (node.type() != pugi::node_element || node.attribute(kCondition)) return -1;
+  if (node.type() != pugi::node_element || HasCondition(node)) return -1;
   for (int k = 0; k < kKindCount; ++k) {
     if (SameName(node.name(), kUserMacros[k]) || SameName(node.name(), kPathProperties[k])) return k;
   }
@@ -162,7 +169,7 @@ Result SheetDocument::Impl::SetKind(const SheetEvaluation& evaluation, int kind,
   size_t target = found.use;
   for (size_t i = elements.size(); i > 0 && target == kNoDefinition; --i) {
     if (ManagedKind(elements[i - 1]) == kind && SameName(elements[i - 1].name(), pathName) &&
-        !elements[i - 1].parent().attribute(kCondition)) {
+        !HasCondition(elements[i - 1].parent())) {
       target = i - 1;
     }
   }
@@ -257,7 +264,7 @@ Result SheetDocument::Parse(std::string_view bytes) {
   pugi::xml_node lastUnconditional, lastWithKind;
   size_t number = 0;
   for (pugi::xml_node group : project.children(kPropertyGroup)) {
-    const bool unconditional = !group.attribute(kCondition);
+    const bool unconditional = !HasCondition(group);
     if (unconditional) lastUnconditional = group;
     for (pugi::xml_node element : group.children()) {
       if (element.type() != pugi::node_element) continue;
@@ -269,11 +276,26 @@ Result SheetDocument::Parse(std::string_view bytes) {
   }
   impl.userGroup = lastWithKind ? lastWithKind : lastUnconditional;
   impl.checkedGroup = CheckedGroup(project);
-  const SheetEvaluation evaluation = EvaluateSheet(impl.Definitions({}, false), {});
-  for (int k = 0; k < kKindCount; ++k) {
-    if (const size_t list = evaluation.kinds[k].list; list != kNoDefinition) {
-      impl.lists[k] = impl.elements[list].text().get();
+  // Which definition holds the list is decided by names, conditions and references alone (see
+  // KindEvaluation::list), so reading a sheet needs no evaluation of its values.
+  std::array<size_t, kKindCount> use, list, lastList;
+  use.fill(kNoDefinition);
+  list.fill(kNoDefinition);
+  lastList.fill(kNoDefinition);
+  for (size_t i = 0; i < impl.elements.size(); ++i) {
+    const pugi::xml_node element = impl.elements[i];
+    const int k = ManagedKind(element);
+    if (k < 0 || HasCondition(element.parent())) continue;
+    if (SameName(element.name(), kUserMacros[k])) {
+      lastList[k] = i;
+    } else if (NamesIgnoringCase(element.text().get(), MacroReference(k))) {
+      use[k] = i;
+      list[k] = lastList[k];
     }
+  }
+  for (int k = 0; k < kKindCount; ++k) {
+    const size_t at = use[k] != kNoDefinition && list[k] != kNoDefinition ? list[k] : lastList[k];
+    if (at != kNoDefinition) impl.lists[k] = impl.elements[at].text().get();
   }
   return {};
 }

@@ -210,6 +210,14 @@ TEST(SheetDocument, EachShapeEditedChangesOnlyTheEditedKind) {
     SheetDocument input, again;
     ASSERT_TRUE(input.Parse(row.input));
     EXPECT_EQ(input.Lists()[1], row.shown);
+    for (const SheetDocument* read : {&input, &again}) {
+      const std::vector<PropertyDefinition> definitions = read->Definitions();
+      const SheetEvaluation evaluated = EvaluateSheet(definitions, {});
+      for (int k = 0; k < kKindCount; ++k) {
+        const size_t list = evaluated.kinds[k].list;
+        EXPECT_EQ(read->Lists()[k], list == kNoDefinition ? L"" : definitions[list].value) << "as MSBuild sees it";
+      }
+    }
     ASSERT_TRUE(again.Parse(written.bytes));
     EXPECT_EQ(again.Lists(), lists) << "the lists read back as written (a final ; gone)";
     EXPECT_FALSE(again.WithLists(lists).changed) << "the same lists again write nothing";
