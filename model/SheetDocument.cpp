@@ -84,25 +84,11 @@ std::optional<std::wstring> AttributeValue(pugi::xml_node node, const wchar_t* n
   return std::wstring(attribute.value());
 }
 
-// Values past this length are left out of MSBuild's evaluation here (see EvaluateSheet); of such a
-// value only the user macros it names still count, for which path property uses which list. It is
-// evaluated as its start and those names, so that a huge list is not copied and split for nothing.
-constexpr size_t kEvaluatedLength = size_t{1} << 17;
-
+// Whether the text holds the name in any letter case, as MSBuild compares names.
 bool NamesIgnoringCase(std::wstring_view text, std::wstring_view name) {
   const auto lower = [](wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; };
   return std::search(text.begin(), text.end(), name.begin(), name.end(),
                      [&](wchar_t a, wchar_t b) { return lower(a) == lower(b); }) != text.end();
-}
-
-std::wstring EvaluatedValue(std::wstring_view value) {
-  if (value.size() <= kEvaluatedLength) return std::wstring(value);
-  std::wstring standIn(value.substr(0, kEvaluatedLength));
-  for (int k = 0; k < kKindCount; ++k) {
-    const std::wstring reference = std::wstring(L"$(") + kUserMacros[k] + L")";
-    if (NamesIgnoringCase(value, reference)) standIn += L";" + reference;
-  }
-  return standIn;
 }
 
 std::wstring MacroReference(int kind) { return std::wstring(L"$(") + kUserMacros[kind] + L")"; }
@@ -114,59 +100,45 @@ struct SheetDocument::Impl {
   std::vector<pugi::xml_node> elements;
   std::vector<size_t> groups;
   DirectoryLists lists;
+  // Per kind, as EvaluateSheet finds them (see KindEvaluation): the last unconditional path property
+  // that uses the macro, and the macro's definition the list is read from.
+  std::array<size_t, kKindCount> use{}, list{};
   // Where a new macro and path property go when the sheet has neither: the last unconditional
   // group holding an element of a kind, else the last unconditional PropertyGroup; none: a new one.
   pugi::xml_node userGroup;
   pugi::xml_node checkedGroup;
 
-  // whole: every value as written and each line; otherwise what the evaluation here needs.
-  std::vector<PropertyDefinition> Definitions(const std::wstring& file, bool whole) const;
-  Result SetKind(const SheetEvaluation& evaluation, int kind, const std::wstring& list,
-                 std::vector<NewElement>& forNewGroup);
+  Result SetKind(int kind, const std::wstring& text, std::vector<NewElement>& forNewGroup);
 };
-
-std::vector<PropertyDefinition> SheetDocument::Impl::Definitions(const std::wstring& file, bool whole) const {
-  std::vector<PropertyDefinition> definitions;
-  definitions.reserve(elements.size());
-  const std::vector<int> lines = whole ? splice.LinesOf(elements) : std::vector<int>();
-  for (size_t i = 0; i < elements.size(); ++i) {
-    const pugi::xml_node element = elements[i];
-    definitions.push_back({.name = element.name(),
-                           .value = whole ? std::wstring(element.text().get()) : EvaluatedValue(element.text().get()),
-                           .condition = element.attribute(kCondition).value(),
-                           .groupCondition = element.parent().attribute(kCondition).value(),
-                           .group = groups[i],
-                           .place = {.file = file, .line = whole ? lines[i] : 0}});
-  }
-  return definitions;
-}
 
 // One kind's list into the sheet, touching only that kind's elements; new elements that need a new
 // group are added to `forNewGroup`.
-Result SheetDocument::Impl::SetKind(const SheetEvaluation& evaluation, int kind, const std::wstring& list,
-                                    std::vector<NewElement>& forNewGroup) {
-  const KindEvaluation& found = evaluation.kinds[kind];
+Result SheetDocument::Impl::SetKind(int kind, const std::wstring& text, std::vector<NewElement>& forNewGroup) {
   const wchar_t* macroName = kUserMacros[kind];
   const wchar_t* pathName = kPathProperties[kind];
-  const pugi::xml_node macro = found.list == kNoDefinition ? pugi::xml_node() : elements[found.list];
+  const pugi::xml_node macro = list[kind] == kNoDefinition ? pugi::xml_node() : elements[list[kind]];
+  // In force where it is: before the use. Whether MSBuild then applies it (it skips a value grown
+  // past its limits, and a later path property may replace the use) changes nothing below: the
+  // macro is set where it stands either way.
+  const bool used = use[kind] != kNoDefinition && macro && list[kind] < use[kind];
   const std::wstring reference = MacroReference(kind);
 
-  if (list.empty()) {
+  if (text.empty()) {
     // Lists() was not empty, so there is a macro. When the path property is just what a save adds
     // for a list, both go and the sheet is as it was before the list; anything else stays.
     size_t definitionsOfMacro = 0;
     for (const pugi::xml_node element : elements) definitionsOfMacro += SameName(element.name(), macroName);
-    if (found.used && definitionsOfMacro == 1 && std::wstring_view(elements[found.use].text().get()) == ComposedPathValue(kind)) {
+    if (used && definitionsOfMacro == 1 && std::wstring_view(elements[use[kind]].text().get()) == ComposedPathValue(kind)) {
       if (Result removed = splice.Remove(macro); !removed) return removed;
-      return splice.Remove(elements[found.use]);
+      return splice.Remove(elements[use[kind]]);
     }
-    return splice.SetText(macro, list);
+    return splice.SetText(macro, text);
   }
-  if (macro && found.used) return splice.SetText(macro, list);
+  if (used) return splice.SetText(macro, text);
 
   // Not in force: the macro goes before the path property that uses it, else before the last one,
   // and that one is made to use it.
-  size_t target = found.use;
+  size_t target = use[kind];
   for (size_t i = elements.size(); i > 0 && target == kNoDefinition; --i) {
     if (ManagedKind(elements[i - 1]) == kind && SameName(elements[i - 1].name(), pathName) &&
         !HasCondition(elements[i - 1].parent())) {
@@ -175,13 +147,13 @@ Result SheetDocument::Impl::SetKind(const SheetEvaluation& evaluation, int kind,
   }
   if (target != kNoDefinition) {
     const pugi::xml_node path = elements[target];
-    if (macro && found.list < target) {
-      if (Result set = splice.SetText(macro, list); !set) return set;
+    if (macro && list[kind] < target) {
+      if (Result set = splice.SetText(macro, text); !set) return set;
     } else {
       if (macro) {
         if (Result removed = splice.Remove(macro); !removed) return removed;
       }
-      if (Result added = splice.Insert(path, Place::kBefore, {.name = macroName, .text = list}); !added) return added;
+      if (Result added = splice.Insert(path, Place::kBefore, {.name = macroName, .text = text}); !added) return added;
     }
     const std::wstring value = path.text().get();
     if (LowerCase(value).find(LowerCase(reference)) != std::wstring::npos) return {};
@@ -189,10 +161,10 @@ Result SheetDocument::Impl::SetKind(const SheetEvaluation& evaluation, int kind,
   }
   const NewElement newPath{.name = pathName, .text = ComposedPathValue(kind)};
   if (macro) {
-    if (Result set = splice.SetText(macro, list); !set) return set;
+    if (Result set = splice.SetText(macro, text); !set) return set;
     return splice.Insert(macro, Place::kAfter, newPath);
   }
-  const NewElement newMacro{.name = macroName, .text = list};
+  const NewElement newMacro{.name = macroName, .text = text};
   if (!userGroup) {
     forNewGroup.push_back(newMacro);
     forNewGroup.push_back(newPath);
@@ -278,7 +250,7 @@ Result SheetDocument::Parse(std::string_view bytes) {
   impl.checkedGroup = CheckedGroup(project);
   // Which definition holds the list is decided by names, conditions and references alone (see
   // KindEvaluation::list), so reading a sheet needs no evaluation of its values.
-  std::array<size_t, kKindCount> use, list, lastList;
+  std::array<size_t, kKindCount>&use = impl.use, &list = impl.list, lastList;
   use.fill(kNoDefinition);
   list.fill(kNoDefinition);
   lastList.fill(kNoDefinition);
@@ -294,8 +266,8 @@ Result SheetDocument::Parse(std::string_view bytes) {
     }
   }
   for (int k = 0; k < kKindCount; ++k) {
-    const size_t at = use[k] != kNoDefinition && list[k] != kNoDefinition ? list[k] : lastList[k];
-    if (at != kNoDefinition) impl.lists[k] = impl.elements[at].text().get();
+    if (use[k] == kNoDefinition || list[k] == kNoDefinition) list[k] = lastList[k];
+    if (list[k] != kNoDefinition) impl.lists[k] = impl.elements[list[k]].text().get();
   }
   return {};
 }
@@ -308,7 +280,6 @@ SheetWrite SheetDocument::WithLists(DirectoryLists& lists) {
   SheetSplice& splice = impl.splice;
   const pugi::xml_node project = splice.Document().child(kProject);
   if (!project) return out;
-  std::optional<SheetEvaluation> evaluation;
   std::vector<NewElement> forNewGroup;
   for (int k = 0; k < kKindCount && out.result; ++k) {
     TrimList(lists[k]);
@@ -316,8 +287,7 @@ SheetWrite SheetDocument::WithLists(DirectoryLists& lists) {
     TrimList(held);
     // A kind whose list stays keeps its elements byte for byte.
     if (lists[k] == held) continue;
-    if (!evaluation) evaluation = EvaluateSheet(impl.Definitions({}, false), {});
-    out.result = impl.SetKind(*evaluation, k, lists[k], forNewGroup);
+    out.result = impl.SetKind(k, lists[k], forNewGroup);
   }
   if (out.result && !forNewGroup.empty()) {
     out.result = splice.Insert(project, Place::kLastChild, {.name = kPropertyGroup, .children = forNewGroup});
@@ -351,7 +321,20 @@ std::vector<SheetProperty> SheetDocument::Properties() const {
 }
 
 std::vector<PropertyDefinition> SheetDocument::Definitions(const std::wstring& file) const {
-  return m_impl->Definitions(file, true);
+  const std::vector<pugi::xml_node>& elements = m_impl->elements;
+  const std::vector<int> lines = m_impl->splice.LinesOf(elements);
+  std::vector<PropertyDefinition> definitions;
+  definitions.reserve(elements.size());
+  for (size_t i = 0; i < elements.size(); ++i) {
+    const pugi::xml_node element = elements[i];
+    definitions.push_back({.name = element.name(),
+                           .value = element.text().get(),
+                           .condition = element.attribute(kCondition).value(),
+                           .groupCondition = element.parent().attribute(kCondition).value(),
+                           .group = m_impl->groups[i],
+                           .place = {.file = file, .line = lines[i]}});
+  }
+  return definitions;
 }
 
 }  // namespace pathwright
