@@ -74,11 +74,15 @@ void WriteFile(const fs::path& path, const std::string& bytes) {
 }
 
 // The program's own load and save of a sheet, as the main window and the command line do it: the
-// lock, the comparison with what was loaded and the safe replace included.
+// lock, the comparison with what was loaded and the safe replace included. One list changes (to one
+// of two values in turn), since a save with no change writes nothing.
 bool PathwrightLoadSave(const fs::path& sheet) {
+  static int round = 0;
   DirectorySettings settings;
   settings.m_path = sheet.wstring();
-  return settings.LoadSheet() && settings.SaveSheet();
+  if (!settings.LoadSheet()) return false;
+  settings.m_lists[1] = ++round % 2 ? L"C:\\lib\\new;D:\\sdk" : L"C:\\lib\\old";
+  return static_cast<bool>(settings.SaveSheet());
 }
 
 // pugixml alone on the same bytes, with the same options, and the safe replace written the

@@ -28,6 +28,10 @@ int WriteFailure(Output& output, const std::wstring& path, const Result& result)
 int EditExit(const std::wstring& sheet, const EditOutcome& edited, Output& output) {
   switch (edited.stop) {
     case EditStop::kNone:
+      if (edited.becameUtf8) {
+        output.err += L"pathwright-cli: " + sheet +
+                      L": its 8-bit encoding cannot hold a new character, so it is now written as UTF-8\n";
+      }
       return kExitDone;
     case EditStop::kReading:
       return ReadFailure(output, sheet, edited.result.why);

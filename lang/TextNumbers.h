@@ -101,6 +101,7 @@ inline constexpr uint32_t kNotASheetText = 6003;     // format with one %s: the 
 inline constexpr uint32_t kKeptAsText = 6004;        // format with one %s: the backup's path
 inline constexpr uint32_t kChooseVersionText = 6005;
 inline constexpr uint32_t kRestoreNewest = 6006;  // the chooser's entry for the newest format
+inline constexpr uint32_t kSavedAsUtf8Text = 6007;  // format with one %s: the sheet's path
 // Buttons every dialog has
 inline constexpr uint32_t kButtonOk = 5000;
 inline constexpr uint32_t kButtonCancel = 5001;
@@ -198,6 +199,7 @@ inline constexpr uint32_t kAll[] = {
     kKeptAsText,
     kChooseVersionText,
     kRestoreNewest,
+    kSavedAsUtf8Text,
 };
 
 }  // namespace pathwright::text

@@ -26,20 +26,31 @@ Result DirectorySettings::LoadSheet() {
 }
 
 Result DirectorySettings::SaveSheet() {
+  m_savedAsUtf8 = false;
   if (!m_loaded || m_path.empty()) return {};
   const bool open = m_open && m_open->path == m_path;
   // While the sheet's lists are the ones this record last read or wrote, the record's go in as they
   // are. When another program changed them, only the lists changed here since then win.
   const DirectoryLists* before = open ? &m_open->sheet.lists : nullptr;
+  // Nothing to write is judged against the file as it is now, so that a save with no change of its
+  // own leaves another program's lists in the file and takes them into the record.
   const SheetChange change = [&](DirectoryLists& lists, const SheetDocument&) {
     const bool theirs = before && lists != *before;
+    bool changed = false;
     for (int k = 0; k < kKindCount; ++k) {
-      if (!theirs || WithoutFinalSeparators(m_lists[k]) != WithoutFinalSeparators((*before)[k])) lists[k] = m_lists[k];
+      if (theirs && WithoutFinalSeparators(m_lists[k]) == WithoutFinalSeparators((*before)[k])) continue;
+      changed = changed || WithoutFinalSeparators(m_lists[k]) != WithoutFinalSeparators(lists[k]);
+      lists[k] = m_lists[k];
     }
-    return true;
+    return changed;
   };
   const EditOutcome saved = open ? EditOpenSheet(m_path, m_open->sheet, change) : EditSheet(m_path, change);
-  if (saved) m_lists = saved.lists;
+  if (saved) {
+    m_savedAsUtf8 = saved.becameUtf8;
+    m_lists = saved.lists;
+    // A final ";" never reaches the file.
+    for (std::wstring& list : m_lists) list.resize(WithoutFinalSeparators(list).size());
+  }
   return saved.result;
 }
 

@@ -26,8 +26,11 @@ class DirectorySettings {
   // (Result::Status::kForbiddenCharacter) without any change when a list holds a character XML does
   // not allow. When another program changed the sheet since this record last read or wrote it, the
   // lists changed here since then win and everything else comes from the file as it is now; the
-  // record then holds the lists written, a final ";" gone.
+  // record then holds the lists written, a final ";" gone. When the file holds those lists already,
+  // nothing is written (not even its time) and the record takes the file's lists.
   Result SaveSheet();
+  // Whether the last save had to write the sheet as UTF-8, its 8-bit encoding lacking a new character.
+  bool SavedAsUtf8() const { return m_savedAsUtf8; }
 
   // Writes a new, empty sheet for that version at m_path, where RuleForNewSheet allows it, keeping
   // the file it replaces as a backup. The record may be edited (with empty lists) only when all of it
@@ -45,6 +48,7 @@ class DirectorySettings {
     SheetSnapshot sheet;
   };
   std::optional<OpenSheet> m_open;
+  bool m_savedAsUtf8 = false;
 };
 
 }  // namespace pathwright

@@ -36,8 +36,16 @@ EditOutcome Edit(const std::wstring& path, SheetSnapshot* open, const SheetChang
     outcome.stop = EditStop::kNone;
     outcome.created = false;
     outcome.forbidden.reset();
-    sheet = now.known ? open : &fresh;
-    if (!now.known) {
+    outcome.becameUtf8 = false;
+    // The file is read each time, so that what there is to write is judged against the file as it is
+    // now; while it still holds what the snapshot was made from, the snapshot is built on unparsed.
+    bool known = open && now.read && now.bytes == open->bytes;
+    if (known && open->stale) {
+      known = static_cast<bool>(open->document.Parse(open->bytes));
+      open->stale = !known;
+    }
+    sheet = known ? open : &fresh;
+    if (!known) {
       fresh = SheetSnapshot{};
       if (now.read) {
         if (Result parsed = fresh.document.Parse(now.bytes); !parsed) {
@@ -58,10 +66,10 @@ EditOutcome Edit(const std::wstring& path, SheetSnapshot* open, const SheetChang
     }
 
     // The caller's own lists stay as they are until the write has worked.
-    DirectoryLists lists = now.known ? sheet->lists : std::move(fresh.lists);
+    DirectoryLists lists = known ? sheet->lists : std::move(fresh.lists);
     if (!change(lists, sheet->document) && !outcome.created) {
       out.nothing = true;
-      if (open && !now.known) fresh.bytes = now.bytes;
+      if (!known) fresh.bytes = now.bytes;
       outcome.lists = std::move(lists);
       return {};
     }
@@ -72,9 +80,22 @@ EditOutcome Edit(const std::wstring& path, SheetSnapshot* open, const SheetChang
                                  L" holds a character XML does not allow: " +
                                  DescribeForbiddenCharacter(outcome.forbidden->character));
     }
-    sheet->document.SetLists(lists);
-    out.bytes = sheet->document.Bytes(now.bytes.size());
+    SheetWrite written = sheet->document.WithLists(lists);
+    if (!written.result) {
+      outcome.stop = written.result.status == Status::kForbiddenCharacter ? EditStop::kForbiddenCharacter
+                                                                          : EditStop::kWriting;
+      return written.result;
+    }
     outcome.lists = std::move(lists);
+    outcome.becameUtf8 = written.becameUtf8;
+    // A new sheet is written even without a list; a sheet whose lists stay is left as it is, its
+    // modification time too.
+    if (!written.changed && !outcome.created) {
+      out.nothing = true;
+      if (!known) fresh.bytes = now.bytes;
+      return {};
+    }
+    out.bytes = std::move(written.bytes);
     return {};
   };
 
@@ -83,16 +104,23 @@ EditOutcome Edit(const std::wstring& path, SheetSnapshot* open, const SheetChang
   if (options.createMissing) CreateFolders(FolderOf(path));
   SheetStore store(path, options.lockWait);
   Replacement out;
-  outcome.result = store.Update(open ? &open->bytes : nullptr, rebuild, out);
+  outcome.result = store.Update(nullptr, rebuild, out);
   if (!outcome) {
     if (outcome.stop == EditStop::kNone) outcome.stop = EditStop::kWriting;
     return outcome;
   }
   outcome.written = !out.nothing;
+  if (!outcome.written) outcome.becameUtf8 = false;
   if (open) {
     if (sheet == &fresh) *open = std::move(fresh);
     open->lists = outcome.lists;
-    if (outcome.written) open->bytes = std::move(out.bytes);
+    if (outcome.written) {
+      // The next edit starts from the sheet as written, not from the one read before; it is read
+      // when that edit comes, which a window closing after its save never needs.
+      open->bytes = std::move(out.bytes);
+      open->document = SheetDocument();
+      open->stale = true;
+    }
   }
   return outcome;
 }

@@ -21,6 +21,7 @@ struct SheetSnapshot {
   SheetDocument document;
   DirectoryLists lists;
   std::string bytes;
+  bool stale = false;  // the document is not yet read from `bytes` (as after a write): the next edit reads it
 };
 
 // Reads the sheet at `path` (no lock: nothing is written). Fails with the reason; IsNotFound() when
@@ -60,6 +61,7 @@ struct EditOutcome {
   DirectoryLists lists;                    // the sheet's lists afterwards (or as read, when nothing was written)
   bool written = false;
   bool created = false;      // the sheet was missing and has been made
+  bool becameUtf8 = false;   // written as UTF-8: its 8-bit encoding could not hold a new character
   std::wstring backupPath;   // the file a new sheet replaced, kept under this name
 
   explicit operator bool() const noexcept { return static_cast<bool>(result); }
@@ -81,8 +83,9 @@ struct EditOptions {
 EditOutcome EditSheet(const std::wstring& path, const SheetChange& change, const EditOptions& options = {});
 
 // The same for a sheet kept open between edits (the main window's). `open` is what was last read or
-// written at `path`: it is built on without reading the file again, unless another program changed
-// the file since; then the change runs on the file as it is now. `open` ends as what was written.
+// written at `path`: it is built on without parsing the file again, unless another program changed
+// the file since; then the change runs on the file as it is now. `open` ends as what was written, or
+// as the file is when nothing was.
 EditOutcome EditOpenSheet(const std::wstring& path, SheetSnapshot& open, const SheetChange& change,
                           const EditOptions& options = {});
 

@@ -1,10 +1,12 @@
 #include "SheetDocument.h"
 
-#include <cstring>
+#include <algorithm>
+#include <array>
+#include <optional>
 
 #include <pugixml.hpp>
 
-#include "SheetEncoding.h"
+#include "EnvironmentPaths.h"
 #include "SheetSplice.h"
 
 namespace pathwright {
@@ -14,16 +16,6 @@ constexpr const wchar_t* kProject = L"Project";
 constexpr const wchar_t* kPropertyGroup = L"PropertyGroup";
 constexpr const wchar_t* kLabel = L"Label";
 constexpr const wchar_t* kCondition = L"Condition";
-
-// Collects the library's output: the store compares and writes it whole.
-class BytesWriter final : public pugi::xml_writer {
- public:
-  explicit BytesWriter(std::string& out) : m_out(out) {}
-  void write(const void* data, size_t size) override { m_out.append(static_cast<const char*>(data), size); }
-
- private:
-  std::string& m_out;
-};
 
 // Whether no element lies more than `limit` levels deep, the top level being 1. Walks without
 // recursion, so any depth is safe to measure. Only elements have children here (the document
@@ -47,118 +39,43 @@ bool NestingWithin(const pugi::xml_document& doc, int limit) {
   return true;
 }
 
-// Non-empty and made only of the characters the reader takes for white space.
-bool IsBlank(std::wstring_view text) {
-  return !text.empty() && text.find_first_not_of(L" \t\r\n") == std::wstring_view::npos;
+bool SameName(const wchar_t* a, const wchar_t* b) {
+  for (; *a && *b; ++a, ++b) {
+    const auto lower = [](wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; };
+    if (lower(*a) != lower(*b)) return false;
+  }
+  return *a == *b;
 }
 
-bool NamesUtf8(std::wstring_view encoding) {
-  std::wstring lower(encoding);
-  for (wchar_t& c : lower) c = c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
-  return lower == L"utf-8" || lower == L"utf8";
+// Whether the element or group applies only under a condition: MSBuild takes a blank one for none.
+bool HasCondition(pugi::xml_node node) {
+  const std::wstring_view condition = node.attribute(kCondition).value();
+  return condition.find_first_not_of(L" \t\r\n") != std::wstring_view::npos;
 }
 
-// Which group holds the user's lists: the last PropertyGroup of Project with neither Label nor
-// Condition that has content; none when there is no such group. The empty groups of that kind carry
-// nothing and go, as every save before would have left them.
-pugi::xml_node TakeUserGroup(pugi::xml_node project) {
+// Which group check takes the user's own entries from: the last PropertyGroup of Project with
+// neither Label nor Condition that has content.
+pugi::xml_node CheckedGroup(pugi::xml_node project) {
   pugi::xml_node chosen;
-  for (pugi::xml_node group = project.child(kPropertyGroup); group;) {
-    const pugi::xml_node next = group.next_sibling(kPropertyGroup);
-    if (!group.attribute(kLabel) && !group.attribute(kCondition)) {
-      if (group.first_child()) {
-        chosen = group;
-      } else {
-        project.remove_child(group);
-      }
-    }
-    group = next;
+  for (pugi::xml_node group : project.children(kPropertyGroup)) {
+    if (!group.attribute(kLabel) && !HasCondition(group) && group.first_child()) chosen = group;
   }
   return chosen;
 }
 
-// What the path property of a kind should hold after a save, or nothing for no element.
-// A value the program composed itself is recomputed; anything else is the user's own setting
-// (an inline "C:\Qt\include;$(IncludePath)", say) and survives, with the user's list in front.
-std::optional<std::wstring> PathValueAfterSave(int kind, bool listEmpty, const std::optional<std::wstring>& before) {
-  const std::wstring composed = ComposedPathValue(kind);
-  if (!before || *before == composed) {
-    if (listEmpty) return std::nullopt;
-    return composed;
-  }
-  const std::wstring prefix = std::wstring(L"$(") + kUserMacros[kind] + L");";
-  const bool hasPrefix = before->compare(0, prefix.size(), prefix) == 0;
-  if (!listEmpty) return hasPrefix ? *before : prefix + *before;
-  std::wstring own = hasPrefix ? before->substr(prefix.size()) : *before;
-  if (own.empty()) return std::nullopt;
-  return own;
-}
-
-// Elements with a Condition apply only sometimes; the program never reads, edits, moves or
-// removes them, and a group with one is never the user's group.
-bool Unconditional(pugi::xml_node node) { return node.type() == pugi::node_element && !node.attribute(kCondition); }
-
-pugi::xml_node FirstUnconditional(pugi::xml_node group, const wchar_t* name) {
-  for (pugi::xml_node child = group.child(name); child; child = child.next_sibling(name)) {
-    if (!child.attribute(kCondition)) return child;
-  }
-  return {};
-}
-
-// The kind whose user macro or path property the element is named after, or -1.
+// The kind whose user macro or path property the element is named after (as MSBuild compares
+// names, in any letter case), or -1.
 int ManagedKind(pugi::xml_node node) {
+  if (node.type() != pugi::node_element || HasCondition(node)) return -1;
   for (int k = 0; k < kKindCount; ++k) {
-    if (std::wcscmp(node.name(), kUserMacros[k]) == 0 || std::wcscmp(node.name(), kPathProperties[k]) == 0) return k;
+    if (SameName(node.name(), kUserMacros[k]) || SameName(node.name(), kPathProperties[k])) return k;
   }
   return -1;
 }
 
-// The element's children become one text node holding the value. Text of blanks alone is dropped
-// when a sheet is read; in CDATA it is kept, so the value reads back as it was written.
-void SetContent(pugi::xml_node element, const std::wstring& value) {
-  while (pugi::xml_node child = element.first_child()) element.remove_child(child);
-  element.append_child(IsBlank(value) ? pugi::node_cdata : pugi::node_pcdata).set_value(value.c_str());
-}
-
-// Puts the list of one kind into the group. The elements stay where they are, so properties that
-// later elements build on keep their meaning; a new user macro goes where the program would have
-// written it (before the kind's path property or the first element of a later kind), its path
-// property right after it.
-void SetKind(pugi::xml_node group, int kind, std::wstring& list) {
-  const wchar_t* macroName = kUserMacros[kind];
-  const wchar_t* pathName = kPathProperties[kind];
-  pugi::xml_node macro = FirstUnconditional(group, macroName);
-  pugi::xml_node path = FirstUnconditional(group, pathName);
-  const std::optional<std::wstring> before = path ? std::optional<std::wstring>(path.text().get()) : std::nullopt;
-
-  const bool listEmpty = list.empty();
+// A list as a save writes it: without its final separators.
+void TrimList(std::wstring& list) {
   while (!list.empty() && list.back() == L';') list.pop_back();
-  if (listEmpty) {
-    macro = {};
-  } else if (!macro) {
-    pugi::xml_node anchor;
-    for (pugi::xml_node child : group.children()) {
-      if (Unconditional(child) && (child == path || ManagedKind(child) > kind)) {
-        anchor = child;
-        break;
-      }
-    }
-    macro = anchor ? group.insert_child_before(macroName, anchor) : group.append_child(macroName);
-  }
-  if (macro) SetContent(macro, list);
-  // MSBuild takes the last of several, which would silently override the list the user sees.
-  for (pugi::xml_node child = group.child(macroName); child;) {
-    const pugi::xml_node next = child.next_sibling(macroName);
-    if (child != macro && Unconditional(child)) group.remove_child(child);
-    child = next;
-  }
-
-  if (const std::optional<std::wstring> value = PathValueAfterSave(kind, listEmpty, before)) {
-    if (!path) path = macro ? group.insert_child_after(pathName, macro) : group.append_child(pathName);
-    SetContent(path, *value);
-  } else if (path) {
-    group.remove_child(path);
-  }
 }
 
 std::optional<std::wstring> AttributeValue(pugi::xml_node node, const wchar_t* name) {
@@ -166,13 +83,110 @@ std::optional<std::wstring> AttributeValue(pugi::xml_node node, const wchar_t* n
   if (!attribute) return std::nullopt;
   return std::wstring(attribute.value());
 }
+
+// Whether the text holds the name in any letter case, as MSBuild compares names.
+bool NamesIgnoringCase(std::wstring_view text, std::wstring_view name) {
+  const auto lower = [](wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; };
+  return std::search(text.begin(), text.end(), name.begin(), name.end(),
+                     [&](wchar_t a, wchar_t b) { return lower(a) == lower(b); }) != text.end();
+}
+
+std::wstring MacroReference(int kind) { return std::wstring(L"$(") + kUserMacros[kind] + L")"; }
 }  // namespace
 
 struct SheetDocument::Impl {
-  pugi::xml_document doc;
-  // The user's group: the one Parse chose, or the one the first SetLists appended.
-  pugi::xml_node group;
+  SheetSplice splice;
+  // Every element of every PropertyGroup of Project, in file order, with its group's number.
+  std::vector<pugi::xml_node> elements;
+  std::vector<size_t> groups;
+  DirectoryLists lists;
+  // Per kind, as EvaluateSheet finds them (see KindEvaluation): the last unconditional path property
+  // that uses the macro, and the macro's definition the list is read from.
+  std::array<size_t, kKindCount> use{}, list{};
+  // Where a new macro and path property go when the sheet has neither: the last unconditional
+  // group holding an element of a kind, else the last unconditional PropertyGroup; none: a new one.
+  pugi::xml_node userGroup;
+  pugi::xml_node checkedGroup;
+
+  Result SetKind(int kind, const std::wstring& text, std::vector<NewElement>& forNewGroup);
 };
+
+// One kind's list into the sheet, touching only that kind's elements; new elements that need a new
+// group are added to `forNewGroup`.
+Result SheetDocument::Impl::SetKind(int kind, const std::wstring& text, std::vector<NewElement>& forNewGroup) {
+  const wchar_t* macroName = kUserMacros[kind];
+  const wchar_t* pathName = kPathProperties[kind];
+  const pugi::xml_node macro = list[kind] == kNoDefinition ? pugi::xml_node() : elements[list[kind]];
+  // In force where it is: before the use. Whether MSBuild then applies it (it skips a value grown
+  // past its limits, and a later path property may replace the use) changes nothing below: the
+  // macro is set where it stands either way.
+  const bool used = use[kind] != kNoDefinition && macro && list[kind] < use[kind];
+  const std::wstring reference = MacroReference(kind);
+
+  if (text.empty()) {
+    // Lists() was not empty, so there is a macro. When the path property is just what a save adds
+    // for a list, both go and the sheet is as it was before the list; anything else stays.
+    size_t definitionsOfMacro = 0;
+    for (const pugi::xml_node element : elements) definitionsOfMacro += SameName(element.name(), macroName);
+    if (used && definitionsOfMacro == 1 && std::wstring_view(elements[use[kind]].text().get()) == ComposedPathValue(kind)) {
+      if (Result removed = splice.Remove(macro); !removed) return removed;
+      return splice.Remove(elements[use[kind]]);
+    }
+    return splice.SetText(macro, text);
+  }
+  if (used) return splice.SetText(macro, text);
+
+  // Not in force: the macro goes before the path property that uses it, else before the last one,
+  // and that one is made to use it.
+  size_t target = use[kind];
+  for (size_t i = elements.size(); i > 0 && target == kNoDefinition; --i) {
+    if (ManagedKind(elements[i - 1]) == kind && SameName(elements[i - 1].name(), pathName) &&
+        !HasCondition(elements[i - 1].parent())) {
+      target = i - 1;
+    }
+  }
+  if (target != kNoDefinition) {
+    const pugi::xml_node path = elements[target];
+    if (macro && list[kind] < target) {
+      if (Result set = splice.SetText(macro, text); !set) return set;
+    } else {
+      if (macro) {
+        if (Result removed = splice.Remove(macro); !removed) return removed;
+      }
+      if (Result added = splice.Insert(path, Place::kBefore, {.name = macroName, .text = text}); !added) return added;
+    }
+    const std::wstring value = path.text().get();
+    if (LowerCase(value).find(LowerCase(reference)) != std::wstring::npos) return {};
+    return splice.SetText(path, reference + L";" + value);
+  }
+  const NewElement newPath{.name = pathName, .text = ComposedPathValue(kind)};
+  if (macro) {
+    if (Result set = splice.SetText(macro, text); !set) return set;
+    return splice.Insert(macro, Place::kAfter, newPath);
+  }
+  const NewElement newMacro{.name = macroName, .text = text};
+  if (!userGroup) {
+    forNewGroup.push_back(newMacro);
+    forNewGroup.push_back(newPath);
+    return {};
+  }
+  // In kind order with what is there: before the first element of a later kind.
+  pugi::xml_node anchor;
+  for (pugi::xml_node child : userGroup.children()) {
+    if (ManagedKind(child) > kind) {
+      anchor = child;
+      break;
+    }
+  }
+  for (const NewElement* element : {&newMacro, &newPath}) {
+    if (Result added = anchor ? splice.Insert(anchor, Place::kBefore, *element)
+                              : splice.Insert(userGroup, Place::kLastChild, *element);
+        !added) {
+      return added;
+    }
+  }
+  return {};
+}
 
 VsVersion VsVersionFromChooserIndex(int index) {
   if (index == 2) return VsVersion::k2013;
@@ -185,122 +199,140 @@ SheetDocument::SheetDocument(SheetDocument&&) noexcept = default;
 SheetDocument& SheetDocument::operator=(SheetDocument&&) noexcept = default;
 
 SheetDocument SheetDocument::NewSheet(VsVersion version) {
-  SheetDocument sheet;
-  pugi::xml_document& doc = sheet.m_impl->doc;
-  pugi::xml_node declaration = doc.prepend_child(pugi::node_declaration);
-  declaration.append_attribute(L"version").set_value(L"1.0");
-  declaration.append_attribute(L"encoding").set_value(L"utf-8");
-
-  pugi::xml_node project = doc.append_child(kProject);
-  project.append_attribute(L"DefaultTargets").set_value(L"Build");
-  project.append_attribute(L"ToolsVersion").set_value(version == VsVersion::k2013 ? L"12.0" : L"4.0");
-  project.append_attribute(L"xmlns").set_value(kMsBuildNamespace);
-  if (version != VsVersion::k2010) {
-    project.append_child(L"ImportGroup").append_attribute(kLabel).set_value(L"PropertySheets");
-    project.append_child(kPropertyGroup).append_attribute(kLabel).set_value(L"UserMacros");
-    project.append_child(kPropertyGroup);
-    project.append_child(L"ItemDefinitionGroup");
-    project.append_child(L"ItemGroup");
+  std::string bytes = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<Project DefaultTargets=\"Build\" ToolsVersion=\"";
+  bytes += version == VsVersion::k2013 ? "12.0" : "4.0";
+  bytes += "\" xmlns=\"http://schemas.microsoft.com/developer/msbuild/2003\"";
+  if (version == VsVersion::k2010) {
+    bytes += " />\n";
+  } else {
+    bytes +=
+        ">\n\t<ImportGroup Label=\"PropertySheets\" />\n\t<PropertyGroup Label=\"UserMacros\" />\n"
+        "\t<PropertyGroup />\n\t<ItemDefinitionGroup />\n\t<ItemGroup />\n</Project>\n";
   }
+  SheetDocument sheet;
+  sheet.Parse(bytes);
   return sheet;
 }
 
 Result SheetDocument::Parse(std::string_view bytes) {
-  using Status = Result::Status;
   m_impl = std::make_unique<Impl>();
-  if (bytes.empty()) return Result::Failure(Status::kNotASheet, L"the file is empty");
-  std::wstring why;
-  SheetBytes encoding = SheetBytes::kDetect;
-  std::string recoded;
-  if (!PrepareSheetBytes(bytes, recoded, encoding, why)) return Result::Failure(Status::kNotASheet, why);
-  const std::string_view parse = recoded.empty() ? bytes : recoded;
-  pugi::xml_document& doc = m_impl->doc;
-  const pugi::xml_parse_result parsed = doc.load_buffer(
-      parse.data(), parse.size(), pugi::parse_default | pugi::parse_declaration, LibraryEncoding(encoding));
-  std::string().swap(recoded);
+  if (Result loaded = m_impl->splice.Load(std::string(bytes)); !loaded) {
+    m_impl = std::make_unique<Impl>();
+    return loaded;
+  }
+  const pugi::xml_document& doc = m_impl->splice.Document();
   // A document that is no sheet is not kept half-read.
   const auto refuse = [&](std::wstring reason) {
     m_impl = std::make_unique<Impl>();
-    return Result::Failure(Status::kNotASheet, std::move(reason));
+    return Result::Failure(Result::Status::kNotASheet, std::move(reason));
   };
-  if (parsed.status == pugi::status_no_document_element) return refuse(L"the file holds no XML element");
-  if (!parsed) {
-    const std::string_view description = parsed.description();
-    return refuse(L"not well-formed XML: " + std::wstring(description.begin(), description.end()));
-  }
   if (!doc.child(kProject)) return refuse(L"not an MSBuild property sheet (the top element is not Project)");
   if (!NestingWithin(doc, kMaxSheetDepth)) {
     return refuse(L"elements nested deeper than " + std::to_wstring(kMaxSheetDepth) + L" levels");
   }
 
-  m_impl->group = TakeUserGroup(doc.child(kProject));
-  // Every save writes UTF-8; a declaration naming UTF-16 or ISO-8859-1 above UTF-8 bytes makes
-  // Visual Studio refuse the sheet.
-  for (pugi::xml_node node : doc.children()) {
-    if (node.type() != pugi::node_declaration) continue;
-    pugi::xml_attribute declared = node.attribute(L"encoding");
-    if (declared && !NamesUtf8(declared.value())) declared.set_value(L"utf-8");
-    break;
+  Impl& impl = *m_impl;
+  const pugi::xml_node project = doc.child(kProject);
+  pugi::xml_node lastUnconditional, lastWithKind;
+  size_t number = 0;
+  for (pugi::xml_node group : project.children(kPropertyGroup)) {
+    const bool unconditional = !HasCondition(group);
+    if (unconditional) lastUnconditional = group;
+    for (pugi::xml_node element : group.children()) {
+      if (element.type() != pugi::node_element) continue;
+      impl.elements.push_back(element);
+      impl.groups.push_back(number);
+      if (unconditional && ManagedKind(element) >= 0) lastWithKind = group;
+    }
+    ++number;
+  }
+  impl.userGroup = lastWithKind ? lastWithKind : lastUnconditional;
+  impl.checkedGroup = CheckedGroup(project);
+  // Which definition holds the list is decided by names, conditions and references alone (see
+  // KindEvaluation::list), so reading a sheet needs no evaluation of its values.
+  std::array<size_t, kKindCount>&use = impl.use, &list = impl.list, lastList;
+  use.fill(kNoDefinition);
+  list.fill(kNoDefinition);
+  lastList.fill(kNoDefinition);
+  for (size_t i = 0; i < impl.elements.size(); ++i) {
+    const pugi::xml_node element = impl.elements[i];
+    const int k = ManagedKind(element);
+    if (k < 0 || HasCondition(element.parent())) continue;
+    if (SameName(element.name(), kUserMacros[k])) {
+      lastList[k] = i;
+    } else if (NamesIgnoringCase(element.text().get(), MacroReference(k))) {
+      use[k] = i;
+      list[k] = lastList[k];
+    }
+  }
+  for (int k = 0; k < kKindCount; ++k) {
+    if (use[k] == kNoDefinition || list[k] == kNoDefinition) list[k] = lastList[k];
+    if (list[k] != kNoDefinition) impl.lists[k] = impl.elements[list[k]].text().get();
   }
   return {};
 }
 
-DirectoryLists SheetDocument::Lists() const {
-  DirectoryLists lists;
-  if (const pugi::xml_node group = m_impl->group) {
-    for (int k = 0; k < kKindCount; ++k) lists[k] = FirstUnconditional(group, kUserMacros[k]).text().get();
+DirectoryLists SheetDocument::Lists() const { return m_impl->lists; }
+
+SheetWrite SheetDocument::WithLists(DirectoryLists& lists) {
+  SheetWrite out;
+  Impl& impl = *m_impl;
+  SheetSplice& splice = impl.splice;
+  const pugi::xml_node project = splice.Document().child(kProject);
+  if (!project) return out;
+  std::vector<NewElement> forNewGroup;
+  for (int k = 0; k < kKindCount && out.result; ++k) {
+    TrimList(lists[k]);
+    std::wstring held = impl.lists[k];
+    TrimList(held);
+    // A kind whose list stays keeps its elements byte for byte.
+    if (lists[k] == held) continue;
+    out.result = impl.SetKind(k, lists[k], forNewGroup);
   }
-  return lists;
+  if (out.result && !forNewGroup.empty()) {
+    out.result = splice.Insert(project, Place::kLastChild, {.name = kPropertyGroup, .children = forNewGroup});
+  }
+  if (!out.result) {
+    splice.Forget();
+    return out;
+  }
+  SplicedBytes saved = splice.Save();
+  splice.Forget();
+  out.changed = saved.changed;
+  out.becameUtf8 = saved.becameUtf8;
+  out.bytes = std::move(saved.bytes);
+  return out;
 }
 
-void SheetDocument::SetLists(DirectoryLists& lists) {
-  pugi::xml_node project = m_impl->doc.child(kProject);
-  if (!project) return;
-  pugi::xml_node& group = m_impl->group;
-  if (!group) group = TakeUserGroup(project);
-  if (!group) group = project.append_child(kPropertyGroup);
-  for (int k = 0; k < kKindCount; ++k) SetKind(group, k, lists[k]);
-}
-
-std::string SheetDocument::Bytes(size_t sizeHint) const {
-  std::string bytes;
-  bytes.reserve(sizeHint + sizeHint / 8 + 4096);
-  BytesWriter writer(bytes);
-  m_impl->doc.save(writer, L"\t", pugi::format_default, pugi::encoding_auto);
-  return bytes;
-}
+std::string SheetDocument::Bytes() const { return std::string(m_impl->splice.Bytes()); }
 
 std::vector<SheetProperty> SheetDocument::Properties() const {
   std::vector<SheetProperty> properties;
-  for (pugi::xml_node group : m_impl->doc.child(kProject).children(kPropertyGroup)) {
-    const std::optional<std::wstring> groupCondition = AttributeValue(group, kCondition);
-    for (pugi::xml_node element : group.children()) {
-      if (element.type() != pugi::node_element) continue;
-      properties.push_back({.name = element.name(),
-                            .value = element.text().get(),
-                            .groupCondition = groupCondition,
-                            .condition = AttributeValue(element, kCondition),
-                            .inUserGroup = group == m_impl->group});
-    }
+  properties.reserve(m_impl->elements.size());
+  for (const pugi::xml_node element : m_impl->elements) {
+    const pugi::xml_node group = element.parent();
+    properties.push_back({.name = element.name(),
+                          .value = element.text().get(),
+                          .groupCondition = AttributeValue(group, kCondition),
+                          .condition = AttributeValue(element, kCondition),
+                          .inUserGroup = group == m_impl->checkedGroup});
   }
   return properties;
 }
 
 std::vector<PropertyDefinition> SheetDocument::Definitions(const std::wstring& file) const {
+  const std::vector<pugi::xml_node>& elements = m_impl->elements;
+  const std::vector<int> lines = m_impl->splice.LinesOf(elements);
   std::vector<PropertyDefinition> definitions;
-  size_t number = 0;
-  for (pugi::xml_node group : m_impl->doc.child(kProject).children(kPropertyGroup)) {
-    const std::wstring groupCondition = group.attribute(kCondition).value();
-    for (pugi::xml_node element : group.children()) {
-      if (element.type() != pugi::node_element) continue;
-      definitions.push_back({.name = element.name(),
-                             .value = element.text().get(),
-                             .condition = element.attribute(kCondition).value(),
-                             .groupCondition = groupCondition,
-                             .group = number,
-                             .place = {.file = file}});
-    }
-    ++number;
+  definitions.reserve(elements.size());
+  for (size_t i = 0; i < elements.size(); ++i) {
+    const pugi::xml_node element = elements[i];
+    definitions.push_back({.name = element.name(),
+                           .value = element.text().get(),
+                           .condition = element.attribute(kCondition).value(),
+                           .groupCondition = element.parent().attribute(kCondition).value(),
+                           .group = m_impl->groups[i],
+                           .place = {.file = file, .line = lines[i]}});
   }
   return definitions;
 }

@@ -20,8 +20,7 @@ namespace pathwright {
 inline constexpr const wchar_t* kMsBuildNamespace = L"http://schemas.microsoft.com/developer/msbuild/2003";
 
 // Deepest nesting of elements a readable sheet may have, Project counting as the first level.
-// Real sheets use four or five; an indented save writes one tab per level on every line, so a
-// file nested thousands deep would be written back many times its size.
+// Real sheets use four or five; deeper nesting only costs time and stack in whatever reads it.
 inline constexpr int kMaxSheetDepth = 256;
 
 // The Visual Studio version a new sheet is made for, in the order the version chooser lists them.
@@ -37,7 +36,15 @@ struct SheetProperty {
   std::wstring value;
   std::optional<std::wstring> groupCondition;  // the group's Condition attribute, if it has one
   std::optional<std::wstring> condition;       // the element's own
-  bool inUserGroup = false;                    // the group the user's lists are read from and written to
+  bool inUserGroup = false;                    // in the last group with content and neither Label nor Condition
+};
+
+// What writing the lists into a sheet gives.
+struct SheetWrite {
+  Result result;
+  std::string bytes;        // the sheet with the lists written; the bytes as read when nothing changed
+  bool changed = false;     // false: every list is as the sheet holds it, and nothing need be written
+  bool becameUtf8 = false;  // a new character did not fit the file's 8-bit encoding: it is now UTF-8
 };
 
 class SheetDocument {
@@ -56,16 +63,21 @@ class SheetDocument {
   // nests elements deeper than kMaxSheetDepth; the document is then empty.
   Result Parse(std::string_view bytes);
 
-  // The user's own list of each kind; empty where the sheet sets none.
+  // The user's own list of each kind: the text of the user macro's definition that MSBuild sees
+  // where the path property uses it (see KindEvaluation::list); empty where the sheet has none.
   DirectoryLists Lists() const;
 
-  // Puts the seven lists into the user's group, editing its elements in place. A final ";" goes
-  // from each list, in `lists` as well. Every list must be free of characters XML does not allow.
-  void SetLists(DirectoryLists& lists);
+  // The sheet with the lists in it, changing only the elements of the kinds whose list differs
+  // from Lists() (a final ";" aside; it goes from each list, in `lists` as well): every other byte
+  // stays as read. Each list changed is made the one in force: its macro set where the path property
+  // uses it, moved before that use or added, and the path property made to use it. An emptied list
+  // takes away what a save added for it, or leaves its macro empty. Every list must be free of
+  // characters XML does not allow. The document itself stays as read: Parse the bytes once they
+  // are written to go on from them.
+  SheetWrite WithLists(DirectoryLists& lists);
 
-  // The sheet as the program writes it: UTF-8 without byte order mark, tab indentation, LF line
-  // ends, with a declaration (when it has one) that says UTF-8. `sizeHint`: about how long it is.
-  std::string Bytes(size_t sizeHint = 0) const;
+  // The sheet's bytes as read.
+  std::string Bytes() const;
 
   // Every element of every PropertyGroup of Project, in document order.
   std::vector<SheetProperty> Properties() const;

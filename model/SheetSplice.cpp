@@ -602,6 +602,33 @@ const std::wstring& SheetSplice::Step() const {
   return *m_step;
 }
 
+void SheetSplice::Forget() { m_edits.clear(); }
+
+std::vector<int> SheetSplice::LinesOf(const std::vector<pugi::xml_node>& elements) const {
+  // One walk through the units for all of them, counting pugixml's wide characters alongside, since
+  // looking each one up on its own would read the units around it again and again.
+  const Units t(m_bytes, m_charset);
+  std::vector<int> lines;
+  lines.reserve(elements.size());
+  size_t at = 0, wide = 0;
+  int line = 1;
+  for (const pugi::xml_node element : elements) {
+    const ptrdiff_t offset = element.type() == pugi::node_element && element.root() == m_doc ? element.offset_debug() : -1;
+    if (offset < 0 || static_cast<size_t>(offset) < wide) {
+      lines.push_back(0);
+      continue;
+    }
+    for (; at < t.size() && wide < static_cast<size_t>(offset); ++at) {
+      const char32_t c = t[at];
+      // A lone CR ends a line as well; CR LF ends one line.
+      line += c == '\n' || (c == '\r' && (at + 1 >= t.size() || t[at + 1] != '\n'));
+      wide += WideLength(c);
+    }
+    lines.push_back(line);
+  }
+  return lines;
+}
+
 Result SheetSplice::SetText(pugi::xml_node element, std::wstring_view text) {
   if (const std::optional<ForbiddenCharacter> found = FindForbiddenCharacter(text)) {
     return Result::Failure(Result::Status::kForbiddenCharacter, std::wstring(element.name()) +

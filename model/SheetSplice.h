@@ -104,6 +104,13 @@ class SheetSplice {
 
   bool Edited() const { return !m_edits.empty(); }
 
+  // Forgets every edit: the sheet is again the one loaded.
+  void Forget();
+
+  // The line (the first is 1) each element's start tag begins on, for elements of Document() in
+  // document order; 0 for one that is not.
+  std::vector<int> LinesOf(const std::vector<pugi::xml_node>& elements) const;
+
   // The bytes with every edit made: in the encoding they were read in, or as UTF-8 when new text
   // cannot be written in an 8-bit encoding.
   SplicedBytes Save() const;

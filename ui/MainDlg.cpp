@@ -218,6 +218,10 @@ bool CMainDlg::SaveOpenSheet() {
     }
   }
   const Result saved = SaveSheet();
+  if (saved && SavedAsUtf8()) {
+    Platform().ShowMessageBox(m_hWnd, UiFormat(text::kSavedAsUtf8Text, m_path), UiText(text::kMainTitle),
+                              MB_OK | MB_ICONINFORMATION);
+  }
   if (saved) return true;
   // The character is shown where the user typed it; one that came from the file is told as it is.
   const std::optional<ListCharacter> typed =

@@ -60,7 +60,7 @@ struct Row {
   int code = 0;
   std::optional<std::string> after = {};  // the sheet's bytes afterwards; none: as before
   std::string out = "";                   // standard output, exactly
-  std::string reason = "";                // a text within standard error
+  std::string reason = "";                // a text within standard error; all of it after a success
   std::optional<std::string> bak = {};    // the .bak beside the sheet; none: no .bak
   bool readOnly = false;                  // the sheet is made read-only first, so a write fails
 };
@@ -86,9 +86,9 @@ void Check(const Row& row) {
   // A failure names the sheet, then the reason.
   std::string head = row.code == 0 ? "" : "pathwright-cli: ";
   if (row.code % 2) head += (row.code == 1 ? "cannot read " : "cannot write ") + Utf8(sheet);
-  EXPECT_EQ(row.code == 0 ? run.err : run.err.substr(0, head.size()), head);
+  EXPECT_EQ(row.code == 0 ? run.err : run.err.substr(0, head.size()), row.code == 0 ? withPath(row.reason) : head);
   EXPECT_TRUE(row.code % 2 == 0 || run.err.find(": ", head.size()) + 3 < run.err.size()) << "no reason: " << run.err;
-  EXPECT_NE(run.err.find(row.reason), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find(withPath(row.reason)), std::string::npos) << run.err;
   EXPECT_EQ(ReadBytes(sheet), row.after.value_or(row.before == kNone ? "" : row.before));
   EXPECT_EQ(ReadBytes(fs::path(sheet) += ".bak"), row.bak.value_or(""));
   const bool sheetThere = row.before != kNone || row.code == 0;
@@ -104,6 +104,11 @@ TEST(Cli, Set) {
        .steps = {{"set", "{}", "include", ""}, {"set", "{}", "library", "M;N;"}},
        .after = SavedSheet(Library("M;N"))},
       {.name = "no sheet: nothing created", .before = kNone, .steps = {{"set", "{}", "include", "a"}}, .code = 1},
+      {.name = "a character its 8-bit encoding lacks: written as UTF-8, and told",
+       .before = "<?xml version='1.0' encoding='ISO-8859-1'?>\n<Project>\n\t<PropertyGroup />\n</Project>\n",
+       .steps = {{"set", "{}", "include", "C:\\\xE2\x82\xAC"}},
+       .after = "<?xml version='1.0' encoding='utf-8'?>\n<Project>\n" + Group(Include("C:\\\xE2\x82\xAC")) + kTail,
+       .reason = "pathwright-cli: {}: its 8-bit encoding cannot hold a new character, so it is now written as UTF-8\n"},
       {.name = "damaged sheet",
        .before = "<Project><x>",
        .steps = {{"set", "{}", "include", "a"}},

@@ -100,18 +100,26 @@ struct EditRow {
   bool lockedElsewhere = false;
   EditStop stop = EditStop::kNone;
   std::optional<std::string> after = {};          // the sheet afterwards; none: as before
+  bool utf8 = false;                              // written as UTF-8, its 8-bit encoding too small
 };
 
 TEST(EditSession, EachRuleOfAnEdit) {
   const EditRow rows[] = {
       {.name = "an edit", .after = SavedSheet(Include("C:\\new"))},
       {.name = "nothing to change: nothing written", .list = L""},
+      {.name = "the list the sheet holds already: nothing written", .before = SavedSheet(Include("C:\\new"))},
+      {.name = "a character its 8-bit encoding lacks: written as UTF-8",
+       .before = "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\n<Project>\n\t<PropertyGroup />\n</Project>\n",
+       .list = L"C:\\\u00E9\u20AC",
+       .after = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<Project>\n" +
+                Group(Include("C:\\\xC3\xA9\xE2\x82\xAC")) + kTail,
+       .utf8 = true},
       {.name = "a character XML does not allow", .list = L"C:\\a\x01", .stop = EditStop::kForbiddenCharacter},
       {.name = "no sheet", .before = std::nullopt, .runs = 0, .stop = EditStop::kReading},
       {.name = "no sheet and no folder: both made",
        .before = std::nullopt,
        .options = {.createMissing = VsVersion::k2013},
-       .after = kDecl + ProjectTag("12.0") + kImportAndMacros + kItemGroups + Group(Include("C:\\new")) + kTail},
+       .after = kDecl + ProjectTag("12.0") + kImportAndMacros + Group(Include("C:\\new")) + kItemGroups + kTail},
       {.name = "another program wrote meanwhile: the change runs again on its sheet",
        .otherWrites = 1,
        .runs = 2,
@@ -156,6 +164,7 @@ TEST(EditSession, EachRuleOfAnEdit) {
     EXPECT_EQ(edited.written, row.after.has_value() && row.stop == EditStop::kNone);
     EXPECT_EQ(ReadBytes(sheet), row.after.value_or(row.before.value_or("")));
     EXPECT_EQ(runs, row.runs);
+    EXPECT_EQ(edited.becameUtf8, row.utf8);
   }
 }
 

@@ -20,28 +20,27 @@ using Edits = std::vector<std::pair<int, std::wstring>>;
 
 const std::string kConditional =
     "\t\t<UserLibrary Condition=\"'$(Configuration)'=='Debug'\">C:\\dbg</UserLibrary>\n"
-    "\t\t<IncludePath Condition=\"'$(Configuration)'=='Debug'\">C:\\dbg;$(IncludePath)</IncludePath>\n"
-    "\t\t<IncludePath Condition=\"'$(Configuration)'=='Release'\">C:\\rel;$(IncludePath)</IncludePath>\n";
-const std::string kTidy = "\t\t<ClangTidyInc>$(IncludePath)</ClangTidyInc>\n";
-const std::string kBoost = "\t\t<IncludePath>$(IncludePath);C:\\Boost</IncludePath>\n";
-const std::string kX64 = Group("\t\t<UserInclude>x64</UserInclude>\n", " Condition=\"'$(Platform)'=='x64'\"") +
-                         "\t<PropertyGroup Condition=\"'$(Platform)'=='ARM'\" />\n";
-std::string Qt(const std::string& value) { return "\t\t<IncludePath>" + value + "</IncludePath>\n"; }
+    "\t\t<IncludePath Condition=\"'$(Configuration)'=='Debug'\">C:\\dbg;$(IncludePath)</IncludePath>\n";
+const std::string kX64 = Group("\t\t<UserInclude>x64</UserInclude>\n", " Condition=\"'$(Platform)'=='x64'\"");
+const std::string kEmptyGroup = "\t<PropertyGroup />\n";
+std::string Line(const std::string& name, const std::string& value) {
+  return "\t\t<" + name + ">" + value + "</" + name + ">\n";
+}
+std::string Macro(const std::string& list) { return Line("UserInclude", list); }
+std::string Path(const std::string& value) { return Line("IncludePath", value); }
+const std::string kComposed = "$(UserInclude);$(IncludePath)";
 
-// As Visual Studio's property manager writes a sheet: inline path values and other properties in
-// the unlabelled group.
-const std::string kVsSheet =
-    "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<Project DefaultTargets=\"Build\" "
-    "ToolsVersion=\"4.0\"" +
-    kNs +
-    ">\r\n  <ImportGroup Label=\"PropertySheets\" />\r\n  <PropertyGroup Label=\"UserMacros\" />\r\n"
-    "  <PropertyGroup>\r\n    <IncludePath>C:\\Qt\\include;$(IncludePath)</IncludePath>\r\n"
-    "    <LibraryPath>C:\\Qt\\lib;$(LibraryPath)</LibraryPath>\r\n    <OutDir>$(SolutionDir)bin\\</OutDir>\r\n"
-    "    <TargetName>$(ProjectName)d</TargetName>\r\n  </PropertyGroup>\r\n  <ItemGroup />\r\n</Project>";
-const std::string kVsHead =
-    kHead + "\t<ImportGroup Label=\"PropertySheets\" />\n\t<PropertyGroup Label=\"UserMacros\" />\n";
-const std::string kVsKept = "\t\t<OutDir>$(SolutionDir)bin\\</OutDir>\n\t\t<TargetName>$(ProjectName)d</TargetName>\n";
-const std::string kVsLib = "\t\t<LibraryPath>C:\\Qt\\lib;$(LibraryPath)</LibraryPath>\n";
+// As Visual Studio's property manager writes a sheet: BOM, CR LF, two spaces, a comment.
+std::string VsSheet(const std::string& groupBody) {
+  return "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<Project DefaultTargets=\"Build\" "
+         "ToolsVersion=\"4.0\"" +
+         kNs + ">\r\n  <ImportGroup Label=\"PropertySheets\" />\r\n  <!-- the user's own -->\r\n"
+         "  <PropertyGroup Label=\"UserMacros\" />\r\n  <PropertyGroup>\r\n" + groupBody +
+         "    <OutDir>$(SolutionDir)bin\\</OutDir>\r\n  </PropertyGroup>\r\n  <ItemGroup />\r\n</Project>";
+}
+std::string VsLine(const std::string& name, const std::string& value) {
+  return "    <" + name + ">" + value + "</" + name + ">\r\n";
+}
 
 // The text as UTF-16 little-endian bytes.
 std::string Utf16(const std::u16string& text) {
@@ -49,186 +48,189 @@ std::string Utf16(const std::u16string& text) {
   for (char16_t c : text) bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
   return bytes;
 }
+std::string Utf16Sheet(const std::u16string& list, const std::u16string& value) {
+  return Utf16(u"\uFEFF<?xml version=\"1.0\" encoding=\"utf-16\"?>\r\n<Project>\r\n  <PropertyGroup>\r\n"
+               u"    <UserInclude>" + list + u"</UserInclude>\r\n    <IncludePath>" + value +
+               u"</IncludePath>\r\n  </PropertyGroup>\r\n</Project>\r\n");
+}
+std::string Windows1252(const std::string& encoding, const std::string& group) {
+  return "<?xml version=\"1.0\" encoding=\"" + encoding + "\"?>\n<Project>\n\t<Note>" + group + "</Note>\n" +
+         Group(Macro("C:\\\xDCn")) + kTail;
+}
 
-// Parses, applies the edits to the lists, writes them back; the bytes then.
-std::string Edited(SheetDocument& sheet, std::string_view input, const Edits& edits, DirectoryLists& lists) {
+// Parses, applies the edits to the lists, writes them; the bytes then.
+SheetWrite Edited(SheetDocument& sheet, std::string_view input, const Edits& edits, DirectoryLists& lists) {
   EXPECT_TRUE(sheet.Parse(input));
   lists = sheet.Lists();
   for (const auto& [kind, list] : edits) lists[kind] = list;
-  sheet.SetLists(lists);
-  return sheet.Bytes();
+  return sheet.WithLists(lists);
 }
 
 struct Shape {
   const char* name;
   std::string input;
   Edits edits;
-  std::string output;
-  bool settled = true;  // whether writing the same lists again leaves the bytes as they are
+  std::optional<std::string> output{};  // none: the input, and nothing to write
+  std::wstring shown{};                 // the include list as read, when it matters
+  bool utf8 = false;                    // a new character made the file UTF-8
 };
 
-TEST(SheetDocument, EachShapeEditedGivesTheExpectedBytesAndReadsBack) {
+TEST(SheetDocument, EachShapeEditedChangesOnlyTheEditedKind) {
+  const std::string vsOwn = VsLine("IncludePath", "C:\\Qt\\include;$(IncludePath)");
   const Shape rows[] = {
-      {"all lists emptied gives an empty group",
-       kHead + Group(Kind("UserInclude", "IncludePath", "C:\\a")) + kTail,
-       {{1, L""}},
-       kHead + "\t<PropertyGroup />\n" + kTail},
-      {"trailing semicolons trimmed, inner and leading ones kept",
-       kHead + kTail,
-       {{0, L";C:\\a;;C:\\b;;;"}},
-       kHead + Group(Kind("UserExecutable", "ExecutablePath", ";C:\\a;;C:\\b")) + kTail},
-      {"semicolons only: empty macro, path still written",
-       kHead + kTail,
-       {{4, L";;"}},
-       kHead + Group("\t\t<UserWPath></UserWPath>\n\t\t<LibraryWPath>$(UserWPath);$(LibraryWPath)</LibraryWPath>\n") +
-           kTail,
-       false},  // an empty macro reads back as an empty list
-      {"all seven kinds in kind order",
-       kHead + kTail,
-       {{6, L"g"}, {0, L"a"}, {3, L"d"}, {1, L"b"}, {2, L"c"}, {5, L"f"}, {4, L"e"}},
-       kHead +
-           Group(Kind("UserExecutable", "ExecutablePath", "a") + Kind("UserInclude", "IncludePath", "b") +
-                 Kind("UserReference", "ReferencePath", "c") + Kind("UserLibrary", "LibraryPath", "d") +
-                 Kind("UserWPath", "LibraryWPath", "e") + Kind("UserSource", "SourcePath", "f") +
-                 Kind("UserExclude", "ExcludePath", "g")) +
-           kTail},
-      {"CDATA read, written back as escaped text",
-       kHead + Group("\t\t<UserInclude><![CDATA[C:\\a&b<c]]></UserInclude>\n") + kTail,
-       {},
-       kHead + Group(Kind("UserInclude", "IncludePath", "C:\\a&amp;b&lt;c")) + kTail},
-      {"blanks and line breaks around a list kept",
-       kHead + Group("\t\t<UserSource> C:\\s\r\n </UserSource>\n") + kTail,
-       {},
-       kHead + Group(Kind("UserSource", "SourcePath", " C:\\s\n ")) + kTail},
-      {"other letter case is no user macro and stays",
-       kHead + Group("\t\t<userinclude>x</userinclude>\n") + kTail,
-       {{1, L"y"}},
-       kHead + Group("\t\t<userinclude>x</userinclude>\n" + Kind("UserInclude", "IncludePath", "y")) + kTail},
-      {"labelled groups are not read and stay in place",
-       kHead + Group("\t\t<UserInclude>m</UserInclude>\n", " Label=\"UserMacros\"") +
-           Group("\t\t<UserLibrary>l</UserLibrary>\n", " Label=\"\"") +
-           "\t<ItemGroup>\n\t\t<None Include=\"a&amp;b\" />\n\t</ItemGroup>\n" + kTail,
-       {{3, L"lib"}},
-       kHead + Group("\t\t<UserInclude>m</UserInclude>\n", " Label=\"UserMacros\"") +
-           Group("\t\t<UserLibrary>l</UserLibrary>\n", " Label=\"\"") +
-           "\t<ItemGroup>\n\t\t<None Include=\"a&amp;b\" />\n\t</ItemGroup>\n" +
-           Group(Kind("UserLibrary", "LibraryPath", "lib")) + kTail},
-      {"comments, white space and empty unlabelled groups dropped",
-       "<?xml version=\"1.0\"?>\n<!-- hi -->\n<Project   a='1'  b=\"2\">\n  <PropertyGroup></PropertyGroup>\n"
-       "  <PropertyGroup>  <!-- only a comment --> </PropertyGroup>\n  <ItemGroup/>\n</Project>\n",
-       {},
-       kBareDecl + "<Project a=\"1\" b=\"2\">\n\t<ItemGroup />\n\t<PropertyGroup />\n" + kTail},
-      {"no declaration gets the library's",
-       "<Project><PropertyGroup><UserInclude>x</UserInclude></PropertyGroup></Project>",
-       {},
-       kBareDecl + "<Project>\n" + Group(Kind("UserInclude", "IncludePath", "x")) + kTail},
-      {"markup characters escaped",
-       kHead + kTail,
-       {{2, L"C:\\R&D;<x>;\"q\""}},
-       kHead + Group(Kind("UserReference", "ReferencePath", "C:\\R&amp;D;&lt;x&gt;;\"q\"")) + kTail},
-      {"a group holding only a path property becomes the user group",
-       "<Project><PropertyGroup><IncludePath>$(UserInclude);$(IncludePath)</IncludePath></PropertyGroup></Project>",
-       {},
-       kBareDecl + "<Project>\n\t<PropertyGroup />\n" + kTail},
-      {"conditional elements are neither read nor touched",
-       kHead + Group(kConditional) + kTail,
-       {{1, L"A;B"}, {3, L"L"}},
-       kHead +
-           Group(kConditional + Kind("UserInclude", "IncludePath", "A;B") + Kind("UserLibrary", "LibraryPath", "L")) +
-           kTail},
-      {"elements stay in place, so later properties keep what they build on",
-       kHead + Group(Kind("UserInclude", "IncludePath", "A") + kTidy) + kTail,
-       {{1, L"B"}, {0, L"X"}},
-       kHead + Group(Kind("UserExecutable", "ExecutablePath", "X") + Kind("UserInclude", "IncludePath", "B") + kTidy) +
-           kTail},
-      {"duplicate macros go, duplicate path properties stay",
-       kHead +
-           Group(Qt("C:\\Qt;$(IncludePath)") + "\t\t<UserLibrary>a</UserLibrary>\n" + kBoost +
-                 "\t\t<UserLibrary>b</UserLibrary>\n") +
-           kTail,
-       {{1, L"A"}},
-       kHead +
-           Group("\t\t<UserInclude>A</UserInclude>\n" + Qt("$(UserInclude);C:\\Qt;$(IncludePath)") +
-                 Kind("UserLibrary", "LibraryPath", "a") + kBoost) +
-           kTail},
-      {"groups with a condition are passed over, empty or not",
-       kHead + Group(Kind("UserInclude", "IncludePath", "all")) + kX64 + kTail,
-       {{1, L"all;more"}},
-       kHead + Group(Kind("UserInclude", "IncludePath", "all;more")) + kX64 + kTail},
-      {"windows-1252 decoded, written as UTF-8",
-       "<?xml version=\"1.0\" encoding=\"Windows-1252\"?>\n<Project>\n"
-       "\t<Note>Caf\xE9 M\xFCller \xA9 \x80\x81</Note>\n" +
-           Group("\t\t<UserInclude>C:\\\xDCn\xEF\x80</UserInclude>\n") + kTail,
-       {},
-       kDecl + "<Project>\n\t<Note>Caf\xC3\xA9 M\xC3\xBCller \xC2\xA9 \xE2\x82\xAC\xC2\x81</Note>\n" +
-           Group(Kind("UserInclude", "IncludePath", "C:\\\xC3\x9Cn\xC3\xAF\xE2\x82\xAC")) + kTail},
-      {"ISO-8859-1 decoded, written as UTF-8",
-       "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><Project><Note>Caf\xE9 \x80</Note></Project>",
-       {},
-       kDecl + "<Project>\n\t<Note>Caf\xC3\xA9 \xC2\x80</Note>\n\t<PropertyGroup />\n" + kTail},
-      {"an attribute merely ending in encoding declares nothing",  // found by the fuzzer
-       "<?xml version=\"1.0\" xencoding=\"latin1\"?><Project><Note>\xC3\xA9</Note></Project>",
-       {},
-       "<?xml version=\"1.0\" xencoding=\"latin1\"?>\n<Project>\n\t<Note>\xC3\xA9</Note>\n\t<PropertyGroup />\n" +
-           kTail},
-      {"UTF-16 read, written as UTF-8 with a truthful declaration",
-       Utf16(u"\uFEFF<?xml version=\"1.0\" encoding=\"utf-16\"?>\r\n<Project>\r\n  <PropertyGroup>\r\n"
-             u"    <UserInclude>C:\\\u00C4rger</UserInclude>\r\n  </PropertyGroup>\r\n</Project>\r\n"),
-       {},
-       kDecl + "<Project>\n" + Group(Kind("UserInclude", "IncludePath", "C:\\\xC3\x84rger")) + kTail},
-      {"of two unlabelled groups the last is edited",
-       "<Project><PropertyGroup><UserInclude>first</UserInclude></PropertyGroup>"
-       "<PropertyGroup><OutDir>x</OutDir><UserInclude>second</UserInclude></PropertyGroup><ItemGroup /></Project>",
-       {{1, L"third"}, {0, L"exe"}},
-       kBareDecl + "<Project>\n" + Group("\t\t<UserInclude>first</UserInclude>\n") +
-           Group("\t\t<OutDir>x</OutDir>\n" + Kind("UserExecutable", "ExecutablePath", "exe") +
-                 Kind("UserInclude", "IncludePath", "third")) +
-           "\t<ItemGroup />\n" + kTail},
-      {"as Visual Studio's property manager writes it: its settings and their order stay",
-       kVsSheet,
-       {{0, L"D:\\tools"}, {1, L"D:\\boost"}},
-       kVsHead +
-           Group(Kind("UserExecutable", "ExecutablePath", "D:\\tools") +
-                 "\t\t<UserInclude>D:\\boost</UserInclude>\n"
-                 "\t\t<IncludePath>$(UserInclude);C:\\Qt\\include;$(IncludePath)</IncludePath>\n" +
-                 kVsLib + kVsKept) +
-           "\t<ItemGroup />\n" + kTail},
-      {"lists cleared again: the user's own values are back, without ours, where they were",
-       kVsHead +
-           Group(Kind("UserExecutable", "ExecutablePath", "D:\\tools") +
-                 "\t\t<UserInclude>D:\\boost</UserInclude>\n"
-                 "\t\t<IncludePath>$(UserInclude);C:\\Qt\\include;$(IncludePath)</IncludePath>\n" +
-                 kVsLib + kVsKept) +
-           "\t<ItemGroup />\n" + kTail,
-       {{0, L""}, {1, L""}},
-       kVsHead + Group("\t\t<IncludePath>C:\\Qt\\include;$(IncludePath)</IncludePath>\n" + kVsLib + kVsKept) +
-           "\t<ItemGroup />\n" + kTail},
+      {.name = "no list changed: the bytes as read, nothing to write",
+       .input = VsSheet(vsOwn),
+       .edits = {{1, L""}, {3, L";"}}},
+      {.name = "a list already there, a final ; aside: nothing to write",
+       .input = kHead + Group(Include("C:\\a")) + kTail,
+       .edits = {{1, L"C:\\a;"}},
+       .shown = L"C:\\a"},
+      {.name = "as Visual Studio writes it: the macro goes before the path property, which uses it",
+       .input = VsSheet(vsOwn),
+       .edits = {{1, L"D:\\boost"}},
+       .output = VsSheet(VsLine("UserInclude", "D:\\boost") +
+                         VsLine("IncludePath", "$(UserInclude);C:\\Qt\\include;$(IncludePath)"))},
+      {.name = "a list in force: its text alone changes",
+       .input = VsSheet(VsLine("UserInclude", "A") + VsLine("IncludePath", kComposed)),
+       .edits = {{1, L"A;B&C"}},
+       .output = VsSheet(VsLine("UserInclude", "A;B&amp;C") + VsLine("IncludePath", kComposed)),
+       .shown = L"A"},
+      {.name = "emptied: what a save added goes",
+       .input = kHead + Group(Line("OutDir", "o") + Include("C:\\a")) + kTail,
+       .edits = {{1, L""}},
+       .output = kHead + Group(Line("OutDir", "o")) + kTail,
+       .shown = L"C:\\a"},
+      {.name = "emptied, the path property holding more: the macro stays, empty",
+       .input = kHead + Group(Macro("A") + Path("$(UserInclude);C:\\Qt;$(IncludePath)")) + kTail,
+       .edits = {{1, L""}},
+       .output = kHead + Group(Line("UserInclude", "") + Path("$(UserInclude);C:\\Qt;$(IncludePath)")) + kTail,
+       .shown = L"A"},
+      {.name = "emptied, with another definition of the macro: both stay",
+       .input = kHead + Group(Include("A")) + kX64 + kTail,
+       .edits = {{1, L""}},
+       .output = kHead + Group(Macro("") + Path(kComposed)) + kX64 + kTail,
+       .shown = L"A"},
+      {.name = "all seven into an empty placeholder, in kind order",
+       .input = kHead + kImportAndMacros + kEmptyGroup + kItemGroups + kTail,
+       .edits = {{6, L"g"}, {0, L"a"}, {3, L"d"}, {1, L"b;"}, {2, L"c"}, {5, L"f"}, {4, L"e"}},
+       .output = kHead + kImportAndMacros +
+                 Group(Kind("UserExecutable", "ExecutablePath", "a") + Include("b") +
+                       Kind("UserReference", "ReferencePath", "c") + Kind("UserLibrary", "LibraryPath", "d") +
+                       Kind("UserWPath", "LibraryWPath", "e") + Kind("UserSource", "SourcePath", "f") +
+                       Kind("UserExclude", "ExcludePath", "g")) +
+                 kItemGroups + kTail},
+      {.name = "no group at all: a new one, indented like the rest",
+       .input = kHead + kItemGroups + kTail,
+       .edits = {{0, L";C:\\a;;C:\\b;;;"}},
+       .output = kHead + kItemGroups + Group(Kind("UserExecutable", "ExecutablePath", ";C:\\a;;C:\\b")) + kTail},
+      {.name = "beside the user's elements, before those of a later kind",
+       .input = kHead + Group(Line("OutDir", "o") + Kind("UserLibrary", "LibraryPath", "L")) + kEmptyGroup + kTail,
+       .edits = {{1, L"I"}},
+       .output = kHead + Group(Line("OutDir", "o") + Include("I") + Kind("UserLibrary", "LibraryPath", "L")) +
+                 kEmptyGroup + kTail},
+      {.name = "macro after its use: moved before it",
+       .input = kHead + Group(Path(kComposed) + Line("ClangTidyInc", "$(IncludePath)") + Macro("old")) + kTail,
+       .edits = {{1, L"new"}},
+       .output = kHead + Group(Include("new") + Line("ClangTidyInc", "$(IncludePath)")) + kTail,
+       .shown = L"old"},
+      {.name = "macro no path property uses: the path property made to use it",
+       .input = kHead + Group(Macro("a") + Path("C:\\Qt;$(IncludePath)")) + kTail,
+       .edits = {{1, L"b"}},
+       .output = kHead + Group(Macro("b") + Path("$(UserInclude);C:\\Qt;$(IncludePath)")) + kTail,
+       .shown = L"a"},
+      {.name = "macro and no path property at all: one added after it",
+       .input = kHead + Group(Line("userinclude", "x")) + kTail,
+       .edits = {{1, L"y"}},
+       .output = kHead + Group(Line("userinclude", "y") + Path(kComposed)) + kTail,
+       .shown = L"x"},
+      {.name = "labels mean nothing: the list in force is in the labelled group",
+       .input = kHead + Group(Macro("m"), " Label=\"UserMacros\"") + Group(Path(kComposed)) + kTail,
+       .edits = {{1, L"n"}},
+       .output = kHead + Group(Macro("n"), " Label=\"UserMacros\"") + Group(Path(kComposed)) + kTail,
+       .shown = L"m"},
+      {.name = "of two definitions before the use the later one is in force",
+       .input = kHead + Group(Macro("first")) + Group(Macro("second") + Path(kComposed)) + kTail,
+       .edits = {{1, L"third"}},
+       .output = kHead + Group(Macro("first")) + Group(Macro("third") + Path(kComposed)) + kTail,
+       .shown = L"second"},
+      {.name = "conditional elements are neither read nor touched",
+       .input = kHead + Group(kConditional) + kTail,
+       .edits = {{1, L"A;B"}, {3, L"L"}},
+       .output = kHead + Group(kConditional + Include("A;B") + Kind("UserLibrary", "LibraryPath", "L")) + kTail},
+      {.name = "a conditional group is passed over",
+       .input = kHead + Group(Include("all")) + kX64 + kTail,
+       .edits = {{1, L"all;more"}},
+       .output = kHead + Group(Include("all;more")) + kX64 + kTail,
+       .shown = L"all"},
+      {.name = "explicitly empty path properties stay; an empty one edited holds the list alone",
+       .input = kHead + Group("\t\t<ReferencePath />\n\t\t<SourcePath></SourcePath>\n") + kTail,
+       .edits = {{2, L"R"}},
+       .output = kHead +
+                 Group(Line("UserReference", "R") + Line("ReferencePath", "$(UserReference);") +
+                       "\t\t<SourcePath></SourcePath>\n") +
+                 kTail},
+      {.name = "CDATA and comments of a list not edited stay as written",
+       .input = kHead + Group("\t\t<UserInclude><![CDATA[C:\\a&b]]></UserInclude><!-- x -->\n" + Path(kComposed)) +
+                kTail,
+       .edits = {{3, L"L"}},
+       .output = kHead +
+                 Group("\t\t<UserInclude><![CDATA[C:\\a&b]]></UserInclude><!-- x -->\n" + Path(kComposed) +
+                       Kind("UserLibrary", "LibraryPath", "L")) +
+                 kTail,
+       .shown = L"C:\\a&b"},
+      {.name = "windows-1252 stays when the new characters fit",
+       .input = Windows1252("Windows-1252", "Caf\xE9 \x80") + "",
+       .edits = {{1, L"C:\\\u00DCber\u20AC"}},
+       .output = "<?xml version=\"1.0\" encoding=\"Windows-1252\"?>\n<Project>\n\t<Note>Caf\xE9 \x80</Note>\n" +
+                 Group(Line("UserInclude", "C:\\\xDC" "ber\x80") + Path(kComposed)) + kTail,
+       .shown = L"C:\\\u00DCn"},
+      {.name = "windows-1252 becomes UTF-8, declaration and all, when they do not",
+       .input = Windows1252("Windows-1252", "Caf\xE9"),
+       .edits = {{1, L"C:\\\u4E2D"}},
+       .output = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<Project>\n\t<Note>Caf\xC3\xA9</Note>\n" +
+                 Group(Line("UserInclude", "C:\\\xE4\xB8\xAD") + Path(kComposed)) + kTail,
+       .shown = L"C:\\\u00DCn",
+       .utf8 = true},
+      {.name = "UTF-16 stays UTF-16, byte order mark and CR LF",
+       .input = Utf16Sheet(u"C:\\\u00C4rger", u"$(UserInclude);$(IncludePath)"),
+       .edits = {{1, L"D:\\\U0001F600"}},
+       .output = Utf16Sheet(u"D:\\\U0001F600", u"$(UserInclude);$(IncludePath)"),
+       .shown = L"C:\\\u00C4rger"},
   };
   for (const Shape& row : rows) {
     SCOPED_TRACE(row.name);
     SheetDocument sheet;
     DirectoryLists lists;
-    EXPECT_EQ(Edited(sheet, row.input, row.edits, lists), row.output);
-    if (row.settled) {
-      sheet.SetLists(lists);
-      EXPECT_EQ(sheet.Bytes(), row.output) << "a sheet the program wrote stays as it is";
+    const SheetWrite written = Edited(sheet, row.input, row.edits, lists);
+    ASSERT_TRUE(written.result) << EncodeUtf8(written.result.why);
+    EXPECT_EQ(sheet.Bytes(), row.input) << "the document stays as read";
+    EXPECT_EQ(written.bytes, row.output.value_or(row.input));
+    EXPECT_EQ(written.changed, row.output.has_value());
+    EXPECT_EQ(written.becameUtf8, row.utf8);
+    SheetDocument input, again;
+    ASSERT_TRUE(input.Parse(row.input));
+    EXPECT_EQ(input.Lists()[1], row.shown);
+    for (const SheetDocument* read : {&input, &again}) {
+      const std::vector<PropertyDefinition> definitions = read->Definitions();
+      const SheetEvaluation evaluated = EvaluateSheet(definitions, {});
+      for (int k = 0; k < kKindCount; ++k) {
+        const size_t list = evaluated.kinds[k].list;
+        EXPECT_EQ(read->Lists()[k], list == kNoDefinition ? L"" : definitions[list].value) << "as MSBuild sees it";
+      }
     }
-    SheetDocument again;
-    ASSERT_TRUE(again.Parse(row.output));
-    EXPECT_EQ(again.Lists(), lists) << "the written lists read back as they were set (a final ; gone)";
+    ASSERT_TRUE(again.Parse(written.bytes));
+    EXPECT_EQ(again.Lists(), lists) << "the lists read back as written (a final ; gone)";
+    EXPECT_FALSE(again.WithLists(lists).changed) << "the same lists again write nothing";
   }
 }
 
-TEST(SheetDocument, NewSheetsOfEachVersionByteExactAndWrittenLikeReadOnes) {
+TEST(SheetDocument, NewSheetsOfEachVersionByteExact) {
   const std::pair<VsVersion, int> versions[] = {{VsVersion::k2010, 2010}, {VsVersion::k2012, 2012}, {VsVersion::k2013, 2013}};
   for (const auto& [version, year] : versions) EXPECT_EQ(SheetDocument::NewSheet(version).Bytes(), NewSheet(year));
-  // Whether the new sheet was read back first or not: its empty group goes, the user group comes last.
-  SheetDocument made = SheetDocument::NewSheet(VsVersion::k2012), read;
+  SheetDocument made = SheetDocument::NewSheet(VsVersion::k2012);
   DirectoryLists lists{};
   lists[1] = L"C:\\inc;D:\\inc";
-  made.SetLists(lists);
-  EXPECT_EQ(made.Bytes(), SavedSheet(Include("C:\\inc;D:\\inc")));
-  EXPECT_EQ(Edited(read, NewSheet(2012), {{1, L"C:\\inc;D:\\inc"}}, lists), SavedSheet(Include("C:\\inc;D:\\inc")));
+  EXPECT_EQ(made.WithLists(lists).bytes, SavedSheet(Include("C:\\inc;D:\\inc")));
 }
 
 // A file that is no usable sheet is refused with the reason.
@@ -255,53 +257,6 @@ TEST(SheetDocument, WhatIsNoSheetIsRefusedWithTheReason) {
     EXPECT_EQ(parsed.status, Result::Status::kNotASheet) << row.name;
     EXPECT_NE(parsed.why.find(row.why), std::wstring::npos) << row.name << ": " << EncodeUtf8(parsed.why);
     EXPECT_TRUE(sheet.Properties().empty()) << row.name << ": nothing half-read is kept";
-  }
-}
-
-TEST(SheetDocument, DeclarationEncodingIsCorrectedOnlyWhenItLies) {
-  const std::pair<std::string, std::string> rows[] = {
-      {"encoding=\"ISO-8859-1\"", "encoding=\"utf-8\""}, {"encoding=\"UTF-16\"", "encoding=\"utf-8\""},
-      {"encoding=\"UTF-8\"", "encoding=\"UTF-8\""},      {"encoding=\"utf8\"", "encoding=\"utf8\""},
-      {"standalone=\"yes\"", "standalone=\"yes\""},      {"encoding=\"cp1252\"", "encoding=\"utf-8\""},
-      {"encoding=\"US-ASCII\"", "encoding=\"utf-8\""},  // another encoding, but only ASCII bytes
-  };
-  for (const auto& [in, out] : rows) {
-    SheetDocument sheet;
-    DirectoryLists lists;
-    EXPECT_EQ(Edited(sheet, "<?xml version=\"1.0\" " + in + "?>\n<Project />", {}, lists),
-              "<?xml version=\"1.0\" " + out + "?>\n<Project>\n\t<PropertyGroup />\n" + kTail);
-  }
-}
-
-TEST(SheetDocument, PathPropertyKeepsWhatItHeld) {
-  const struct {
-    std::optional<std::string> before;  // IncludePath's text before the save; none: absent
-    std::wstring list;
-    std::optional<std::string> after;  // after the save; none: no element
-  } rows[] = {
-      {std::nullopt, L"C:\\a", "$(UserInclude);$(IncludePath)"},
-      {std::nullopt, L"", std::nullopt},
-      {"$(UserInclude);$(IncludePath)", L"C:\\a", "$(UserInclude);$(IncludePath)"},
-      {"$(UserInclude);$(IncludePath)", L"", std::nullopt},
-      {"C:\\Qt;$(IncludePath)", L"C:\\a", "$(UserInclude);C:\\Qt;$(IncludePath)"},
-      {"$(UserInclude);C:\\Qt", L"C:\\a", "$(UserInclude);C:\\Qt"},
-      {"$(UserInclude);C:\\Qt", L"", "C:\\Qt"},
-      {"C:\\only", L"", "C:\\only"},
-      {"$(UserInclude);", L"", std::nullopt},
-      {"", L"C:\\a", "$(UserInclude);"},
-      {"", L"", std::nullopt},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.before.value_or("(absent)") + " / " + std::to_string(row.list.size()));
-    const std::string before = row.before ? "<IncludePath>" + *row.before + "</IncludePath>" : "";
-    std::string body = "\t\t<OutDir>o</OutDir>\n";
-    if (!row.list.empty()) body += "\t\t<UserInclude>C:\\a</UserInclude>\n";
-    if (row.after) body += "\t\t<IncludePath>" + *row.after + "</IncludePath>\n";
-    SheetDocument sheet;
-    DirectoryLists lists;
-    EXPECT_EQ(Edited(sheet, "<Project><PropertyGroup><OutDir>o</OutDir>" + before + "</PropertyGroup></Project>",
-                     {{1, row.list}}, lists),
-              kBareDecl + "<Project>\n" + Group(body) + kTail);
   }
 }
 

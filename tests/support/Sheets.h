@@ -1,4 +1,4 @@
-// Pieces of sheets as the program writes them (UTF-8, tab indentation, LF line ends), to build the
+// Pieces of sheets as the program makes them (UTF-8, tab indentation, LF line ends), to build the
 // expected bytes of a whole file in one expression.
 #pragma once
 
@@ -39,9 +39,9 @@ inline std::string Group(const std::string& body, const std::string& attributes 
   return "\t<PropertyGroup" + attributes + ">\n" + body + "\t</PropertyGroup>\n";
 }
 
-// A new 2012 sheet after its first save: the user group, holding `body`, comes last.
+// A new 2012 sheet after its first save: its empty group, where it stands, holds `body`.
 inline std::string SavedSheet(const std::string& body) {
-  return kHead + kImportAndMacros + kItemGroups + (body.empty() ? "\t<PropertyGroup />\n" : Group(body)) + kTail;
+  return kHead + kImportAndMacros + (body.empty() ? "\t<PropertyGroup />\n" : Group(body)) + kItemGroups + kTail;
 }
 
 }  // namespace pathwright::testing

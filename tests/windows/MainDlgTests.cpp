@@ -397,6 +397,20 @@ TEST_F(MainDlgTest, OkThatCannotWriteKeepsTheWindowAndTheEdits) {
   }
 }
 
+// A character the sheet's 8-bit encoding lacks: OK writes it as UTF-8, says so, and closes.
+TEST_F(MainDlgTest, OkTellsWhenTheSheetBecomesUtf8) {
+  Reset();
+  WriteBytes(sheet, "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<Project>\n\t<PropertyGroup />\n</Project>\n");
+  Open();
+  Type(IDC_MAIN_FIRST_EDIT + 1, L"C:\\\u20AC");
+  Command(main, IDOK);
+  EXPECT_EQ(TakeQuitCode(), 1);
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.messages[0].text, FormatWithString(Shipped(L"English.lng", text::kSavedAsUtf8Text), sheet));
+  EXPECT_EQ(ReadBytes(sheet), "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<Project>\n" +
+                                  Group(Include("C:\\\xE2\x82\xAC")) + kTail);
+}
+
 // The editor gets the list as typed, the last folder browsed and the option; only OK brings its list and
 // last folder back, for that kind.
 TEST_F(MainDlgTest, TheListEditorTakesAndGivesBackTheListOfItsKind) {
