@@ -216,7 +216,7 @@ Result SheetDocument::Parse(std::string_view bytes) {
   const std::string_view parse = recoded.empty() ? bytes : recoded;
   pugi::xml_document& doc = m_impl->doc;
   const pugi::xml_parse_result parsed = doc.load_buffer(
-      parse.data(), parse.size(), pugi::parse_default | pugi::parse_declaration, LibraryEncoding(encoding));
+      parse.data(), parse.size(), kSheetParseOptions, LibraryEncoding(encoding));
   std::string().swap(recoded);
   // A document that is no sheet is not kept half-read.
   const auto refuse = [&](std::wstring reason) {
@@ -228,6 +228,7 @@ Result SheetDocument::Parse(std::string_view bytes) {
     const std::string_view description = parsed.description();
     return refuse(L"not well-formed XML: " + std::wstring(description.begin(), description.end()));
   }
+  if (Result sound = CheckSheetStructure(doc); !sound) return refuse(sound.why);
   if (!doc.child(kProject)) return refuse(L"not an MSBuild property sheet (the top element is not Project)");
   if (!NestingWithin(doc, kMaxSheetDepth)) {
     return refuse(L"elements nested deeper than " + std::to_wstring(kMaxSheetDepth) + L" levels");
