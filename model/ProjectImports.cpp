@@ -6,6 +6,7 @@
 #include <pugixml.hpp>
 
 #include "EnvironmentPaths.h"
+#include "InputLimits.h"
 #include "base/FileSystem.h"
 #include "base/Utf8.h"
 
@@ -77,7 +78,7 @@ bool IsUserSheetImport(const std::wstring& project, const std::wstring& platform
 
 bool LoadXml(const std::wstring& path, pugi::xml_document& doc, std::wstring& why) {
   std::string bytes;
-  if (Result read = ReadFileBytes(path, bytes); !read) {
+  if (Result read = ReadFileBytes(path, bytes, {.maxFileSize = kMaxProjectBytes}); !read) {
     why = read.why;
     return false;
   }
@@ -156,7 +157,7 @@ bool ReadProjectImports(const std::wstring& path, ProjectImports& imports, std::
 bool ReadSolutionProjects(const std::wstring& path, std::vector<std::wstring>& projects, std::wstring& why) {
   projects.clear();
   std::string bytes;
-  if (Result read = ReadFileBytes(path, bytes); !read) {
+  if (Result read = ReadFileBytes(path, bytes, {.maxFileSize = kMaxProjectBytes}); !read) {
     why = read.why;
     return false;
   }
