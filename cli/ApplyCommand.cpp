@@ -1,13 +1,25 @@
 // apply: the lists a team wants, from one JSON file, onto every platform's sheet. Running it twice
 // changes nothing the second time; --dry-run tells what a run would change and writes nothing.
+#include <cwchar>
+#include <iterator>
+#include <set>
+
 #include "CommandSupport.h"
 #include "Json.h"
+#include "base/Environment.h"
+#include "model/EnvironmentPaths.h"
 #include "model/ListEdits.h"
+#include "model/SheetCheck.h"
 #include "model/SheetLocation.h"
 
 namespace pathwright::cli {
 
 namespace {
+
+// A team's config is a few kilobytes; these bounds keep a hostile one from taking the machine's memory
+// or the parser's stack.
+constexpr size_t kMaxConfigBytes = 16u << 20;
+constexpr int kMaxConfigDepth = 64;
 
 struct WantedList {
   std::wstring word;  // the KIND as the file writes it, for the report
@@ -38,25 +50,107 @@ std::wstring Position(const std::string& bytes, size_t byte) {
   return L"line " + std::to_wstring(line) + L", column " + std::to_wstring(at - lineStart + 1);
 }
 
+// A name or key as the user wrote it, with control characters (a newline, a NUL) made visible.
+std::wstring Shown(const std::wstring& text) {
+  std::wstring shown;
+  for (const wchar_t c : text) {
+    if (c >= 0x20 && c != 0x7F) {
+      shown += c;
+      continue;
+    }
+    wchar_t code[8];
+    std::swprintf(code, std::size(code), L"\\u%04X", static_cast<unsigned>(c));
+    shown += code;
+  }
+  return shown;
+}
+
+// The offset of the bracket where arrays and objects first nest deeper than the limit, or npos.
+// Counted on the bytes, before any parser descends into a hostile file.
+size_t TooDeepAt(std::string_view bytes, int limit) {
+  int depth = 0;
+  bool inString = false;
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    const char c = bytes[i];
+    if (inString) {
+      if (c == '\\') {
+        ++i;
+      } else if (c == '"') {
+        inString = false;
+      }
+    } else if (c == '"') {
+      inString = true;
+    } else if ((c == '[' || c == '{') && ++depth > limit) {
+      return i;
+    } else if (c == ']' || c == '}') {
+      --depth;
+    }
+  }
+  return std::string::npos;
+}
+
+// Parses the file, refusing a key given twice in one object: the library would keep the last one
+// silently, so a later "mode": "ensure" would undo an "exact" the reader of the file sees first.
+// The complaint names the key by its path.
+std::optional<std::wstring> ParseWithoutTwins(const std::string& bytes, Json& json) {
+  struct Open {
+    std::set<std::string> keys;
+    std::string key;
+  };
+  std::vector<Open> open;
+  std::optional<std::wstring> twice;
+  json = Json::parse(bytes, [&](int, Json::parse_event_t event, Json& parsed) {
+    if (event == Json::parse_event_t::object_start) {
+      open.emplace_back();
+    } else if (event == Json::parse_event_t::object_end && !open.empty()) {
+      open.pop_back();
+    } else if (event == Json::parse_event_t::key && !open.empty()) {
+      open.back().key = parsed.get<std::string>();
+      if (!open.back().keys.insert(open.back().key).second && !twice) {
+        std::string path;
+        for (const Open& level : open) path += (path.empty() ? "" : ".") + level.key;
+        twice = Shown(DecodeUtf8(path));
+      }
+    }
+    return true;
+  });
+  return twice;
+}
+
+// Checks one entry as check would judge it, so that apply never writes what check then calls invalid.
+std::optional<std::wstring> EntryComplaint(const std::wstring& text) {
+  if (text.empty() || text.find(L';') != std::wstring::npos) return L"every entry is a non-empty string without \";\"";
+  if (const std::optional<ForbiddenCharacter> found = FindForbiddenCharacter(text)) {
+    return L"holds a character XML does not allow (" + DescribeForbiddenCharacter(*found) + L")";
+  }
+  if (Prejudge(text, EnvironmentVariable).status == EntryStatus::kInvalid) {
+    return L"holds characters Windows does not allow in a folder name (check would call it invalid)";
+  }
+  return std::nullopt;
+}
+
 // Reads one platform's lists from the file; a complaint (where, why) when they cannot be used.
 std::optional<std::pair<std::wstring, std::wstring>> ReadPlatform(const std::string& name, const Json& lists,
                                                                    WantedPlatform& wanted) {
   wanted.platform = DecodeUtf8(name);
-  const std::wstring where = L"platforms." + wanted.platform;
-  if (wanted.platform.empty() || wanted.platform == L"all" ||
-      wanted.platform.find_first_of(L"\\/:*?\"<>|") != std::wstring::npos || wanted.platform.starts_with(L'.')) {
-    return std::pair(where, L"not a plain platform name such as x64");
+  const std::wstring where = L"platforms." + Shown(wanted.platform);
+  if (!IsPlatformName(wanted.platform) || LowerCase(wanted.platform) == L"all") {
+    return std::pair(where, L"not a plain platform name such as x64 (letters, digits, _ and -)");
   }
   if (!lists.is_object()) return std::pair(where, L"must be an object keyed by KIND");
   for (const auto& [word, entries] : lists.items()) {
     WantedList list{.word = DecodeUtf8(word), .kind = KindFromName(DecodeUtf8(word))};
-    if (list.kind < 0) return std::pair(where + L"." + list.word, L"unknown KIND; use include, library and the like");
-    if (!entries.is_array()) return std::pair(where + L"." + list.word, L"must be an array of folders");
+    const std::wstring here = where + L"." + Shown(list.word);
+    if (list.kind < 0) return std::pair(here, L"unknown KIND; use include, library and the like");
+    for (const WantedList& earlier : wanted.lists) {
+      if (earlier.kind == list.kind) return std::pair(here, L"names the same list as " + Shown(earlier.word));
+    }
+    if (!entries.is_array()) return std::pair(here, L"must be an array of folders");
     for (const Json& entry : entries) {
-      const std::wstring text = entry.is_string() ? DecodeUtf8(entry.get<std::string>()) : L"";
-      if (text.empty() || text.find(L';') != std::wstring::npos) {
-        return std::pair(where + L"." + list.word, L"every entry is a non-empty string without \";\"");
-      }
+      const std::wstring at = here + L"[" + std::to_wstring(list.entries.size()) + L"]";
+      if (!entry.is_string()) return std::pair(at, L"every entry is a non-empty string without \";\"");
+      const std::wstring text = DecodeUtf8(entry.get<std::string>());
+      if (const std::optional<std::wstring> complaint = EntryComplaint(text)) return std::pair(at, *complaint);
       list.entries.push_back(text);
     }
     wanted.lists.push_back(std::move(list));
@@ -64,13 +158,22 @@ std::optional<std::pair<std::wstring, std::wstring>> ReadPlatform(const std::str
   return std::nullopt;
 }
 
-// Reads the file into `config`; an exit code when it cannot be used.
+// Reads the file into `config`, checking all of it before anything is printed or written; an exit
+// code when it cannot be used.
 std::optional<int> ReadConfig(const std::wstring& path, Config& config, Output& output) {
   std::string bytes;
-  if (Result read = ReadFileBytes(path, bytes); !read) return ReadFailure(output, path, read.why);
+  if (Result read = ReadFileBytes(path, bytes, {.maxFileSize = kMaxConfigBytes}); !read) {
+    return ReadFailure(output, path, read.why);
+  }
+  if (const size_t deep = TooDeepAt(bytes, kMaxConfigDepth); deep != std::string::npos) {
+    return UsageError(output, path + L": arrays and objects nested deeper than " + std::to_wstring(kMaxConfigDepth) +
+                                  L" levels at " + Position(bytes, deep + 1));
+  }
   Json json;
   try {
-    json = Json::parse(bytes);
+    if (const std::optional<std::wstring> twice = ParseWithoutTwins(bytes, json)) {
+      return UsageError(output, path + L": " + *twice + L": given twice; each key may appear once");
+    }
   } catch (const Json::parse_error& error) {
     // The library's message starts with its own tags and position; ours names the file instead.
     std::string what = error.what();
@@ -88,7 +191,7 @@ std::optional<int> ReadConfig(const std::wstring& path, Config& config, Output& 
       }
       config.mode = value == "exact" ? ReconcileMode::kExact : ReconcileMode::kEnsure;
     } else if (key != "platforms") {
-      return fail(DecodeUtf8(key), L"unknown key; the file holds \"mode\" and \"platforms\"");
+      return fail(Shown(DecodeUtf8(key)), L"unknown key; the file holds \"mode\" and \"platforms\"");
     }
   }
   const Json& platforms = json.contains("platforms") ? json["platforms"] : Json();
@@ -96,6 +199,12 @@ std::optional<int> ReadConfig(const std::wstring& path, Config& config, Output& 
   for (const auto& [name, lists] : platforms.items()) {
     WantedPlatform wanted;
     if (const auto complaint = ReadPlatform(name, lists, wanted)) return fail(complaint->first, complaint->second);
+    // Windows takes x64 and X64 for one file.
+    for (const WantedPlatform& earlier : config.platforms) {
+      if (LowerCase(earlier.platform) == LowerCase(wanted.platform)) {
+        return fail(L"platforms." + wanted.platform, L"the same sheet as platforms." + earlier.platform);
+      }
+    }
     config.platforms.push_back(std::move(wanted));
   }
   return std::nullopt;
@@ -119,7 +228,8 @@ std::vector<std::wstring> ReconcileSheet(const WantedPlatform& wanted, Reconcile
   return lines;
 }
 
-// Brings one platform's sheet (made when missing) to what the file wants; prints what changed.
+// Brings one platform's sheet (made when missing) to what the file wants; prints what changed once
+// it has been written.
 int ApplyToSheet(const WantedPlatform& wanted, ReconcileMode mode, const std::wstring& sheet, Output& output) {
   std::vector<std::wstring> lines;
   // Runs again on the lists as another program left them, should it write the sheet meanwhile.
@@ -128,8 +238,11 @@ int ApplyToSheet(const WantedPlatform& wanted, ReconcileMode mode, const std::ws
     return !lines.empty();
   };
   const EditOutcome edited = EditSheet(sheet, change, {.createMissing = VsVersion::k2013});
+  const int code = EditExit(sheet, edited, output);
+  if (code != kExitDone) return code;
+  if (edited.created) output.out += wanted.platform + L": new sheet " + sheet + L"\n";
   for (const std::wstring& line : lines) output.out += line + L"\n";
-  return EditExit(sheet, edited, output);
+  return code;
 }
 
 }  // namespace
@@ -152,13 +265,13 @@ int ApplyConfig(const Invocation& inv, Output& output) {
   bool changed = false;
   for (size_t i = 0; i < sheets.size(); ++i) {
     const WantedPlatform& wanted = config.platforms[i];
-    if (!sheets[i]) {
-      output.out += wanted.platform + L": new sheet " + paths[i] + L"\n";
-      changed = true;
-    }
     if (!inv.dryRun) {
       if (const int code = ApplyToSheet(wanted, config.mode, paths[i], output); code != kExitDone) return code;
       continue;
+    }
+    if (!sheets[i]) {
+      output.out += wanted.platform + L": new sheet " + paths[i] + L"\n";
+      changed = true;
     }
     SheetSnapshot& sheet = sheets[i] ? *sheets[i] : sheets[i].emplace();
     const std::vector<std::wstring> lines = ReconcileSheet(wanted, config.mode, sheet.lists, sheet.document);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <new>
 
 #include "Platform.h"
 #include "base/Utf8.h"
@@ -53,6 +54,14 @@ int WorseExit(int sofar, int next) {
   return rank(next) > rank(sofar) ? next : sofar;
 }
 
+int ForOneSheet(const std::wstring& sheet, Output& output, const std::function<int()>& run) {
+  try {
+    return run();
+  } catch (const std::bad_alloc&) {
+    return ReadFailure(output, sheet, kOutOfMemory);
+  }
+}
+
 std::optional<int> PickSheetFolder(const std::optional<std::wstring>& given, std::wstring& folder, Output& output) {
   if (given) {
     if (given->empty()) return UsageError(output, L"--folder is empty");
@@ -78,7 +87,7 @@ std::vector<std::wstring> SheetsInFolder(const std::wstring& folder) {
             [](const std::wstring& a, const std::wstring& b) { return LowerCase(a) < LowerCase(b); });
   std::vector<std::wstring> sheets;
   for (const std::wstring& name : names) {
-    if (!IsFolder(parent + name)) sheets.push_back(parent + name);
+    if (!PlatformOfSheetName(name).empty() && !IsFolder(parent + name)) sheets.push_back(parent + name);
   }
   return sheets;
 }

@@ -3,6 +3,7 @@
 // the model's; here they are only called and their results printed.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -43,13 +44,18 @@ int WriteFailure(Output& output, const std::wstring& path, const Result& result)
 // The exit code of an edit or a creation of the sheet, its failure told on standard error.
 int EditExit(const std::wstring& sheet, const EditOutcome& edited, Output& output);
 
+// One sheet's part of a command over several: its exit code. Memory running out on it fails that
+// sheet alone as unreadable (a clear message, no abort), and the other sheets are still handled.
+int ForOneSheet(const std::wstring& sheet, Output& output, const std::function<int()>& run);
+
 // The worst of two exit codes: a failure over problems found, problems over success; the first failure stays.
 int WorseExit(int sofar, int next);
 
 // The folder named with --folder, else the current user's. Returns an exit code when there is none.
 std::optional<int> PickSheetFolder(const std::optional<std::wstring>& given, std::wstring& folder, Output& output);
 
-// Every Microsoft.Cpp.*.user.props file in the folder, in name order.
+// Every sheet of a platform in the folder (Microsoft.Cpp.<platform>.user.props, where the platform is
+// a plain name), in name order.
 std::vector<std::wstring> SheetsInFolder(const std::wstring& folder);
 
 // The commands.

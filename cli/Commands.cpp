@@ -101,11 +101,15 @@ std::wstring HelpText() {
       SheetHelp() + L"--platform all takes every " + UserSheetName(L"*") +
       L" of the folder in name\n"
       L"order; the text of each sheet then follows a line \"== SHEET\", and --json\n"
-      L"gives an array.\n"
+      L"gives an array. set, add and remove print \"SHEET: done\" or \"SHEET: unchanged\"\n"
+      L"for each sheet; a sheet that fails is named on standard error with the reason,\n"
+      L"and the other sheets are still handled.\n"
       L"\n"
       L"Exit codes:\n"
       L"  0  done\n"
-      L"  1  the sheet cannot be read (nothing is created or written then)\n"
+      L"  1  the sheet cannot be read (nothing is created or written then); with\n"
+      L"     --platform all, at least one sheet could not be read (each sheet's\n"
+      L"     outcome is listed, and the others were handled)\n"
       L"  2  usage error, create without --force over a sheet that can be read, or a\n"
       L"     list holding a character XML does not allow (nothing is written then)\n"
       L"  3  the sheet could not be written (the old file is unchanged), also when\n"
@@ -121,12 +125,6 @@ const CommandInfo* FindCommand(std::wstring_view name) {
     if (name == info.name) return &info;
   }
   return nullptr;
-}
-
-// A platform name becomes part of a file name in the user's MSBuild folder and nothing else.
-bool IsPlainPlatformName(std::wstring_view name) {
-  if (name.empty() || name == L"." || name == L"..") return false;
-  return name.find_first_of(L"\\/:*?\"<>|") == std::wstring_view::npos;
 }
 
 // Reads the options and words after COMMAND. Returns an exit code when the run ends here.
@@ -176,8 +174,8 @@ std::optional<int> CheckOptions(const CommandInfo& info, const Invocation& inv, 
   if ((inv.force || inv.vs) && !(info.options & kCreate)) {
     return UsageError(output, std::wstring(inv.force ? L"--force" : L"--vs") + L" belongs to create");
   }
-  if (inv.platform && *inv.platform != L"all" && !IsPlainPlatformName(*inv.platform)) {
-    return UsageError(output, L"--platform takes a plain name such as x64, or all");
+  if (inv.platform && *inv.platform != L"all" && !IsPlatformName(*inv.platform)) {
+    return UsageError(output, L"--platform takes a plain name such as x64 (letters, digits, _ and -), or all");
   }
   return std::nullopt;
 }
