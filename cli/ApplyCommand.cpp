@@ -2,6 +2,7 @@
 // changes nothing the second time; --dry-run tells what a run would change and writes nothing.
 #include <cwchar>
 #include <iterator>
+#include <map>
 #include <set>
 
 #include "CommandSupport.h"
@@ -20,6 +21,7 @@ namespace {
 // or the parser's stack.
 constexpr size_t kMaxConfigBytes = 16u << 20;
 constexpr int kMaxConfigDepth = 64;
+constexpr size_t kMaxConfigKeys = 256;
 
 struct WantedList {
   std::wstring word;  // the KIND as the file writes it, for the report
@@ -89,33 +91,58 @@ size_t TooDeepAt(std::string_view bytes, int limit) {
   return std::string::npos;
 }
 
-// Parses the file, refusing a key given twice in one object: the library would keep the last one
-// silently, so a later "mode": "ensure" would undo an "exact" the reader of the file sees first.
-// The complaint names the key by its path.
-std::optional<std::wstring> ParseWithoutTwins(const std::string& bytes, Json& json) {
+// Reads the keys of every object before the file is parsed into a tree. A key given twice in one
+// object is refused: the library would keep the last one silently, so a later "mode": "ensure" would
+// undo an "exact" the reader of the file sees first. So is an object of more than kMaxConfigKeys
+// keys: the library's objects that keep their order take time that grows with the square of their
+// size. The complaint names the key by its path.
+class KeyCheck {
+ public:
+  std::optional<std::wstring> complaint;
+
+  bool null() { return true; }
+  bool boolean(bool) { return true; }
+  bool number_integer(Json::number_integer_t) { return true; }
+  bool number_unsigned(Json::number_unsigned_t) { return true; }
+  bool number_float(Json::number_float_t, const std::string&) { return true; }
+  bool string(std::string&) { return true; }
+  bool binary(Json::binary_t&) { return true; }
+  bool start_object(size_t) {
+    m_open.emplace_back();
+    return true;
+  }
+  bool key(std::string& key) {
+    Open& object = m_open.back();
+    object.key.clear();  // the object's own path, for the count
+    if (object.keys.size() == kMaxConfigKeys) {
+      return Complain(L"more than " + std::to_wstring(kMaxConfigKeys) + L" keys in one object");
+    }
+    object.key = key;
+    return object.keys.insert(key).second || Complain(L"given twice; each key may appear once");
+  }
+  bool end_object() {
+    m_open.pop_back();
+    return true;
+  }
+  bool start_array(size_t) { return true; }
+  bool end_array() { return true; }
+  bool parse_error(size_t, const std::string&, const nlohmann::detail::exception&) { return false; }
+
+ private:
   struct Open {
     std::set<std::string> keys;
     std::string key;
   };
-  std::vector<Open> open;
-  std::optional<std::wstring> twice;
-  json = Json::parse(bytes, [&](int, Json::parse_event_t event, Json& parsed) {
-    if (event == Json::parse_event_t::object_start) {
-      open.emplace_back();
-    } else if (event == Json::parse_event_t::object_end && !open.empty()) {
-      open.pop_back();
-    } else if (event == Json::parse_event_t::key && !open.empty()) {
-      open.back().key = parsed.get<std::string>();
-      if (!open.back().keys.insert(open.back().key).second && !twice) {
-        std::string path;
-        for (const Open& level : open) path += (path.empty() ? "" : ".") + level.key;
-        twice = Shown(DecodeUtf8(path));
-      }
+  bool Complain(const std::wstring& why) {
+    std::string path;
+    for (const Open& level : m_open) {
+      if (!level.key.empty()) path += (path.empty() ? "" : ".") + level.key;
     }
-    return true;
-  });
-  return twice;
-}
+    complaint = (path.empty() ? L"the top level" : Shown(DecodeUtf8(path))) + L": " + why;
+    return false;
+  }
+  std::vector<Open> m_open;
+};
 
 // Checks one entry as check would judge it, so that apply never writes what check then calls invalid.
 std::optional<std::wstring> EntryComplaint(const std::wstring& text) {
@@ -135,7 +162,8 @@ std::optional<std::pair<std::wstring, std::wstring>> ReadPlatform(const std::str
   wanted.platform = DecodeUtf8(name);
   const std::wstring where = L"platforms." + Shown(wanted.platform);
   if (!IsPlatformName(wanted.platform) || LowerCase(wanted.platform) == L"all") {
-    return std::pair(where, L"not a plain platform name such as x64 (letters, digits, _ and -)");
+    return std::pair(where, L"\"" + Shown(wanted.platform) +
+                                L"\" is not a plain platform name such as x64 (letters, digits, _ and -)");
   }
   if (!lists.is_object()) return std::pair(where, L"must be an object keyed by KIND");
   for (const auto& [word, entries] : lists.items()) {
@@ -171,9 +199,10 @@ std::optional<int> ReadConfig(const std::wstring& path, Config& config, Output& 
   }
   Json json;
   try {
-    if (const std::optional<std::wstring> twice = ParseWithoutTwins(bytes, json)) {
-      return UsageError(output, path + L": " + *twice + L": given twice; each key may appear once");
-    }
+    // The keys first; malformed JSON stops both, and the parse below says where.
+    KeyCheck keys;
+    if (!Json::sax_parse(bytes, &keys) && keys.complaint) return UsageError(output, path + L": " + *keys.complaint);
+    json = Json::parse(bytes);
   } catch (const Json::parse_error& error) {
     // The library's message starts with its own tags and position; ours names the file instead.
     std::string what = error.what();
@@ -196,14 +225,12 @@ std::optional<int> ReadConfig(const std::wstring& path, Config& config, Output& 
   }
   const Json& platforms = json.contains("platforms") ? json["platforms"] : Json();
   if (!platforms.is_object()) return fail(L"platforms", L"must be an object keyed by platform");
+  std::map<std::wstring, std::wstring> sheets;  // Windows takes x64 and X64 for one file
   for (const auto& [name, lists] : platforms.items()) {
     WantedPlatform wanted;
     if (const auto complaint = ReadPlatform(name, lists, wanted)) return fail(complaint->first, complaint->second);
-    // Windows takes x64 and X64 for one file.
-    for (const WantedPlatform& earlier : config.platforms) {
-      if (LowerCase(earlier.platform) == LowerCase(wanted.platform)) {
-        return fail(L"platforms." + wanted.platform, L"the same sheet as platforms." + earlier.platform);
-      }
+    if (const auto [earlier, added] = sheets.emplace(LowerCase(wanted.platform), wanted.platform); !added) {
+      return fail(L"platforms." + wanted.platform, L"the same sheet as platforms." + earlier->second);
     }
     config.platforms.push_back(std::move(wanted));
   }
