@@ -378,7 +378,7 @@ void Check(const SetupRow& row) {
     run = RunCli(args);
   }
   EXPECT_EQ(run.code, row.code) << run.out << run.err;
-  if (row.out) { EXPECT_EQ(run.out, expand(*row.out, row.out->starts_with('{') || row.out->starts_with('['))); }
+  if (row.out) { EXPECT_EQ(run.out, expand(*row.out, row.out->starts_with("{\n") || row.out->starts_with('['))); }
   EXPECT_EQ(run.err.empty(), row.code == 0 || row.code >= 5) << run.err;
   EXPECT_EQ(ReadBytes(sheet), expand(row.after.value_or(row.sheets.empty() ? "" : row.sheets[0])));
 }
