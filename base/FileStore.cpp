@@ -126,8 +126,10 @@ Result RewriteInPlace(const std::wstring& target, std::string_view bytes, const 
   return written;
 }
 
-Result TooLarge(size_t limit) {
-  return SystemFailure(Problem::kTooLarge, L"the file is larger than " + std::to_wstring(limit) + L" bytes");
+// Tells the file's size, so that the user sees which file is out of proportion, and by how much.
+Result TooLarge(std::uint64_t size, size_t limit) {
+  return SystemFailure(Problem::kTooLarge, L"the file has " + std::to_wstring(size) + L" bytes, more than the " +
+                                               std::to_wstring(limit) + L" read at most");
 }
 }  // namespace
 
@@ -218,7 +220,7 @@ Result ReadFileBytes(const std::wstring& path, std::string& bytes, const ReadLim
   if (path.empty()) return Result::NotFound();
   ReadingFile file;
   if (Result opened = file.Open(path); !opened) return opened;
-  if (file.Size() > limits.maxFileSize) return TooLarge(limits.maxFileSize);
+  if (file.Size() > limits.maxFileSize) return TooLarge(file.Size(), limits.maxFileSize);
   // Straight into the string for the size the file has; a file that grows meanwhile is read on.
   bytes.resize(std::min(static_cast<size_t>(file.Size()), limits.maxRead));
   size_t got = 0;
@@ -232,7 +234,7 @@ Result ReadFileBytes(const std::wstring& path, std::string& bytes, const ReadLim
     if (Result read = file.Read(more, std::min(sizeof more, limits.maxRead - bytes.size()), n); !read) return read;
     if (n == 0) break;
     bytes.append(more, n);
-    if (bytes.size() > limits.maxFileSize) return TooLarge(limits.maxFileSize);
+    if (bytes.size() > limits.maxFileSize) return TooLarge(bytes.size(), limits.maxFileSize);
   }
   return {};
 }

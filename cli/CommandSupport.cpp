@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <new>
 
 #include "Platform.h"
 #include "base/Utf8.h"
@@ -57,6 +58,14 @@ int WorseExit(int sofar, int next) {
   return rank(next) > rank(sofar) ? next : sofar;
 }
 
+int ForOneSheet(const std::wstring& sheet, Output& output, const std::function<int()>& run) {
+  try {
+    return run();
+  } catch (const std::bad_alloc&) {
+    return ReadFailure(output, sheet, kOutOfMemory);
+  }
+}
+
 std::optional<int> PickSheetFolder(const std::optional<std::wstring>& given, std::wstring& folder, Output& output) {
   if (given) {
     if (given->empty()) return UsageError(output, L"--folder is empty");
@@ -73,10 +82,7 @@ std::optional<int> PickSheetFolder(const std::optional<std::wstring>& given, std
   return std::nullopt;
 }
 
-bool IsConfigPlatformName(std::wstring_view name) {
-  return !name.empty() && name != L"all" && !name.starts_with(L'.') &&
-         name.find_first_of(L"\\/:*?\"<>|") == std::wstring_view::npos;
-}
+bool IsConfigPlatformName(std::wstring_view name) { return IsPlatformName(name) && !SameText(name, L"all"); }
 
 std::vector<std::wstring> SheetsInFolder(const std::wstring& folder) {
   // The folder as SheetInFolder ends it, so that the names listed join it the same way.
@@ -87,7 +93,7 @@ std::vector<std::wstring> SheetsInFolder(const std::wstring& folder) {
             [](const std::wstring& a, const std::wstring& b) { return LowerCase(a) < LowerCase(b); });
   std::vector<std::wstring> sheets;
   for (const std::wstring& name : names) {
-    if (!IsFolder(parent + name)) sheets.push_back(parent + name);
+    if (!PlatformOfSheetName(name).empty() && !IsFolder(parent + name)) sheets.push_back(parent + name);
   }
   return sheets;
 }

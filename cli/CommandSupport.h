@@ -3,6 +3,7 @@
 // the model's; here they are only called and their results printed.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -44,6 +45,10 @@ int WriteFailure(Output& output, const std::wstring& path, const Result& result)
 // The exit code of an edit or a creation of the sheet, its failure told on standard error.
 int EditExit(const std::wstring& sheet, const EditOutcome& edited, Output& output);
 
+// One sheet's part of a command over several: its exit code. Memory running out on it fails that
+// sheet alone as unreadable (a clear message, no abort), and the other sheets are still handled.
+int ForOneSheet(const std::wstring& sheet, Output& output, const std::function<int()>& run);
+
 // The worst of two exit codes: a failure over problems found, problems over success; the first failure stays.
 int WorseExit(int sofar, int next);
 
@@ -53,7 +58,8 @@ std::optional<int> PickSheetFolder(const std::optional<std::wstring>& given, std
 // Whether a config may name the platform: it becomes part of a sheet's file name and nothing else.
 bool IsConfigPlatformName(std::wstring_view name);
 
-// Every Microsoft.Cpp.*.user.props file in the folder, in name order.
+// Every sheet of a platform in the folder (Microsoft.Cpp.<platform>.user.props, where the platform is
+// a plain name), in name order.
 std::vector<std::wstring> SheetsInFolder(const std::wstring& folder);
 
 // The commands.

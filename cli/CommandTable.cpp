@@ -151,7 +151,10 @@ struct ExitText {
 
 constexpr ExitText kExitTexts[] = {
     {kExitDone, L"done"},
-    {kExitUnreadable, L"a sheet (or the project or CONFIG named) cannot be read; nothing\nis created or written then"},
+    {kExitUnreadable,
+     L"a sheet (or the project or CONFIG named) cannot be read; nothing\n"
+     L"is created or written then; with --platform all, at least one sheet could\n"
+     L"not be read (each sheet's outcome is listed, and the others were handled)"},
     {kExitUsage,
      L"usage error, create without --force over a sheet that can be read, or a\n"
      L"list holding a character XML does not allow (nothing is written then)"},
@@ -219,7 +222,9 @@ std::wstring AllText() {
   return L"--platform all takes every " + UserSheetName(L"*") +
          L" of the folder in name\n"
          L"order; the text of each sheet then follows a line \"== SHEET\", and --json\n"
-         L"gives an array.\n";
+         L"gives an array. set, add and remove print \"SHEET: done\" or \"SHEET: unchanged\"\n"
+         L"for each sheet; a sheet that fails is named on standard error with the reason,\n"
+         L"and the other sheets are still handled.\n";
 }
 
 std::wstring ExitCodesText(unsigned exits) {

@@ -16,12 +16,6 @@ namespace pathwright::cli {
 
 namespace {
 
-// A platform name becomes part of a file name in the user's MSBuild folder and nothing else.
-bool IsPlainPlatformName(std::wstring_view name) {
-  if (name.empty() || name == L"." || name == L"..") return false;
-  return name.find_first_of(L"\\/:*?\"<>|") == std::wstring_view::npos;
-}
-
 // Reads the options and words after COMMAND. Returns an exit code when the run ends here.
 std::optional<int> ParseOptions(const CommandInfo& info, const std::vector<std::wstring>& args, Invocation& inv,
                                 Output& output) {
@@ -83,8 +77,8 @@ std::optional<int> CheckOptions(const CommandInfo& info, const Invocation& inv, 
     if (!there || (info.options & option)) continue;
     return UsageError(output, WhereOptionBelongs(option));
   }
-  if (inv.platform && *inv.platform != L"all" && !IsPlainPlatformName(*inv.platform)) {
-    return UsageError(output, L"--platform takes a plain name such as x64, or all");
+  if (inv.platform && *inv.platform != L"all" && !IsPlatformName(*inv.platform)) {
+    return UsageError(output, L"--platform takes a plain name such as x64 (letters, digits, _ and -), or all");
   }
   if (inv.output && inv.output->empty()) return UsageError(output, L"--output is empty");
   return std::nullopt;

@@ -13,6 +13,9 @@ inline constexpr int kExitUsage = 2;
 inline constexpr int kExitUnwritable = 3;    // the sheet could not be written; the old file is unchanged
 inline constexpr int kExitOutputFailed = 4;  // standard output or standard error could not be written
 
+// Why a sheet or the whole run stopped when memory ran out.
+inline constexpr const wchar_t* kOutOfMemory = L"there is not enough memory to read it";
+
 struct Output {
   std::wstring out;
   std::wstring err;

@@ -26,21 +26,23 @@ int ShowLists(const Invocation& inv, Output& output) {
   int code = kExitDone;
   Json shown = Json::array();  // show --json over several sheets
   for (const std::wstring& sheet : inv.sheets) {
-    SheetSnapshot read;
     if (several && !inv.json) output.out += L"== " + sheet + L"\n";
-    if (Result loaded = ReadSheet(sheet, read); !loaded) {
-      code = WorseExit(code, ReadFailure(output, sheet, loaded.why));
-    } else if (inv.command == Command::kGet) {
-      output.out += read.lists[inv.kind] + L"\n";
-    } else if (!inv.json) {
-      output.out += ShowText(read.lists);
-    } else if (!several) {
-      output.out += JsonOutput(ShowJson(read.lists));
-    } else {
-      Json one = {{"sheet", JsonText(sheet)}};
-      one.update(ShowJson(read.lists));
-      shown.push_back(std::move(one));
-    }
+    code = WorseExit(code, ForOneSheet(sheet, output, [&] {
+                       SheetSnapshot read;
+                       if (Result loaded = ReadSheet(sheet, read); !loaded) return ReadFailure(output, sheet, loaded.why);
+                       if (inv.command == Command::kGet) {
+                         output.out += read.lists[inv.kind] + L"\n";
+                       } else if (!inv.json) {
+                         output.out += ShowText(read.lists);
+                       } else if (!several) {
+                         output.out += JsonOutput(ShowJson(read.lists));
+                       } else {
+                         Json one = {{"sheet", JsonText(sheet)}};
+                         one.update(ShowJson(read.lists));
+                         shown.push_back(std::move(one));
+                       }
+                       return kExitDone;
+                     }));
   }
   if (!shown.empty()) output.out += JsonOutput(shown);
   return code;
@@ -53,8 +55,17 @@ int ChangeList(const Invocation& inv, Output& output) {
     if (inv.command == Command::kAdd) return AddEntry(list, inv.value).changed;
     return RemoveEntry(list, inv.value).changed;  // an entry already there, or one absent: nothing to write
   };
+  // Over several sheets each gets its line: a script learns which were written when one fails.
+  const bool several = inv.sheets.size() > 1;
   int code = kExitDone;
-  for (const std::wstring& sheet : inv.sheets) code = WorseExit(code, EditExit(sheet, EditSheet(sheet, change), output));
+  for (const std::wstring& sheet : inv.sheets) {
+    code = WorseExit(code, ForOneSheet(sheet, output, [&] {
+                       const EditOutcome edited = EditSheet(sheet, change);
+                       const int done = EditExit(sheet, edited, output);
+                       if (several && done == kExitDone) output.out += sheet + (edited.written ? L": done\n" : L": unchanged\n");
+                       return done;
+                     }));
+  }
   return code;
 }
 

@@ -1,4 +1,5 @@
 // pathwright-cli: the directory settings of a user property sheet from the command line.
+#include <new>
 #include <string>
 #include <vector>
 
@@ -25,9 +26,16 @@ int Report(int code, const Output& output) {
   return out && errWritten ? code : pathwright::cli::kExitOutputFailed;
 }
 
+// Memory that runs out (a huge file, a machine at its limit) ends the run with a message and the
+// code of an input that cannot be read, never with an abort; what was done before is still told.
 int RunAndReport(const std::vector<std::wstring>& args) {
   Output output;
-  const int code = pathwright::cli::Run(args, output);
+  int code = pathwright::cli::kExitUnreadable;
+  try {
+    code = pathwright::cli::Run(args, output);
+  } catch (const std::bad_alloc&) {
+    output.err += L"pathwright-cli: " + std::wstring(pathwright::cli::kOutOfMemory) + L"; nothing more was done\n";
+  }
   return Report(code, output);
 }
 }  // namespace

@@ -8,6 +8,7 @@
 #include "EnvironmentPaths.h"
 #include "MsBuildEvaluator.h"
 #include "SheetLocation.h"
+#include "InputLimits.h"
 #include "base/FileSystem.h"
 #include "base/Utf8.h"
 
@@ -141,7 +142,7 @@ bool ReadProjectImports(const std::wstring& path, const ImportContext& context, 
                         std::wstring& why) {
   imports = {};
   std::string bytes;
-  if (Result read = ReadFileBytes(path, bytes); !read) {
+  if (Result read = ReadFileBytes(path, bytes, {.maxFileSize = kMaxProjectBytes}); !read) {
     why = read.why;
     return false;
   }
@@ -188,7 +189,7 @@ bool ParseProjectImports(std::string_view bytes, const std::wstring& projectPath
 bool ReadSolutionProjects(const std::wstring& path, std::vector<std::wstring>& projects, std::wstring& why) {
   projects.clear();
   std::string bytes;
-  if (Result read = ReadFileBytes(path, bytes); !read) {
+  if (Result read = ReadFileBytes(path, bytes, {.maxFileSize = kMaxProjectBytes}); !read) {
     why = read.why;
     return false;
   }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <cwchar>
+#include <initializer_list>
 #include <iterator>
 
 #include "base/Utf8.h"
@@ -16,16 +17,69 @@ namespace {
 using Bytes = std::string_view;
 unsigned char Byte(Bytes b, size_t i) { return static_cast<unsigned char>(b[i]); }
 
-// Whether the XML reader's detection takes the bytes for UTF-16 or UTF-32: a byte order mark, or "<"
-// (and "<?") laid out in units wider than a byte.
-bool LooksWide(Bytes b) {
-  if (b.size() < 4) return false;
+// How the XML reader's detection lays out UTF-16 or UTF-32 (byte order mark, or "<" and "<?" in
+// units wider than a byte), in its order of checks.
+struct WideLayout {
+  size_t width = 2;  // bytes per unit
+  bool big = false;  // big-endian
+  size_t bom = 0;    // bytes of the byte order mark
+};
+
+std::optional<WideLayout> DetectWide(Bytes b) {
+  if (b.size() < 4) return std::nullopt;
   const auto is = [&](int b0, int b1, int b2, int b3) {
     return (b0 < 0 || Byte(b, 0) == b0) && (b1 < 0 || Byte(b, 1) == b1) && (b2 < 0 || Byte(b, 2) == b2) &&
            (b3 < 0 || Byte(b, 3) == b3);
   };
-  return is(0, 0, 0xFE, 0xFF) || is(0xFF, 0xFE, -1, -1) || is(0xFE, 0xFF, -1, -1) || is(0, 0, 0, '<') ||
-         is('<', 0, -1, -1) || is(0, '<', -1, -1);
+  if (is(0, 0, 0xFE, 0xFF)) return WideLayout{.width = 4, .big = true, .bom = 4};
+  if (is(0xFF, 0xFE, 0, 0)) return WideLayout{.width = 4, .big = false, .bom = 4};
+  if (is(0xFE, 0xFF, -1, -1)) return WideLayout{.width = 2, .big = true, .bom = 2};
+  if (is(0xFF, 0xFE, -1, -1)) return WideLayout{.width = 2, .big = false, .bom = 2};
+  if (is(0, 0, 0, '<')) return WideLayout{.width = 4, .big = true};
+  if (is('<', 0, 0, 0)) return WideLayout{.width = 4, .big = false};
+  if (is(0, '<', -1, -1)) return WideLayout{.width = 2, .big = true};
+  if (is('<', 0, -1, -1)) return WideLayout{.width = 2, .big = false};
+  return std::nullopt;
+}
+
+char32_t UnitAt(Bytes b, size_t at, const WideLayout& layout) {
+  char32_t unit = 0;
+  for (size_t k = 0; k < layout.width; ++k) {
+    unit = (unit << 8) | Byte(b, at + (layout.big ? k : layout.width - 1 - k));
+  }
+  return unit;
+}
+
+// Offset of the first unit that is no character (a lone surrogate, a value beyond U+10FFFF, a
+// final unit cut short), or npos. The reader would drop it without a word, and the sheet would
+// not be written back as it was.
+size_t FirstInvalidWide(Bytes b, const WideLayout& layout) {
+  const size_t whole = b.size() - b.size() % layout.width;
+  const auto high = [](char32_t u) { return u >= 0xD800 && u <= 0xDBFF; };
+  const auto low = [](char32_t u) { return u >= 0xDC00 && u <= 0xDFFF; };
+  for (size_t at = 0; at < whole; at += layout.width) {
+    const char32_t u = UnitAt(b, at, layout);
+    if (layout.width == 4) {
+      if (high(u) || low(u) || u > 0x10FFFF) return at;
+    } else if (low(u)) {
+      return at;
+    } else if (high(u)) {
+      if (at + 2 >= whole || !low(UnitAt(b, at + 2, layout))) return at;
+      at += 2;
+    }
+  }
+  return whole == b.size() ? std::string::npos : whole;
+}
+
+// The start of a wide text as bytes, enough to read its declaration from: ASCII units as they
+// are, every other unit as a byte no name holds.
+std::string NarrowStart(Bytes b, const WideLayout& layout) {
+  std::string narrow;
+  for (size_t at = layout.bom; at + layout.width <= b.size() && narrow.size() < 512; at += layout.width) {
+    const char32_t u = UnitAt(b, at, layout);
+    narrow += u < 0x80 ? static_cast<char>(u) : '\x80';
+  }
+  return narrow;
 }
 
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
@@ -66,6 +120,36 @@ bool NameIs(Bytes name, std::string_view lower) {
     if ((c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c) != lower[i]) return false;
   }
   return true;
+}
+
+// The encodings a declaration may name, by the names and aliases in common use (the IANA
+// registry's among them). The reader decodes each of them exactly; any other name is refused, as
+// its bytes would be taken for something they are not (ISO-2022-JP and UTF-7 look like ASCII).
+enum class Declared { kNone, kUtf8, kWide, kLatin1, kWindows1252, kAscii, kOther };
+
+Declared Classify(Bytes name) {
+  if (name.empty()) return Declared::kNone;
+  const auto any = [&](std::initializer_list<std::string_view> names) {
+    for (const std::string_view known : names) {
+      if (NameIs(name, known)) return true;
+    }
+    return false;
+  };
+  if (any({"utf-8", "utf8"})) return Declared::kUtf8;
+  if (any({"utf-16", "utf-16le", "utf-16be", "utf16", "ucs-2", "iso-10646-ucs-2", "unicode", "csunicode", "utf-32",
+           "utf-32le", "utf-32be", "utf32", "ucs-4", "iso-10646-ucs-4", "csucs4"})) {
+    return Declared::kWide;
+  }
+  if (any({"iso-8859-1", "iso8859-1", "iso_8859-1", "iso_8859-1:1987", "latin1", "latin-1", "l1", "iso-ir-100",
+           "ibm819", "cp819", "csisolatin1"})) {
+    return Declared::kLatin1;
+  }
+  if (any({"windows-1252", "cp1252", "x-cp1252", "cswindows1252"})) return Declared::kWindows1252;
+  if (any({"us-ascii", "ascii", "us", "iso646-us", "ansi_x3.4-1968", "ansi_x3.4-1986", "iso-ir-6",
+           "iso_646.irv:1991", "ibm367", "cp367", "csascii"})) {
+    return Declared::kAscii;
+  }
+  return Declared::kOther;
 }
 
 // Offset of the first byte that does not start a valid UTF-8 sequence (overlong forms, surrogates
@@ -146,19 +230,37 @@ bool Allowed(char32_t c) {
 bool PrepareSheetBytes(std::string_view bytes, std::string& recoded, SheetBytes& encoding, std::wstring& why) {
   const Bytes b = bytes;
   encoding = SheetBytes::kDetect;
-  if (LooksWide(b)) return true;
-  const bool bom = b.substr(0, 3) == "\xEF\xBB\xBF";
-  const Bytes name = bom ? Bytes() : DeclaredEncoding(b);  // a byte order mark outranks the declaration
-  if (NameIs(name, "iso-8859-1") || NameIs(name, "latin1")) {
+  const std::optional<WideLayout> wide = DetectWide(b);
+  const bool bom = !wide && b.substr(0, 3) == "\xEF\xBB\xBF";
+  const std::string narrow = wide ? NarrowStart(b, *wide) : std::string();
+  const Bytes name = wide ? DeclaredEncoding(narrow) : DeclaredEncoding(b.substr(bom ? 3 : 0));
+  const Declared declared = Classify(name);
+  if (declared == Declared::kOther) {
+    why = L"the declared encoding \"" + Widen(name) +
+          L"\" is not one this program reads exactly (UTF-8, UTF-16, UTF-32, windows-1252, ISO-8859-1 or US-ASCII)";
+    return false;
+  }
+  if (wide) {
+    // The layout decides, whatever the declaration names; the reader drops what is no character.
+    if (const size_t bad = FirstInvalidWide(b, *wide); bad != std::string::npos) {
+      why = L"the bytes at offset " + std::to_wstring(bad) + L" are not valid " +
+            (wide->width == 4 ? L"UTF-32" : L"UTF-16");
+      return false;
+    }
+    return true;
+  }
+  // A byte order mark outranks the declaration: the bytes are UTF-8.
+  if (!bom && declared == Declared::kLatin1) {
     encoding = SheetBytes::kLatin1;
     return true;
   }
   encoding = SheetBytes::kUtf8;
-  if (NameIs(name, "windows-1252") || NameIs(name, "cp1252")) {
+  if (!bom && declared == Declared::kWindows1252) {
     recoded = Windows1252ToUtf8(b);
     return true;
   }
-  const bool utf8 = name.empty() || NameIs(name, "utf-8") || NameIs(name, "utf8");
+  // UTF-16 or UTF-32 declared over bytes of neither reads right only while every byte is ASCII.
+  const bool utf8 = bom || declared == Declared::kNone || declared == Declared::kUtf8;
   size_t bad = std::string::npos;
   if (utf8) {
     bad = FirstInvalidUtf8(b);
@@ -171,7 +273,7 @@ bool PrepareSheetBytes(std::string_view bytes, std::string& recoded, SheetBytes&
   why = utf8 ? L"the bytes at offset " + std::to_wstring(bad) +
                    L" are not valid UTF-8 (a sheet that declares no other encoding must be UTF-8)"
              : L"the byte at offset " + std::to_wstring(bad) + L" is not ASCII, and the declared encoding \"" +
-                   Widen(name) + L"\" cannot be read exactly (use UTF-8)";
+                   Widen(name) + L"\" cannot hold it";
   return false;
 }
 

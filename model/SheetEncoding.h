@@ -20,11 +20,13 @@ enum class SheetBytes {
 
 // Readies the raw bytes of a sheet for the XML reader and names the encoding to read them in, so that
 // every character comes through unchanged. UTF-16 and UTF-32 are left to the reader's detection (byte
-// order mark or layout); a declared ISO-8859-1 is read as such; a declared windows-1252 (or cp1252) is
-// recoded to UTF-8; everything else is read as UTF-8 and must be valid UTF-8, and a declaration of
-// any other encoding is accepted only for pure ASCII bytes. False, with the reason for the user,
-// when the bytes cannot be read exactly. `recoded` receives the bytes to parse when they differ from
-// `bytes` (windows-1252) and stays empty otherwise.
+// order mark or layout) and must hold characters only, no lone surrogate; a UTF-8 byte order mark
+// means UTF-8 whatever the declaration says; otherwise a declared ISO-8859-1 is read as such, a
+// declared windows-1252 is recoded to UTF-8, a declared US-ASCII (or UTF-16 or UTF-32 above bytes
+// laid out as neither) must be ASCII, and everything else must be valid UTF-8. A declaration of any
+// other encoding is refused, whatever the bytes. False, with the reason for the user, when the bytes
+// cannot be read exactly. `recoded` receives the bytes to parse when they differ from `bytes`
+// (windows-1252) and stays empty otherwise.
 bool PrepareSheetBytes(std::string_view bytes, std::string& recoded, SheetBytes& encoding, std::wstring& why);
 
 // A character XML 1.0 does not allow: U+0000-U+0008, U+000B, U+000C, U+000E-U+001F, U+FFFE,

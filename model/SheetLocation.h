@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace pathwright {
 
@@ -11,6 +12,15 @@ inline constexpr const wchar_t* kDefaultPlatform = L"Win32";
 
 // "<localAppData>\Microsoft\MSBuild\v4.0": the folder of the user's sheets.
 std::wstring UserSheetFolder(const std::wstring& localAppData);
+
+// Whether the name can be a platform's: ASCII letters, digits, "_" and "-", nothing else (no blank,
+// no dot, no separator, no control character). The name becomes part of a file name, so the one
+// rule holds wherever a platform is named: on the command line, in a config, in a folder's names.
+bool IsPlatformName(std::wstring_view name);
+
+// The platform a user sheet's file name names ("Microsoft.Cpp.x64.user.props" names x64; prefix
+// and suffix in any letter case, as Windows matches file names); empty for any other file name.
+std::wstring PlatformOfSheetName(std::wstring_view fileName);
 
 // "Microsoft.Cpp.<platform>.user.props".
 std::wstring UserSheetName(const std::wstring& platform);

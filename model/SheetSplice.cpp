@@ -136,25 +136,6 @@ class Units {
   size_t m_size;
 };
 
-// The offset of the first bytes that are no character of the UTF-16 or UTF-32 charset, or kNone.
-size_t FirstInvalidWide(std::string_view bytes, SheetCharset charset) {
-  const Units units(bytes, charset);
-  const size_t width = UnitBytes(charset);
-  const auto high = [](char32_t u) { return u >= 0xD800 && u <= 0xDBFF; };
-  const auto low = [](char32_t u) { return u >= 0xDC00 && u <= 0xDFFF; };
-  for (size_t i = 0; i < units.size(); ++i) {
-    const char32_t u = units[i];
-    if (width == 4) {
-      if (high(u) || low(u) || u > 0x10FFFF) return i * width;
-    } else if (low(u) || (high(u) && (i + 1 == units.size() || !low(units[i + 1])))) {
-      return i * width;
-    } else if (high(u)) {
-      ++i;
-    }
-  }
-  return units.size() * width == bytes.size() ? kNone : units.size() * width;
-}
-
 pugi::xml_encoding PugiEncoding(SheetCharset charset) {
   switch (charset) {
     case SheetCharset::kUtf16Le:
@@ -339,6 +320,40 @@ pugi::xml_encoding LibraryEncoding(SheetBytes encoding) {
   return pugi::encoding_auto;
 }
 
+Result CheckSheetStructure(const pugi::xml_document& doc) {
+  const auto refuse = [](const std::wstring& what) {
+    return Result::Failure(Result::Status::kNotASheet, L"not well-formed XML: " + what);
+  };
+  bool element = false;
+  for (pugi::xml_node node = doc.first_child(); node; node = node.next_sibling()) {
+    if (node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata) {
+      return refuse(std::wstring(L"text ") + (element ? L"after" : L"before") + L" the top element");
+    }
+    if (node.type() != pugi::node_element) continue;
+    if (element) return refuse(L"a second top element, <" + std::wstring(node.name()) + L">");
+    element = true;
+  }
+  if (!element) return Result::Failure(Result::Status::kNotASheet, L"the file holds no XML element");
+  // Each node once, without recursion: any depth is safe to walk.
+  const pugi::xml_node top = doc.document_element();
+  std::vector<std::wstring_view> names;
+  for (pugi::xml_node node = top; node;) {
+    names.clear();
+    for (const pugi::xml_attribute attribute : node.attributes()) names.emplace_back(attribute.name());
+    std::sort(names.begin(), names.end());
+    if (const auto twice = std::adjacent_find(names.begin(), names.end()); twice != names.end()) {
+      return refuse(L"<" + std::wstring(node.name()) + L"> has the attribute " + std::wstring(*twice) + L" twice");
+    }
+    if (const pugi::xml_node child = node.first_child()) {
+      node = child;
+      continue;
+    }
+    while (node != top && !node.next_sibling()) node = node.parent();
+    node = node == top ? pugi::xml_node() : node.next_sibling();
+  }
+  return {};
+}
+
 // Where an element stands in the units as read.
 struct SheetSplice::Span {
   size_t begin = kNone;  // the '<' of its start tag
@@ -396,12 +411,6 @@ Result SheetSplice::Load(std::string bytes) {
     m_charset = wide->first;
     m_textStart = wide->second;
     encoding = PugiEncoding(m_charset);
-    // pugixml would drop what is not a character; such a file could not be written back as it was.
-    if (const size_t bad = FirstInvalidWide(bytes, m_charset); bad != kNone) {
-      return Result::Failure(Status::kNotASheet,
-                             L"the bytes at offset " + std::to_wstring(bad) +
-                                 (Is32(m_charset) ? L" are not valid UTF-32" : L" are not valid UTF-16"));
-    }
   } else if (encoding == pugi::encoding_latin1) {
     m_charset = SheetCharset::kLatin1;
   } else if (!recoded.empty()) {
@@ -425,18 +434,17 @@ Result SheetSplice::Load(std::string bytes) {
   }
 
   const std::string& parse = recoded.empty() ? bytes : recoded;
-  const pugi::xml_parse_result parsed =
-      m_doc.load_buffer(parse.data(), parse.size(), pugi::parse_default | pugi::parse_declaration, encoding);
+  const pugi::xml_parse_result parsed = m_doc.load_buffer(parse.data(), parse.size(), kSheetParseOptions, encoding);
   std::string().swap(recoded);
-  if (parsed.status == pugi::status_no_document_element) {
-    m_doc.reset();
-    return Result::Failure(Status::kNotASheet, L"the file holds no XML element");
-  }
   if (!parsed) {
     m_doc.reset();
     const std::string_view description = parsed.description();
     return Result::Failure(Status::kNotASheet,
                            L"not well-formed XML: " + std::wstring(description.begin(), description.end()));
+  }
+  if (Result sound = CheckSheetStructure(m_doc); !sound) {
+    m_doc.reset();
+    return sound;
   }
   m_bytes = std::move(bytes);
   // pugixml ends a declaration at "/>" as well, as long as a "?>" follows somewhere; an edit that

@@ -25,6 +25,16 @@ namespace pathwright {
 // The encoding the XML library is to read a sheet's prepared bytes in (see PrepareSheetBytes).
 pugi::xml_encoding LibraryEncoding(SheetBytes encoding);
 
+// How every reader of a sheet parses it: the library's defaults and the declaration, and text
+// outside the top element kept (the library would drop it silently) so that it can be refused.
+inline constexpr unsigned kSheetParseOptions = pugi::parse_default | pugi::parse_declaration | pugi::parse_fragment;
+
+// What the library lets through but XML does not allow, in a document parsed with
+// kSheetParseOptions: no element at all, a second top element, text before or after the top
+// element, an attribute written twice on one element. Fails with Result::Status::kNotASheet,
+// saying which; MSBuild refuses such a sheet, and a save would write the stray parts back.
+Result CheckSheetStructure(const pugi::xml_document& doc);
+
 // How a sheet's characters are stored: as it was read, and as it is written back.
 enum class SheetCharset {
   kUtf8,     // with or without a byte order mark
@@ -71,9 +81,9 @@ class SheetSplice {
   SheetSplice(const SheetSplice&) = delete;
   SheetSplice& operator=(const SheetSplice&) = delete;
 
-  // Takes the bytes of a sheet and parses them (default options and the declaration). Refuses
-  // (Result::Status::kNotASheet, saying why) what cannot be read exactly: see PrepareSheetBytes;
-  // UTF-16 and UTF-32 must also be whole and valid. Forgets every earlier edit.
+  // Takes the bytes of a sheet and parses them (kSheetParseOptions). Refuses
+  // (Result::Status::kNotASheet, saying why) what cannot be read exactly (see PrepareSheetBytes)
+  // and what is not well-formed (see CheckSheetStructure). Forgets every earlier edit.
   Result Load(std::string bytes);
 
   // The parsed sheet. Read it, never change it: the edits below say what changes.

@@ -1,5 +1,7 @@
 #include "SheetStore.h"
 
+#include "InputLimits.h"
+
 namespace pathwright {
 
 Result SheetStore::Read(std::string& bytes) const {
@@ -12,7 +14,7 @@ Result SheetStore::Read(std::string& bytes) const {
     const Result refused = ReadFileBytes(m_path, nothing, {.maxRead = 0});
     return Result::Failure(Status::kInvalid, refused ? L"it is not a regular file" : refused.why);
   }
-  return ReadFileBytes(m_path, bytes);
+  return ReadFileBytes(m_path, bytes, {.maxFileSize = kMaxSheetBytes});
 }
 
 Result SheetStore::Update(const std::string* known, const Rebuild& rebuild, Replacement& out) {

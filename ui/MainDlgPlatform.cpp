@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <string>
-#include <string_view>
 
 #include "base/FileSystem.h"
 #include "lang/TextNumbers.h"
@@ -22,18 +21,6 @@ bool SameName(const std::wstring& a, const std::wstring& b) {
          CSTR_EQUAL;
 }
 
-// The platform a user sheet's file name names ("Microsoft.Cpp.x64.user.props" names x64); empty for
-// any other name.
-std::wstring PlatformOfFileName(const std::wstring& fileName) {
-  constexpr std::wstring_view kPrefix = L"Microsoft.Cpp.";
-  constexpr std::wstring_view kSuffix = L".user.props";
-  if (fileName.size() <= kPrefix.size() + kSuffix.size()) return {};
-  if (!SameName(fileName.substr(0, kPrefix.size()), std::wstring(kPrefix))) return {};
-  if (!SameName(fileName.substr(fileName.size() - kSuffix.size()), std::wstring(kSuffix))) return {};
-  std::wstring platform = fileName.substr(kPrefix.size(), fileName.size() - kPrefix.size() - kSuffix.size());
-  return platform.find_first_of(L".\\/") == std::wstring::npos ? platform : std::wstring();
-}
-
 std::wstring FolderOfPath(const std::wstring& path) {
   const size_t slash = path.find_last_of(L"\\/");
   return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
@@ -47,7 +34,7 @@ std::wstring CMainDlg::PlatformFolder() const {
 }
 
 void CMainDlg::ShowPlatform(const std::wstring& fileName) {
-  m_platformName = PlatformOfFileName(fileName);
+  m_platformName = PlatformOfSheetName(fileName);
   FillPlatforms();
 }
 
@@ -60,7 +47,7 @@ void CMainDlg::FillPlatforms() {
     const std::wstring pattern = folder + L"\\Microsoft.Cpp.*.user.props";
     if (HANDLE search = ::FindFirstFileW(pattern.c_str(), &found); search != INVALID_HANDLE_VALUE) {
       do {
-        const std::wstring platform = PlatformOfFileName(found.cFileName);
+        const std::wstring platform = PlatformOfSheetName(found.cFileName);
         if (platform.empty() || (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
         bool known = false;
         for (const std::wstring& offered : m_platforms) known = known || SameName(offered, platform);

@@ -160,6 +160,9 @@ TEST(Cli, Remove) {
   for (const Row& row : rows) Check(row);
 }
 
+// kGood padded with line breaks after its end to the largest size a sheet may have.
+const std::string kSized64 = kGood + std::string((64u << 20) - kGood.size(), '\n');
+
 TEST(Cli, Show) {
   const std::string shown = Include("C:\\inc;D:\\inc") + Kind("UserWPath", "LibraryWPath", "W");
   const Row rows[] = {
@@ -176,6 +179,15 @@ TEST(Cli, Show) {
               "  \"UserReference\": \"\",\n  \"UserLibrary\": \"<lib>\",\n  \"UserWPath\": \"\",\n"
               "  \"UserSource\": \"\",\n  \"UserExclude\": \"\"\n}\n"},
       {.name = "no sheet", .before = kNone, .steps = {{"show", "{}"}}, .code = 1},
+      {.name = "a sheet of exactly 64 MB is read",
+       .before = kSized64,
+       .steps = {{"get", "{}", "include"}},
+       .out = "C:\\keep\n"},
+      {.name = "one byte more is refused unread, with its size",
+       .before = kSized64 + "\n",
+       .steps = {{"get", "{}", "include"}},
+       .code = 1,
+       .reason = "has 67108865 bytes"},
   };
   for (const Row& row : rows) Check(row);
 }
@@ -248,6 +260,8 @@ TEST(Cli, UsageErrors) {
       {"--dry-run off apply", {"check", "{}", "--dry-run"}},
       {"--output off export", {"show", "{}", "--output", "{}.json"}},
       {"help of an unknown command", {"help", "frobnicate"}},
+      {"a platform name with a blank", {"show", "--folder", "{}", "--platform", "x 64"}},
+      {"a platform name with a line break", {"get", "--folder", "{}", "--platform", "x\n64", "include"}},
 #ifndef _WIN32  // no per-user sheet folder
       {"show without SHEET", {"show"}},
       {"get without SHEET", {"get", "include"}},
@@ -462,7 +476,7 @@ void Check(const SetupRow& row) {
     run = RunCli(args);
   }
   EXPECT_EQ(run.code, row.code) << run.out << run.err;
-  if (row.out) { EXPECT_EQ(run.out, expand(*row.out, row.out->starts_with('{') || row.out->starts_with('['))); }
+  if (row.out) { EXPECT_EQ(run.out, expand(*row.out, row.out->starts_with("{\n") || row.out->starts_with('['))); }
   EXPECT_EQ(run.err.empty(), row.code == 0 || row.code >= 5) << run.err;
   EXPECT_EQ(ReadBytes(sheet), expand(row.after.value_or(row.sheets.empty() ? "" : row.sheets[0])));
 }
@@ -542,6 +556,12 @@ TEST(Cli, Doctor) {
   for (const SetupRow& row : rows) Check(row);
 }
 
+// A config padded with blanks to the largest size one may have.
+const std::string kTeam16 = [] {
+  const std::string team = R"({"platforms": {"Win32": {"include": ["C:\\n"]}}})";
+  return team + std::string((16u << 20) - team.size(), ' ');
+}();
+
 TEST(Cli, Apply) {
   const std::string team = R"({"platforms": {"Win32": {"include": ["{inc}", "C:\\n"]}}})";
   const std::string applied = SavedSheet(Include("{inc};C:\\n"));
@@ -577,6 +597,84 @@ TEST(Cli, Apply) {
        .steps = {{"apply", "--folder", "{config}/msb", "{config}"}},
        .code = 3,
        .config = team},
+      {.name = "ensure keeps what else the list holds, adds an entry given twice once, and exits 0",
+       .sheets = {SavedSheet(Include("C:\\old"))},
+       .steps = {{"apply", "--folder", "{msb}", "{config}"}},
+       .out = "Win32 include: + {inc}\n",
+       .config = R"({"platforms": {"Win32": {"include": ["{inc}", "{inc}"]}}})",
+       .after = SavedSheet(Include("C:\\old;{inc}"))},
+      {.name = "exact drops what the file does not name",
+       .sheets = {SavedSheet(Include("C:\\old;{inc}"))},
+       .steps = {{"apply", "--folder", "{msb}", "{config}"}},
+       .out = "Win32 include: - C:\\old\n",
+       .config = R"({"mode": "exact", "platforms": {"Win32": {"include": ["{inc}"]}}})",
+       .after = SavedSheet(Include("{inc}"))},
+      {.name = "a new sheet made without --dry-run exits 0",
+       .sheets = {kInc},
+       .steps = {{"apply", "--folder", "{msb}", "{config}"}},
+       .out = "x64: new sheet {x64}\nx64 include: + {inc}\n",
+       .config = R"({"platforms": {"x64": {"include": ["{inc}"]}}})"},
+      {.name = "a config of exactly 16 MB is read",
+       .sheets = {kInc},
+       .steps = {{"apply", "--folder", "{msb}", "{config}"}},
+       .out = "Win32 include: + C:\\n\n",
+       .config = kTeam16,
+       .after = applied},
+      {.name = "one byte more is refused unread",
+       .sheets = {kInc},
+       .steps = {{"apply", "--folder", "{msb}", "{config}"}},
+       .code = 1,
+       .out = "",
+       .config = kTeam16 + " "},
+  };
+  for (const SetupRow& row : rows) Check(row);
+}
+
+// The whole config is checked before anything is printed or written: the Win32 part is good, the
+// fault is in a later one, and the sheet stays as it was.
+TEST(Cli, ApplyRefusesAnyFaultOfTheConfig) {
+  const auto config = [](const std::string& x64) {
+    return R"({"platforms": {"Win32": {"include": ["C:\\n"]}, )" + x64 + "}}";
+  };
+  const std::pair<const char*, std::string> rows[] = {
+      {"a key given twice", R"({"mode": "exact", "platforms": {"Win32": {"include": ["C:\\n"]}}, "mode": "ensure"})"},
+      {"characters check calls invalid", config(R"("x64": {"include": ["C:\\a<b>|*?"]})")},
+      {"a character XML does not allow", config(R"("x64": {"include": ["C:\\a\u0001"]})")},
+      {"a platform name with a blank", config(R"("x 64": {"include": ["C:\\a"]})")},
+      {"a platform name with a NUL", config(R"("x\u000064": {"include": ["C:\\a"]})")},
+      {"one platform twice in other letter case", config(R"("WIN32": {"include": ["C:\\a"]})")},
+      {"one list under two names", config(R"("x64": {"include": ["C:\\a"], "UserInclude": ["C:\\b"]})")},
+      {"an entry that is no string", config(R"("x64": {"include": [1]})")},
+      {"nested 100000 deep", config(R"("x64": {"include": )" + std::string(100000, '[') + "]}")},
+  };
+  for (const auto& [name, text] : rows) {
+    Check(SetupRow{.name = name,
+                   .sheets = {kInc},
+                   .steps = {{"apply", "--folder", "{msb}", "{config}"}},
+                   .code = 2,
+                   .out = "",
+                   .config = text});
+  }
+}
+
+// --platform all: each sheet handled and reported on its own, the exit code the worst of them. The
+// Win32 sheet cannot be read; the x64 sheet is handled all the same.
+TEST(Cli, EverySheetOfAFolder) {
+  const std::string damaged = "<Project><x>";
+  const SetupRow rows[] = {
+      {.name = "add: one line per sheet written, the unreadable one on standard error",
+       .sheets = {damaged, NewSheet(2012)},
+       .steps = {{"add", "--folder", "{msb}", "--platform", "all", "include", "C:\\a"}},
+       .code = 1,
+       .out = "{x64}: done\n"},
+      {.name = "then the x64 sheet holds it",
+       .sheets = {damaged, NewSheet(2012)},
+       .steps = {{"add", "--folder", "{msb}", "--platform", "all", "include", "C:\\a"},
+                 {"show", "--folder", "{msb}", "--platform", "all", "--json"}},
+       .code = 1,
+       .out = "[\n  {\n    \"sheet\": \"{x64}\",\n    \"UserExecutable\": \"\",\n    \"UserInclude\": \"C:\\\\a\",\n"
+              "    \"UserReference\": \"\",\n    \"UserLibrary\": \"\",\n    \"UserWPath\": \"\",\n"
+              "    \"UserSource\": \"\",\n    \"UserExclude\": \"\"\n  }\n]\n"},
   };
   for (const SetupRow& row : rows) Check(row);
 }

@@ -71,6 +71,9 @@ TEST(HardenedSheet, ReadWriteAndReadAgain) {
       {"blanks around text", Sheet(" a "), L" a "},
       {"blanks once the final ; is gone", Sheet("<![CDATA[  ;]]>"), L"  ;"},
       {"100 MB in one macro", Sheet(big + "C:\\last"), DecodeUtf8(big + "C:\\last")},
+      {"cp1252 beyond ASCII", "<?xml version=\"1.0\" encoding=\"cp1252\"?>" + Sheet("C:\\\x80\xE9"), L"C:\\\u20AC\u00E9"},
+      {"a UTF-8 byte order mark outranks the declaration",
+       "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"windows-1252\"?>" + Sheet("C:\\\xC3\xA9"), L"C:\\\u00E9"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
