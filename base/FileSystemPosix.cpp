@@ -1,20 +1,18 @@
 // The POSIX primitives of the file store (FilePrimitives.h), and what else of FileSystem.h is one call.
+// The lock and what an interrupted run leaves are in FileLockPosix.cpp.
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
-#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <fnmatch.h>
-#include <pthread.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
 
 #include "base/FilePrimitives.h"
+#include "base/FileSystemPosix.h"
 #include "base/Utf8.h"
 
 namespace pathwright {
@@ -22,8 +20,6 @@ namespace pathwright {
 using namespace file_primitives;
 
 namespace {
-std::string SystemPath(const std::wstring& path) { return EncodeUtf8(path); }
-
 Result LastError() { return Result::FromSystemError(errno); }
 
 Facts::Kind KindOf(mode_t mode) {
@@ -33,35 +29,6 @@ Facts::Kind KindOf(mode_t mode) {
   return S_ISSOCK(mode) ? Facts::Kind::kSocket : Facts::Kind::kDevice;
 }
 
-// The temporary file being written, for the interrupt handler; lock-free, so safe to read there.
-std::atomic<const char*> g_interruptTemporary{nullptr};
-static_assert(std::atomic<const char*>::is_always_lock_free);
-
-// The lock file held, removed by the handler as a release would (a waiter then takes a new one).
-std::atomic<char*> g_interruptLock{nullptr};
-
-extern "C" void RemoveTemporaryAndEnd(int signal) {
-  if (const char* temp = g_interruptTemporary.load()) ::unlink(temp);
-  if (const char* lock = g_interruptLock.load()) ::unlink(lock);
-  // The handler was reset on entry; the signal, blocked until this returns, then ends the process.
-  ::raise(signal);
-}
-
-// The handler forgets a temporary file only if it is still the one it knows.
-void ForgetTemporary(const std::string& path) {
-  const char* mine = path.c_str();
-  g_interruptTemporary.compare_exchange_strong(mine, nullptr);
-}
-// Runs `change` with the interrupting signals held back, so that the handler sees a name whole or not at all.
-template <typename Change>
-void WithoutInterrupts(const Change& change) {
-  sigset_t interrupts, previous;
-  sigemptyset(&interrupts);
-  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&interrupts, signal);
-  ::pthread_sigmask(SIG_BLOCK, &interrupts, &previous);
-  change();
-  ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-}
 }  // namespace
 
 namespace file_primitives {
@@ -137,15 +104,13 @@ Result NewFile::Create(const std::wstring& path, const Facts* like) {
   std::string native = SystemPath(path);
   // An interrupt between creating the file and telling the handler its name would leave it behind:
   // the interrupting signals wait until both are done.
-  sigset_t interrupts, previous;
-  sigemptyset(&interrupts);
-  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&interrupts, signal);
-  ::pthread_sigmask(SIG_BLOCK, &interrupts, &previous);
   const mode_t mode = like ? like->bits & 0777 : 0666;  // reduced by the umask
-  m_handle = ::open(native.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
-  const int openError = errno;
-  if (m_handle >= 0) g_interruptTemporary.store((m_systemPath = std::move(native)).c_str());
-  ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+  int openError = 0;
+  WithoutInterrupts([&] {
+    m_handle = ::open(native.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
+    openError = errno;
+    if (m_handle >= 0) RememberTemporary((m_systemPath = std::move(native)).c_str());
+  });
   if (m_handle < 0) return Result::FromSystemError(openError);
   m_path = path;
   return {};
@@ -245,76 +210,6 @@ std::vector<FolderEntry> ListFolder(const std::wstring& folder, const std::wstri
   return entries;
 }
 
-// flock, not fcntl: an fcntl lock would end the moment this process closed any other descriptor of
-// the file. A holder removes the lock file while it still holds it; whoever got the lock of a file
-// removed meanwhile tries again on the one the name gives now.
-LockAttempt TryLock(const std::wstring& lockPath, std::intptr_t& native, std::wstring& inTheWay) {
-  const std::string name = SystemPath(lockPath);
-  if (native == -1) {
-    // Read-only: a lock file another user made is locked all the same. Never through a link.
-    const int fd = ::open(name.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW, 0666);
-    if (fd < 0) {
-      if (errno == EISDIR) inTheWay = L"a folder";
-      if (errno == ELOOP) inTheWay = L"a symbolic link";
-      if (!inTheWay.empty()) return LockAttempt::kInTheWay;
-      return errno == EINTR ? LockAttempt::kUncertain : LockAttempt::kUnlockable;
-    }
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size != 0) {
-      // Pathwright's lock files stay empty: one with content is someone's file.
-      inTheWay = S_ISDIR(st.st_mode)    ? L"a folder"
-                 : S_ISREG(st.st_mode)  ? L"a file with content"
-                 : S_ISFIFO(st.st_mode) ? L"a pipe"
-                 : S_ISSOCK(st.st_mode) ? L"a socket"
-                                        : L"a device";
-      ::close(fd);
-      return LockAttempt::kInTheWay;
-    }
-    native = fd;
-  }
-  const int fd = static_cast<int>(native);
-  const auto without = [&native](LockAttempt attempt) {
-    ::close(static_cast<int>(std::exchange(native, -1)));
-    return attempt;
-  };
-  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {  // anything but a holder: a file system without locks
-    return errno == EWOULDBLOCK || errno == EINTR ? LockAttempt::kBusy : without(LockAttempt::kUnlockable);
-  }
-  // The holder before may have removed the file: the lock counts only on the file the name gives now.
-  struct stat locked {};
-  struct stat now {};
-  const bool same = ::fstat(fd, &locked) == 0 && ::lstat(name.c_str(), &now) == 0 && now.st_dev == locked.st_dev &&
-                    now.st_ino == locked.st_ino;
-  if (!same) return without(LockAttempt::kMoved);
-  WithoutInterrupts([&] {
-    char* mine = ::strdup(name.c_str());
-    char* none = nullptr;
-    if (!g_interruptLock.compare_exchange_strong(none, mine)) std::free(mine);  // the handler knows one lock
-  });
-  return LockAttempt::kHeld;
-}
-
-void Unlock(std::intptr_t native, const std::wstring& lockPath, bool held) {
-  const int fd = static_cast<int>(native);
-  if (held) {
-    WithoutInterrupts([&] {
-      char* known = g_interruptLock.load();
-      if (known && SystemPath(lockPath) == known && g_interruptLock.compare_exchange_strong(known, nullptr)) {
-        std::free(known);
-      }
-    });
-    // Removed while still held, and only if the name still gives the lock's own file.
-    const std::string name = SystemPath(lockPath);
-    struct stat locked {};
-    struct stat now {};
-    if (::fstat(fd, &locked) == 0 && ::lstat(name.c_str(), &now) == 0 && now.st_dev == locked.st_dev &&
-        now.st_ino == locked.st_ino) {
-      ::unlink(name.c_str());
-    }
-  }
-  ::close(fd);
-}
-
 }  // namespace file_primitives
 
 bool PathExists(const std::wstring& path) {
@@ -327,12 +222,5 @@ bool IsFolder(const std::wstring& path) {
   return !path.empty() && ::stat(SystemPath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-void RemoveTemporaryFilesOnInterrupt() {
-  struct sigaction action {};
-  action.sa_handler = RemoveTemporaryAndEnd;
-  action.sa_flags = SA_RESETHAND;
-  sigemptyset(&action.sa_mask);
-  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) ::sigaction(signal, &action, nullptr);
-}
 
 }  // namespace pathwright
