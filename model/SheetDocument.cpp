@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <optional>
 
 #include <pugixml.hpp>
 
@@ -14,7 +13,6 @@ namespace pathwright {
 namespace {
 constexpr const wchar_t* kProject = L"Project";
 constexpr const wchar_t* kPropertyGroup = L"PropertyGroup";
-constexpr const wchar_t* kLabel = L"Label";
 constexpr const wchar_t* kCondition = L"Condition";
 
 // Whether no element lies more than `limit` levels deep, the top level being 1. Walks without
@@ -53,16 +51,6 @@ bool HasCondition(pugi::xml_node node) {
   return condition.find_first_not_of(L" \t\r\n") != std::wstring_view::npos;
 }
 
-// Which group check takes the user's own entries from: the last PropertyGroup of Project with
-// neither Label nor Condition that has content.
-pugi::xml_node CheckedGroup(pugi::xml_node project) {
-  pugi::xml_node chosen;
-  for (pugi::xml_node group : project.children(kPropertyGroup)) {
-    if (!group.attribute(kLabel) && !HasCondition(group) && group.first_child()) chosen = group;
-  }
-  return chosen;
-}
-
 // The kind whose user macro or path property the element is named after (as MSBuild compares
 // names, in any letter case), or -1.
 int ManagedKind(pugi::xml_node node) {
@@ -76,12 +64,6 @@ int ManagedKind(pugi::xml_node node) {
 // A list as a save writes it: without its final separators.
 void TrimList(std::wstring& list) {
   while (!list.empty() && list.back() == L';') list.pop_back();
-}
-
-std::optional<std::wstring> AttributeValue(pugi::xml_node node, const wchar_t* name) {
-  const pugi::xml_attribute attribute = node.attribute(name);
-  if (!attribute) return std::nullopt;
-  return std::wstring(attribute.value());
 }
 
 // Whether the text holds the name in any letter case, as MSBuild compares names.
@@ -106,7 +88,6 @@ struct SheetDocument::Impl {
   // Where a new macro and path property go when the sheet has neither: the last unconditional
   // group holding an element of a kind, else the last unconditional PropertyGroup; none: a new one.
   pugi::xml_node userGroup;
-  pugi::xml_node checkedGroup;
 
   Result SetKind(int kind, const std::wstring& text, std::vector<NewElement>& forNewGroup);
 };
@@ -247,7 +228,6 @@ Result SheetDocument::Parse(std::string_view bytes) {
     ++number;
   }
   impl.userGroup = lastWithKind ? lastWithKind : lastUnconditional;
-  impl.checkedGroup = CheckedGroup(project);
   // Which definition holds the list is decided by names, conditions and references alone (see
   // KindEvaluation::list), so reading a sheet needs no evaluation of its values.
   std::array<size_t, kKindCount>&use = impl.use, &list = impl.list, lastList;
@@ -305,20 +285,6 @@ SheetWrite SheetDocument::WithLists(DirectoryLists& lists) {
 }
 
 std::string SheetDocument::Bytes() const { return std::string(m_impl->splice.Bytes()); }
-
-std::vector<SheetProperty> SheetDocument::Properties() const {
-  std::vector<SheetProperty> properties;
-  properties.reserve(m_impl->elements.size());
-  for (const pugi::xml_node element : m_impl->elements) {
-    const pugi::xml_node group = element.parent();
-    properties.push_back({.name = element.name(),
-                          .value = element.text().get(),
-                          .groupCondition = AttributeValue(group, kCondition),
-                          .condition = AttributeValue(element, kCondition),
-                          .inUserGroup = group == m_impl->checkedGroup});
-  }
-  return properties;
-}
 
 std::vector<PropertyDefinition> SheetDocument::Definitions(const std::wstring& file) const {
   const std::vector<pugi::xml_node>& elements = m_impl->elements;

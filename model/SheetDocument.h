@@ -30,15 +30,6 @@ enum class VsVersion { k2010, k2012, k2013 };
 // as new sheets have always been told apart.
 VsVersion VsVersionFromChooserIndex(int index);
 
-// One element of a PropertyGroup of Project, in document order, as MSBuild would evaluate it.
-struct SheetProperty {
-  std::wstring name;
-  std::wstring value;
-  std::optional<std::wstring> groupCondition;  // the group's Condition attribute, if it has one
-  std::optional<std::wstring> condition;       // the element's own
-  bool inUserGroup = false;                    // in the last group with content and neither Label nor Condition
-};
-
 // What writing the lists into a sheet gives.
 struct SheetWrite {
   Result result;
@@ -78,9 +69,6 @@ class SheetDocument {
 
   // The sheet's bytes as read.
   std::string Bytes() const;
-
-  // Every element of every PropertyGroup of Project, in document order.
-  std::vector<SheetProperty> Properties() const;
 
   // The same elements as MSBuild's evaluation takes them, in file order, each group numbered; `file`
   // names where they are written.

@@ -272,7 +272,7 @@ TEST(SheetDocument, WhatIsNoSheetIsRefusedWithTheReason) {
     const Result parsed = sheet.Parse(row.bytes);
     EXPECT_EQ(parsed.status, Result::Status::kNotASheet) << row.name;
     EXPECT_NE(parsed.why.find(row.why), std::wstring::npos) << row.name << ": " << EncodeUtf8(parsed.why);
-    EXPECT_TRUE(sheet.Properties().empty()) << row.name << ": nothing half-read is kept";
+    EXPECT_TRUE(sheet.Definitions().empty()) << row.name << ": nothing half-read is kept";
   }
 }
 
