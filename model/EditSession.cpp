@@ -27,6 +27,18 @@ Result StopReading(const Result& failed, bool again, EditStop& stop) {
                              : L"another program changed the sheet meanwhile, and it cannot be read: " + failed.why);
 }
 
+// Runs the rebuild under the sheet's lock. The lock file goes beside the sheet, so the folders of a
+// sheet that will be made are made first and it is made under the lock; where that fails, making
+// the sheet says why. False when nothing was written, the outcome saying where it stopped.
+bool Update(const std::wstring& path, bool makeFolders, std::chrono::milliseconds lockWait, const Rebuild& rebuild,
+            Replacement& out, EditOutcome& outcome) {
+  if (makeFolders) CreateFolders(FolderOf(path));
+  SheetStore store(path, lockWait);
+  outcome.result = store.Update(nullptr, rebuild, out);
+  if (!outcome && outcome.stop == EditStop::kNone) outcome.stop = EditStop::kWriting;
+  return static_cast<bool>(outcome);
+}
+
 // The one edit behind EditSheet and EditOpenSheet; `open` is the caller's snapshot, if any.
 EditOutcome Edit(const std::wstring& path, SheetSnapshot* open, const SheetChange& change, const EditOptions& options) {
   EditOutcome outcome;
@@ -99,16 +111,8 @@ EditOutcome Edit(const std::wstring& path, SheetSnapshot* open, const SheetChang
     return {};
   };
 
-  // The lock file goes beside the sheet: the folders of a sheet that will be made are made first, so
-  // that it is made under the lock. Where that fails, making the sheet says why.
-  if (options.createMissing) CreateFolders(FolderOf(path));
-  SheetStore store(path, options.lockWait);
   Replacement out;
-  outcome.result = store.Update(nullptr, rebuild, out);
-  if (!outcome) {
-    if (outcome.stop == EditStop::kNone) outcome.stop = EditStop::kWriting;
-    return outcome;
-  }
+  if (!Update(path, options.createMissing.has_value(), options.lockWait, rebuild, out, outcome)) return outcome;
   outcome.written = !out.nothing;
   if (!outcome.written) outcome.becameUtf8 = false;
   if (open) {
@@ -199,14 +203,8 @@ EditOutcome CreateSheet(const std::wstring& path, VsVersion version, const NewSh
     out.bytes = SheetDocument::NewSheet(version).Bytes();
     return {};
   };
-  if (options.makeFolders) CreateFolders(FolderOf(path));  // as for an edit that makes the sheet
-  SheetStore store(path, options.lockWait);
   Replacement out;
-  outcome.result = store.Update(nullptr, rebuild, out);
-  if (!outcome) {
-    if (outcome.stop == EditStop::kNone) outcome.stop = EditStop::kWriting;
-    return outcome;
-  }
+  if (!Update(path, options.makeFolders, options.lockWait, rebuild, out, outcome)) return outcome;
   outcome.written = true;
   outcome.backupPath = out.backupPath;
   if (created) {
