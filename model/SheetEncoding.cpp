@@ -1,5 +1,6 @@
 #include "SheetEncoding.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -16,31 +17,6 @@ namespace {
 // Bytes as they are in the file; every comparison goes through Byte, which never sign-extends.
 using Bytes = std::string_view;
 unsigned char Byte(Bytes b, size_t i) { return static_cast<unsigned char>(b[i]); }
-
-// How the XML reader's detection lays out UTF-16 or UTF-32 (byte order mark, or "<" and "<?" in
-// units wider than a byte), in its order of checks.
-struct WideLayout {
-  size_t width = 2;  // bytes per unit
-  bool big = false;  // big-endian
-  size_t bom = 0;    // bytes of the byte order mark
-};
-
-std::optional<WideLayout> DetectWide(Bytes b) {
-  if (b.size() < 4) return std::nullopt;
-  const auto is = [&](int b0, int b1, int b2, int b3) {
-    return (b0 < 0 || Byte(b, 0) == b0) && (b1 < 0 || Byte(b, 1) == b1) && (b2 < 0 || Byte(b, 2) == b2) &&
-           (b3 < 0 || Byte(b, 3) == b3);
-  };
-  if (is(0, 0, 0xFE, 0xFF)) return WideLayout{.width = 4, .big = true, .bom = 4};
-  if (is(0xFF, 0xFE, 0, 0)) return WideLayout{.width = 4, .big = false, .bom = 4};
-  if (is(0xFE, 0xFF, -1, -1)) return WideLayout{.width = 2, .big = true, .bom = 2};
-  if (is(0xFF, 0xFE, -1, -1)) return WideLayout{.width = 2, .big = false, .bom = 2};
-  if (is(0, 0, 0, '<')) return WideLayout{.width = 4, .big = true};
-  if (is('<', 0, 0, 0)) return WideLayout{.width = 4, .big = false};
-  if (is(0, '<', -1, -1)) return WideLayout{.width = 2, .big = true};
-  if (is('<', 0, -1, -1)) return WideLayout{.width = 2, .big = false};
-  return std::nullopt;
-}
 
 char32_t UnitAt(Bytes b, size_t at, const WideLayout& layout) {
   char32_t unit = 0;
@@ -82,44 +58,10 @@ std::string NarrowStart(Bytes b, const WideLayout& layout) {
   return narrow;
 }
 
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
-
-// The value of the "encoding" attribute of an XML declaration at the very start, read attribute by
-// attribute as the parser builds them (the attribute a save corrects); empty when there is none.
+// The value of the "encoding" attribute of the declaration, empty when there is none.
 Bytes DeclaredEncoding(Bytes b) {
-  if (b.substr(0, 5) != "<?xml") return {};
-  size_t at = 5;
-  const auto skipSpace = [&] {
-    const size_t start = at;
-    while (at < b.size() && IsSpace(b[at])) ++at;
-    return at > start;
-  };
-  while (skipSpace() && at < b.size()) {
-    const size_t nameStart = at;
-    while (at < b.size() && !IsSpace(b[at]) && b[at] != '=' && b[at] != '?') ++at;
-    const Bytes name = b.substr(nameStart, at - nameStart);
-    skipSpace();
-    if (name.empty() || at >= b.size() || b[at] != '=') return {};
-    ++at;
-    skipSpace();
-    if (at >= b.size() || (b[at] != '"' && b[at] != '\'')) return {};
-    const char quote = b[at++];
-    const size_t valueStart = at;
-    while (at < b.size() && b[at] != quote) ++at;
-    if (at >= b.size()) return {};
-    if (name == "encoding") return b.substr(valueStart, at - valueStart);
-    ++at;
-  }
-  return {};
-}
-
-bool NameIs(Bytes name, std::string_view lower) {
-  if (name.size() != lower.size()) return false;
-  for (size_t i = 0; i < name.size(); ++i) {
-    const char c = name[i];
-    if ((c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c) != lower[i]) return false;
-  }
-  return true;
+  const auto range = DeclaredEncodingRange(b);
+  return range ? b.substr(range->first, range->second - range->first) : Bytes();
 }
 
 // The encodings a declaration may name, by the names and aliases in common use (the IANA
@@ -131,7 +73,7 @@ Declared Classify(Bytes name) {
   if (name.empty()) return Declared::kNone;
   const auto any = [&](std::initializer_list<std::string_view> names) {
     for (const std::string_view known : names) {
-      if (NameIs(name, known)) return true;
+      if (AsciiNameIs(name, known)) return true;
     }
     return false;
   };
@@ -227,10 +169,61 @@ bool Allowed(char32_t c) {
 
 }  // namespace
 
+std::optional<WideLayout> DetectWideLayout(std::string_view b) {
+  if (b.size() < 4) return std::nullopt;
+  const auto is = [&](int b0, int b1, int b2, int b3) {
+    return (b0 < 0 || Byte(b, 0) == b0) && (b1 < 0 || Byte(b, 1) == b1) && (b2 < 0 || Byte(b, 2) == b2) &&
+           (b3 < 0 || Byte(b, 3) == b3);
+  };
+  if (is(0, 0, 0xFE, 0xFF)) return WideLayout{.width = 4, .big = true, .bom = 4};
+  if (is(0xFF, 0xFE, 0, 0)) return WideLayout{.width = 4, .big = false, .bom = 4};
+  if (is(0xFE, 0xFF, -1, -1)) return WideLayout{.width = 2, .big = true, .bom = 2};
+  if (is(0xFF, 0xFE, -1, -1)) return WideLayout{.width = 2, .big = false, .bom = 2};
+  if (is(0, 0, 0, '<')) return WideLayout{.width = 4, .big = true};
+  if (is('<', 0, 0, 0)) return WideLayout{.width = 4, .big = false};
+  if (is(0, '<', -1, -1)) return WideLayout{.width = 2, .big = true};
+  if (is('<', 0, -1, -1)) return WideLayout{.width = 2, .big = false};
+  return std::nullopt;
+}
+
+std::optional<std::pair<size_t, size_t>> DeclaredEncodingRange(std::string_view b) {
+  if (b.substr(0, 5) != "<?xml") return std::nullopt;
+  const auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
+  size_t at = 5;
+  const auto skipSpace = [&] {
+    const size_t start = at;
+    while (at < b.size() && isSpace(b[at])) ++at;
+    return at > start;
+  };
+  while (skipSpace() && at < b.size()) {
+    const size_t nameStart = at;
+    while (at < b.size() && !isSpace(b[at]) && b[at] != '=' && b[at] != '?') ++at;
+    const std::string_view name = b.substr(nameStart, at - nameStart);
+    skipSpace();
+    if (name.empty() || at >= b.size() || b[at] != '=') return std::nullopt;
+    ++at;
+    skipSpace();
+    if (at >= b.size() || (b[at] != '"' && b[at] != '\'')) return std::nullopt;
+    const char quote = b[at++];
+    const size_t valueStart = at;
+    while (at < b.size() && b[at] != quote) ++at;
+    if (at >= b.size()) return std::nullopt;
+    if (name == "encoding") return std::pair(valueStart, at);
+    ++at;
+  }
+  return std::nullopt;
+}
+
+bool AsciiNameIs(std::string_view name, std::string_view lower) {
+  return name.size() == lower.size() && std::equal(name.begin(), name.end(), lower.begin(), [](char c, char l) {
+           return (c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c) == l;
+         });
+}
+
 bool PrepareSheetBytes(std::string_view bytes, std::string& recoded, SheetBytes& encoding, std::wstring& why) {
   const Bytes b = bytes;
   encoding = SheetBytes::kDetect;
-  const std::optional<WideLayout> wide = DetectWide(b);
+  const std::optional<WideLayout> wide = DetectWideLayout(b);
   const bool bom = !wide && b.substr(0, 3) == "\xEF\xBB\xBF";
   const std::string narrow = wide ? NarrowStart(b, *wide) : std::string();
   const Bytes name = wide ? DeclaredEncoding(narrow) : DeclaredEncoding(b.substr(bom ? 3 : 0));

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "base/Text.h"
 
@@ -28,6 +29,22 @@ enum class SheetBytes {
 // cannot be read exactly. `recoded` receives the bytes to parse when they differ from `bytes`
 // (windows-1252) and stays empty otherwise.
 bool PrepareSheetBytes(std::string_view bytes, std::string& recoded, SheetBytes& encoding, std::wstring& why);
+
+// How the XML reader's own detection lays out UTF-16 or UTF-32: a byte order mark, or "<" in units
+// wider than a byte, checked in the reader's order. Nothing for 8-bit text.
+struct WideLayout {
+  size_t width = 2;  // bytes per unit
+  bool big = false;  // big-endian
+  size_t bom = 0;    // bytes of the byte order mark
+};
+std::optional<WideLayout> DetectWideLayout(std::string_view bytes);
+
+// The byte range of the value of the "encoding" attribute of an XML declaration at the very start of
+// 8-bit text, read attribute by attribute as the reader builds them; nothing when there is none.
+std::optional<std::pair<size_t, size_t>> DeclaredEncodingRange(std::string_view bytes);
+
+// An encoding name compared as the registry compares them: ASCII letters in any case.
+bool AsciiNameIs(std::string_view name, std::string_view lower);
 
 // A character XML 1.0 does not allow: U+0000-U+0008, U+000B, U+000C, U+000E-U+001F, U+FFFE,
 // U+FFFF, or an unpaired surrogate.

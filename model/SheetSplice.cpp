@@ -32,26 +32,13 @@ bool IsBigEndian(SheetCharset charset) {
 }
 size_t UnitBytes(SheetCharset charset) { return !IsWide(charset) ? 1 : Is32(charset) ? 4 : 2; }
 
-// The wide layout pugixml's own detection finds (byte order mark, else "<" laid out in units wider
-// than a byte), in its order; how many units the byte order mark takes, if there is one.
+// The charset of a wide layout, and how many units its byte order mark takes.
 std::optional<std::pair<SheetCharset, size_t>> DetectWide(std::string_view b) {
-  if (b.size() < 4) return std::nullopt;
-  const auto is = [&](int b0, int b1, int b2, int b3) {
-    const int want[] = {b0, b1, b2, b3};
-    for (int i = 0; i < 4; ++i) {
-      if (want[i] >= 0 && static_cast<unsigned char>(b[i]) != want[i]) return false;
-    }
-    return true;
-  };
-  if (is(0, 0, 0xFE, 0xFF)) return std::pair(SheetCharset::kUtf32Be, size_t{1});
-  if (is(0xFF, 0xFE, 0, 0)) return std::pair(SheetCharset::kUtf32Le, size_t{1});
-  if (is(0xFE, 0xFF, -1, -1)) return std::pair(SheetCharset::kUtf16Be, size_t{1});
-  if (is(0xFF, 0xFE, -1, -1)) return std::pair(SheetCharset::kUtf16Le, size_t{1});
-  if (is(0, 0, 0, '<')) return std::pair(SheetCharset::kUtf32Be, size_t{0});
-  if (is('<', 0, 0, 0)) return std::pair(SheetCharset::kUtf32Le, size_t{0});
-  if (is(0, '<', -1, -1)) return std::pair(SheetCharset::kUtf16Be, size_t{0});
-  if (is('<', 0, -1, -1)) return std::pair(SheetCharset::kUtf16Le, size_t{0});
-  return std::nullopt;
+  const std::optional<WideLayout> layout = DetectWideLayout(b);
+  if (!layout) return std::nullopt;
+  const SheetCharset charset = layout->width == 4 ? (layout->big ? SheetCharset::kUtf32Be : SheetCharset::kUtf32Le)
+                                                  : (layout->big ? SheetCharset::kUtf16Be : SheetCharset::kUtf16Le);
+  return std::pair(charset, layout->bom / layout->width);
 }
 
 // The file's code units: bytes for the 8-bit charsets and UTF-8, 16- or 32-bit units otherwise.
@@ -149,40 +136,6 @@ pugi::xml_encoding PugiEncoding(SheetCharset charset) {
     default:
       return pugi::encoding_utf8;
   }
-}
-
-bool NameIs(std::string_view name, std::string_view lower) {
-  return name.size() == lower.size() && std::equal(name.begin(), name.end(), lower.begin(), [](char c, char l) {
-           return (c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c) == l;
-         });
-}
-
-// The units of the value of the encoding attribute of a declaration at the very start of an 8-bit
-// text, read attribute by attribute as the reader reads it.
-std::optional<std::pair<size_t, size_t>> DeclaredEncoding(const Units& t) {
-  if (!t.Matches(0, "<?xml")) return std::nullopt;
-  size_t at = 5;
-  const auto skipSpace = [&] {
-    const size_t from = at;
-    while (at < t.size() && IsSpace(t[at])) ++at;
-    return at > from;
-  };
-  while (skipSpace() && at < t.size()) {
-    const size_t name = at;
-    while (at < t.size() && !IsSpace(t[at]) && t[at] != '=' && t[at] != '?') ++at;
-    const bool named = at > name, encoding = at - name == 8 && t.Matches(name, "encoding");
-    skipSpace();
-    if (!named || at >= t.size() || t[at] != '=') return std::nullopt;
-    ++at;
-    skipSpace();
-    if (at >= t.size() || (t[at] != '"' && t[at] != '\'')) return std::nullopt;
-    const size_t value = at + 1;
-    at = t.Find(value, t[at] == '"' ? "\"" : "'");
-    if (at == kNone) return std::nullopt;
-    if (encoding) return std::pair(value, at);
-    ++at;
-  }
-  return std::nullopt;
 }
 
 // The characters of bytes 0x80-0xFF in windows-1252, taken from the reader itself so that a
@@ -423,12 +376,12 @@ Result SheetSplice::Load(std::string bytes) {
   }
 
   if (!IsWide(m_charset) && m_textStart == 0) {
-    m_declaredEncoding = DeclaredEncoding(Units(bytes, m_charset));
+    m_declaredEncoding = DeclaredEncodingRange(bytes);
     const std::string_view declared =
         m_declaredEncoding ? std::string_view(bytes).substr(m_declaredEncoding->first,
                                                             m_declaredEncoding->second - m_declaredEncoding->first)
                            : "utf-8";
-    if (m_charset == SheetCharset::kUtf8 && !NameIs(declared, "utf-8") && !NameIs(declared, "utf8")) {
+    if (m_charset == SheetCharset::kUtf8 && !AsciiNameIs(declared, "utf-8") && !AsciiNameIs(declared, "utf8")) {
       m_charset = SheetCharset::kAscii;
     }
   }
