@@ -126,8 +126,9 @@ void RemoveTemporaryFilesOnInterrupt();
 
 // Test seam: from now on every call of one kind inside this file layer fails with an I/O error, as
 // the system call itself would, until kNone is set again.
-enum class FileFault { kNone, kFlush, kClose, kLargeWrite, kPermissions };
-// kLargeWrite fails a write that would take a file past this size, as a full disk would.
+enum class FileFault { kNone, kFlush, kClose, kLargeWrite, kPermissions, kRewrite };
+// kLargeWrite fails a write that would take a file past this size, as a full disk would. kRewrite
+// fails every rewrite in place after its first piece, putting the old bytes back included.
 inline constexpr size_t kLargeWriteBytes = 64 * 1024;
 void InjectFileFault(FileFault fault);
 

@@ -170,7 +170,8 @@ Result WriteInPlace(const std::wstring& path, std::string_view bytes) {
   for (size_t done = 0; !error && done < bytes.size();) {
     const size_t size = std::min(bytes.size() - done, kInPlacePiece);
     ssize_t n = 0;
-    if (done + size > kLargeWriteBytes && Injected(FileFault::kLargeWrite)) {
+    if ((done + size > kLargeWriteBytes && Injected(FileFault::kLargeWrite)) ||
+        (done > 0 && Injected(FileFault::kRewrite))) {
       n = -1;
     } else {
       while ((n = ::pwrite(fd, bytes.data() + done, size, static_cast<off_t>(done))) < 0 && errno == EINTR) {}

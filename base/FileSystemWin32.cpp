@@ -187,7 +187,7 @@ Result WriteInPlace(const std::wstring& path, std::string_view bytes) {
     const DWORD size = static_cast<DWORD>(std::min(bytes.size() - done, kInPlacePiece));
     DWORD n = 0;
     if ((done + size > kLargeWriteBytes && Injected(FileFault::kLargeWrite)) ||
-        !WriteFile(file.Get(), bytes.data() + done, size, &n, nullptr)) {
+        (done > 0 && Injected(FileFault::kRewrite)) || !WriteFile(file.Get(), bytes.data() + done, size, &n, nullptr)) {
       return LastError();
     }
     done += n;

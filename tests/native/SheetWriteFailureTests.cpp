@@ -274,17 +274,22 @@ TEST(FileStore, AReplaceKeepsLinksAndWhatTheFileCarries) {
 
 // A file with a second name (a hard link) is rewritten in place, so that both names keep giving the
 // same file; a whole copy is kept beside it meanwhile. A failure midway puts the old bytes back and
-// leaves nothing.
+// leaves nothing; when even that fails, the copy stays and the failure names it.
 TEST(FileStore, AFileWithSeveralNamesIsWrittenInPlace) {
   std::string big;
   while (big.size() < 200 * 1024) big += "C:\\some\\folder;";
-  const std::string old = Sheet("old");
+  const std::string small = Sheet("old"), large = Sheet(big.substr(0, 100 * 1024));
   const struct {
     const char* name;
     FileFault fault = FileFault::kNone;
     const char* expected = nullptr;  // what the caller expects to replace; none: the old bytes
     Result::Status status = Result::Status::kOk;
+    bool restoreFails = false;  // the old bytes are larger than one piece and cannot be put back either
   } rows[] = {
+      {.name = "the old bytes cannot be put back",
+       .fault = FileFault::kRewrite,
+       .status = Result::Status::kSystemError,
+       .restoreFails = true},
       {.name = "written through"},
       {.name = "a full disk midway", .fault = FileFault::kLargeWrite, .status = Result::Status::kSystemError},
       {.name = "changed meanwhile", .expected = "other", .status = Result::Status::kContentChanged},
@@ -294,17 +299,26 @@ TEST(FileStore, AFileWithSeveralNamesIsWrittenInPlace) {
     SCOPED_TRACE(row.name);
     ScratchFolder dir;
     const fs::path file = dir.Path("h1.props"), other = dir.Path("h2.props");
+    const std::string& old = row.restoreFails ? large : small;
     WriteBytes(file, old);
     fs::create_hard_link(file, other);
     InjectFileFault(row.fault);
     const Result result = ReplaceFileAtomically(file.wstring(), big, ExpectedContent::Bytes(row.expected ? row.expected : old));
     InjectFileFault(FileFault::kNone);
     EXPECT_EQ(result.status, row.status) << EncodeUtf8(result.why);
-    const std::string now = row.status == Result::Status::kOk ? big : old;
-    EXPECT_TRUE(ReadBytes(file) == now && ReadBytes(other) == now);
 #ifndef _WIN32  // MinGW's library counts one name for every file
     EXPECT_EQ(fs::hard_link_count(file), 2u);
 #endif
+    if (row.restoreFails) {
+      const std::string why = EncodeUtf8(result.why);
+      const size_t at = why.find("kept in ");
+      ASSERT_NE(at, std::string::npos) << why;
+      EXPECT_EQ(ReadBytes(fs::u8path(why.substr(at + 8))), old) << "the copy named holds the old bytes";
+      EXPECT_EQ(EntriesIn(dir.Root()), 3) << "the copy stays, nothing else";
+      continue;
+    }
+    const std::string now = row.status == Result::Status::kOk ? big : old;
+    EXPECT_TRUE(ReadBytes(file) == now && ReadBytes(other) == now);
     EXPECT_EQ(EntriesIn(dir.Root()), 2) << "no copy, temporary file or lock file left";
   }
 }
