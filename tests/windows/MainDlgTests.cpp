@@ -165,6 +165,26 @@ TEST_F(MainDlgTest, StartUpReachesEachRecordStateAndShowsIt) {
       EXPECT_NE(box.text.find(sheet), std::wstring::npos)
           << EncodeUtf8(box.text);
     }
+    // The focus starts where work starts, or on a way out: never on an empty platform field, there or after
+    // a platform's sheet was declined.
+    const auto expectFocus = [&](const char* when) {
+      const HWND focus = ::GetFocus();
+      if (c.shown.loaded) {
+        EXPECT_EQ(focus, Item(IDC_MAIN_FIRST_EDIT)) << c.name;
+        return;
+      }
+      EXPECT_TRUE(focus == Item(IDC_MAIN_SELECT_SHEET) ||
+                  (focus == Item(IDC_MAIN_PLATFORM) && !Text(IDC_MAIN_PLATFORM).empty()))
+          << c.name << when;
+    };
+    expectFocus("");
+    if (!c.shown.loaded && c.shown.platform.empty()) {
+      ::SendMessageW(main, WM_NEXTDLGCTL, WPARAM(Item(IDC_MAIN_PLATFORM)), TRUE);
+      ::SendMessageW(Item(IDC_MAIN_PLATFORM), CB_SETCURSEL, 1, 0);  // x64, declined
+      platform.messageAnswers = {IDNO};
+      Command(main, IDC_MAIN_PLATFORM, CBN_SELCHANGE);
+      expectFocus(": x64 declined");
+    }
     if (!c.shown.loaded) {  // OK closes with 1 and writes nothing
       Type(IDC_MAIN_FIRST_EDIT, L"C:\\typed anyway");
       Command(main, IDOK);
