@@ -63,10 +63,14 @@ void CPathListDlg::InsertFixed(int item, const FixedLine& line) {
   inserted.pszText = entry.data();
   inserted.iImage = I_IMAGENONE;
   const int at = static_cast<int>(::SendMessageW(m_list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&inserted)));
+  // Set as the entries' words are, without an icon, so both kinds of words start in one column.
   LVITEMW status = {};
+  status.mask = LVIF_TEXT | LVIF_IMAGE;
+  status.iItem = at;
   status.iSubItem = 1;
   status.pszText = where.data();
-  ::SendMessageW(m_list, LVM_SETITEMTEXTW, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(&status));
+  status.iImage = I_IMAGENONE;
+  ::SendMessageW(m_list, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&status));
 }
 
 LRESULT CPathListDlg::OnCustomDraw(NMLVCUSTOMDRAW& draw) const {
