@@ -105,6 +105,8 @@ inline constexpr uint32_t kSavedAsUtf8Text = 6007;  // format with one %s: the s
 // Buttons every dialog has
 inline constexpr uint32_t kButtonOk = 5000;
 inline constexpr uint32_t kButtonCancel = 5001;
+inline constexpr uint32_t kButtonYes = 5002;  // a question's buttons
+inline constexpr uint32_t kButtonNo = 5003;
 
 // By directory kind (the index of model/DirectoryKinds.h)
 inline constexpr uint32_t kMainRowLabels[] = {kMainRowExecutable, kMainRowInclude, kMainRowReference, kMainRowLibrary,
@@ -192,6 +194,8 @@ inline constexpr uint32_t kAll[] = {
     kSettingsFailedText,
     kButtonOk,
     kButtonCancel,
+    kButtonYes,
+    kButtonNo,
     kCreateSheetQuestion,
     kSheetGoneCaption,
     kSheetGoneText,

@@ -677,5 +677,45 @@ TEST(VersionChooserTest, OffersThreeVersionsAndHandsBackTheSelection) {
   }
 }
 
+// The real message box through the real platform services: its buttons take the words of the program's
+// language; a language without them leaves the system's own.
+TEST(MessageBoxTest, ButtonsTakeTheProgramsWords) {
+  ScratchFolder folder;
+  for (const char* file : {"Deutsch.lng", "Fran\xC3\xA7" "ais.lng"})
+    fs::copy_file(DecodeUtf8(PATHWRIGHT_SOURCE_DIR "/lang/"s + file), folder.Path(DecodeUtf8(file)));
+  WriteBytes(folder.Path("Empty.lng"), "<utf-8 encoding>\r\nLangID Empty\r\n");
+  CLanguageManager& languages = LanguageManager();
+  languages.SetFolder(folder.Root().wstring());
+  languages.ScanLanguages();
+  const struct {
+    const char* name;
+    const wchar_t* language;
+    UINT type;
+    std::wstring buttons;  // the first button's words, then the second's, which closes the box
+  } cases[] = {
+      {.name = "German question", .language = L"Deutsch", .type = MB_YESNO, .buttons = L"&Ja|&Nein"},
+      {.name = "French question", .language = L"Fran\u00E7ais", .type = MB_YESNO, .buttons = L"&Oui|&Non"},
+      {.name = "German OK and Cancel", .language = L"Deutsch", .type = MB_OKCANCEL, .buttons = L"OK|Abbrechen"},
+      {.name = "no words: the system's (Wine's, as tests run)", .language = L"Empty", .type = MB_YESNO,
+       .buttons = L"&Yes|&No"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_TRUE(languages.SelectLanguage(c.language));
+    const int first = c.type == MB_YESNO ? IDYES : IDOK, second = c.type == MB_YESNO ? IDNO : IDCANCEL;
+    std::wstring shown;
+    ModalScript script(first, [&](HWND box) {
+      shown = ItemText(box, first) + L"|" + ItemText(box, second);
+      Command(box, second);
+      return true;
+    });
+    EXPECT_EQ(SystemPlatform().ShowMessageBox(nullptr, L"text", L"caption", c.type), second);
+    EXPECT_EQ(shown, c.buttons);
+  }
+  languages.SetFolder(DecodeUtf8(PATHWRIGHT_SOURCE_DIR "/lang"));
+  languages.ScanLanguages();
+  languages.SelectLanguage(L"English");
+}
+
 }  // namespace
 }  // namespace pathwright
