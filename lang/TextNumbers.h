@@ -102,6 +102,7 @@ inline constexpr uint32_t kKeptAsText = 6004;        // format with one %s: the 
 inline constexpr uint32_t kChooseVersionText = 6005;
 inline constexpr uint32_t kRestoreNewest = 6006;  // the chooser's entry for the newest format
 inline constexpr uint32_t kSavedAsUtf8Text = 6007;  // format with one %s: the sheet's path
+inline constexpr uint32_t kLanguageNotAFile = 6008;  // format with one %s: the language file's path
 // Buttons every dialog has
 inline constexpr uint32_t kButtonOk = 5000;
 inline constexpr uint32_t kButtonCancel = 5001;
@@ -204,6 +205,7 @@ inline constexpr uint32_t kAll[] = {
     kChooseVersionText,
     kRestoreNewest,
     kSavedAsUtf8Text,
+    kLanguageNotAFile,
 };
 
 }  // namespace pathwright::text
