@@ -132,9 +132,9 @@ LRESULT CPathListDlg::OnInitDialog() {
   m_minimum = {window.right - window.left, window.bottom - window.top};
   TakeLayout();
   // Without a remembered size the editor opens wider than its smallest size, with room for long entries.
-  const SIZE wanted = m_size.cx > 0 && m_size.cy > 0
-                          ? SIZE{::MulDiv(m_size.cx, static_cast<int>(m_dpi), 96), ::MulDiv(m_size.cy, static_cast<int>(m_dpi), 96)}
-                          : SIZE{m_minimum.cx * 3 / 2, m_minimum.cy * 5 / 4};
+  const SIZE wanted = m_size.cx > 0 && m_size.cy > 0 ? SIZE{::MulDiv(m_size.cx, static_cast<int>(m_dpi), 96),
+                                                            ::MulDiv(m_size.cy, static_cast<int>(m_dpi), 96)}
+                                                     : SIZE{m_minimum.cx * 3 / 2, m_minimum.cy * 5 / 4};
   // A size from the settings file is the user's, or anyone's: never larger than the screen it opens on.
   MONITORINFO monitor = {};
   monitor.cbSize = sizeof(monitor);
@@ -220,7 +220,7 @@ LRESULT CPathListDlg::OnCloseCmd(WORD id) {
   RECT window = {};
   if (::GetWindowRect(m_hWnd, &window) && m_dpi > 0) {
     m_size = {::MulDiv(window.right - window.left, 96, static_cast<int>(m_dpi)),
-                  ::MulDiv(window.bottom - window.top, 96, static_cast<int>(m_dpi))};
+              ::MulDiv(window.bottom - window.top, 96, static_cast<int>(m_dpi))};
   }
   // The buttons let go of the image lists before these are destroyed.
   BUTTON_IMAGELIST none = {};
@@ -263,12 +263,12 @@ void CPathListDlg::TakeLayout() {
   };
   static constexpr Anchor kAnchors[] = {
       {IDC_LIST_LABEL, false, false, true, false},  {IDC_LIST_NOTE, false, false, true, false},
-      {IDC_LIST_BOX, false, false, true, true},
-      {IDC_LIST_EXPANDED, false, true, true, false}, {IDC_LIST_RULE, false, true, true, false},
-      {IDC_LIST_ADD, true, false, false, false},    {IDC_LIST_CHANGE, true, false, false, false},
-      {IDC_LIST_DELETE, true, false, false, false}, {IDC_LIST_CLEAR, true, false, false, false},
-      {IDC_LIST_UP, true, false, false, false},     {IDC_LIST_DOWN, true, false, false, false},
-      {IDOK, true, true, false, false},             {IDCANCEL, true, true, false, false}};
+      {IDC_LIST_BOX, false, false, true, true},     {IDC_LIST_EXPANDED, false, true, true, false},
+      {IDC_LIST_RULE, false, true, true, false},    {IDC_LIST_ADD, true, false, false, false},
+      {IDC_LIST_CHANGE, true, false, false, false}, {IDC_LIST_DELETE, true, false, false, false},
+      {IDC_LIST_CLEAR, true, false, false, false},  {IDC_LIST_UP, true, false, false, false},
+      {IDC_LIST_DOWN, true, false, false, false},   {IDOK, true, true, false, false},
+      {IDCANCEL, true, true, false, false}};
   RECT client = {};
   ::GetClientRect(m_hWnd, &client);
   m_layoutClient = {client.right, client.bottom};

@@ -35,7 +35,8 @@ void CPathListDlg::StartEdit(int index, const std::wstring& typed, bool replace)
   if (index < 0 || index > Count()) return;
   ::SetFocus(m_list);
   SelectOnly({index}, index);
-  const HWND edit = reinterpret_cast<HWND>(::SendMessageW(m_list, LVM_EDITLABELW, static_cast<WPARAM>(ItemOf(index)), 0));
+  const HWND edit =
+      reinterpret_cast<HWND>(::SendMessageW(m_list, LVM_EDITLABELW, static_cast<WPARAM>(ItemOf(index)), 0));
   if (!edit || !replace) return;
   ::SetWindowTextW(edit, typed.c_str());
   ::SendMessageW(edit, EM_SETSEL, typed.size(), typed.size());

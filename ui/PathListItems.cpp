@@ -16,7 +16,8 @@ std::wstring ItemText(HWND list, int index, int column = 0) {
     item.iSubItem = column;
     item.pszText = text.data();
     item.cchTextMax = static_cast<int>(text.size());
-    const LRESULT got = ::SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+    const LRESULT got =
+        ::SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
     if (got < static_cast<LRESULT>(text.size()) - 1) {
       text.resize(got > 0 ? static_cast<size_t>(got) : 0);
       return text;
@@ -48,8 +49,8 @@ std::wstring CPathListDlg::EntryText(int index) const { return ItemText(m_list, 
 std::vector<int> CPathListDlg::SelectedEntries() const {
   std::vector<int> selected;
   const int count = Count();
-  for (int i = -1; (i = static_cast<int>(::SendMessageW(m_list, LVM_GETNEXTITEM, static_cast<WPARAM>(i),
-                                                         LVNI_SELECTED))) >= 0;) {
+  for (int i = -1;
+       (i = static_cast<int>(::SendMessageW(m_list, LVM_GETNEXTITEM, static_cast<WPARAM>(i), LVNI_SELECTED))) >= 0;) {
     if (const int entry = EntryOf(i); entry >= 0 && entry < count) selected.push_back(entry);
   }
   return selected;

@@ -90,8 +90,8 @@ void CPathListDlg::MoveSelected(int offset) {
     }
     std::sort(selected.begin(), selected.end());
     SelectOnly(selected, offset < 0 ? selected.front() : selected.back());
-    ::SendMessageW(m_list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(ItemOf(offset < 0 ? selected.front() : selected.back())),
-                   FALSE);
+    ::SendMessageW(m_list, LVM_ENSUREVISIBLE,
+                   static_cast<WPARAM>(ItemOf(offset < 0 ? selected.front() : selected.back())), FALSE);
     RefreshStatus();
   }
   UpdateButtons();

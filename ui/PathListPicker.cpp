@@ -43,8 +43,8 @@ void CPathListDlg::OnChange() {
   if (selected.empty()) return;
   const int index = selected.front();
   // An entry such as $(TOOLS)\lib opens the picker where it points now (or its nearest existing parent).
-  const std::wstring initial = ExpandLeadingReference(
-      EntryText(index), [this](const std::wstring& name) { return m_environment.Find(name); });
+  const std::wstring initial =
+      ExpandLeadingReference(EntryText(index), [this](const std::wstring& name) { return m_environment.Find(name); });
   std::wstring folder;
   if (!BrowseForFolder(text::kListBrowseChange, initial, folder) || !TakePick(folder)) return;
   SetEntry(index, m_picked);
