@@ -102,9 +102,12 @@ inline constexpr uint32_t kKeptAsText = 6004;        // format with one %s: the 
 inline constexpr uint32_t kChooseVersionText = 6005;
 inline constexpr uint32_t kRestoreNewest = 6006;  // the chooser's entry for the newest format
 inline constexpr uint32_t kSavedAsUtf8Text = 6007;  // format with one %s: the sheet's path
+inline constexpr uint32_t kLanguageNotAFile = 6008;  // format with one %s: the language file's path
 // Buttons every dialog has
 inline constexpr uint32_t kButtonOk = 5000;
 inline constexpr uint32_t kButtonCancel = 5001;
+inline constexpr uint32_t kButtonYes = 5002;  // a question's buttons
+inline constexpr uint32_t kButtonNo = 5003;
 
 // By directory kind (the index of model/DirectoryKinds.h)
 inline constexpr uint32_t kMainRowLabels[] = {kMainRowExecutable, kMainRowInclude, kMainRowReference, kMainRowLibrary,
@@ -192,6 +195,8 @@ inline constexpr uint32_t kAll[] = {
     kSettingsFailedText,
     kButtonOk,
     kButtonCancel,
+    kButtonYes,
+    kButtonNo,
     kCreateSheetQuestion,
     kSheetGoneCaption,
     kSheetGoneText,
@@ -200,6 +205,7 @@ inline constexpr uint32_t kAll[] = {
     kChooseVersionText,
     kRestoreNewest,
     kSavedAsUtf8Text,
+    kLanguageNotAFile,
 };
 
 }  // namespace pathwright::text

@@ -101,9 +101,11 @@ LRESULT CMainDlg::OnInitDialog() {
   if (CMessageLoop* loop = g_module.GetMessageLoop()) loop->AddMessageFilter(this);
   EnableDirectoryControls();
   DoDataExchange(kFillControls);
-  // The first list is where work starts; without a sheet, the platform field is the way out.
+  // The first list is where work starts; without a sheet, the platform field is the way out, or
+  // Choose... while the field is empty.
   HWND first = GetDlgItem(m_loaded ? IDC_MAIN_FIRST_EDIT : IDC_MAIN_PLATFORM);
   ::SendMessageW(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(first), TRUE);
+  LeaveEmptyPlatformField();
   return FALSE;
 }
 

@@ -56,6 +56,8 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
   // no user sheet's) and lists the platforms on offer in the sheet's folder.
   void ShowPlatform(const std::wstring& fileName);
   void FillPlatforms();
+  // The focus moves from the platform field to Choose... while the field shows no platform.
+  void LeaveEmptyPlatformField();
   // The folder the platforms' sheets are looked for in: the open sheet's, else the user's.
   std::wstring PlatformFolder() const;
   // Saves the open sheet and opens the chosen platform's sheet, offering to create a missing one.

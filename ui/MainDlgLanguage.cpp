@@ -7,6 +7,7 @@
 #include "ui/Platform.h"
 #include "win/LanguageManager.h"
 #include "lang/Settings.h"
+#include "lang/TextFormat.h"
 #include "lang/TextNumbers.h"
 #include "ui/MainDlg.h"
 #include "ui/UiLanguage.h"
@@ -91,7 +92,17 @@ void CMainDlg::OnLanguageChange() {
 }
 
 void CMainDlg::ReportLanguageFailure(const std::wstring& language, const Result& result) {
-  Platform().ShowMessageBox(m_hWnd, UiFormat(text::kLanguageFailedText, language) + L"\n" + result.why,
+  // A file that is no language file is told in the words of the language in use; a failed read keeps
+  // the system's own words.
+  std::wstring why = result.why;
+  const CLanguageManager& languages = LanguageManager();
+  if (const auto file = languages.Languages().find(language);
+      result.status == Result::Status::kInvalid && file != languages.Languages().end()) {
+    if (const std::wstring told = UiText(text::kLanguageNotAFile); !told.empty()) {
+      why = FormatWithString(told, languages.Folder() + file->second);
+    }
+  }
+  Platform().ShowMessageBox(m_hWnd, UiFormat(text::kLanguageFailedText, language) + L"\n" + why,
                             UiText(text::kLanguageFailedCaption), MB_OK | MB_ICONWARNING);
 }
 

@@ -68,6 +68,14 @@ void CMainDlg::FillPlatforms() {
     if (!m_path.empty() && SameName(platform, m_platformName)) selected = static_cast<int>(i);
   }
   ::SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(selected), 0);
+  LeaveEmptyPlatformField();
+}
+
+void CMainDlg::LeaveEmptyPlatformField() {
+  // An empty field with the focus is a bare highlight that offers nothing; Choose... always works.
+  const HWND combo = GetDlgItem(IDC_MAIN_PLATFORM);
+  if (::GetFocus() != combo || ::SendMessageW(combo, CB_GETCURSEL, 0, 0) >= 0) return;
+  ::SendMessageW(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(IDC_MAIN_SELECT_SHEET)), TRUE);
 }
 
 bool CMainDlg::AskToCreate(const std::wstring& path) {

@@ -1,17 +1,12 @@
 #include "ui/PathListDlg.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <cstring>
-#include <optional>
 #include <tuple>
 #include <vector>
 
 #include "lang/TextFormat.h"
 #include "lang/TextNumbers.h"
 #include "model/DirectoryList.h"
-#include "model/EnvironmentPaths.h"
-#include "model/SheetEncoding.h"
 #include "ui/UiLanguage.h"
 #include "win/AppModule.h"
 #include "win/Dpi.h"
@@ -21,39 +16,6 @@ namespace pathwright {
 
 namespace {
 constexpr COLORREF kTransparent = RGB(255, 0, 255);
-constexpr UINT kReopenEdit = WM_APP + 2;
-constexpr UINT_PTR kListSubclass = 1;
-
-std::wstring ItemText(HWND list, int index, int column = 0) {
-  std::wstring text(512, L'\0');
-  for (;;) {
-    LVITEMW item = {};
-    item.iSubItem = column;
-    item.pszText = text.data();
-    item.cchTextMax = static_cast<int>(text.size());
-    const LRESULT got = ::SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
-    if (got < static_cast<LRESULT>(text.size()) - 1) {
-      text.resize(got > 0 ? static_cast<size_t>(got) : 0);
-      return text;
-    }
-    text.resize(text.size() * 2);
-  }
-}
-
-// A pasted text as entries: separated by ";" or line breaks, spaces around each dropped, empty ones
-// left out.
-std::vector<std::wstring> PastedEntries(const std::wstring& text) {
-  std::vector<std::wstring> entries;
-  size_t start = 0;
-  while (start <= text.size()) {
-    const size_t end = std::min(text.find_first_of(L";\r\n", start), text.size());
-    std::wstring piece = text.substr(start, end - start);
-    const size_t first = piece.find_first_not_of(L" \t");
-    if (first != std::wstring::npos) entries.push_back(piece.substr(first, piece.find_last_not_of(L" \t") - first + 1));
-    start = end + 1;
-  }
-  return entries;
-}
 }  // namespace
 
 BOOL CPathListDlg::ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result, DWORD) {
@@ -76,9 +38,7 @@ BOOL CPathListDlg::ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LPARA
       OnLookUpTimer();
       return TRUE;
     case kReopenEdit:
-      Platform().ShowMessageBox(m_hWnd, Refusal(m_refused).value_or(L""), UiText(text::kListTitle),
-                                MB_OK | MB_ICONWARNING);
-      StartEdit(m_refusedIndex, m_refused, true);
+      ReopenRefusedEdit();
       return TRUE;
     case WM_DESTROY:
       StopFolderCheck();  // also when the window goes without OK or Cancel
@@ -172,9 +132,9 @@ LRESULT CPathListDlg::OnInitDialog() {
   m_minimum = {window.right - window.left, window.bottom - window.top};
   TakeLayout();
   // Without a remembered size the editor opens wider than its smallest size, with room for long entries.
-  const SIZE wanted = m_size.cx > 0 && m_size.cy > 0
-                          ? SIZE{::MulDiv(m_size.cx, static_cast<int>(m_dpi), 96), ::MulDiv(m_size.cy, static_cast<int>(m_dpi), 96)}
-                          : SIZE{m_minimum.cx * 3 / 2, m_minimum.cy * 5 / 4};
+  const SIZE wanted = m_size.cx > 0 && m_size.cy > 0 ? SIZE{::MulDiv(m_size.cx, static_cast<int>(m_dpi), 96),
+                                                            ::MulDiv(m_size.cy, static_cast<int>(m_dpi), 96)}
+                                                     : SIZE{m_minimum.cx * 3 / 2, m_minimum.cy * 5 / 4};
   // A size from the settings file is the user's, or anyone's: never larger than the screen it opens on.
   MONITORINFO monitor = {};
   monitor.cbSize = sizeof(monitor);
@@ -189,57 +149,6 @@ LRESULT CPathListDlg::OnInitDialog() {
   UIAddChildWindowContainer(m_hWnd);
   UpdateButtons();
   return TRUE;  // the focus goes to the list, with no entry selected
-}
-
-LRESULT CALLBACK CPathListDlg::ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                        DWORD_PTR self) {
-  if ((message == WM_KEYDOWN || message == WM_SYSKEYDOWN || message == WM_CHAR) &&
-      reinterpret_cast<CPathListDlg*>(self)->OnListKey(message, wParam)) {
-    return 0;
-  }
-  return ::DefSubclassProc(list, message, wParam, lParam);
-}
-
-bool CPathListDlg::OnListKey(UINT message, WPARAM key) {
-  const bool control = ::GetKeyState(VK_CONTROL) < 0;
-  if (message == WM_SYSKEYDOWN) {
-    if (key != VK_UP && key != VK_DOWN) return false;
-    MoveSelected(key == VK_UP ? -1 : +1);
-    return true;
-  }
-  if (message == WM_CHAR) {
-    // Typing on the selection starts editing it with that character; on the "New" line, a new entry.
-    // Ctrl is not asked: AltGr, which types the backslash on many keyboards, holds it down.
-    if (key < L' ' || key == 0x7F) return false;
-    const int focus = FocusedEntry();
-    if (focus >= 0) StartEdit(focus, std::wstring(1, static_cast<wchar_t>(key)), true);
-    return true;
-  }
-  if (key == VK_F2) {
-    const int focus = FocusedEntry();
-    if (focus >= 0) StartEdit(focus, {}, focus == Count());
-    return true;
-  }
-  if (key == VK_DELETE) {
-    OnDelete();
-    return true;
-  }
-  if (!control) return false;
-  switch (key) {
-    case 'C':
-      Copy();
-      return true;
-    case 'V':
-      Paste();
-      return true;
-    case 'A':
-      SelectOnly({}, -1);
-      for (int i = 0; i < Count(); ++i) ListView_SetItemState(m_list, ItemOf(i), LVIS_SELECTED, LVIS_SELECTED);
-      UpdateButtons();
-      return true;
-    default:
-      return false;
-  }
 }
 
 LRESULT CPathListDlg::OnNotify(const NMHDR& header) {
@@ -272,48 +181,6 @@ LRESULT CPathListDlg::OnNotify(const NMHDR& header) {
     default:
       return 0;
   }
-}
-
-void CPathListDlg::StartEdit(int index, const std::wstring& typed, bool replace) {
-  if (index < 0 || index > Count()) return;
-  ::SetFocus(m_list);
-  SelectOnly({index}, index);
-  const HWND edit = reinterpret_cast<HWND>(::SendMessageW(m_list, LVM_EDITLABELW, static_cast<WPARAM>(ItemOf(index)), 0));
-  if (!edit || !replace) return;
-  ::SetWindowTextW(edit, typed.c_str());
-  ::SendMessageW(edit, EM_SETSEL, typed.size(), typed.size());
-}
-
-bool CPathListDlg::EndEdit(const NMLVDISPINFOW& info) {
-  const int index = EntryOf(info.item.iItem);
-  if (!info.item.pszText || index < 0) return false;  // cancelled
-  const std::wstring text = info.item.pszText;
-  const bool isNew = index == Count();
-  if (isNew && text.empty()) return false;
-  if (Refusal(text)) {
-    // Said once the edit has gone, then offered again for correction.
-    m_refused = text;
-    m_refusedIndex = index;
-    PostMessageW(m_hWnd, kReopenEdit, 0, 0);
-    return false;
-  }
-  if (isNew) {
-    InsertEntry(index, text);
-    SelectOnly({index + 1}, index + 1);  // the "New" line again, for the next one
-  } else {
-    SetEntry(index, text);
-  }
-  RefreshStatus();
-  UpdateButtons();
-  return true;
-}
-
-std::optional<std::wstring> CPathListDlg::Refusal(const std::wstring& text) {
-  if (text.find(L';') != std::wstring::npos) return UiText(text::kListSemicolonTyped);
-  if (const std::optional<ForbiddenCharacter> found = FindForbiddenCharacter(text)) {
-    return UiFormat(text::kListForbiddenTyped, CodePointName(found->code));
-  }
-  return std::nullopt;
 }
 
 void CPathListDlg::LoadArrowImages(UINT dpi) {
@@ -353,7 +220,7 @@ LRESULT CPathListDlg::OnCloseCmd(WORD id) {
   RECT window = {};
   if (::GetWindowRect(m_hWnd, &window) && m_dpi > 0) {
     m_size = {::MulDiv(window.right - window.left, 96, static_cast<int>(m_dpi)),
-                  ::MulDiv(window.bottom - window.top, 96, static_cast<int>(m_dpi))};
+              ::MulDiv(window.bottom - window.top, 96, static_cast<int>(m_dpi))};
   }
   // The buttons let go of the image lists before these are destroyed.
   BUTTON_IMAGELIST none = {};
@@ -366,134 +233,6 @@ LRESULT CPathListDlg::OnCloseCmd(WORD id) {
   m_downButton = nullptr;
   EndDialog(id);
   return 0;
-}
-
-bool CPathListDlg::BrowseForFolder(uint32_t titleNumber, const std::wstring& initialFolder, std::wstring& folder) {
-  return Platform().BrowseForFolder(m_hWnd, UiText(titleNumber), initialFolder, folder);
-}
-
-bool CPathListDlg::TakePick(const std::wstring& folder) {
-  if (folder.find(L';') != std::wstring::npos) {
-    // The list would read it as two entries, neither of them the folder.
-    Platform().ShowMessageBox(m_hWnd, UiFormat(text::kListSemicolonText, folder), UiText(text::kListTitle),
-                              MB_OK | MB_ICONWARNING);
-    return false;
-  }
-  m_picked = folder;
-  m_lastFolder = folder;
-  if (m_substituteEnvironment) m_picked = SubstituteEnvironment(m_picked, m_environment.Entries());
-  return true;
-}
-
-void CPathListDlg::OnAdd() {
-  std::wstring folder;
-  if (!BrowseForFolder(text::kListBrowseAdd, m_lastFolder, folder) || !TakePick(folder)) return;
-  const std::vector<int> selected = SelectedEntries();
-  const int at = selected.empty() ? Count() : selected.back() + 1;
-  InsertEntry(at, m_picked);
-  SelectOnly({at}, at);
-  RefreshStatus();
-  UpdateButtons();
-}
-
-void CPathListDlg::OnChange() {
-  const std::vector<int> selected = SelectedEntries();
-  if (selected.empty()) return;
-  const int index = selected.front();
-  // An entry such as $(TOOLS)\lib opens the picker where it points now (or its nearest existing parent).
-  const std::wstring initial = ExpandLeadingReference(
-      EntryText(index), [this](const std::wstring& name) { return m_environment.Find(name); });
-  std::wstring folder;
-  if (!BrowseForFolder(text::kListBrowseChange, initial, folder) || !TakePick(folder)) return;
-  SetEntry(index, m_picked);
-  SelectOnly({index}, index);
-  RefreshStatus();
-  UpdateButtons();
-}
-
-void CPathListDlg::OnDelete() {
-  const std::vector<int> selected = SelectedEntries();
-  if (selected.empty()) return;
-  for (auto at = selected.rbegin(); at != selected.rend(); ++at) {
-    ::SendMessageW(m_list, LVM_DELETEITEM, static_cast<WPARAM>(ItemOf(*at)), 0);
-  }
-  const int next = selected.front() > 0 ? selected.front() - 1 : 0;
-  SelectOnly(Count() > next ? std::vector<int>{next} : std::vector<int>{}, Count() > next ? next : -1);
-  RefreshStatus();
-  UpdateButtons();
-}
-
-void CPathListDlg::OnClear() {
-  for (int i = Count() - 1; i >= 0; --i) ::SendMessageW(m_list, LVM_DELETEITEM, static_cast<WPARAM>(ItemOf(i)), 0);
-  RefreshStatus();
-  UpdateButtons();
-}
-
-void CPathListDlg::MoveSelected(int offset) {
-  std::vector<int> selected = SelectedEntries();
-  const bool possible = !selected.empty() && (offset < 0 ? selected.front() > 0 : selected.back() < Count() - 1);
-  if (possible) {
-    // Each selected entry swaps with its neighbour, nearest to the edge first.
-    if (offset > 0) std::reverse(selected.begin(), selected.end());
-    for (int& index : selected) {
-      const std::wstring moving = EntryText(index);
-      SetEntry(index, EntryText(index + offset));
-      SetEntry(index + offset, moving);
-      index += offset;
-    }
-    std::sort(selected.begin(), selected.end());
-    SelectOnly(selected, offset < 0 ? selected.front() : selected.back());
-    ::SendMessageW(m_list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(ItemOf(offset < 0 ? selected.front() : selected.back())),
-                   FALSE);
-    RefreshStatus();
-  }
-  UpdateButtons();
-}
-
-void CPathListDlg::Copy() {
-  std::vector<std::wstring> entries;
-  for (int index : SelectedEntries()) entries.push_back(EntryText(index));
-  if (entries.empty()) return;
-  // As the sheet writes a list, so it pastes back into the main window's row as well as here.
-  const std::wstring text = JoinEntries(entries);
-  if (!::OpenClipboard(m_hWnd)) return;
-  ::EmptyClipboard();
-  const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-  if (HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, bytes)) {
-    std::memcpy(::GlobalLock(memory), text.c_str(), bytes);
-    ::GlobalUnlock(memory);
-    if (!::SetClipboardData(CF_UNICODETEXT, memory)) ::GlobalFree(memory);
-  }
-  ::CloseClipboard();
-}
-
-void CPathListDlg::Paste() {
-  std::wstring text;
-  if (!::OpenClipboard(m_hWnd)) return;
-  if (HANDLE memory = ::GetClipboardData(CF_UNICODETEXT)) {
-    if (const auto* chars = static_cast<const wchar_t*>(::GlobalLock(memory))) text = chars;
-    ::GlobalUnlock(memory);
-  }
-  ::CloseClipboard();
-  const std::vector<std::wstring> entries = PastedEntries(text);
-  for (const std::wstring& entry : entries) {
-    // Nothing is taken when one piece cannot be an entry: the user sees which and why.
-    if (const std::optional<std::wstring> why = Refusal(entry)) {
-      Platform().ShowMessageBox(m_hWnd, entry + L"\n" + *why, UiText(text::kListTitle), MB_OK | MB_ICONWARNING);
-      return;
-    }
-  }
-  if (entries.empty()) return;
-  const std::vector<int> selected = SelectedEntries();
-  int at = selected.empty() ? Count() : selected.back() + 1;
-  std::vector<int> pasted;
-  for (const std::wstring& entry : entries) {
-    InsertEntry(at, entry);
-    pasted.push_back(at++);
-  }
-  SelectOnly(pasted, pasted.back());
-  RefreshStatus();
-  UpdateButtons();
 }
 
 void CPathListDlg::UpdateButtons() {
@@ -517,82 +256,6 @@ void CPathListDlg::UpdateButtons() {
   UIUpdateChildWindows();
 }
 
-int CPathListDlg::Count() const {
-  const int fixed = static_cast<int>(m_before.size() + m_after.size());
-  const int items = static_cast<int>(::SendMessageW(m_list, LVM_GETITEMCOUNT, 0, 0));
-  return std::max(0, items - 1 - fixed);
-}
-
-int CPathListDlg::EntryOf(int item) const {
-  const int entry = item - static_cast<int>(m_before.size());
-  return entry >= 0 && entry <= Count() ? entry : -1;
-}
-
-int CPathListDlg::FocusedEntry() const {
-  // Nothing focused: the "New" line. A read-only line takes no typing.
-  const int focus = static_cast<int>(::SendMessageW(m_list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
-  return focus < 0 ? Count() : EntryOf(focus);
-}
-
-std::wstring CPathListDlg::EntryText(int index) const { return ItemText(m_list, ItemOf(index)); }
-
-std::vector<int> CPathListDlg::SelectedEntries() const {
-  std::vector<int> selected;
-  const int count = Count();
-  for (int i = -1; (i = static_cast<int>(::SendMessageW(m_list, LVM_GETNEXTITEM, static_cast<WPARAM>(i),
-                                                         LVNI_SELECTED))) >= 0;) {
-    if (const int entry = EntryOf(i); entry >= 0 && entry < count) selected.push_back(entry);
-  }
-  return selected;
-}
-
-void CPathListDlg::InsertFixed(int item, const FixedLine& line) {
-  std::wstring entry = line.entry, where = line.where;
-  LVITEMW inserted = {};
-  inserted.mask = LVIF_TEXT | LVIF_IMAGE;
-  inserted.iItem = item;
-  inserted.pszText = entry.data();
-  inserted.iImage = I_IMAGENONE;
-  const int at = static_cast<int>(::SendMessageW(m_list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&inserted)));
-  LVITEMW status = {};
-  status.iSubItem = 1;
-  status.pszText = where.data();
-  ::SendMessageW(m_list, LVM_SETITEMTEXTW, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(&status));
-}
-
-LRESULT CPathListDlg::OnCustomDraw(NMLVCUSTOMDRAW& draw) const {
-  // Read-only lines in the colour of text that cannot be changed; they are never selected, so it stays readable.
-  if (draw.nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
-  if (draw.nmcd.dwDrawStage == CDDS_ITEMPREPAINT && EntryOf(static_cast<int>(draw.nmcd.dwItemSpec)) < 0) {
-    draw.clrText = ::GetSysColor(COLOR_GRAYTEXT);
-  }
-  return CDRF_DODEFAULT;
-}
-
-void CPathListDlg::InsertEntry(int index, const std::wstring& text) {
-  std::wstring copy = text;
-  LVITEMW item = {};
-  item.mask = LVIF_TEXT | LVIF_IMAGE;
-  item.iItem = ItemOf(index);
-  item.pszText = copy.data();
-  item.iImage = I_IMAGENONE;  // the icons belong to the status column
-  ::SendMessageW(m_list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-}
-
-void CPathListDlg::SetEntry(int index, const std::wstring& text) {
-  std::wstring copy = text;
-  LVITEMW item = {};
-  item.iSubItem = 0;
-  item.pszText = copy.data();
-  ::SendMessageW(m_list, LVM_SETITEMTEXTW, static_cast<WPARAM>(ItemOf(index)), reinterpret_cast<LPARAM>(&item));
-}
-
-void CPathListDlg::SelectOnly(const std::vector<int>& indices, int focus) {
-  ListView_SetItemState(m_list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
-  for (int index : indices) ListView_SetItemState(m_list, ItemOf(index), LVIS_SELECTED, LVIS_SELECTED);
-  if (focus >= 0) ListView_SetItemState(m_list, ItemOf(focus), LVIS_FOCUSED, LVIS_FOCUSED);
-}
-
 void CPathListDlg::TakeLayout() {
   struct Anchor {
     int id;
@@ -600,12 +263,12 @@ void CPathListDlg::TakeLayout() {
   };
   static constexpr Anchor kAnchors[] = {
       {IDC_LIST_LABEL, false, false, true, false},  {IDC_LIST_NOTE, false, false, true, false},
-      {IDC_LIST_BOX, false, false, true, true},
-      {IDC_LIST_EXPANDED, false, true, true, false}, {IDC_LIST_RULE, false, true, true, false},
-      {IDC_LIST_ADD, true, false, false, false},    {IDC_LIST_CHANGE, true, false, false, false},
-      {IDC_LIST_DELETE, true, false, false, false}, {IDC_LIST_CLEAR, true, false, false, false},
-      {IDC_LIST_UP, true, false, false, false},     {IDC_LIST_DOWN, true, false, false, false},
-      {IDOK, true, true, false, false},             {IDCANCEL, true, true, false, false}};
+      {IDC_LIST_BOX, false, false, true, true},     {IDC_LIST_EXPANDED, false, true, true, false},
+      {IDC_LIST_RULE, false, true, true, false},    {IDC_LIST_ADD, true, false, false, false},
+      {IDC_LIST_CHANGE, true, false, false, false}, {IDC_LIST_DELETE, true, false, false, false},
+      {IDC_LIST_CLEAR, true, false, false, false},  {IDC_LIST_UP, true, false, false, false},
+      {IDC_LIST_DOWN, true, false, false, false},   {IDOK, true, true, false, false},
+      {IDCANCEL, true, true, false, false}};
   RECT client = {};
   ::GetClientRect(m_hWnd, &client);
   m_layoutClient = {client.right, client.bottom};

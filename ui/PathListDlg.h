@@ -55,20 +55,13 @@ class CPathListDlg : public CDialogImpl<CPathListDlg>, public CUpdateUI<CPathLis
                             DWORD mapId = 0) override;
 
  private:
+  static constexpr UINT kReopenEdit = WM_APP + 2;  // posted when a typed text was refused
+  static constexpr UINT_PTR kListSubclass = 1;
+
   PlatformServices& Platform() const { return m_platform; }
   LRESULT OnInitDialog();
   LRESULT OnCloseCmd(WORD id);
   LRESULT OnNotify(const NMHDR& header);
-  // The list's own keys: typing, F2, Del, Alt+Up/Down, Ctrl+C/V/A. True when the key was taken.
-  bool OnListKey(UINT message, WPARAM key);
-  static LRESULT CALLBACK ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self);
-  void OnAdd();
-  void OnChange();
-  void OnDelete();
-  void OnClear();
-  void MoveSelected(int offset);
-  void Copy();
-  void Paste();
   void UpdateButtons();
   void LoadArrowImages(UINT dpi);
   void LoadStatusIcons(UINT dpi);
@@ -77,16 +70,34 @@ class CPathListDlg : public CDialogImpl<CPathListDlg>, public CUpdateUI<CPathLis
   void TakeLayout();
   void ApplyLayout();
   void FitColumns();
+
+  // Keyboard and moves (PathListMoves.cpp). The list's own keys: typing, F2, Del, Alt+Up/Down,
+  // Ctrl+C/V/A. True when the key was taken.
+  bool OnListKey(UINT message, WPARAM key);
+  static LRESULT CALLBACK ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self);
+  void OnDelete();
+  void OnClear();
+  void MoveSelected(int offset);
+
+  // The folder picker (PathListPicker.cpp).
+  void OnAdd();
+  void OnChange();
   bool BrowseForFolder(uint32_t titleNumber, const std::wstring& initialFolder, std::wstring& folder);
   // A fresh pick, substituted when the option is on; a name with ";" is refused with a message.
   bool TakePick(const std::wstring& folder);
+
+  // Typing in place and the clipboard (PathListEditing.cpp).
   // Nothing when the text can be an entry; otherwise the reason to show (empty without a language).
   static std::optional<std::wstring> Refusal(const std::wstring& text);
   void StartEdit(int index, const std::wstring& typed, bool replace);
   bool EndEdit(const NMLVDISPINFOW& info);
+  void ReopenRefusedEdit();
+  void Copy();
+  void Paste();
 
-  // The entries (the "New" line at the end is not one of them). The list's items are the lines
-  // before, the entries, the "New" line and the lines after: an entry's index is not its item's.
+  // The items (PathListItems.cpp). The entries (the "New" line at the end is not one of them). The
+  // list's items are the lines before, the entries, the "New" line and the lines after: an entry's
+  // index is not its item's.
   int Count() const;
   int ItemOf(int entry) const { return static_cast<int>(m_before.size()) + entry; }
   // The entry (Count() for the "New" line) an item shows; -1 for a read-only line.
@@ -100,7 +111,8 @@ class CPathListDlg : public CDialogImpl<CPathListDlg>, public CUpdateUI<CPathLis
   void SetEntry(int index, const std::wstring& text);
   void SelectOnly(const std::vector<int>& indices, int focus);
 
-  // The judgement of every entry, shown in the status column; folder look-ups run on workers.
+  // The judgement of every entry, shown in the status column; folder look-ups run on workers
+  // (PathListStatus.cpp).
   struct FolderCheck;
   void RefreshStatus();
   void OnFoldersChecked();

@@ -5,7 +5,11 @@
 #include <initguid.h>
 #include <oleacc.h>
 
+#include <string>
+
+#include "lang/TextNumbers.h"
 #include "ui/RestoreDlg.h"
+#include "ui/UiLanguage.h"
 #include "win/FileDialog.h"
 #include "win/FolderPicker.h"
 #include "win/PersistentEnvironment.h"
@@ -15,6 +19,21 @@
 namespace pathwright {
 
 namespace {
+// A question in German with "Yes" and "No" from an English system reads half translated: the box's
+// buttons take the program's words while it is being shown. A button without a text keeps the system's.
+LRESULT CALLBACK TranslateBoxButtons(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_ACTIVATE) {
+    const HWND box = reinterpret_cast<HWND>(wParam);
+    constexpr std::pair<int, uint32_t> kButtons[] = {
+        {IDOK, text::kButtonOk}, {IDCANCEL, text::kButtonCancel}, {IDYES, text::kButtonYes}, {IDNO, text::kButtonNo}};
+    for (const auto& [id, number] : kButtons) {
+      const HWND button = ::GetDlgItem(box, id);
+      if (const std::wstring words = UiText(number); button && !words.empty()) ::SetWindowTextW(button, words.c_str());
+    }
+  }
+  return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 class Win32Platform final : public PlatformServices {
  public:
   std::wstring LocalAppDataFolder() override {
@@ -35,6 +54,10 @@ class Win32Platform final : public PlatformServices {
   }
 
   int ShowMessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT type) override {
+    const HHOOK hook = ::SetWindowsHookExW(WH_CBT, &TranslateBoxButtons, nullptr, ::GetCurrentThreadId());
+    ScopeExit unhook([hook] {
+      if (hook) ::UnhookWindowsHookEx(hook);
+    });
     return ::MessageBoxW(owner, text.c_str(), caption.c_str(), type);
   }
 

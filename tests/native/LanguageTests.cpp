@@ -395,7 +395,7 @@ const std::set<uint32_t> kOneStringFormats = {
     text::kUnreadableText, text::kForbiddenCharacterText, text::kLanguageFailedText, text::kSettingsFailedText,
     text::kAboutVersion,   text::kMainPlatformPresent,    text::kCreateSheetQuestion, text::kSheetGoneText, text::kNotASheetText, text::kKeptAsText,
     text::kListExpanded,   text::kListForbiddenTyped,     text::kListWrittenIn,      text::kListOtherDefinition,
-    text::kListInherited,  text::kListUnused,     text::kSavedAsUtf8Text};
+    text::kListInherited,  text::kListUnused,     text::kSavedAsUtf8Text,    text::kLanguageNotAFile};
 
 std::wstring LangFolder() { return DecodeUtf8(PATHWRIGHT_SOURCE_DIR) + L"/lang/"; }
 

@@ -165,6 +165,26 @@ TEST_F(MainDlgTest, StartUpReachesEachRecordStateAndShowsIt) {
       EXPECT_NE(box.text.find(sheet), std::wstring::npos)
           << EncodeUtf8(box.text);
     }
+    // The focus starts where work starts, or on a way out: never on an empty platform field, there or after
+    // a platform's sheet was declined.
+    const auto expectFocus = [&](const char* when) {
+      const HWND focus = ::GetFocus();
+      if (c.shown.loaded) {
+        EXPECT_EQ(focus, Item(IDC_MAIN_FIRST_EDIT)) << c.name;
+        return;
+      }
+      EXPECT_TRUE(focus == Item(IDC_MAIN_SELECT_SHEET) ||
+                  (focus == Item(IDC_MAIN_PLATFORM) && !Text(IDC_MAIN_PLATFORM).empty()))
+          << c.name << when;
+    };
+    expectFocus("");
+    if (!c.shown.loaded && c.shown.platform.empty()) {
+      ::SendMessageW(main, WM_NEXTDLGCTL, WPARAM(Item(IDC_MAIN_PLATFORM)), TRUE);
+      ::SendMessageW(Item(IDC_MAIN_PLATFORM), CB_SETCURSEL, 1, 0);  // x64, declined
+      platform.messageAnswers = {IDNO};
+      Command(main, IDC_MAIN_PLATFORM, CBN_SELCHANGE);
+      expectFocus(": x64 declined");
+    }
     if (!c.shown.loaded) {  // OK closes with 1 and writes nothing
       Type(IDC_MAIN_FIRST_EDIT, L"C:\\typed anyway");
       Command(main, IDOK);
@@ -234,9 +254,10 @@ TEST_F(MainDlgTest, LanguageAndSettingsFailuresAreToldAndChangeNothingElse) {
   const struct {
     const char* name = "";
     bool noLanguages = false;
-    bool pickBrokenLanguage = false;
+    std::wstring start = L"English";  // the language in use
+    std::wstring broken = L"";        // a language whose file goes bad after the start, then is chosen
     bool settingsHeld = false;
-    uint32_t caption = 0;  // 0: nothing loaded, so none
+    std::wstring caption = L"";  // empty: nothing loaded, so none
     std::wstring told;     // the message's start
     std::wstring reason;   // found after it
     std::wstring choose;   // the Choose button afterwards
@@ -244,14 +265,22 @@ TEST_F(MainDlgTest, LanguageAndSettingsFailuresAreToldAndChangeNothingElse) {
       // Nor any beside the program: its folder is searched next.
       {.name = "no language file", .noLanguages = true, .told = L"English\n", .reason = L"\\lang\\", .choose = L"2003"},
       {.name = "a language gone bad",
-       .pickBrokenLanguage = true,
-       .caption = text::kLanguageFailedCaption,
+       .broken = L"Deutsch",
+       .caption = Shipped(L"English.lng", text::kLanguageFailedCaption),
        .told = FormatWithString(Shipped(L"English.lng", text::kLanguageFailedText), L"Deutsch") + L"\n",
        .reason = scratch.WidePath("lang\\Deutsch.lng"),
        .choose = Shipped(L"English.lng", text::kMainSelectSheet)},
+      {.name = "a language gone bad, told in the one in use",
+       .start = L"Deutsch",
+       .broken = L"Fran\u00E7ais",
+       .caption = Shipped(L"Deutsch.lng", text::kLanguageFailedCaption),
+       .told = FormatWithString(Shipped(L"Deutsch.lng", text::kLanguageFailedText), L"Fran\u00E7ais") + L"\n",
+       .reason = FormatWithString(Shipped(L"Deutsch.lng", text::kLanguageNotAFile),
+                                  scratch.WidePath(L"lang\\Fran\u00E7ais.lng")),
+       .choose = Shipped(L"Deutsch.lng", text::kMainSelectSheet)},
       {.name = "settings held",
        .settingsHeld = true,
-       .caption = text::kSaveFailedCaption,
+       .caption = Shipped(L"English.lng", text::kSaveFailedCaption),
        .told = FormatWithString(Shipped(L"English.lng", text::kSettingsFailedText), settings) + L"\n",
        .reason = L"",
        .choose = Shipped(L"English.lng", text::kMainSelectSheet)},
@@ -260,12 +289,15 @@ TEST_F(MainDlgTest, LanguageAndSettingsFailuresAreToldAndChangeNothingElse) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     Reset();
-    WriteBytes(settings, "English\r\ntrue\r\n");
+    const std::string remembered = EncodeUtf8(c.start) + "\r\ntrue\r\n";
+    WriteBytes(settings, remembered);
     if (c.noLanguages) fs::rename(scratch.Path("lang"), scratch.Path("gone"));
     Open();
-    if (c.pickBrokenLanguage) {
-      WriteBytes(scratch.Path("lang") / "Deutsch.lng", "no header any more");
-      ::SendMessageW(Item(IDC_MAIN_LANGUAGE), CB_SELECTSTRING, WPARAM(-1), LPARAM(L"Deutsch"));
+    const fs::path brokenFile = scratch.Path("lang") / (c.broken + L".lng");
+    const std::string kept = c.broken.empty() ? "" : ReadBytes(brokenFile);
+    if (!c.broken.empty()) {
+      WriteBytes(brokenFile, "no header any more");
+      ::SendMessageW(Item(IDC_MAIN_LANGUAGE), CB_SELECTSTRING, WPARAM(-1), LPARAM(c.broken.c_str()));
       Command(main, IDC_MAIN_LANGUAGE, CBN_SELCHANGE);
     }
     if (c.settingsHeld) {
@@ -275,13 +307,14 @@ TEST_F(MainDlgTest, LanguageAndSettingsFailuresAreToldAndChangeNothingElse) {
     }
     ASSERT_EQ(platform.messages.size(), 1u);
     const std::wstring& text = platform.messages[0].text;
-    EXPECT_EQ(platform.messages[0].caption, c.caption ? Shipped(L"English.lng", c.caption) : L"");
+    EXPECT_EQ(platform.messages[0].caption, c.caption);
     EXPECT_TRUE(text.starts_with(c.told) && text.size() > c.told.size()) << EncodeUtf8(text);
     EXPECT_NE(text.find(c.reason, c.told.size()), std::wstring::npos) << EncodeUtf8(text);
     EXPECT_EQ(Text(IDC_MAIN_SELECT_SHEET), c.choose);
-    EXPECT_EQ(Text(IDC_MAIN_LANGUAGE), c.noLanguages ? L"" : L"English");
-    EXPECT_EQ(ReadBytes(settings), "English\r\ntrue\r\n") << "nothing remembered";
+    EXPECT_EQ(Text(IDC_MAIN_LANGUAGE), c.noLanguages ? L"" : c.start);
+    EXPECT_EQ(ReadBytes(settings), remembered) << "nothing remembered";
     if (c.noLanguages) fs::rename(scratch.Path("gone"), scratch.Path("lang"));
+    if (!c.broken.empty()) WriteBytes(brokenFile, kept);
   }
 }
 
@@ -655,6 +688,46 @@ TEST(VersionChooserTest, OffersThreeVersionsAndHandsBackTheSelection) {
     EXPECT_EQ(version, 2);
     EXPECT_EQ(listed, L"Visual Studio 2010|Visual Studio 2012|" + UiText(text::kRestoreNewest) + L"|0");
   }
+}
+
+// The real message box through the real platform services: its buttons take the words of the program's
+// language; a language without them leaves the system's own.
+TEST(MessageBoxTest, ButtonsTakeTheProgramsWords) {
+  ScratchFolder folder;
+  for (const char* file : {"Deutsch.lng", "Fran\xC3\xA7" "ais.lng"})
+    fs::copy_file(DecodeUtf8(PATHWRIGHT_SOURCE_DIR "/lang/"s + file), folder.Path(DecodeUtf8(file)));
+  WriteBytes(folder.Path("Empty.lng"), "<utf-8 encoding>\r\nLangID Empty\r\n");
+  CLanguageManager& languages = LanguageManager();
+  languages.SetFolder(folder.Root().wstring());
+  languages.ScanLanguages();
+  const struct {
+    const char* name;
+    const wchar_t* language;
+    UINT type;
+    std::wstring buttons;  // the first button's words, then the second's, which closes the box
+  } cases[] = {
+      {.name = "German question", .language = L"Deutsch", .type = MB_YESNO, .buttons = L"&Ja|&Nein"},
+      {.name = "French question", .language = L"Fran\u00E7ais", .type = MB_YESNO, .buttons = L"&Oui|&Non"},
+      {.name = "German OK and Cancel", .language = L"Deutsch", .type = MB_OKCANCEL, .buttons = L"OK|Abbrechen"},
+      {.name = "no words: the system's (Wine's, as tests run)", .language = L"Empty", .type = MB_YESNO,
+       .buttons = L"&Yes|&No"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_TRUE(languages.SelectLanguage(c.language));
+    const int first = c.type == MB_YESNO ? IDYES : IDOK, second = c.type == MB_YESNO ? IDNO : IDCANCEL;
+    std::wstring shown;
+    ModalScript script(first, [&](HWND box) {
+      shown = ItemText(box, first) + L"|" + ItemText(box, second);
+      Command(box, second);
+      return true;
+    });
+    EXPECT_EQ(SystemPlatform().ShowMessageBox(nullptr, L"text", L"caption", c.type), second);
+    EXPECT_EQ(shown, c.buttons);
+  }
+  languages.SetFolder(DecodeUtf8(PATHWRIGHT_SOURCE_DIR "/lang"));
+  languages.ScanLanguages();
+  languages.SelectLanguage(L"English");
 }
 
 }  // namespace
