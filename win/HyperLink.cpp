@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <vector>
+
 #include "win/WindowText.h"
 
 namespace pathwright {
@@ -160,8 +162,16 @@ void CHyperLink::Paint(HDC dc) {
   ::SetBkMode(dc, TRANSPARENT);
   ::SetTextColor(dc, m_visited ? kVisitedColour : kLinkColour);
   RECT label = LabelRect();
-  ::DrawTextW(dc, m_label.c_str(), static_cast<int>(m_label.size()), &label,
-              DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
+  // Each character is placed where the measured extent puts it: left to itself, the renderer may
+  // place the glyphs tighter than the extent, and the underline (which follows the extent) would run
+  // on past the text.
+  const int length = static_cast<int>(m_label.size());
+  std::vector<int> ends(m_label.size());
+  SIZE size = {};
+  if (length > 0 && ::GetTextExtentExPointW(dc, m_label.c_str(), length, 0, nullptr, ends.data(), &size)) {
+    for (size_t i = ends.size() - 1; i > 0; --i) ends[i] -= ends[i - 1];
+    ::ExtTextOutW(dc, label.left, label.top, 0, nullptr, m_label.c_str(), static_cast<UINT>(length), ends.data());
+  }
   if (::GetFocus() == m_hWnd) ::DrawFocusRect(dc, &label);
 }
 
