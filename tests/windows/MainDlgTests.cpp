@@ -6,12 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "WinTestSupport.h"
@@ -88,6 +90,13 @@ class MainDlgTest : public ::testing::Test {
     EXPECT_EQ(std::tuple(Text(IDC_MAIN_SHEET_PATH), Text(IDC_MAIN_PLATFORM), on),
               std::tuple(shown.path == L"*" ? sheet : shown.path, Marked(shown.platform), std::string(14, "01"[shown.loaded])))
         << where;
+    // The path is longer than its field: the field shows its end, the sheet's file name.
+    HWND path = Item(IDC_MAIN_SHEET_PATH);
+    RECT field = {};
+    ::GetClientRect(path, &field);
+    const LRESULT length = ::GetWindowTextLengthW(path);
+    const LRESULT last = length ? ::SendMessageW(path, EM_POSFROMCHAR, WPARAM(length - 1), 0) : 0;
+    EXPECT_TRUE(last != -1 && short(LOWORD(last)) >= 0 && short(LOWORD(last)) < field.right) << where;
   }
 
   ScratchFolder scratch;
@@ -620,13 +629,38 @@ TEST(DpiChangeTest, OwnFontsPicturesAndTheExtentFollowTheMonitor) {
     ::SendMessageW(dialog, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), LPARAM(&place));
     PumpMessages();
   };
+  // On each line of the main window the combo boxes are as tall as the buttons beside them, and the
+  // text lines stand where the buttons have their captions: the largest difference in pixels.
+  const auto misfit = [&] {
+    const auto place = [&](int id) {
+      RECT rect = {};
+      ::GetWindowRect(mainDlg.GetDlgItem(id), &rect);
+      return rect;
+    };
+    LONG worst = 0;
+    for (const auto& [combo, button] : {std::pair(IDC_MAIN_PLATFORM, IDC_MAIN_SELECT_SHEET), std::pair(IDC_MAIN_LANGUAGE, IDOK)}) {
+      const RECT box = place(combo), beside = place(button);
+      worst = std::max(worst, std::abs((box.bottom - box.top) - (beside.bottom - beside.top)));
+    }
+    for (const auto& [edit, button] :
+         {std::pair(IDC_MAIN_SHEET_PATH, IDC_MAIN_SELECT_SHEET), std::pair(IDC_MAIN_LAST_EDIT, IDC_MAIN_LAST_BUTTON)}) {
+      RECT text = {};
+      ::SendMessageW(mainDlg.GetDlgItem(edit), EM_GETRECT, 0, LPARAM(&text));
+      ::MapWindowPoints(mainDlg.GetDlgItem(edit), nullptr, reinterpret_cast<POINT*>(&text), 2);
+      const RECT beside = place(button);
+      worst = std::max(worst, std::abs((text.top + text.bottom) / 2 - (beside.top + beside.bottom) / 2));
+    }
+    return worst;
+  };
   const int titleAt96 = height(about.m_hWnd, IDC_ABOUT_TITLE), headingAt96 = height(mainDlg.m_hWnd, IDC_MAIN_HEADING);
   const int extentAt96 = extent();
   EXPECT_EQ(std::tuple(banner(), arrows(), extentAt96 > 0), std::tuple(412, 16 + 16 * 5, true));
+  EXPECT_LE(misfit(), 1) << "96 DPI";
   for (HWND dialog : {about.m_hWnd, mainDlg.m_hWnd, editor.m_hWnd}) moveTo(dialog, 192);
   EXPECT_EQ(std::tuple(height(about.m_hWnd, IDC_ABOUT_TITLE), height(mainDlg.m_hWnd, IDC_MAIN_HEADING), banner(),
                        arrows()),
             std::tuple(2 * titleAt96, 2 * headingAt96, 824, 32 + 32 * 5));
+  EXPECT_LE(misfit(), 1) << "192 DPI";
   EXPECT_NEAR(extent(), 2 * extentAt96, extentAt96 / 5);
   moveTo(editor.m_hWnd, 144);
   EXPECT_EQ(arrows(), 24 + 24 * 5);
