@@ -669,10 +669,24 @@ TEST(DpiChangeTest, OwnFontsPicturesAndTheExtentFollowTheMonitor) {
 
 // The real chooser through the real platform services: three versions, the first selected; OK and
 // Cancel both hand the selection back, only the result tells them apart.
+// A prompt with a path on a line of its own widens the chooser until that line fits; Cancel stays at the
+// right margin with the prompt.
 TEST(VersionChooserTest, OffersThreeVersionsAndHandsBackTheSelection) {
+  const std::wstring path = L"C:\\users\\" + std::wstring(60, L'x') + L"\\Microsoft.Cpp.Win32.user.props";
   for (const int close : {IDOK, IDCANCEL}) {
     std::wstring listed;  // the entries, then the selection
+    bool fits = false;
     ModalScript script(IDC_RESTORE_VERSION, [&](HWND chooser) {
+      HWND prompt = ::GetDlgItem(chooser, IDC_RESTORE_PROMPT);
+      RECT line = {}, room = {}, cancel = {};
+      {
+        WindowDc dc(prompt);
+        SelectedObject font(dc.Get(), HGDIOBJ(::SendMessageW(prompt, WM_GETFONT, 0, 0)));
+        ::DrawTextW(dc.Get(), path.c_str(), int(path.size()), &line, DT_CALCRECT | DT_SINGLELINE);
+      }
+      ::GetWindowRect(prompt, &room);
+      ::GetWindowRect(::GetDlgItem(chooser, IDCANCEL), &cancel);
+      fits = line.right <= room.right - room.left && cancel.right == room.right;
       HWND combo = ::GetDlgItem(chooser, IDC_RESTORE_VERSION);
       for (WPARAM i = 0; i < WPARAM(::SendMessageW(combo, CB_GETCOUNT, 0, 0)); ++i) {
         wchar_t name[32] = {};
@@ -685,7 +699,8 @@ TEST(VersionChooserTest, OffersThreeVersionsAndHandsBackTheSelection) {
       return true;
     });
     int version = 0;
-    EXPECT_EQ(SystemPlatform().RunVersionChooser(nullptr, version, L""), close);
+    EXPECT_EQ(SystemPlatform().RunVersionChooser(nullptr, version, L"The sheet\n" + path + L"\nis no sheet."), close);
+    EXPECT_TRUE(fits);
     EXPECT_EQ(version, 2);
     EXPECT_EQ(listed, L"Visual Studio 2010|Visual Studio 2012|" + UiText(text::kRestoreNewest) + L"|0");
   }
