@@ -47,6 +47,9 @@ BOOL CMainDlg::ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LPARAM lP
     case WM_DESTROY:
       OnDestroy();
       return TRUE;
+    case WM_DRAWITEM:
+      result = TRUE;
+      return DrawComboItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)) ? TRUE : FALSE;
     case WM_COMMAND:
       break;
     default:
@@ -88,6 +91,7 @@ LRESULT CMainDlg::OnInitDialog() {
   m_baseDpi = WindowDpi(m_hWnd);
   MakeBoldFont(m_baseDpi);
   MatchComboHeights();
+  ShapeTextLines();
   RecordLayout();
   AlignLabels();
   CreateMarks();

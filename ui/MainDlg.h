@@ -91,7 +91,14 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
   void RecordLayout();
   void ApplyLayout();
   void AlignLabels();
+  // The path and the rows hold their text in the middle of the box, where the buttons beside them
+  // have their captions; the path shows its end, the file name. The heading stands in the middle of
+  // its band, on one line or on several.
+  void ShapeTextLines();
   void MatchComboHeights();
+  // The combo boxes draw their entries themselves, so that the chosen one stands in the middle of
+  // the box, on the line of the label and the buttons beside it; false for items of other controls.
+  static bool DrawComboItem(const DRAWITEMSTRUCT& item);
   void LimitSize(MINMAXINFO& limits) const;
   int WidthAtDefaultDpi() const;
   void ApplyRememberedWidth(int width);

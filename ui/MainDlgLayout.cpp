@@ -20,6 +20,9 @@
 #include "win/AppModule.h"
 #include "ui/StatusWords.h"
 #include "ui/UiLanguage.h"
+#include "win/Handle.h"
+#include "win/TextLine.h"
+#include "win/WindowText.h"
 
 namespace pathwright {
 
@@ -57,6 +60,48 @@ RECT ChildRect(HWND dialog, HWND child) {
 }
 
 int Scale(int value, UINT dpi, UINT base) { return ::MulDiv(value, static_cast<int>(dpi), static_cast<int>(base)); }
+
+constexpr UINT_PTR kHeadingSubclass = 3;
+
+// The heading, or the longer notice that takes its place while no sheet is open, stands in the
+// middle of the band between the path and the first row, however many lines its language needs.
+void PaintHeading(HWND heading, HDC dc) {
+  RECT client = {};
+  ::GetClientRect(heading, &client);
+  auto brush = reinterpret_cast<HBRUSH>(::SendMessageW(::GetParent(heading), WM_CTLCOLORSTATIC,
+                                                       reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(heading)));
+  ::FillRect(dc, &client, brush ? brush : ::GetSysColorBrush(COLOR_3DFACE));
+  SelectedObject font(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(heading, WM_GETFONT, 0, 0)));
+  const std::wstring text = GetWindowTextString(heading);
+  RECT needed = {0, 0, client.right, 0};
+  ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &needed, DT_CALCRECT | DT_WORDBREAK | DT_CENTER);
+  RECT place = client;
+  place.top = std::max<LONG>(0, (client.bottom - needed.bottom) / 2);
+  ::SetBkMode(dc, TRANSPARENT);
+  ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &place, DT_WORDBREAK | DT_CENTER);
+}
+
+LRESULT CALLBACK HeadingProc(HWND heading, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+  switch (message) {
+    case WM_NCDESTROY:
+      ::RemoveWindowSubclass(heading, &HeadingProc, kHeadingSubclass);
+      break;
+    case WM_PAINT: {
+      PAINTSTRUCT paint = {};
+      if (HDC dc = ::BeginPaint(heading, &paint)) PaintHeading(heading, dc);
+      ::EndPaint(heading, &paint);
+      return 0;
+    }
+    case WM_PRINTCLIENT:
+      PaintHeading(heading, reinterpret_cast<HDC>(wParam));
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;  // WM_PAINT fills the whole band
+    default:
+      break;
+  }
+  return ::DefSubclassProc(heading, message, wParam, lParam);
+}
 
 }  // namespace
 
@@ -132,6 +177,12 @@ void CMainDlg::AlignLabels() {
   }
 }
 
+void CMainDlg::ShapeTextLines() {
+  ShapeTextLine(GetDlgItem(IDC_MAIN_SHEET_PATH), {.centred = true, .endInView = true});
+  for (int k = 0; k < kKindCount; ++k) ShapeTextLine(GetDlgItem(IDC_MAIN_FIRST_EDIT + k), {.centred = true});
+  ::SetWindowSubclass(GetDlgItem(IDC_MAIN_HEADING), &HeadingProc, kHeadingSubclass, 0);
+}
+
 void CMainDlg::MatchComboHeights() {
   // A drop-down list chooses its height from its font; the buttons beside it are taller at every DPI.
   const std::pair<int, int> pairs[] = {{IDC_MAIN_PLATFORM, IDC_MAIN_SELECT_SHEET}, {IDC_MAIN_LANGUAGE, IDOK}};
@@ -140,17 +191,46 @@ void CMainDlg::MatchComboHeights() {
     HWND button = GetDlgItem(buttonId);
     if (!combo || !button) continue;
     const RECT wanted = ChildRect(m_hWnd, button);
-    for (int attempt = 0; attempt < 2; ++attempt) {
+    // The height asked for is corrected by what the box then has: some systems answer the height of
+    // the selection field with a margin added to what was set, so the answer cannot be built on.
+    LRESULT asked = ::SendMessageW(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+    for (int attempt = 0; attempt < 3 && asked != CB_ERR; ++attempt) {
       const RECT now = ChildRect(m_hWnd, combo);
       const int difference = (wanted.bottom - wanted.top) - (now.bottom - now.top);
-      if (difference == 0) break;
-      const LRESULT item = ::SendMessageW(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
-      if (item == CB_ERR || item + difference <= 0) break;
-      ::SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), item + difference);
+      if (difference == 0 || asked + difference <= 0) break;
+      asked += difference;
+      ::SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), asked);
     }
     const RECT now = ChildRect(m_hWnd, combo);
     ::SetWindowPos(combo, nullptr, now.left, wanted.top, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
   }
+}
+
+bool CMainDlg::DrawComboItem(const DRAWITEMSTRUCT& item) {
+  if (item.CtlType != ODT_COMBOBOX) return false;
+  std::wstring text;
+  if (item.itemID != static_cast<UINT>(-1)) {
+    const LRESULT length = ::SendMessageW(item.hwndItem, CB_GETLBTEXTLEN, item.itemID, 0);
+    if (length > 0) {
+      text.resize(static_cast<size_t>(length) + 1);
+      const LRESULT copied = ::SendMessageW(item.hwndItem, CB_GETLBTEXT, item.itemID, reinterpret_cast<LPARAM>(text.data()));
+      text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
+    }
+  }
+  const bool selected = item.itemState & ODS_SELECTED;
+  const bool disabled = item.itemState & ODS_DISABLED;
+  HDC dc = item.hDC;
+  RECT place = item.rcItem;
+  ::SetBkColor(dc, ::GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+  ::ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &place, nullptr, 0, nullptr);
+  ::SetTextColor(dc, ::GetSysColor(disabled ? COLOR_GRAYTEXT : selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+  ::SetBkMode(dc, TRANSPARENT);
+  RECT textPlace = place;
+  textPlace.left += 2;
+  ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &textPlace,
+              DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+  if ((item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT)) ::DrawFocusRect(dc, &place);
+  return true;
 }
 
 void CMainDlg::LimitSize(MINMAXINFO& limits) const {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "lang/TextNumbers.h"
 #include "res/resource.h"
@@ -24,6 +25,7 @@ class CRestoreDlg : public CDialogImpl<CRestoreDlg> {
   LRESULT OnCloseCmd(WORD id);
   // The prompt gets the height its text needs; what stands below it and the box follow.
   void FitPrompt();
+  void WidenForLines(HWND prompt, HDC dc, const std::wstring& text);
 
   HWND m_versionCombo = nullptr;  // combobox 1001
 };

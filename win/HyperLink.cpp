@@ -27,6 +27,7 @@ CHyperLink::~CHyperLink() { UnsubclassWindow(); }
 void CHyperLink::SetLabel(const std::wstring& label) {
   m_label = label;
   if (!m_hWnd) return;
+  MeasureInk();
   ::SetWindowTextW(m_hWnd, m_label.c_str());
   UpdateToolTip();
   ::InvalidateRect(m_hWnd, nullptr, TRUE);
@@ -47,6 +48,7 @@ bool CHyperLink::SubclassWindow(HWND window) {
   MakeLinkFont();
   if (m_label.empty()) m_label = GetWindowTextString(window);
   if (m_target.empty()) m_target = m_label;
+  MeasureInk();
   // Screen readers and tests read the static's own text: it says what the link shows.
   ::SetWindowTextW(window, m_label.c_str());
 
@@ -99,6 +101,7 @@ RECT CHyperLink::LabelRect() const {
     SelectedObject font(dc.Get(), m_linkFont ? m_linkFont.Get() : m_normalFont);
     if (dc) ::GetTextExtentPoint32W(dc.Get(), m_label.c_str(), static_cast<int>(m_label.size()), &size);
   }
+  if (m_inkWidth > 0 && m_inkWidth < size.cx) size.cx = m_inkWidth;
   const LONG width = client.right - client.left;
   const LONG shown = size.cx < width ? size.cx : width;
   LONG left = 0;
@@ -129,6 +132,44 @@ void CHyperLink::MakeLinkFont() {
   if (!::GetObjectW(source, sizeof(description), &description)) return;
   description.lfUnderline = TRUE;
   m_linkFont.Reset(::CreateFontIndirectW(&description));
+  MeasureInk();
+}
+
+void CHyperLink::MeasureInk() {
+  // Some renderers set the glyphs closer than the font's widths add up to, and the underline follows
+  // the widths: the label is drawn once without it, and the last column it inks is where the link ends.
+  m_inkWidth = 0;
+  if (!m_hWnd || m_label.empty()) return;
+  HGDIOBJ font = m_normalFont ? static_cast<HGDIOBJ>(m_normalFont) : ::GetStockObject(DEFAULT_GUI_FONT);
+  WindowDc screen(m_hWnd);
+  if (!screen) return;
+  SIZE size = {};
+  {
+    SelectedObject selected(screen.Get(), font);
+    ::GetTextExtentPoint32W(screen.Get(), m_label.c_str(), static_cast<int>(m_label.size()), &size);
+  }
+  const int width = size.cx + size.cy;  // room for a last glyph that reaches past its width
+  HDC memory = ::CreateCompatibleDC(screen.Get());
+  UniqueBitmap picture(::CreateCompatibleBitmap(screen.Get(), width, size.cy));
+  if (memory && picture && size.cy > 0) {
+    SelectedObject canvas(memory, picture.Get());
+    SelectedObject selected(memory, font);
+    RECT all = {0, 0, width, size.cy};
+    ::FillRect(memory, &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    ::SetTextColor(memory, RGB(0, 0, 0));
+    ::SetBkMode(memory, TRANSPARENT);
+    ::DrawTextW(memory, m_label.c_str(), static_cast<int>(m_label.size()), &all,
+                DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
+    for (int x = width - 1; x >= 0 && m_inkWidth == 0; --x) {
+      for (int y = 0; y < size.cy; ++y) {
+        if (::GetPixel(memory, x, y) != RGB(255, 255, 255)) {
+          m_inkWidth = x + 1;
+          break;
+        }
+      }
+    }
+  }
+  if (memory) ::DeleteDC(memory);
 }
 
 void CHyperLink::UpdateToolTip() {
@@ -159,9 +200,14 @@ void CHyperLink::Paint(HDC dc) {
   SelectedObject font(dc, m_linkFont ? m_linkFont.Get() : m_normalFont);
   ::SetBkMode(dc, TRANSPARENT);
   ::SetTextColor(dc, m_visited ? kVisitedColour : kLinkColour);
+  // Clipped at the label's end, so the underline stops where the glyphs stop: the clipping rectangle
+  // of the text call alone leaves the underline out on some systems.
   RECT label = LabelRect();
+  const int saved = ::SaveDC(dc);
+  ::IntersectClipRect(dc, label.left, label.top, label.right, label.bottom);
   ::DrawTextW(dc, m_label.c_str(), static_cast<int>(m_label.size()), &label,
-              DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
+              DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
+  if (saved) ::RestoreDC(dc, saved);
   if (::GetFocus() == m_hWnd) ::DrawFocusRect(dc, &label);
 }
 

@@ -56,6 +56,7 @@ class CHyperLink {
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
   void Paint(HDC dc);
   void MakeLinkFont();
+  void MeasureInk();
   void UpdateToolTip();
   bool IsOverLabel(POINT clientPoint) const;
 
@@ -66,6 +67,7 @@ class CHyperLink {
   HFONT m_normalFont = nullptr;  // the static's own font, not owned
   UniqueFont m_linkFont;         // underlined copy of it
   LONG m_addedStyle = 0;         // SS_NOTIFY when the link had to add it
+  LONG m_inkWidth = 0;           // how far the label's glyphs reach; 0: not measured
   bool m_visited = false;
   bool m_pressed = false;
 };

@@ -6,12 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "WinTestSupport.h"
@@ -88,6 +90,13 @@ class MainDlgTest : public ::testing::Test {
     EXPECT_EQ(std::tuple(Text(IDC_MAIN_SHEET_PATH), Text(IDC_MAIN_PLATFORM), on),
               std::tuple(shown.path == L"*" ? sheet : shown.path, Marked(shown.platform), std::string(14, "01"[shown.loaded])))
         << where;
+    // The path is longer than its field: the field shows its end, the sheet's file name.
+    HWND path = Item(IDC_MAIN_SHEET_PATH);
+    RECT field = {};
+    ::GetClientRect(path, &field);
+    const LRESULT length = ::GetWindowTextLengthW(path);
+    const LRESULT last = length ? ::SendMessageW(path, EM_POSFROMCHAR, WPARAM(length - 1), 0) : 0;
+    EXPECT_TRUE(last != -1 && short(LOWORD(last)) >= 0 && short(LOWORD(last)) < field.right) << where;
   }
 
   ScratchFolder scratch;
@@ -653,13 +662,38 @@ TEST(DpiChangeTest, OwnFontsPicturesAndTheExtentFollowTheMonitor) {
     ::SendMessageW(dialog, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), LPARAM(&place));
     PumpMessages();
   };
+  // On each line of the main window the combo boxes are as tall as the buttons beside them, and the
+  // text lines stand where the buttons have their captions: the largest difference in pixels.
+  const auto misfit = [&] {
+    const auto place = [&](int id) {
+      RECT rect = {};
+      ::GetWindowRect(mainDlg.GetDlgItem(id), &rect);
+      return rect;
+    };
+    LONG worst = 0;
+    for (const auto& [combo, button] : {std::pair(IDC_MAIN_PLATFORM, IDC_MAIN_SELECT_SHEET), std::pair(IDC_MAIN_LANGUAGE, IDOK)}) {
+      const RECT box = place(combo), beside = place(button);
+      worst = std::max(worst, std::abs((box.bottom - box.top) - (beside.bottom - beside.top)));
+    }
+    for (const auto& [edit, button] :
+         {std::pair(IDC_MAIN_SHEET_PATH, IDC_MAIN_SELECT_SHEET), std::pair(IDC_MAIN_LAST_EDIT, IDC_MAIN_LAST_BUTTON)}) {
+      RECT text = {};
+      ::SendMessageW(mainDlg.GetDlgItem(edit), EM_GETRECT, 0, LPARAM(&text));
+      ::MapWindowPoints(mainDlg.GetDlgItem(edit), nullptr, reinterpret_cast<POINT*>(&text), 2);
+      const RECT beside = place(button);
+      worst = std::max(worst, std::abs((text.top + text.bottom) / 2 - (beside.top + beside.bottom) / 2));
+    }
+    return worst;
+  };
   const int titleAt96 = height(about.m_hWnd, IDC_ABOUT_TITLE), headingAt96 = height(mainDlg.m_hWnd, IDC_MAIN_HEADING);
   const int extentAt96 = extent();
   EXPECT_EQ(std::tuple(banner(), arrows(), extentAt96 > 0), std::tuple(412, 16 + 16 * 5, true));
+  EXPECT_LE(misfit(), 1) << "96 DPI";
   for (HWND dialog : {about.m_hWnd, mainDlg.m_hWnd, editor.m_hWnd}) moveTo(dialog, 192);
   EXPECT_EQ(std::tuple(height(about.m_hWnd, IDC_ABOUT_TITLE), height(mainDlg.m_hWnd, IDC_MAIN_HEADING), banner(),
                        arrows()),
             std::tuple(2 * titleAt96, 2 * headingAt96, 824, 32 + 32 * 5));
+  EXPECT_LE(misfit(), 1) << "192 DPI";
   EXPECT_NEAR(extent(), 2 * extentAt96, extentAt96 / 5);
   moveTo(editor.m_hWnd, 144);
   EXPECT_EQ(arrows(), 24 + 24 * 5);
@@ -668,10 +702,24 @@ TEST(DpiChangeTest, OwnFontsPicturesAndTheExtentFollowTheMonitor) {
 
 // The real chooser through the real platform services: three versions, the first selected; OK and
 // Cancel both hand the selection back, only the result tells them apart.
+// A prompt with a path on a line of its own widens the chooser until that line fits; Cancel stays at the
+// right margin with the prompt.
 TEST(VersionChooserTest, OffersThreeVersionsAndHandsBackTheSelection) {
+  const std::wstring path = L"C:\\users\\" + std::wstring(60, L'x') + L"\\Microsoft.Cpp.Win32.user.props";
   for (const int close : {IDOK, IDCANCEL}) {
     std::wstring listed;  // the entries, then the selection
+    bool fits = false;
     ModalScript script(IDC_RESTORE_VERSION, [&](HWND chooser) {
+      HWND prompt = ::GetDlgItem(chooser, IDC_RESTORE_PROMPT);
+      RECT line = {}, room = {}, cancel = {};
+      {
+        WindowDc dc(prompt);
+        SelectedObject font(dc.Get(), HGDIOBJ(::SendMessageW(prompt, WM_GETFONT, 0, 0)));
+        ::DrawTextW(dc.Get(), path.c_str(), int(path.size()), &line, DT_CALCRECT | DT_SINGLELINE);
+      }
+      ::GetWindowRect(prompt, &room);
+      ::GetWindowRect(::GetDlgItem(chooser, IDCANCEL), &cancel);
+      fits = line.right <= room.right - room.left && cancel.right == room.right;
       HWND combo = ::GetDlgItem(chooser, IDC_RESTORE_VERSION);
       for (WPARAM i = 0; i < WPARAM(::SendMessageW(combo, CB_GETCOUNT, 0, 0)); ++i) {
         wchar_t name[32] = {};
@@ -684,7 +732,8 @@ TEST(VersionChooserTest, OffersThreeVersionsAndHandsBackTheSelection) {
       return true;
     });
     int version = 0;
-    EXPECT_EQ(SystemPlatform().RunVersionChooser(nullptr, version, L""), close);
+    EXPECT_EQ(SystemPlatform().RunVersionChooser(nullptr, version, L"The sheet\n" + path + L"\nis no sheet."), close);
+    EXPECT_TRUE(fits);
     EXPECT_EQ(version, 2);
     EXPECT_EQ(listed, L"Visual Studio 2010|Visual Studio 2012|" + UiText(text::kRestoreNewest) + L"|0");
   }
