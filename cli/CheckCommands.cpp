@@ -36,13 +36,23 @@ std::wstring EntryLine(const SheetEntry& e) {
   return line + (e.note.empty() ? L"" : L"; " + e.note) + L")\n";
 }
 
-// Every entry in force, judged, problems first.
+// Every entry in force, judged.
 std::vector<SheetEntry> JudgedEntries(const std::wstring& path, const SheetDocument& sheet, Deadline deadline) {
   std::vector<SheetEntry> entries =
       EntriesInForce(sheet.Definitions(path), CheckContext(path, EnvironmentVariable, PathExists));
   JudgeEntries(entries, IsFolder, deadline);
-  std::stable_partition(entries.begin(), entries.end(), [](const SheetEntry& e) { return IsProblem(e.status); });
   return entries;
+}
+
+// The entries in their order, problems first; visited in two passes rather than reordered, which
+// would take a second copy of a long list.
+template <typename Visit>
+void ProblemsFirst(const std::vector<SheetEntry>& entries, const Visit& visit) {
+  for (const bool problems : {true, false}) {
+    for (const SheetEntry& e : entries) {
+      if (IsProblem(e.status) == problems) visit(e);
+    }
+  }
 }
 
 Json PlatformJson(const PlatformDiagnosis& p) {
@@ -111,12 +121,12 @@ int CheckSheets(const Invocation& inv, Output& output) {
     if (problems > 0) code = WorseExit(code, kExitProblems);
     if (inv.json) {
       Json report = {{"sheet", JsonText(sheet)}, {"entries", Json::array()}, {"problems", problems}};
-      for (const SheetEntry& e : entries) report["entries"].push_back(EntryJson(e));
+      ProblemsFirst(entries, [&](const SheetEntry& e) { report["entries"].push_back(EntryJson(e)); });
       all.push_back(std::move(report));
       continue;
     }
     if (several) output.out += L"== " + sheet + L"\n";
-    for (const SheetEntry& e : entries) output.out += EntryLine(e);
+    ProblemsFirst(entries, [&](const SheetEntry& e) { output.out += EntryLine(e); });
     output.out += Count(entries.size(), L"entry", L"entries") + L", " + Count(problems, L"problem", L"problems") + L"\n";
   }
   if (inv.json && !all.empty()) output.out += JsonOutput(several ? all : all[0]);

@@ -173,6 +173,17 @@ PropertyClass ClassifyProperty(std::wstring_view name) {
   return PropertyClass::kOther;
 }
 
+void EntryList::Append(Block own) {
+  if (own.empty()) return;
+  size_ += own.size();
+  blocks_.push_back(std::make_shared<const Block>(std::move(own)));
+}
+
+void EntryList::Append(const EntryList& other) {
+  blocks_.insert(blocks_.end(), other.blocks_.begin(), other.blocks_.end());
+  size_ += other.size_;
+}
+
 PropertyEvaluator::PropertyEvaluator(EvaluationContext context)
     : context_(std::move(context)), maxValueLength_(kMaxValueLength), maxEntries_(kMaxEntries) {}
 
@@ -253,13 +264,12 @@ std::optional<std::wstring> PropertyEvaluator::Value(std::wstring_view name) con
   return Outside(text);
 }
 
-const std::vector<ValueEntry>* PropertyEvaluator::Entries(std::wstring_view name) const {
+const EntryList* PropertyEvaluator::Entries(std::wstring_view name) const {
   const auto found = properties_.find(LowerCase(name));
   return found == properties_.end() ? nullptr : &found->second.entries;
 }
 
-std::vector<ValueEntry> PropertyEvaluator::EntriesOf(const PropertyDefinition& definition, size_t index,
-                                                     bool& tooLong) const {
+EntryList PropertyEvaluator::EntriesOf(const PropertyDefinition& definition, size_t index, bool& tooLong) const {
   // A list is composed from its own kind's names: $(UserInclude);$(IncludePath) in IncludePath,
   // $(UserInclude);C:\more in a second UserInclude. Those entries keep where they are written.
   const int kind = std::max(KindOfMacro(definition.name), KindOfPathProperty(definition.name));
@@ -267,15 +277,20 @@ std::vector<ValueEntry> PropertyEvaluator::EntriesOf(const PropertyDefinition& d
     return SameText(name, definition.name) ||
            (kind >= 0 && (SameText(name, kUserMacros[kind]) || SameText(name, kPathProperties[kind])));
   };
-  std::vector<ValueEntry> entries;
-  for (const std::wstring_view piece : Pieces(definition.value)) {
+  EntryList entries;
+  EntryList::Block own;  // written here, since the last list composed in
+  const std::vector<std::wstring_view> pieces = Pieces(definition.value);
+  own.reserve(pieces.size());
+  for (const std::wstring_view piece : pieces) {
     const std::wstring_view written = TrimView(piece);
     if (written.empty()) continue;
     const std::optional<std::wstring_view> reference = WholeReference(written);
     const bool global = reference && context_.global && context_.global(std::wstring(*reference));
     const auto stored = reference && !global ? properties_.find(LowerCase(*reference)) : properties_.end();
     if (reference && composes(*reference) && stored != properties_.end()) {
-      entries.insert(entries.end(), stored->second.entries.begin(), stored->second.entries.end());
+      entries.Append(std::move(own));
+      own = {};
+      entries.Append(stored->second.entries);
     } else {
       Expansion expansion = ExpandEscaped(written);
       tooLong = tooLong || expansion.tooLong;
@@ -291,13 +306,14 @@ std::vector<ValueEntry> PropertyEvaluator::EntriesOf(const PropertyDefinition& d
       entry.opaque = expansion.opaque;
       // A list nothing has set yet adds nothing; an unset path property is the inherited value.
       const bool emptyList = reference && composes(*reference) && !entry.unset.empty();
-      if (!emptyList || KindOfPathProperty(*reference) >= 0) entries.push_back(std::move(entry));
+      if (!emptyList || KindOfPathProperty(*reference) >= 0) own.push_back(std::move(entry));
     }
-    if (entries.size() > maxEntries_) {
+    if (entries.size() + own.size() > maxEntries_) {
       tooLong = true;
       break;
     }
   }
+  entries.Append(std::move(own));
   return entries;
 }
 
@@ -357,14 +373,17 @@ SheetEvaluation EvaluateSheet(const std::vector<PropertyDefinition>& definitions
     return SameText(definitions[i].name, kPathProperties[k]) && Unconditional(definitions[i]) &&
            RefersTo(definitions[i].value, kUserMacros[k]);
   };
-  // The user macro as each use of it sees it: its value, and the definition that set it (whose
-  // entries are the macro's then; a long list is not copied for every use).
+  // The user macro as each use of it sees it: the definition that set it (whose value and entries
+  // are the macro's then), or its value from outside the sheet when none did. A long list is not
+  // copied for every use.
   std::vector<std::pair<std::wstring, size_t>> seenAtUse(definitions.size(), {L"", kNoDefinition});
   std::array<size_t, kKindCount> macroSetBy;
   macroSetBy.fill(kNoDefinition);
+  out.definitions.reserve(definitions.size());
   for (size_t i = 0; i < definitions.size(); ++i) {
     if (const int k = KindOfPathProperty(definitions[i].name); k >= 0 && isUse(i, k)) {
-      seenAtUse[i] = {evaluator.Value(kUserMacros[k]).value_or(L""), macroSetBy[k]};
+      seenAtUse[i].second = macroSetBy[k];
+      if (macroSetBy[k] == kNoDefinition) seenAtUse[i].first = evaluator.Value(kUserMacros[k]).value_or(L"");
     }
     out.definitions.push_back(evaluator.Define(definitions[i], i, out.problems));
     if (const int k = KindOfMacro(definitions[i].name); k >= 0 && out.definitions.back().applied == Applied::kYes) {
@@ -400,17 +419,16 @@ SheetEvaluation EvaluateSheet(const std::vector<PropertyDefinition>& definitions
     kind.used = kind.use != kNoDefinition && setBeforeUse && !replaced;
     if (!kind.used && defined) kind.unusedNote = L"defined, but " + std::wstring(path) + L" does not use it";
     if (kind.used) {
-      kind.listValue = seenAtUse[kind.use].first;
-      if (const size_t setBy = seenAtUse[kind.use].second; setBy != kNoDefinition)
-        kind.listEntries = out.definitions[setBy].entries;
+      const auto& [outside, setBy] = seenAtUse[kind.use];
+      kind.listValue = setBy == kNoDefinition ? outside : out.definitions[setBy].value;
+      if (setBy != kNoDefinition) kind.listEntries = out.definitions[setBy].entries;
     } else if (kind.list != kNoDefinition) {
       kind.listValue = out.definitions[kind.list].value;
       kind.listEntries = out.definitions[kind.list].entries;
     }
 
-    std::vector<ValueEntry> inForce;
-    if (const std::vector<ValueEntry>* entries = evaluator.Entries(path)) {
-      inForce = *entries;
+    if (const EntryList* entries = evaluator.Entries(path)) {
+      kind.inForceEntries = *entries;
     } else {
       ValueEntry inherited{.written = L"$(" + std::wstring(path) + L")", .outside = std::wstring(path)};
       if (std::optional<std::wstring> value = evaluator.Value(path)) {
@@ -418,9 +436,10 @@ SheetEvaluation EvaluateSheet(const std::vector<PropertyDefinition>& definitions
       } else {
         inherited.unset.emplace_back(path);
       }
-      inForce.push_back(std::move(inherited));
+      kind.inForceEntries = EntryList({std::move(inherited)});
     }
-    for (ValueEntry& entry : inForce) {
+    kind.inForce.reserve(kind.inForceEntries.size());
+    for (const ValueEntry& entry : kind.inForceEntries) {
       EntryOrigin origin = EntryOrigin::kOtherDefinition;
       if (!entry.outside.empty() && SameText(entry.outside, path)) {
         origin = EntryOrigin::kInherited;
@@ -429,7 +448,7 @@ SheetEvaluation EvaluateSheet(const std::vector<PropertyDefinition>& definitions
       } else if (entry.definition != kNoDefinition && SameText(definitions[entry.definition].name, path)) {
         origin = EntryOrigin::kPathProperty;
       }
-      kind.inForce.push_back({.entry = std::move(entry), .origin = origin});
+      kind.inForce.push_back({.entry = &entry, .origin = origin});
     }
   }
   return out;
