@@ -207,6 +207,7 @@ std::optional<std::wstring> PropertyEvaluator::Outside(const std::wstring& name)
 
 PropertyEvaluator::Expansion PropertyEvaluator::ExpandEscaped(std::wstring_view text) const {
   Expansion out;
+  out.escaped.reserve(std::min(text.size(), maxValueLength_));
   size_t at = 0;
   for (size_t open; (open = text.find(L"$(", at)) != std::wstring_view::npos;) {
     out.escaped.append(text.substr(at, open - at));
@@ -223,6 +224,8 @@ PropertyEvaluator::Expansion PropertyEvaluator::ExpandEscaped(std::wstring_view 
     } else if (std::optional<std::wstring> global = context_.global ? context_.global(name) : std::nullopt) {
       out.escaped += *global;
     } else if (const auto found = properties_.find(LowerCase(name)); found != properties_.end()) {
+      // Room for a long value and the rest of the text at once: doubling would leave as much unused.
+      out.escaped.reserve(out.escaped.size() + found->second.escaped.size() + (text.size() - at));
       out.escaped += found->second.escaped;
       for (const std::wstring& unset : found->second.unset) AddName(out.unset, unset);
       out.opaque = out.opaque || found->second.opaque;
@@ -340,7 +343,6 @@ DefinitionResult PropertyEvaluator::Define(const PropertyDefinition& definition,
   bool tooLong = false;
   result.entries = EntriesOf(definition, index, tooLong);
   Expansion expansion = ExpandEscaped(definition.value);
-  result.value = Unescape(expansion.escaped);
   if (tooLong || expansion.tooLong) {
     problems.push_back({.definition = index,
                         .why = L"the value of " + definition.name + L" grows past " + std::to_wstring(maxValueLength_) +
@@ -373,21 +375,46 @@ SheetEvaluation EvaluateSheet(const std::vector<PropertyDefinition>& definitions
     return SameText(definitions[i].name, kPathProperties[k]) && Unconditional(definitions[i]) &&
            RefersTo(definitions[i].value, kUserMacros[k]);
   };
-  // The user macro as each use of it sees it: the definition that set it (whose value and entries
-  // are the macro's then), or its value from outside the sheet when none did. A long list is not
-  // copied for every use.
-  std::vector<std::pair<std::wstring, size_t>> seenAtUse(definitions.size(), {L"", kNoDefinition});
+  // Which definition is the use and which the list is decided by names and conditions alone.
+  for (int k = 0; k < kKindCount; ++k) {
+    KindEvaluation& kind = out.kinds[k];
+    for (size_t i = 0; i < definitions.size(); ++i) {
+      if (isUse(i, k)) kind.use = i;
+    }
+    for (size_t i = 0; i < definitions.size() && i <= kind.use; ++i) {
+      if (SameText(definitions[i].name, kUserMacros[k]) && Unconditional(definitions[i])) kind.list = i;
+    }
+    // Without one before the use, the list the user edits is the last unconditional one anywhere.
+    for (size_t i = 0; i < definitions.size() && kind.list == kNoDefinition; ++i) {
+      const size_t last = definitions.size() - 1 - i;
+      if (SameText(definitions[last].name, kUserMacros[k]) && Unconditional(definitions[last])) kind.list = last;
+    }
+  }
+  // The user macro as the use sees it (its value, and the definition that set it, whose entries are
+  // the macro's then), and the value the list's own definition sets: taken where they are met, as
+  // the evaluation moves on past them. A long list is copied for neither.
+  struct Seen {
+    std::wstring atUse{}, ownValue{};
+    size_t setBy = kNoDefinition;
+    bool ownAtUse = false;  // the list's own definition set the macro the use sees: atUse is ownValue
+  };
+  std::array<Seen, kKindCount> seen;
   std::array<size_t, kKindCount> macroSetBy;
   macroSetBy.fill(kNoDefinition);
   out.definitions.reserve(definitions.size());
   for (size_t i = 0; i < definitions.size(); ++i) {
-    if (const int k = KindOfPathProperty(definitions[i].name); k >= 0 && isUse(i, k)) {
-      seenAtUse[i].second = macroSetBy[k];
-      if (macroSetBy[k] == kNoDefinition) seenAtUse[i].first = evaluator.Value(kUserMacros[k]).value_or(L"");
+    if (const int k = KindOfPathProperty(definitions[i].name); k >= 0 && i == out.kinds[k].use) {
+      seen[k].setBy = macroSetBy[k];
+      seen[k].ownAtUse = macroSetBy[k] != kNoDefinition && macroSetBy[k] == out.kinds[k].list;
+      if (!seen[k].ownAtUse) seen[k].atUse = evaluator.Value(kUserMacros[k]).value_or(L"");
     }
     out.definitions.push_back(evaluator.Define(definitions[i], i, out.problems));
-    if (const int k = KindOfMacro(definitions[i].name); k >= 0 && out.definitions.back().applied == Applied::kYes) {
-      macroSetBy[k] = i;
+    const int k = KindOfMacro(definitions[i].name);
+    if (k < 0) continue;
+    const bool applied = out.definitions.back().applied == Applied::kYes;
+    if (applied) macroSetBy[k] = i;
+    if (i == out.kinds[k].list) {
+      seen[k].ownValue = applied ? evaluator.Value(kUserMacros[k]).value_or(L"") : evaluator.Expand(definitions[i].value).text;
     }
   }
 
@@ -396,19 +423,9 @@ SheetEvaluation EvaluateSheet(const std::vector<PropertyDefinition>& definitions
     const std::wstring_view macro = kUserMacros[k], path = kPathProperties[k];
     bool defined = false, setBeforeUse = false;
     for (size_t i = 0; i < definitions.size(); ++i) {
-      if (isUse(i, k)) kind.use = i;
-    }
-    for (size_t i = 0; i < definitions.size(); ++i) {
       if (!SameText(definitions[i].name, macro)) continue;
       defined = true;
-      if (i > kind.use) continue;
-      setBeforeUse = setBeforeUse || out.definitions[i].applied == Applied::kYes;
-      if (Unconditional(definitions[i])) kind.list = i;
-    }
-    // Without one before the use, the list the user edits is the last unconditional one anywhere.
-    for (size_t i = 0; i < definitions.size() && kind.list == kNoDefinition; ++i) {
-      const size_t last = definitions.size() - 1 - i;
-      if (SameText(definitions[last].name, macro) && Unconditional(definitions[last])) kind.list = last;
+      setBeforeUse = setBeforeUse || (i <= kind.use && out.definitions[i].applied == Applied::kYes);
     }
     // A later definition that does not build on the path property replaces the use.
     bool replaced = false;
@@ -419,11 +436,10 @@ SheetEvaluation EvaluateSheet(const std::vector<PropertyDefinition>& definitions
     kind.used = kind.use != kNoDefinition && setBeforeUse && !replaced;
     if (!kind.used && defined) kind.unusedNote = L"defined, but " + std::wstring(path) + L" does not use it";
     if (kind.used) {
-      const auto& [outside, setBy] = seenAtUse[kind.use];
-      kind.listValue = setBy == kNoDefinition ? outside : out.definitions[setBy].value;
-      if (setBy != kNoDefinition) kind.listEntries = out.definitions[setBy].entries;
+      kind.listValue = std::move(seen[k].ownAtUse ? seen[k].ownValue : seen[k].atUse);
+      if (seen[k].setBy != kNoDefinition) kind.listEntries = out.definitions[seen[k].setBy].entries;
     } else if (kind.list != kNoDefinition) {
-      kind.listValue = out.definitions[kind.list].value;
+      kind.listValue = std::move(seen[k].ownValue);
       kind.listEntries = out.definitions[kind.list].entries;
     }
 

@@ -134,8 +134,7 @@ enum class Applied {
 
 struct DefinitionResult {
   Applied applied = Applied::kNo;
-  std::wstring value{};  // the value it sets (or would set), expanded and decoded
-  EntryList entries{};   // that value as entries
+  EntryList entries{};  // the value it sets (or would set), expanded and decoded, as entries
 };
 
 // What MSBuild refuses (a malformed condition), or what is not followed here (a value that keeps
