@@ -341,7 +341,7 @@ DefinitionResult PropertyEvaluator::Define(const PropertyDefinition& definition,
 
   DefinitionResult result;
   bool tooLong = false;
-  result.entries = EntriesOf(definition, index, tooLong);
+  if (!context_.valuesOnly) result.entries = EntriesOf(definition, index, tooLong);
   Expansion expansion = ExpandEscaped(definition.value);
   if (tooLong || expansion.tooLong) {
     problems.push_back({.definition = index,

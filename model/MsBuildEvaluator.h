@@ -48,6 +48,9 @@ struct EvaluationContext {
   // sets (those are set before the sheet, whatever the environment says).
   NameLookup environment{};
   std::function<bool(const std::wstring& path)> exists{};
+  // Values and conditions only, no entries: a reader that only follows imports keeps no list of
+  // every value it passes.
+  bool valuesOnly = false;
 };
 
 enum class PropertyClass {
