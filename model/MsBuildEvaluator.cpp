@@ -414,7 +414,8 @@ SheetEvaluation EvaluateSheet(const std::vector<PropertyDefinition>& definitions
     const bool applied = out.definitions.back().applied == Applied::kYes;
     if (applied) macroSetBy[k] = i;
     if (i == out.kinds[k].list) {
-      seen[k].ownValue = applied ? evaluator.Value(kUserMacros[k]).value_or(L"") : evaluator.Expand(definitions[i].value).text;
+      seen[k].ownValue =
+          applied ? evaluator.Value(kUserMacros[k]).value_or(L"") : evaluator.Expand(definitions[i].value).text;
     }
   }
 

@@ -262,7 +262,7 @@ std::vector<FolderState> LookUpFolders(std::vector<std::wstring> paths, const Fo
 void JudgeEntries(std::vector<SheetEntry>& entries, const FolderOracle& isFolder, Deadline deadline) {
   constexpr size_t kNone = static_cast<size_t>(-1);
   std::vector<size_t> lookUpOf(entries.size(), kNone);  // per entry, its folder's place in `paths`
-  std::vector<std::wstring> paths;                       // each folder once, as first written
+  std::vector<std::wstring> paths;                      // each folder once, as first written
   {
     // Folders by the form Windows compares, numbered as met; per number the kinds that have it in
     // force everywhere (a bit each) and where it is looked up.

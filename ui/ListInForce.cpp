@@ -40,7 +40,8 @@ std::array<ListSurroundings, kKindCount> SurroundingsOf(const SheetDocument* she
         listSeen = true;
         continue;
       }
-      (listSeen ? shown.after : shown.before).push_back({inForce.entry->written, WhereWritten(inForce, definitions, k)});
+      (listSeen ? shown.after : shown.before)
+          .push_back({inForce.entry->written, WhereWritten(inForce, definitions, k)});
     }
     // A list not in force (or empty) goes first once edited: the editor shows it so.
     if (!listSeen) std::swap(shown.before, shown.after);
