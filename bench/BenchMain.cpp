@@ -21,6 +21,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include <pugixml.hpp>
@@ -28,6 +29,8 @@
 #include "SheetGenerator.h"
 #include "lang/LanguageFile.h"
 #include "model/DirectorySettings.h"
+#include "model/SheetCheck.h"
+#include "model/SheetDocument.h"
 #include "model/SheetSplice.h"
 
 extern char** environ;
@@ -226,6 +229,58 @@ void LanguagePlainRead(benchmark::State& state) {
   }
 }
 
+// A sheet whose list holds this many folders, none of them there, all in force through IncludePath.
+constexpr size_t kCheckEntries = 100000;
+
+std::vector<pathwright::PropertyDefinition> LongListDefinitions() {
+  std::string list;
+  for (size_t i = 0; i < kCheckEntries; ++i) list += (i ? ";C:\\nowhere\\dir" : "C:\\nowhere\\dir") + std::to_string(i);
+  pathwright::SheetDocument sheet;
+  const std::string head =
+      "<Project xmlns='http://schemas.microsoft.com/developer/msbuild/2003'><PropertyGroup Label='UserMacros'>"
+      "<UserInclude>";
+  const std::string tail =
+      "</UserInclude></PropertyGroup>"
+      "<PropertyGroup><IncludePath>$(UserInclude);$(IncludePath)</IncludePath></PropertyGroup></Project>";
+  const bool parsed = static_cast<bool>(sheet.Parse(head + list + tail));
+  return parsed ? sheet.Definitions() : std::vector<pathwright::PropertyDefinition>{};
+}
+
+// What check does with a sheet once read: every entry in force evaluated, judged and looked up (here
+// in memory: the file system's share is the look-ups' own, bounded by their deadline).
+void CheckEvaluation(benchmark::State& state) {
+  const std::vector<pathwright::PropertyDefinition> definitions = LongListDefinitions();
+  const std::wstring path = L"C:\\u\\Microsoft.Cpp.Win32.user.props";
+  for (auto _ : state) {
+    std::vector<pathwright::SheetEntry> entries =
+        pathwright::EntriesInForce(definitions, pathwright::CheckContext(path, {}, {}));
+    pathwright::JudgeEntries(
+        entries, [](const std::wstring&) { return false; },
+        std::chrono::steady_clock::now() + std::chrono::seconds(60));
+    if (entries.size() != kCheckEntries + 1) {
+      state.SkipWithError("not every entry was judged");
+      break;
+    }
+  }
+}
+
+// The floor of any check of the same list: each entry split out once and its folder hashed once.
+void CheckPlainSplit(benchmark::State& state) {
+  const std::vector<pathwright::PropertyDefinition> definitions = LongListDefinitions();
+  const std::wstring& list = definitions.front().value;
+  for (auto _ : state) {
+    std::vector<std::wstring> entries;
+    std::unordered_set<std::wstring> folders;
+    for (size_t start = 0; start <= list.size();) {
+      const size_t end = std::min(list.find(L';', start), list.size());
+      entries.emplace_back(list, start, end - start);
+      folders.insert(pathwright::FolderIdentity(entries.back()));
+      start = end + 1;
+    }
+    benchmark::DoNotOptimize(folders.size());
+  }
+}
+
 // Medians of the repetitions, in seconds, keyed by benchmark name.
 class MedianCollector : public benchmark::ConsoleReporter {
  public:
@@ -416,6 +471,15 @@ int main(int argc, char** argv) {
       ->Unit(benchmark::kMicrosecond)
       ->ReportAggregatesOnly();
 
+  benchmark::RegisterBenchmark("check/evaluate/100k", CheckEvaluation)
+      ->Repetitions(5)
+      ->Unit(benchmark::kMillisecond)
+      ->ReportAggregatesOnly();
+  benchmark::RegisterBenchmark("check/plain-split/100k", CheckPlainSplit)
+      ->Repetitions(5)
+      ->Unit(benchmark::kMillisecond)
+      ->ReportAggregatesOnly();
+
   MedianCollector collector;
   benchmark::RunSpecifiedBenchmarks(&collector);
   const auto& m = collector.medians;
@@ -507,6 +571,8 @@ int main(int argc, char** argv) {
                     !haveCli ? "not run: pathwright-cli not built" : "not run: no python3"});
   }
   ratioRow("language file load, 10000 lines (vs plain line read)", "language/load", "language/plain-read", 2.0);
+  ratioRow("check of a sheet with 100000 entries, evaluated and judged (vs split and hashed once)",
+           "check/evaluate/100k", "check/plain-split/100k", 3.0);
 
   std::printf("\n");
   PrintTable(rows);

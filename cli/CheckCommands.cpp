@@ -26,23 +26,50 @@ Json EntryJson(const SheetEntry& e) {
   return entry;
 }
 
-// "status     UserInclude entry = expanded (source: condition; note)".
-std::wstring EntryLine(const SheetEntry& e) {
-  std::wstring status = StatusName(e.status);
-  status.resize(std::max<size_t>(status.size(), 10), L' ');
-  std::wstring line = status + L" " + kUserMacros[e.kind] + L" " + e.entry;
-  if (e.expanded != e.entry) line += L" = " + e.expanded;
-  line += std::wstring(L" (") + SourceName(e.source) + (e.condition.empty() ? L"" : L": " + e.condition);
-  return line + (e.note.empty() ? L"" : L"; " + e.note) + L")\n";
+// "status     UserInclude entry = expanded (source: condition; note)", added to `out`.
+void AppendEntryLine(std::wstring& out, const SheetEntry& e) {
+  const size_t start = out.size();
+  out += StatusName(e.status);
+  out.resize(std::max(out.size(), start + 10), L' ');
+  ((out += L" ") += kUserMacros[e.kind]) += L" ";
+  out += e.entry;
+  if (e.expanded != e.entry) (out += L" = ") += e.expanded;
+  (out += L" (") += SourceName(e.source);
+  if (!e.condition.empty()) (out += L": ") += e.condition;
+  if (!e.note.empty()) (out += L"; ") += e.note;
+  out += L")\n";
 }
 
-// Every entry in force, judged, problems first.
+// The length of every line together, so the report takes its room once: grown step by step, a long
+// report would hold two copies of itself while it moves.
+size_t LinesLength(const std::vector<SheetEntry>& entries) {
+  std::wstring line;
+  size_t length = 0;
+  for (const SheetEntry& e : entries) {
+    line.clear();
+    AppendEntryLine(line, e);
+    length += line.size();
+  }
+  return length;
+}
+
+// Every entry in force, judged.
 std::vector<SheetEntry> JudgedEntries(const std::wstring& path, const SheetDocument& sheet, Deadline deadline) {
   std::vector<SheetEntry> entries =
       EntriesInForce(sheet.Definitions(path), CheckContext(path, EnvironmentVariable, PathExists));
   JudgeEntries(entries, IsFolder, deadline);
-  std::stable_partition(entries.begin(), entries.end(), [](const SheetEntry& e) { return IsProblem(e.status); });
   return entries;
+}
+
+// The entries in their order, problems first; visited in two passes rather than reordered, which
+// would take a second copy of a long list.
+template <typename Visit>
+void ProblemsFirst(const std::vector<SheetEntry>& entries, const Visit& visit) {
+  for (const bool problems : {true, false}) {
+    for (const SheetEntry& e : entries) {
+      if (IsProblem(e.status) == problems) visit(e);
+    }
+  }
 }
 
 Json PlatformJson(const PlatformDiagnosis& p) {
@@ -111,13 +138,16 @@ int CheckSheets(const Invocation& inv, Output& output) {
     if (problems > 0) code = WorseExit(code, kExitProblems);
     if (inv.json) {
       Json report = {{"sheet", JsonText(sheet)}, {"entries", Json::array()}, {"problems", problems}};
-      for (const SheetEntry& e : entries) report["entries"].push_back(EntryJson(e));
+      ProblemsFirst(entries, [&](const SheetEntry& e) { report["entries"].push_back(EntryJson(e)); });
       all.push_back(std::move(report));
       continue;
     }
     if (several) output.out += L"== " + sheet + L"\n";
-    for (const SheetEntry& e : entries) output.out += EntryLine(e);
-    output.out += Count(entries.size(), L"entry", L"entries") + L", " + Count(problems, L"problem", L"problems") + L"\n";
+    const std::wstring summary =
+        Count(entries.size(), L"entry", L"entries") + L", " + Count(problems, L"problem", L"problems") + L"\n";
+    output.out.reserve(output.out.size() + LinesLength(entries) + summary.size());
+    ProblemsFirst(entries, [&](const SheetEntry& e) { AppendEntryLine(output.out, e); });
+    output.out += summary;
   }
   if (inv.json && !all.empty()) output.out += JsonOutput(several ? all : all[0]);
   return code;

@@ -51,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const auto valid = [&](size_t index) { return index == kNoDefinition || index < definitions.size(); };
   for (const KindEvaluation& kind : sheet.kinds) {
     Check(valid(kind.use) && valid(kind.list));
-    for (const EntryInForce& e : kind.inForce) Check(valid(e.entry.definition));
+    for (const EntryInForce& e : kind.inForce) Check(valid(e.entry->definition));
   }
 
   PropertyEvaluator evaluator(Context());

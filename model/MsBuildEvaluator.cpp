@@ -173,6 +173,17 @@ PropertyClass ClassifyProperty(std::wstring_view name) {
   return PropertyClass::kOther;
 }
 
+void EntryList::Append(Block own) {
+  if (own.empty()) return;
+  size_ += own.size();
+  blocks_.push_back(std::make_shared<const Block>(std::move(own)));
+}
+
+void EntryList::Append(const EntryList& other) {
+  blocks_.insert(blocks_.end(), other.blocks_.begin(), other.blocks_.end());
+  size_ += other.size_;
+}
+
 PropertyEvaluator::PropertyEvaluator(EvaluationContext context)
     : context_(std::move(context)), maxValueLength_(kMaxValueLength), maxEntries_(kMaxEntries) {}
 
@@ -196,6 +207,7 @@ std::optional<std::wstring> PropertyEvaluator::Outside(const std::wstring& name)
 
 PropertyEvaluator::Expansion PropertyEvaluator::ExpandEscaped(std::wstring_view text) const {
   Expansion out;
+  out.escaped.reserve(std::min(text.size(), maxValueLength_));
   size_t at = 0;
   for (size_t open; (open = text.find(L"$(", at)) != std::wstring_view::npos;) {
     out.escaped.append(text.substr(at, open - at));
@@ -212,6 +224,8 @@ PropertyEvaluator::Expansion PropertyEvaluator::ExpandEscaped(std::wstring_view 
     } else if (std::optional<std::wstring> global = context_.global ? context_.global(name) : std::nullopt) {
       out.escaped += *global;
     } else if (const auto found = properties_.find(LowerCase(name)); found != properties_.end()) {
+      // Room for a long value and the rest of the text at once: doubling would leave as much unused.
+      out.escaped.reserve(out.escaped.size() + found->second.escaped.size() + (text.size() - at));
       out.escaped += found->second.escaped;
       for (const std::wstring& unset : found->second.unset) AddName(out.unset, unset);
       out.opaque = out.opaque || found->second.opaque;
@@ -253,13 +267,12 @@ std::optional<std::wstring> PropertyEvaluator::Value(std::wstring_view name) con
   return Outside(text);
 }
 
-const std::vector<ValueEntry>* PropertyEvaluator::Entries(std::wstring_view name) const {
+const EntryList* PropertyEvaluator::Entries(std::wstring_view name) const {
   const auto found = properties_.find(LowerCase(name));
   return found == properties_.end() ? nullptr : &found->second.entries;
 }
 
-std::vector<ValueEntry> PropertyEvaluator::EntriesOf(const PropertyDefinition& definition, size_t index,
-                                                     bool& tooLong) const {
+EntryList PropertyEvaluator::EntriesOf(const PropertyDefinition& definition, size_t index, bool& tooLong) const {
   // A list is composed from its own kind's names: $(UserInclude);$(IncludePath) in IncludePath,
   // $(UserInclude);C:\more in a second UserInclude. Those entries keep where they are written.
   const int kind = std::max(KindOfMacro(definition.name), KindOfPathProperty(definition.name));
@@ -267,15 +280,20 @@ std::vector<ValueEntry> PropertyEvaluator::EntriesOf(const PropertyDefinition& d
     return SameText(name, definition.name) ||
            (kind >= 0 && (SameText(name, kUserMacros[kind]) || SameText(name, kPathProperties[kind])));
   };
-  std::vector<ValueEntry> entries;
-  for (const std::wstring_view piece : Pieces(definition.value)) {
+  EntryList entries;
+  EntryList::Block own;  // written here, since the last list composed in
+  const std::vector<std::wstring_view> pieces = Pieces(definition.value);
+  own.reserve(pieces.size());
+  for (const std::wstring_view piece : pieces) {
     const std::wstring_view written = TrimView(piece);
     if (written.empty()) continue;
     const std::optional<std::wstring_view> reference = WholeReference(written);
     const bool global = reference && context_.global && context_.global(std::wstring(*reference));
     const auto stored = reference && !global ? properties_.find(LowerCase(*reference)) : properties_.end();
     if (reference && composes(*reference) && stored != properties_.end()) {
-      entries.insert(entries.end(), stored->second.entries.begin(), stored->second.entries.end());
+      entries.Append(std::move(own));
+      own = {};
+      entries.Append(stored->second.entries);
     } else {
       Expansion expansion = ExpandEscaped(written);
       tooLong = tooLong || expansion.tooLong;
@@ -291,13 +309,14 @@ std::vector<ValueEntry> PropertyEvaluator::EntriesOf(const PropertyDefinition& d
       entry.opaque = expansion.opaque;
       // A list nothing has set yet adds nothing; an unset path property is the inherited value.
       const bool emptyList = reference && composes(*reference) && !entry.unset.empty();
-      if (!emptyList || KindOfPathProperty(*reference) >= 0) entries.push_back(std::move(entry));
+      if (!emptyList || KindOfPathProperty(*reference) >= 0) own.push_back(std::move(entry));
     }
-    if (entries.size() > maxEntries_) {
+    if (entries.size() + own.size() > maxEntries_) {
       tooLong = true;
       break;
     }
   }
+  entries.Append(std::move(own));
   return entries;
 }
 
@@ -322,9 +341,8 @@ DefinitionResult PropertyEvaluator::Define(const PropertyDefinition& definition,
 
   DefinitionResult result;
   bool tooLong = false;
-  result.entries = EntriesOf(definition, index, tooLong);
+  if (!context_.valuesOnly) result.entries = EntriesOf(definition, index, tooLong);
   Expansion expansion = ExpandEscaped(definition.value);
-  result.value = Unescape(expansion.escaped);
   if (tooLong || expansion.tooLong) {
     problems.push_back({.definition = index,
                         .why = L"the value of " + definition.name + L" grows past " + std::to_wstring(maxValueLength_) +
@@ -357,18 +375,47 @@ SheetEvaluation EvaluateSheet(const std::vector<PropertyDefinition>& definitions
     return SameText(definitions[i].name, kPathProperties[k]) && Unconditional(definitions[i]) &&
            RefersTo(definitions[i].value, kUserMacros[k]);
   };
-  // The user macro as each use of it sees it: its value, and the definition that set it (whose
-  // entries are the macro's then; a long list is not copied for every use).
-  std::vector<std::pair<std::wstring, size_t>> seenAtUse(definitions.size(), {L"", kNoDefinition});
+  // Which definition is the use and which the list is decided by names and conditions alone.
+  for (int k = 0; k < kKindCount; ++k) {
+    KindEvaluation& kind = out.kinds[k];
+    for (size_t i = 0; i < definitions.size(); ++i) {
+      if (isUse(i, k)) kind.use = i;
+    }
+    for (size_t i = 0; i < definitions.size() && i <= kind.use; ++i) {
+      if (SameText(definitions[i].name, kUserMacros[k]) && Unconditional(definitions[i])) kind.list = i;
+    }
+    // Without one before the use, the list the user edits is the last unconditional one anywhere.
+    for (size_t i = 0; i < definitions.size() && kind.list == kNoDefinition; ++i) {
+      const size_t last = definitions.size() - 1 - i;
+      if (SameText(definitions[last].name, kUserMacros[k]) && Unconditional(definitions[last])) kind.list = last;
+    }
+  }
+  // The user macro as the use sees it (its value, and the definition that set it, whose entries are
+  // the macro's then), and the value the list's own definition sets: taken where they are met, as
+  // the evaluation moves on past them. A long list is copied for neither.
+  struct Seen {
+    std::wstring atUse{}, ownValue{};
+    size_t setBy = kNoDefinition;
+    bool ownAtUse = false;  // the list's own definition set the macro the use sees: atUse is ownValue
+  };
+  std::array<Seen, kKindCount> seen;
   std::array<size_t, kKindCount> macroSetBy;
   macroSetBy.fill(kNoDefinition);
+  out.definitions.reserve(definitions.size());
   for (size_t i = 0; i < definitions.size(); ++i) {
-    if (const int k = KindOfPathProperty(definitions[i].name); k >= 0 && isUse(i, k)) {
-      seenAtUse[i] = {evaluator.Value(kUserMacros[k]).value_or(L""), macroSetBy[k]};
+    if (const int k = KindOfPathProperty(definitions[i].name); k >= 0 && i == out.kinds[k].use) {
+      seen[k].setBy = macroSetBy[k];
+      seen[k].ownAtUse = macroSetBy[k] != kNoDefinition && macroSetBy[k] == out.kinds[k].list;
+      if (!seen[k].ownAtUse) seen[k].atUse = evaluator.Value(kUserMacros[k]).value_or(L"");
     }
     out.definitions.push_back(evaluator.Define(definitions[i], i, out.problems));
-    if (const int k = KindOfMacro(definitions[i].name); k >= 0 && out.definitions.back().applied == Applied::kYes) {
-      macroSetBy[k] = i;
+    const int k = KindOfMacro(definitions[i].name);
+    if (k < 0) continue;
+    const bool applied = out.definitions.back().applied == Applied::kYes;
+    if (applied) macroSetBy[k] = i;
+    if (i == out.kinds[k].list) {
+      seen[k].ownValue =
+          applied ? evaluator.Value(kUserMacros[k]).value_or(L"") : evaluator.Expand(definitions[i].value).text;
     }
   }
 
@@ -377,19 +424,9 @@ SheetEvaluation EvaluateSheet(const std::vector<PropertyDefinition>& definitions
     const std::wstring_view macro = kUserMacros[k], path = kPathProperties[k];
     bool defined = false, setBeforeUse = false;
     for (size_t i = 0; i < definitions.size(); ++i) {
-      if (isUse(i, k)) kind.use = i;
-    }
-    for (size_t i = 0; i < definitions.size(); ++i) {
       if (!SameText(definitions[i].name, macro)) continue;
       defined = true;
-      if (i > kind.use) continue;
-      setBeforeUse = setBeforeUse || out.definitions[i].applied == Applied::kYes;
-      if (Unconditional(definitions[i])) kind.list = i;
-    }
-    // Without one before the use, the list the user edits is the last unconditional one anywhere.
-    for (size_t i = 0; i < definitions.size() && kind.list == kNoDefinition; ++i) {
-      const size_t last = definitions.size() - 1 - i;
-      if (SameText(definitions[last].name, macro) && Unconditional(definitions[last])) kind.list = last;
+      setBeforeUse = setBeforeUse || (i <= kind.use && out.definitions[i].applied == Applied::kYes);
     }
     // A later definition that does not build on the path property replaces the use.
     bool replaced = false;
@@ -400,17 +437,15 @@ SheetEvaluation EvaluateSheet(const std::vector<PropertyDefinition>& definitions
     kind.used = kind.use != kNoDefinition && setBeforeUse && !replaced;
     if (!kind.used && defined) kind.unusedNote = L"defined, but " + std::wstring(path) + L" does not use it";
     if (kind.used) {
-      kind.listValue = seenAtUse[kind.use].first;
-      if (const size_t setBy = seenAtUse[kind.use].second; setBy != kNoDefinition)
-        kind.listEntries = out.definitions[setBy].entries;
+      kind.listValue = std::move(seen[k].ownAtUse ? seen[k].ownValue : seen[k].atUse);
+      if (seen[k].setBy != kNoDefinition) kind.listEntries = out.definitions[seen[k].setBy].entries;
     } else if (kind.list != kNoDefinition) {
-      kind.listValue = out.definitions[kind.list].value;
+      kind.listValue = std::move(seen[k].ownValue);
       kind.listEntries = out.definitions[kind.list].entries;
     }
 
-    std::vector<ValueEntry> inForce;
-    if (const std::vector<ValueEntry>* entries = evaluator.Entries(path)) {
-      inForce = *entries;
+    if (const EntryList* entries = evaluator.Entries(path)) {
+      kind.inForceEntries = *entries;
     } else {
       ValueEntry inherited{.written = L"$(" + std::wstring(path) + L")", .outside = std::wstring(path)};
       if (std::optional<std::wstring> value = evaluator.Value(path)) {
@@ -418,9 +453,10 @@ SheetEvaluation EvaluateSheet(const std::vector<PropertyDefinition>& definitions
       } else {
         inherited.unset.emplace_back(path);
       }
-      inForce.push_back(std::move(inherited));
+      kind.inForceEntries = EntryList({std::move(inherited)});
     }
-    for (ValueEntry& entry : inForce) {
+    kind.inForce.reserve(kind.inForceEntries.size());
+    for (const ValueEntry& entry : kind.inForceEntries) {
       EntryOrigin origin = EntryOrigin::kOtherDefinition;
       if (!entry.outside.empty() && SameText(entry.outside, path)) {
         origin = EntryOrigin::kInherited;
@@ -429,7 +465,7 @@ SheetEvaluation EvaluateSheet(const std::vector<PropertyDefinition>& definitions
       } else if (entry.definition != kNoDefinition && SameText(definitions[entry.definition].name, path)) {
         origin = EntryOrigin::kPathProperty;
       }
-      kind.inForce.push_back({.entry = std::move(entry), .origin = origin});
+      kind.inForce.push_back({.entry = &entry, .origin = origin});
     }
   }
   return out;

@@ -9,7 +9,9 @@
 
 #include <array>
 #include <functional>
+#include <iterator>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -46,6 +48,9 @@ struct EvaluationContext {
   // sets (those are set before the sheet, whatever the environment says).
   NameLookup environment{};
   std::function<bool(const std::wstring& path)> exists{};
+  // Values and conditions only, no entries: a reader that only follows imports keeps no list of
+  // every value it passes.
+  bool valuesOnly = false;
 };
 
 enum class PropertyClass {
@@ -68,6 +73,62 @@ struct ValueEntry {
   bool opaque = false;  // holds what only MSBuild evaluates (a property function): values hold it as written
 };
 
+// The entries of a value. A list composed of others ($(UserInclude);$(IncludePath)) shares their
+// entries instead of copying them: a long list costs its entries once, however often it is used and
+// whoever keeps it (the definition, the evaluator, the kind it is in force for). Entries never change
+// once made, and stay where they are as long as any list holds them.
+class EntryList {
+ public:
+  using Block = std::vector<ValueEntry>;
+
+  class const_iterator {
+   public:
+    using iterator_category = std::forward_iterator_tag;
+    using value_type = ValueEntry;
+    using difference_type = std::ptrdiff_t;
+    using pointer = const ValueEntry*;
+    using reference = const ValueEntry&;
+
+    const_iterator() = default;
+    reference operator*() const { return (*(*blocks_)[block_])[entry_]; }
+    pointer operator->() const { return &**this; }
+    const_iterator& operator++() {
+      if (++entry_ == (*blocks_)[block_]->size()) ++block_, entry_ = 0;
+      return *this;
+    }
+    const_iterator operator++(int) {
+      const_iterator before = *this;
+      ++*this;
+      return before;
+    }
+    bool operator==(const const_iterator& other) const { return block_ == other.block_ && entry_ == other.entry_; }
+
+   private:
+    friend class EntryList;
+    const_iterator(const std::vector<std::shared_ptr<const Block>>* blocks, size_t block)
+        : blocks_(blocks), block_(block) {}
+    const std::vector<std::shared_ptr<const Block>>* blocks_ = nullptr;
+    size_t block_ = 0, entry_ = 0;
+  };
+
+  EntryList() = default;
+  explicit EntryList(Block own) { Append(std::move(own)); }
+
+  // Entries of its own, after those it holds.
+  void Append(Block own);
+  // Another list's entries, shared.
+  void Append(const EntryList& other);
+
+  size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  const_iterator begin() const { return {&blocks_, 0}; }
+  const_iterator end() const { return {&blocks_, blocks_.size()}; }
+
+ private:
+  std::vector<std::shared_ptr<const Block>> blocks_;  // none empty, so an iterator at a block's end is at the next
+  size_t size_ = 0;
+};
+
 enum class Applied {
   kYes,
   kNo,
@@ -76,8 +137,7 @@ enum class Applied {
 
 struct DefinitionResult {
   Applied applied = Applied::kNo;
-  std::wstring value{};               // the value it sets (or would set), expanded and decoded
-  std::vector<ValueEntry> entries{};  // that value as entries
+  EntryList entries{};  // the value it sets (or would set), expanded and decoded, as entries
 };
 
 // What MSBuild refuses (a malformed condition), or what is not followed here (a value that keeps
@@ -106,14 +166,14 @@ class PropertyEvaluator {
   // The value set so far (in the file or from outside it), decoded; nothing when none is.
   std::optional<std::wstring> Value(std::wstring_view name) const;
   // The entries of a property set in the file so far; nothing when the file has not set it.
-  const std::vector<ValueEntry>* Entries(std::wstring_view name) const;
+  const EntryList* Entries(std::wstring_view name) const;
 
  private:
   struct Stored {
     std::wstring escaped;  // expanded, %XX as written: MSBuild decodes only where a value is used
     std::vector<std::wstring> unset;
     bool opaque = false;
-    std::vector<ValueEntry> entries;
+    EntryList entries;
   };
   struct Expansion {
     std::wstring escaped;
@@ -124,7 +184,7 @@ class PropertyEvaluator {
 
   Expansion ExpandEscaped(std::wstring_view text) const;
   std::optional<std::wstring> Outside(const std::wstring& name) const;
-  std::vector<ValueEntry> EntriesOf(const PropertyDefinition& definition, size_t index, bool& tooLong) const;
+  EntryList EntriesOf(const PropertyDefinition& definition, size_t index, bool& tooLong) const;
   Truth Decide(std::wstring_view condition, size_t index, std::vector<EvaluationProblem>& problems) const;
 
   EvaluationContext context_;
@@ -143,8 +203,9 @@ enum class EntryOrigin {
   kInherited,        // the value the path property had before the sheet
 };
 
+// Points into the entries its KindEvaluation holds.
 struct EntryInForce {
-  ValueEntry entry;
+  const ValueEntry* entry = nullptr;
   EntryOrigin origin = EntryOrigin::kList;
 };
 
@@ -158,10 +219,11 @@ struct KindEvaluation {
   bool used = false;
   std::wstring unusedNote{};  // "defined, but IncludePath does not use it" when the macro is defined and not used
   std::wstring listValue{};   // the user macro as MSBuild sees it at the use (unused: after its own definition)
-  std::vector<ValueEntry> listEntries{};
+  EntryList listEntries{};
   // The path property at the end of the sheet, in MSBuild's order; a sheet that never sets it
   // leaves the inherited value alone in force.
   std::vector<EntryInForce> inForce{};
+  EntryList inForceEntries{};  // what inForce points into, kept alive with it
 };
 
 struct SheetEvaluation {

@@ -44,6 +44,9 @@ bool LoadXml(std::string_view bytes, pugi::xml_document& doc, std::wstring& why)
   return true;
 }
 
+void ImportsOf(const pugi::xml_node& project, const std::wstring& projectPath, const ImportContext& context,
+               ProjectImports& imports);
+
 // One configuration of one platform, read as MSBuild reads the project: properties and imports in
 // file order, every clause of every condition evaluated.
 class ImportWalk {
@@ -73,7 +76,8 @@ class ImportWalk {
             .exists = [this, exists = context.exists](const std::wstring& path) {
               const std::wstring full = Resolved(path);
               return IsUserSheetName(full) || (exists && exists(full));
-            }}) {}
+            },
+            .valuesOnly = true}) {}
 
   // Whether the per-user sheet is imported in this configuration.
   bool Walk(const pugi::xml_node& project) {
@@ -141,12 +145,18 @@ class ImportWalk {
 bool ReadProjectImports(const std::wstring& path, const ImportContext& context, ProjectImports& imports,
                         std::wstring& why) {
   imports = {};
-  std::string bytes;
-  if (Result read = ReadFileBytes(path, bytes, {.maxFileSize = kMaxProjectBytes}); !read) {
-    why = read.why;
-    return false;
+  pugi::xml_document doc;
+  {
+    // The bytes go once parsed: the document holds all of them again, and a project may be large.
+    std::string bytes;
+    if (Result read = ReadFileBytes(path, bytes, {.maxFileSize = kMaxProjectBytes}); !read) {
+      why = read.why;
+      return false;
+    }
+    if (!LoadXml(bytes, doc, why)) return false;
   }
-  return ParseProjectImports(bytes, path, context, imports, why);
+  ImportsOf(doc.child(L"Project"), path, context, imports);
+  return true;
 }
 
 bool ParseProjectImports(std::string_view bytes, const std::wstring& projectPath, const ImportContext& context,
@@ -154,7 +164,13 @@ bool ParseProjectImports(std::string_view bytes, const std::wstring& projectPath
   imports = {};
   pugi::xml_document doc;
   if (!LoadXml(bytes, doc, why)) return false;
-  const pugi::xml_node project = doc.child(L"Project");
+  ImportsOf(doc.child(L"Project"), projectPath, context, imports);
+  return true;
+}
+
+namespace {
+void ImportsOf(const pugi::xml_node& project, const std::wstring& projectPath, const ImportContext& context,
+               ProjectImports& imports) {
 
   for (pugi::xml_node group : project.children(L"ItemGroup")) {
     for (pugi::xml_node item : group.children(L"ProjectConfiguration")) {
@@ -183,8 +199,8 @@ bool ParseProjectImports(std::string_view bytes, const std::wstring& projectPath
       }
     }
   }
-  return true;
 }
+}  // namespace
 
 bool ReadSolutionProjects(const std::wstring& path, std::vector<std::wstring>& projects, std::wstring& why) {
   projects.clear();

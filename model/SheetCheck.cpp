@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <condition_variable>
 #include <cwctype>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <set>
 #include <tuple>
+#include <unordered_map>
 
 #include "DirectoryKinds.h"
 #include "EnvironmentPaths.h"
@@ -61,22 +61,22 @@ EntryStatus JudgeFolder(std::wstring_view folder) {
   return IsAbsolute(folder) ? EntryStatus::kOk : EntryStatus::kProject;
 }
 
-// An entry as the evaluator made it: one judgement per folder it stands for. Names nobody set here
-// decide alone: a fault when the user's own, not checked when a project or Visual Studio sets them.
-std::vector<Judgement> JudgeValue(const ValueEntry& entry) {
-  if (entry.opaque) return {{.expanded = entry.written, .status = EntryStatus::kProject}};
+// An entry as the evaluator made it: one judgement per folder it stands for, each handed to
+// `judged` (folder, status). Names nobody set here decide alone: a fault when the user's own, not
+// checked when a project or Visual Studio sets them.
+template <typename Judged>
+void JudgeValue(const ValueEntry& entry, const Judged& judged) {
+  if (entry.opaque) return judged(entry.written, EntryStatus::kProject);
   if (!entry.unset.empty()) {
     EntryStatus status = EntryStatus::kIde;
     for (const std::wstring& name : entry.unset) {
       const PropertyClass c = ClassifyProperty(name);
-      if (c == PropertyClass::kOther) return {{.expanded = entry.written, .status = EntryStatus::kUnresolved}};
+      if (c == PropertyClass::kOther) return judged(entry.written, EntryStatus::kUnresolved);
       if (c == PropertyClass::kProject) status = EntryStatus::kProject;
     }
-    return {{.expanded = entry.written, .status = status}};
+    return judged(entry.written, status);
   }
-  std::vector<Judgement> judged;
-  for (const std::wstring& folder : entry.values) judged.push_back({.expanded = folder, .status = JudgeFolder(folder)});
-  return judged;
+  for (const std::wstring& folder : entry.values) judged(folder, JudgeFolder(folder));
 }
 
 std::wstring ConditionsOf(const PropertyDefinition& definition) {
@@ -130,30 +130,33 @@ std::vector<SheetEntry> EntriesInForce(const std::vector<PropertyDefinition>& de
                                        const EvaluationContext& context) {
   const SheetEvaluation evaluation = EvaluateSheet(definitions, context);
   std::vector<SheetEntry> entries;
+  size_t count = 0;
+  for (const KindEvaluation& kind : evaluation.kinds) count += kind.inForce.size();
+  entries.reserve(count);
   const auto add = [&](int kind, const ValueEntry& value, EntrySource source, EntryStatus forced = EntryStatus::kOk,
                        const std::wstring& note = {}) {
     const std::wstring condition =
         value.definition == kNoDefinition ? std::wstring() : ConditionsOf(definitions[value.definition]);
-    for (Judgement& judged : JudgeValue(value)) {
+    JudgeValue(value, [&](const std::wstring& expanded, EntryStatus status) {
       entries.push_back({.kind = kind,
                          .entry = value.written,
                          .source = source,
                          .condition = condition,
-                         .expanded = std::move(judged.expanded),
-                         .status = note.empty() ? judged.status : forced,
+                         .expanded = expanded,
+                         .status = note.empty() ? status : forced,
                          .note = note});
-    }
+    });
   };
   for (int k = 0; k < kKindCount; ++k) {
     const KindEvaluation& kind = evaluation.kinds[k];
     bool listInForce = false;
     for (const EntryInForce& e : kind.inForce) {
       // A sheet that never sets the path property leaves the inherited value alone: nothing of its own.
-      if (e.origin == EntryOrigin::kInherited && e.entry.definition == kNoDefinition) continue;
+      if (e.origin == EntryOrigin::kInherited && e.entry->definition == kNoDefinition) continue;
       constexpr EntrySource kSources[] = {EntrySource::kList, EntrySource::kInline, EntrySource::kOtherDefinition,
                                           EntrySource::kInherited};
       listInForce = listInForce || e.origin == EntryOrigin::kList;
-      add(k, e.entry, kSources[static_cast<int>(e.origin)]);
+      add(k, *e.entry, kSources[static_cast<int>(e.origin)]);
     }
     if (!kind.used && !kind.unusedNote.empty() && !listInForce) {
       for (const ValueEntry& e : kind.listEntries) add(k, e, EntrySource::kList, EntryStatus::kUnused, kind.unusedNote);
@@ -189,7 +192,11 @@ Judgement Prejudge(const std::wstring& entry, const PropertyLookup& properties) 
   std::vector<EvaluationProblem> problems;
   const DefinitionResult defined = evaluator.Define({.name = L"PathwrightEntry", .value = entry}, 0, problems);
   for (const ValueEntry& value : defined.entries) {
-    if (std::vector<Judgement> judged = JudgeValue(value); !judged.empty()) return std::move(judged.front());
+    std::optional<Judgement> first;
+    JudgeValue(value, [&](const std::wstring& expanded, EntryStatus status) {
+      if (!first) first = Judgement{.expanded = expanded, .status = status};
+    });
+    if (first) return std::move(*first);
   }
   return {.expanded = std::wstring(TrimView(entry)), .status = JudgeFolder(TrimView(entry))};
 }
@@ -202,7 +209,7 @@ bool IsNetworkPath(const std::wstring& path) {
   return twoSeparators && path[2] != L'?' && path[2] != L'.';
 }
 
-std::vector<FolderState> LookUpFolders(const std::vector<std::wstring>& paths, const FolderOracle& isFolder,
+std::vector<FolderState> LookUpFolders(std::vector<std::wstring> paths, const FolderOracle& isFolder,
                                        Deadline deadline) {
   // Shared with the workers, which may outlive this call while a server keeps them waiting.
   struct Shared {
@@ -215,8 +222,8 @@ std::vector<FolderState> LookUpFolders(const std::vector<std::wstring>& paths, c
     FolderOracle isFolder;
   };
   auto shared = std::make_shared<Shared>();
-  shared->paths = paths;
-  shared->states.assign(paths.size(), FolderState::kNoAnswer);
+  shared->paths = std::move(paths);
+  shared->states.assign(shared->paths.size(), FolderState::kNoAnswer);
   shared->deadline = deadline;
   shared->isFolder = isFolder;
   const auto work = [shared] {
@@ -239,7 +246,7 @@ std::vector<FolderState> LookUpFolders(const std::vector<std::wstring>& paths, c
   // never answers cannot be interrupted on every system, so it is left to end with the process
   // rather than be joined, while the check itself stops waiting at the deadline.
   static WorkerPool& pool = *new WorkerPool(kMaxLookUpThreads);
-  for (size_t t = 0; t < std::min(paths.size(), kMaxLookUpThreads); ++t) {
+  for (size_t t = 0; t < std::min(shared->states.size(), kMaxLookUpThreads); ++t) {
     if (!pool.Post(work)) {
       if (t == 0) work();  // no thread at all: answer here, until the deadline
       break;
@@ -253,27 +260,51 @@ std::vector<FolderState> LookUpFolders(const std::vector<std::wstring>& paths, c
 }
 
 void JudgeEntries(std::vector<SheetEntry>& entries, const FolderOracle& isFolder, Deadline deadline) {
-  std::set<std::tuple<int, std::wstring, std::wstring>> seen;
-  std::map<std::wstring, std::vector<size_t>> toLookUp;  // folder identity -> entries waiting for it
-  std::vector<std::wstring> folders;                     // as first written, per identity
-  for (size_t i = 0; i < entries.size(); ++i) {
-    SheetEntry& entry = entries[i];
-    if (entry.status != EntryStatus::kOk && entry.status != EntryStatus::kProject) continue;
-    // Entries under different undecided conditions may never be in force together.
-    const std::wstring scope = entry.source == EntrySource::kConditional ? entry.condition : L"";
-    const std::wstring key = FolderIdentity(entry.expanded);
-    if (!seen.emplace(entry.kind, scope, key).second) {
-      entry.status = EntryStatus::kDuplicate;
-    } else if (entry.status == EntryStatus::kOk) {
-      std::vector<size_t>& waiting = toLookUp[key];
-      if (waiting.empty()) folders.push_back(entry.expanded);
-      waiting.push_back(i);
+  constexpr size_t kNone = static_cast<size_t>(-1);
+  std::vector<size_t> lookUpOf(entries.size(), kNone);  // per entry, its folder's place in `paths`
+  std::vector<std::wstring> paths;                      // each folder once, as first written
+  {
+    // Folders by the form Windows compares, numbered as met; per number the kinds that have it in
+    // force everywhere (a bit each) and where it is looked up.
+    std::unordered_map<std::wstring, size_t> numbers;
+    numbers.reserve(entries.size());
+    static_assert(kKindCount <= 8);
+    std::vector<unsigned char> kindsMet;
+    std::vector<size_t> pathOf;
+    // Entries under different undecided conditions may never be in force together: kind, condition, folder.
+    std::set<std::tuple<int, std::wstring, size_t>> metUnder;
+    for (size_t i = 0; i < entries.size(); ++i) {
+      SheetEntry& entry = entries[i];
+      if (entry.status != EntryStatus::kOk && entry.status != EntryStatus::kProject) continue;
+      const auto [at, added] = numbers.try_emplace(FolderIdentity(entry.expanded), numbers.size());
+      const size_t folder = at->second;
+      if (added) {
+        kindsMet.push_back(0);
+        pathOf.push_back(kNone);
+      }
+      bool first = false;
+      if (entry.source == EntrySource::kConditional && !entry.condition.empty()) {
+        first = metUnder.emplace(entry.kind, entry.condition, folder).second;
+      } else {
+        const auto bit = static_cast<unsigned char>(1u << entry.kind);
+        first = (kindsMet[folder] & bit) == 0;
+        kindsMet[folder] |= bit;
+      }
+      if (!first) {
+        entry.status = EntryStatus::kDuplicate;
+      } else if (entry.status == EntryStatus::kOk) {
+        if (pathOf[folder] == kNone) {
+          pathOf[folder] = paths.size();
+          paths.push_back(entry.expanded);
+        }
+        lookUpOf[i] = pathOf[folder];
+      }
     }
   }
-  const std::vector<FolderState> states = LookUpFolders(folders, isFolder, deadline);
-  for (size_t f = 0; f < folders.size(); ++f) {
+  const std::vector<FolderState> states = LookUpFolders(std::move(paths), isFolder, deadline);
+  for (size_t i = 0; i < entries.size(); ++i) {
     constexpr EntryStatus kByState[] = {EntryStatus::kOk, EntryStatus::kMissing, EntryStatus::kTimeout};
-    for (size_t i : toLookUp[FolderIdentity(folders[f])]) entries[i].status = kByState[static_cast<int>(states[f])];
+    if (lookUpOf[i] != kNone) entries[i].status = kByState[static_cast<int>(states[lookUpOf[i]])];
   }
 }
 

@@ -94,7 +94,7 @@ enum class FolderState { kFolder, kAbsent, kNoAnswer };
 // Asks `isFolder` about every path on a bounded pool of worker threads; a path without an answer at
 // the deadline is kNoAnswer, and its look-up, if started, finishes in the background. So a dead
 // server costs the limit once, not once per entry, and many folders cost no more than the limit.
-std::vector<FolderState> LookUpFolders(const std::vector<std::wstring>& paths, const FolderOracle& isFolder,
+std::vector<FolderState> LookUpFolders(std::vector<std::wstring> paths, const FolderOracle& isFolder,
                                        Deadline deadline);
 
 // Settles the entries EntriesInForce left kOk and finds duplicates: a folder met again within a kind

@@ -13,7 +13,7 @@ namespace {
 std::wstring WhereWritten(const EntryInForce& inForce, const std::vector<PropertyDefinition>& definitions, int kind) {
   const std::wstring path = kPathProperties[kind];
   if (inForce.origin == EntryOrigin::kInherited) return UiFormat(text::kListInherited, L"$(" + path + L")");
-  const size_t at = inForce.entry.definition;
+  const size_t at = inForce.entry->definition;
   if (at >= definitions.size()) return UiFormat(text::kListWrittenIn, path);
   const std::wstring& name = definitions[at].name;
   // A second definition of the macro, or one under a condition, reads as the list and is not it.
@@ -40,7 +40,8 @@ std::array<ListSurroundings, kKindCount> SurroundingsOf(const SheetDocument* she
         listSeen = true;
         continue;
       }
-      (listSeen ? shown.after : shown.before).push_back({inForce.entry.written, WhereWritten(inForce, definitions, k)});
+      (listSeen ? shown.after : shown.before)
+          .push_back({inForce.entry->written, WhereWritten(inForce, definitions, k)});
     }
     // A list not in force (or empty) goes first once edited: the editor shows it so.
     if (!listSeen) std::swap(shown.before, shown.after);

@@ -184,13 +184,13 @@ std::wstring Shown(const SheetEvaluation& evaluation, int kind, const std::vecto
   text += L" [" + k.listValue + L"]";
   for (const EntryInForce& e : k.inForce) {
     constexpr const wchar_t* kOrigins[] = {L"list", L"path", L"other", L"inherited"};
-    text += L" " + e.entry.written;
-    for (size_t v = 0; v < e.entry.values.size(); ++v) {
-      if (e.entry.values != std::vector{e.entry.written}) text += (v == 0 ? L"=" : L"|") + e.entry.values[v];
+    text += L" " + e.entry->written;
+    for (size_t v = 0; v < e.entry->values.size(); ++v) {
+      if (e.entry->values != std::vector{e.entry->written}) text += (v == 0 ? L"=" : L"|") + e.entry->values[v];
     }
-    for (const std::wstring& unset : e.entry.unset) text += L"?" + unset;
+    for (const std::wstring& unset : e.entry->unset) text += L"?" + unset;
     text += std::wstring(L"<") + kOrigins[static_cast<int>(e.origin)];
-    if (e.entry.definition != kNoDefinition) text += L" " + line(e.entry.definition);
+    if (e.entry->definition != kNoDefinition) text += L" " + line(e.entry->definition);
     text += L">";
   }
   return text;

@@ -89,12 +89,15 @@ TEST(SheetCheck, EntriesInForceAndTheirStatus) {
                "</PropertyGroup>"
                "<PropertyGroup><UserInclude>$(UserInclude);$(BOOST)\\include</UserInclude>"
                "<IncludePath>$(UserInclude);$(IncludePath)</IncludePath>"
-               "<IncludePath Condition=\"'$(Configuration)'=='Debug'\">C:\\dbg;C:\\dbg\\;$(IncludePath)</IncludePath>"
+               "<IncludePath Condition=\"'$(Configuration)'=='Debug'\">C:\\dbg;C:\\dbg\\;$(BOOST)\\include;"
+               "$(IncludePath)</IncludePath>"
                "</PropertyGroup>",
        .expected = L"Include other-definition !missing C:\\$(Platform)=C:\\x64 if '$(Platform)'=='x64'\n"
                    L"Include list ok $(BOOST)\\include=C:\\boost\\include\nInclude inherited ide $(IncludePath)\n"
                    L"Include conditional !missing C:\\dbg if '$(Configuration)'=='Debug'\n"
-                   L"Include conditional !duplicate C:\\dbg\\ if '$(Configuration)'=='Debug'\n"},
+                   L"Include conditional !duplicate C:\\dbg\\ if '$(Configuration)'=='Debug'\n"
+                   // Not a duplicate of the same folder in force everywhere: either may be the only one.
+                   L"Include conditional ok $(BOOST)\\include=C:\\boost\\include if '$(Configuration)'=='Debug'\n"},
       {.name = "duplicates only within one kind; property functions are MSBuild's",
        .body = "<PropertyGroup><UserLibrary>C:\\inc</UserLibrary><LibraryPath>$(UserLibrary)</LibraryPath>"
                "<UserExecutable>C:\\inc;$([MSBuild]::GetDirectoryNameOfFileAbove($(MSBuildThisFileDirectory), "
