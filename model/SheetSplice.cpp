@@ -429,10 +429,12 @@ SheetLoad SheetSplice::Load(std::string bytes) {
     m_bytes = std::move(bytes);
     const std::optional<size_t> line = LineAt(parsed.offset);
     m_bytes.clear();
-    m_wideBefore.clear();
+    const Kind kind = line ? MarkupFault(parsed.status) : Kind::kUnexpectedEnd;
+    // Memory that ran out says nothing about the markup: only the reader's own words are right then.
+    const bool markup = parsed.status != pugi::status_out_of_memory && parsed.status != pugi::status_internal_error;
     return {Result::Failure(Status::kNotASheet,
                             L"not well-formed XML: " + std::wstring(description.begin(), description.end())),
-            {.kind = line ? MarkupFault(parsed.status) : Kind::kUnexpectedEnd, .at = line.value_or(0)}};
+            {.kind = markup ? kind : Kind::kNone, .at = line.value_or(0)}};
   }
   if (SheetLoad sound = CheckSheetStructure(m_doc); !sound) {
     m_doc.reset();
