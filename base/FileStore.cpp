@@ -220,7 +220,11 @@ Result ReadFileBytes(const std::wstring& path, std::string& bytes, const ReadLim
   if (path.empty()) return Result::NotFound();
   ReadingFile file;
   if (Result opened = file.Open(path); !opened) return opened;
-  if (file.Size() > limits.maxFileSize) return TooLarge(file.Size(), limits.maxFileSize);
+  const auto tooLarge = [&](std::uint64_t size) {
+    if (limits.refusedSize) *limits.refusedSize = size;
+    return TooLarge(size, limits.maxFileSize);
+  };
+  if (file.Size() > limits.maxFileSize) return tooLarge(file.Size());
   // Straight into the string for the size the file has; a file that grows meanwhile is read on.
   bytes.resize(std::min(static_cast<size_t>(file.Size()), limits.maxRead));
   size_t got = 0;
@@ -234,7 +238,7 @@ Result ReadFileBytes(const std::wstring& path, std::string& bytes, const ReadLim
     if (Result read = file.Read(more, std::min(sizeof more, limits.maxRead - bytes.size()), n); !read) return read;
     if (n == 0) break;
     bytes.append(more, n);
-    if (bytes.size() > limits.maxFileSize) return TooLarge(bytes.size(), limits.maxFileSize);
+    if (bytes.size() > limits.maxFileSize) return tooLarge(bytes.size());
   }
   return {};
 }

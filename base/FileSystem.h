@@ -60,6 +60,7 @@ Result WriteBackupFile(const std::wstring& path, std::string_view bytes, std::ws
 struct ReadLimits {
   size_t maxFileSize = SIZE_MAX;  // a larger file is refused without being read
   size_t maxRead = SIZE_MAX;      // at most this much of the start is read
+  std::uint64_t* refusedSize = nullptr;  // receives the size of a file refused for maxFileSize
 };
 
 // Reads a regular file whole, or the start of it.

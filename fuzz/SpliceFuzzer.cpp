@@ -41,8 +41,7 @@ std::uint64_t Next(std::uint64_t& state) {
 bool LoadTree(pugi::xml_document& doc, std::string_view bytes) {
   std::string recoded;
   SheetBytes read = SheetBytes::kDetect;
-  std::wstring why;
-  if (!PrepareSheetBytes(bytes, recoded, read, why)) return false;
+  if (!PrepareSheetBytes(bytes, recoded, read)) return false;
   const std::string_view parse = recoded.empty() ? bytes : std::string_view(recoded);
   return doc.load_buffer(parse.data(), parse.size(), kOptions, LibraryEncoding(read));
 }

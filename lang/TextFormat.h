@@ -3,17 +3,18 @@
 // string conversions are honoured here.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
 namespace pathwright {
 
-// "%%" gives "%"; the first "%s" (also written "%ls", "%S" or "%ws") gives `argument`, any later one
-// gives nothing; every other "%" sequence stands as written.
-inline std::wstring FormatWithString(std::wstring_view format, std::wstring_view argument) {
+// "%%" gives "%"; each "%s" (also written "%ls", "%S" or "%ws") gives the next of `arguments`, one
+// past the last gives nothing; every other "%" sequence stands as written.
+inline std::wstring FormatWithStrings(std::wstring_view format, std::initializer_list<std::wstring_view> arguments) {
   std::wstring out;
-  out.reserve(format.size() + argument.size());
-  bool used = false;
+  out.reserve(format.size() + 32);
+  const std::wstring_view* argument = arguments.begin();
   for (size_t i = 0; i < format.size(); ++i) {
     if (format[i] != L'%' || i + 1 >= format.size()) {
       out += format[i];
@@ -35,11 +36,15 @@ inline std::wstring FormatWithString(std::wstring_view format, std::wstring_view
       out += format[i];
       continue;
     }
-    if (!used) out += argument;
-    used = true;
+    if (argument != arguments.end()) out += *argument++;
     i += length;
   }
   return out;
+}
+
+// As above with one argument: a later "%s" gives nothing.
+inline std::wstring FormatWithString(std::wstring_view format, std::wstring_view argument) {
+  return FormatWithStrings(format, {argument});
 }
 
 }  // namespace pathwright

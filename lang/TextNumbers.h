@@ -103,6 +103,29 @@ inline constexpr uint32_t kChooseVersionText = 6005;
 inline constexpr uint32_t kRestoreNewest = 6006;  // the chooser's entry for the newest format
 inline constexpr uint32_t kSavedAsUtf8Text = 6007;  // format with one %s: the sheet's path
 inline constexpr uint32_t kLanguageNotAFile = 6008;  // format with one %s: the language file's path
+// Why a file is no sheet, after the unreadable message or in the version chooser; "%s" in order
+inline constexpr uint32_t kReasonEmpty = 6020;
+inline constexpr uint32_t kReasonNoElement = 6021;
+inline constexpr uint32_t kReasonUnknownEncoding = 6022;
+inline constexpr uint32_t kReasonDeclaredEncoding = 6023;  // the encoding's name
+inline constexpr uint32_t kReasonNotAscii = 6024;          // the byte offset, the encoding's name
+inline constexpr uint32_t kReasonInvalidUtf8 = 6025;       // the byte offset
+inline constexpr uint32_t kReasonInvalidUtf16 = 6026;      // the byte offset
+inline constexpr uint32_t kReasonInvalidUtf32 = 6027;      // the byte offset
+inline constexpr uint32_t kReasonBadStartTag = 6028;       // the line
+inline constexpr uint32_t kReasonBadEndTag = 6029;         // the line
+inline constexpr uint32_t kReasonBadAttribute = 6030;      // the line
+inline constexpr uint32_t kReasonBadMarkup = 6031;         // the line
+inline constexpr uint32_t kReasonUnexpectedEnd = 6032;
+inline constexpr uint32_t kReasonNotWellFormed = 6033;     // the line
+inline constexpr uint32_t kReasonDeclarationEnd = 6034;
+inline constexpr uint32_t kReasonSecondElement = 6035;     // the element's name
+inline constexpr uint32_t kReasonTextBefore = 6036;
+inline constexpr uint32_t kReasonTextAfter = 6037;
+inline constexpr uint32_t kReasonDuplicateAttribute = 6038;  // the element's name, the attribute's name
+inline constexpr uint32_t kReasonNotAProject = 6039;
+inline constexpr uint32_t kReasonTooDeep = 6040;           // the levels allowed
+inline constexpr uint32_t kReasonTooLarge = 6041;          // the file's size, the limit (bytes)
 // Buttons every dialog has
 inline constexpr uint32_t kButtonOk = 5000;
 inline constexpr uint32_t kButtonCancel = 5001;
@@ -206,6 +229,28 @@ inline constexpr uint32_t kAll[] = {
     kRestoreNewest,
     kSavedAsUtf8Text,
     kLanguageNotAFile,
+    kReasonEmpty,
+    kReasonNoElement,
+    kReasonUnknownEncoding,
+    kReasonDeclaredEncoding,
+    kReasonNotAscii,
+    kReasonInvalidUtf8,
+    kReasonInvalidUtf16,
+    kReasonInvalidUtf32,
+    kReasonBadStartTag,
+    kReasonBadEndTag,
+    kReasonBadAttribute,
+    kReasonBadMarkup,
+    kReasonUnexpectedEnd,
+    kReasonNotWellFormed,
+    kReasonDeclarationEnd,
+    kReasonSecondElement,
+    kReasonTextBefore,
+    kReasonTextAfter,
+    kReasonDuplicateAttribute,
+    kReasonNotAProject,
+    kReasonTooDeep,
+    kReasonTooLarge,
 };
 
 }  // namespace pathwright::text

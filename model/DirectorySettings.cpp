@@ -12,11 +12,11 @@ std::wstring_view WithoutFinalSeparators(std::wstring_view list) {
 }
 }  // namespace
 
-Result DirectorySettings::LoadSheet() {
+SheetLoad DirectorySettings::LoadSheet() {
   m_open.reset();
   for (auto& list : m_lists) list.clear();
   SheetSnapshot sheet;
-  const Result loaded = ReadSheet(m_path, sheet);
+  SheetLoad loaded = ReadSheet(m_path, sheet);
   m_loaded = static_cast<bool>(loaded);
   if (loaded) {
     m_lists = sheet.lists;

@@ -18,8 +18,9 @@ class DirectorySettings {
   bool m_loaded = false;   // whether the record may be edited and saved
 
   // Reads the sheet at m_path. Fails for anything that is not an exactly readable sheet (see
-  // SheetDocument::Parse); m_loaded equals the result and the lists are empty on failure.
-  Result LoadSheet();
+  // SheetDocument::Parse), with the refusal's kind; m_loaded equals the result and the lists are
+  // empty on failure.
+  SheetLoad LoadSheet();
 
   // Writes the seven lists into the sheet, editing its elements in place (see EditOpenSheet). Does
   // nothing (and succeeds) while m_loaded is false or when no sheet path is set; refuses

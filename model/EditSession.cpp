@@ -130,10 +130,10 @@ EditOutcome Edit(const std::wstring& path, SheetSnapshot* open, const SheetChang
 }
 }  // namespace
 
-Result ReadSheet(const std::wstring& path, SheetSnapshot& sheet) {
+SheetLoad ReadSheet(const std::wstring& path, SheetSnapshot& sheet) {
   sheet = SheetSnapshot{};
-  if (Result read = SheetStore(path).Read(sheet.bytes); !read) return read;
-  if (Result parsed = sheet.document.Parse(sheet.bytes); !parsed) {
+  if (SheetLoad read = SheetStore(path).Read(sheet.bytes); !read) return read;
+  if (SheetLoad parsed = sheet.document.Parse(sheet.bytes); !parsed) {
     sheet = SheetSnapshot{};
     return parsed;
   }

@@ -25,8 +25,9 @@ struct SheetSnapshot {
 };
 
 // Reads the sheet at `path` (no lock: nothing is written). Fails with the reason; IsNotFound() when
-// there is no file, Result::Status::kNotASheet when it was read and is no sheet.
-Result ReadSheet(const std::wstring& path, SheetSnapshot& sheet);
+// there is no file, Result::Status::kNotASheet when it was read and is no sheet; the refusal's kind
+// with it (a file too large to read included).
+SheetLoad ReadSheet(const std::wstring& path, SheetSnapshot& sheet);
 
 // A list holding a character that XML does not allow.
 struct ListCharacter {

@@ -195,21 +195,25 @@ SheetDocument SheetDocument::NewSheet(VsVersion version) {
   return sheet;
 }
 
-Result SheetDocument::Parse(std::string_view bytes) {
+SheetLoad SheetDocument::Parse(std::string_view bytes) {
+  using Kind = SheetRefusal::Kind;
   m_impl = std::make_unique<Impl>();
-  if (Result loaded = m_impl->splice.Load(std::string(bytes)); !loaded) {
+  if (SheetLoad loaded = m_impl->splice.Load(std::string(bytes)); !loaded) {
     m_impl = std::make_unique<Impl>();
     return loaded;
   }
   const pugi::xml_document& doc = m_impl->splice.Document();
   // A document that is no sheet is not kept half-read.
-  const auto refuse = [&](std::wstring reason) {
+  const auto refuse = [&](std::wstring reason, SheetRefusal refusal) {
     m_impl = std::make_unique<Impl>();
-    return Result::Failure(Result::Status::kNotASheet, std::move(reason));
+    return SheetLoad(Result::Failure(Result::Status::kNotASheet, std::move(reason)), std::move(refusal));
   };
-  if (!doc.child(kProject)) return refuse(L"not an MSBuild property sheet (the top element is not Project)");
+  if (!doc.child(kProject)) {
+    return refuse(L"not an MSBuild property sheet (the top element is not Project)", {.kind = Kind::kNotAProject});
+  }
   if (!NestingWithin(doc, kMaxSheetDepth)) {
-    return refuse(L"elements nested deeper than " + std::to_wstring(kMaxSheetDepth) + L" levels");
+    return refuse(L"elements nested deeper than " + std::to_wstring(kMaxSheetDepth) + L" levels",
+                  {.kind = Kind::kTooDeep, .limit = kMaxSheetDepth});
   }
 
   Impl& impl = *m_impl;

@@ -12,6 +12,7 @@
 
 #include "DirectoryKinds.h"
 #include "MsBuildEvaluator.h"
+#include "SheetRefusal.h"
 #include "base/Result.h"
 
 namespace pathwright {
@@ -49,10 +50,10 @@ class SheetDocument {
   // A new, empty sheet for that version.
   static SheetDocument NewSheet(VsVersion version);
 
-  // Reads a sheet from a file's bytes. Fails (Result::Status::kNotASheet, with the reason) for
-  // anything that is not an exactly readable XML document with a top-level Project element, or that
-  // nests elements deeper than kMaxSheetDepth; the document is then empty.
-  Result Parse(std::string_view bytes);
+  // Reads a sheet from a file's bytes. Fails (Result::Status::kNotASheet, with the reason and its
+  // kind) for anything that is not an exactly readable XML document with a top-level Project
+  // element, or that nests elements deeper than kMaxSheetDepth; the document is then empty.
+  SheetLoad Parse(std::string_view bytes);
 
   // The user's own list of each kind: the text of the user macro's definition that MSBuild sees
   // where the path property uses it (see KindEvaluation::list); empty where the sheet has none.

@@ -220,7 +220,11 @@ bool AsciiNameIs(std::string_view name, std::string_view lower) {
          });
 }
 
-bool PrepareSheetBytes(std::string_view bytes, std::string& recoded, SheetBytes& encoding, std::wstring& why) {
+SheetLoad PrepareSheetBytes(std::string_view bytes, std::string& recoded, SheetBytes& encoding) {
+  using Kind = SheetRefusal::Kind;
+  const auto refuse = [](std::wstring why, SheetRefusal refusal) {
+    return SheetLoad(Result::Failure(Result::Status::kNotASheet, std::move(why)), std::move(refusal));
+  };
   const Bytes b = bytes;
   encoding = SheetBytes::kDetect;
   const std::optional<WideLayout> wide = DetectWideLayout(b);
@@ -229,28 +233,28 @@ bool PrepareSheetBytes(std::string_view bytes, std::string& recoded, SheetBytes&
   const Bytes name = wide ? DeclaredEncoding(narrow) : DeclaredEncoding(b.substr(bom ? 3 : 0));
   const Declared declared = Classify(name);
   if (declared == Declared::kOther) {
-    why = L"the declared encoding \"" + Widen(name) +
-          L"\" is not one this program reads exactly (UTF-8, UTF-16, UTF-32, windows-1252, ISO-8859-1 or US-ASCII)";
-    return false;
+    return refuse(L"the declared encoding \"" + Widen(name) +
+                      L"\" is not one this program reads exactly (UTF-8, UTF-16, UTF-32, windows-1252, ISO-8859-1 or US-ASCII)",
+                  {.kind = Kind::kDeclaredEncoding, .name = Widen(name)});
   }
   if (wide) {
     // The layout decides, whatever the declaration names; the reader drops what is no character.
     if (const size_t bad = FirstInvalidWide(b, *wide); bad != std::string::npos) {
-      why = L"the bytes at offset " + std::to_wstring(bad) + L" are not valid " +
-            (wide->width == 4 ? L"UTF-32" : L"UTF-16");
-      return false;
+      return refuse(L"the bytes at offset " + std::to_wstring(bad) + L" are not valid " +
+                        (wide->width == 4 ? L"UTF-32" : L"UTF-16"),
+                    {.kind = wide->width == 4 ? Kind::kInvalidUtf32 : Kind::kInvalidUtf16, .at = bad});
     }
-    return true;
+    return {};
   }
   // A byte order mark outranks the declaration: the bytes are UTF-8.
   if (!bom && declared == Declared::kLatin1) {
     encoding = SheetBytes::kLatin1;
-    return true;
+    return {};
   }
   encoding = SheetBytes::kUtf8;
   if (!bom && declared == Declared::kWindows1252) {
     recoded = Windows1252ToUtf8(b);
-    return true;
+    return {};
   }
   // UTF-16 or UTF-32 declared over bytes of neither reads right only while every byte is ASCII.
   const bool utf8 = bom || declared == Declared::kNone || declared == Declared::kUtf8;
@@ -262,12 +266,15 @@ bool PrepareSheetBytes(std::string_view bytes, std::string& recoded, SheetBytes&
       if (Byte(b, i) >= 0x80) bad = i;
     }
   }
-  if (bad == std::string::npos) return true;
-  why = utf8 ? L"the bytes at offset " + std::to_wstring(bad) +
-                   L" are not valid UTF-8 (a sheet that declares no other encoding must be UTF-8)"
-             : L"the byte at offset " + std::to_wstring(bad) + L" is not ASCII, and the declared encoding \"" +
-                   Widen(name) + L"\" cannot hold it";
-  return false;
+  if (bad == std::string::npos) return {};
+  if (utf8) {
+    return refuse(L"the bytes at offset " + std::to_wstring(bad) +
+                      L" are not valid UTF-8 (a sheet that declares no other encoding must be UTF-8)",
+                  {.kind = Kind::kInvalidUtf8, .at = bad});
+  }
+  return refuse(L"the byte at offset " + std::to_wstring(bad) + L" is not ASCII, and the declared encoding \"" +
+                    Widen(name) + L"\" cannot hold it",
+                {.kind = Kind::kNotAscii, .at = bad, .name = Widen(name)});
 }
 
 std::optional<ForbiddenCharacter> FindForbiddenCharacter(std::wstring_view text) {

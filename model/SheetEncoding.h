@@ -8,6 +8,7 @@
 #include <string_view>
 #include <utility>
 
+#include "SheetRefusal.h"
 #include "base/Text.h"
 
 namespace pathwright {
@@ -25,10 +26,10 @@ enum class SheetBytes {
 // means UTF-8 whatever the declaration says; otherwise a declared ISO-8859-1 is read as such, a
 // declared windows-1252 is recoded to UTF-8, a declared US-ASCII (or UTF-16 or UTF-32 above bytes
 // laid out as neither) must be ASCII, and everything else must be valid UTF-8. A declaration of any
-// other encoding is refused, whatever the bytes. False, with the reason for the user, when the bytes
-// cannot be read exactly. `recoded` receives the bytes to parse when they differ from `bytes`
-// (windows-1252) and stays empty otherwise.
-bool PrepareSheetBytes(std::string_view bytes, std::string& recoded, SheetBytes& encoding, std::wstring& why);
+// other encoding is refused, whatever the bytes. Fails (Result::Status::kNotASheet, with the reason
+// and its kind) when the bytes cannot be read exactly. `recoded` receives the bytes to parse when
+// they differ from `bytes` (windows-1252) and stays empty otherwise.
+SheetLoad PrepareSheetBytes(std::string_view bytes, std::string& recoded, SheetBytes& encoding);
 
 // How the XML reader's own detection lays out UTF-16 or UTF-32: a byte order mark, or "<" in units
 // wider than a byte, checked in the reader's order. Nothing for 8-bit text.

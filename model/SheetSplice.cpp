@@ -147,8 +147,7 @@ const std::array<wchar_t, 128>& Windows1252High() {
     for (int byte = 0x80; byte <= 0xFF; ++byte) probe += static_cast<char>(byte);
     std::string recoded;
     SheetBytes encoding = SheetBytes::kDetect;
-    std::wstring why;
-    PrepareSheetBytes(probe, recoded, encoding, why);
+    PrepareSheetBytes(probe, recoded, encoding);
     const std::wstring wide = DecodeUtf8(std::string_view(recoded).substr(std::min(prefix, recoded.size())));
     std::array<wchar_t, 128> high{};
     for (size_t i = 0; i < high.size() && i < wide.size(); ++i) high[i] = wide[i];
@@ -259,6 +258,28 @@ std::optional<std::wstring_view> PlainText(pugi::xml_node element) {
   return std::wstring_view(child.value());
 }
 
+// The XML reader's refusals, grouped by what it was reading.
+SheetRefusal::Kind MarkupFault(pugi::xml_parse_status status) {
+  using Kind = SheetRefusal::Kind;
+  switch (status) {
+    case pugi::status_unrecognized_tag:
+    case pugi::status_bad_start_element:
+      return Kind::kBadStartTag;
+    case pugi::status_bad_end_element:
+    case pugi::status_end_element_mismatch:
+      return Kind::kBadEndTag;
+    case pugi::status_bad_attribute:
+      return Kind::kBadAttribute;
+    case pugi::status_bad_pi:
+    case pugi::status_bad_comment:
+    case pugi::status_bad_cdata:
+    case pugi::status_bad_doctype:
+      return Kind::kBadMarkup;
+    default:
+      return Kind::kNotWellFormed;
+  }
+}
+
 }  // namespace
 
 pugi::xml_encoding LibraryEncoding(SheetBytes encoding) {
@@ -273,20 +294,28 @@ pugi::xml_encoding LibraryEncoding(SheetBytes encoding) {
   return pugi::encoding_auto;
 }
 
-Result CheckSheetStructure(const pugi::xml_document& doc) {
-  const auto refuse = [](const std::wstring& what) {
-    return Result::Failure(Result::Status::kNotASheet, L"not well-formed XML: " + what);
+SheetLoad CheckSheetStructure(const pugi::xml_document& doc) {
+  using Kind = SheetRefusal::Kind;
+  const auto refuse = [](const std::wstring& what, SheetRefusal refusal) {
+    return SheetLoad(Result::Failure(Result::Status::kNotASheet, L"not well-formed XML: " + what), std::move(refusal));
   };
   bool element = false;
   for (pugi::xml_node node = doc.first_child(); node; node = node.next_sibling()) {
     if (node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata) {
-      return refuse(std::wstring(L"text ") + (element ? L"after" : L"before") + L" the top element");
+      return refuse(std::wstring(L"text ") + (element ? L"after" : L"before") + L" the top element",
+                    {.kind = element ? Kind::kTextAfter : Kind::kTextBefore});
     }
     if (node.type() != pugi::node_element) continue;
-    if (element) return refuse(L"a second top element, <" + std::wstring(node.name()) + L">");
+    if (element) {
+      return refuse(L"a second top element, <" + std::wstring(node.name()) + L">",
+                    {.kind = Kind::kSecondElement, .name = node.name()});
+    }
     element = true;
   }
-  if (!element) return Result::Failure(Result::Status::kNotASheet, L"the file holds no XML element");
+  if (!element) {
+    return SheetLoad(Result::Failure(Result::Status::kNotASheet, L"the file holds no XML element"),
+                     {.kind = Kind::kNoElement});
+  }
   // Each node once, without recursion: any depth is safe to walk.
   const pugi::xml_node top = doc.document_element();
   std::vector<std::wstring_view> names;
@@ -295,7 +324,8 @@ Result CheckSheetStructure(const pugi::xml_document& doc) {
     for (const pugi::xml_attribute attribute : node.attributes()) names.emplace_back(attribute.name());
     std::sort(names.begin(), names.end());
     if (const auto twice = std::adjacent_find(names.begin(), names.end()); twice != names.end()) {
-      return refuse(L"<" + std::wstring(node.name()) + L"> has the attribute " + std::wstring(*twice) + L" twice");
+      return refuse(L"<" + std::wstring(node.name()) + L"> has the attribute " + std::wstring(*twice) + L" twice",
+                    {.kind = Kind::kDuplicateAttribute, .name = std::wstring(*twice), .element = node.name()});
     }
     if (const pugi::xml_node child = node.first_child()) {
       node = child;
@@ -342,8 +372,9 @@ struct SheetSplice::Edit {
 SheetSplice::SheetSplice() = default;
 SheetSplice::~SheetSplice() = default;
 
-Result SheetSplice::Load(std::string bytes) {
+SheetLoad SheetSplice::Load(std::string bytes) {
   using Status = Result::Status;
+  using Kind = SheetRefusal::Kind;
   m_doc.reset();
   m_bytes.clear();
   m_edits.clear();
@@ -351,16 +382,18 @@ Result SheetSplice::Load(std::string bytes) {
   m_step.reset();
   m_declaredEncoding.reset();
   m_textStart = 0;
-  if (bytes.empty()) return Result::Failure(Status::kNotASheet, L"the file is empty");
+  if (bytes.empty()) return {Result::Failure(Status::kNotASheet, L"the file is empty"), {.kind = Kind::kEmpty}};
 
-  std::wstring why;
   SheetBytes read = SheetBytes::kDetect;
   std::string recoded;
-  if (!PrepareSheetBytes(bytes, recoded, read, why)) return Result::Failure(Status::kNotASheet, why);
+  if (SheetLoad prepared = PrepareSheetBytes(bytes, recoded, read); !prepared) return prepared;
   pugi::xml_encoding encoding = LibraryEncoding(read);
   if (encoding == pugi::encoding_auto) {
     const auto wide = DetectWide(bytes);
-    if (!wide) return Result::Failure(Status::kNotASheet, L"the encoding of the file is not known");
+    if (!wide) {
+      return {Result::Failure(Status::kNotASheet, L"the encoding of the file is not known"),
+              {.kind = Kind::kUnknownEncoding}};
+    }
     m_charset = wide->first;
     m_textStart = wide->second;
     encoding = PugiEncoding(m_charset);
@@ -392,10 +425,18 @@ Result SheetSplice::Load(std::string bytes) {
   if (!parsed) {
     m_doc.reset();
     const std::string_view description = parsed.description();
-    return Result::Failure(Status::kNotASheet,
-                           L"not well-formed XML: " + std::wstring(description.begin(), description.end()));
+    // Where the reader stopped, as the line an editor shows.
+    m_bytes = std::move(bytes);
+    const std::optional<size_t> line = LineAt(parsed.offset);
+    m_bytes.clear();
+    const Kind kind = line ? MarkupFault(parsed.status) : Kind::kUnexpectedEnd;
+    // Memory that ran out says nothing about the markup: only the reader's own words are right then.
+    const bool markup = parsed.status != pugi::status_out_of_memory && parsed.status != pugi::status_internal_error;
+    return {Result::Failure(Status::kNotASheet,
+                            L"not well-formed XML: " + std::wstring(description.begin(), description.end())),
+            {.kind = markup ? kind : Kind::kNone, .at = line.value_or(0)}};
   }
-  if (Result sound = CheckSheetStructure(m_doc); !sound) {
+  if (SheetLoad sound = CheckSheetStructure(m_doc); !sound) {
     m_doc.reset();
     return sound;
   }
@@ -409,7 +450,8 @@ Result SheetSplice::Load(std::string bytes) {
     if (end != kNone && t[end - 2] != '?') {
       m_doc.reset();
       m_bytes.clear();
-      return Result::Failure(Status::kNotASheet, L"not well-formed XML: the XML declaration does not end with \"?>\"");
+      return {Result::Failure(Status::kNotASheet, L"not well-formed XML: the XML declaration does not end with \"?>\""),
+              {.kind = Kind::kDeclarationEnd}};
     }
   }
   return {};
@@ -564,6 +606,25 @@ const std::wstring& SheetSplice::Step() const {
 }
 
 void SheetSplice::Forget() { m_edits.clear(); }
+
+std::optional<size_t> SheetSplice::LineAt(ptrdiff_t wideOffset) const {
+  const Units t(m_bytes, m_charset);
+  size_t wide = 0, line = 1;
+  for (size_t at = 0; at < t.size(); ++at) {
+    const char32_t c = t[at];
+    const size_t length = WideLength(c);
+    if (length != 0 && wide >= static_cast<size_t>(std::max<ptrdiff_t>(wideOffset, 0))) {
+      // The reader points at the last character when the text ran out before the markup did.
+      for (size_t next = at + 1; next < t.size(); ++next) {
+        if (WideLength(t[next]) != 0) return line;
+      }
+      return std::nullopt;
+    }
+    line += c == '\n' || (c == '\r' && (at + 1 >= t.size() || t[at + 1] != '\n'));
+    wide += length;
+  }
+  return std::nullopt;
+}
 
 std::vector<int> SheetSplice::LinesOf(const std::vector<pugi::xml_node>& elements) const {
   // One walk through the units for all of them, counting pugixml's wide characters alongside, since

@@ -33,7 +33,7 @@ inline constexpr unsigned kSheetParseOptions = pugi::parse_default | pugi::parse
 // kSheetParseOptions: no element at all, a second top element, text before or after the top
 // element, an attribute written twice on one element. Fails with Result::Status::kNotASheet,
 // saying which; MSBuild refuses such a sheet, and a save would write the stray parts back.
-Result CheckSheetStructure(const pugi::xml_document& doc);
+SheetLoad CheckSheetStructure(const pugi::xml_document& doc);
 
 // How a sheet's characters are stored: as it was read, and as it is written back.
 enum class SheetCharset {
@@ -83,8 +83,9 @@ class SheetSplice {
 
   // Takes the bytes of a sheet and parses them (kSheetParseOptions). Refuses
   // (Result::Status::kNotASheet, saying why) what cannot be read exactly (see PrepareSheetBytes)
-  // and what is not well-formed (see CheckSheetStructure). Forgets every earlier edit.
-  Result Load(std::string bytes);
+  // and what is not well-formed (see CheckSheetStructure), with the kind of fault; where the XML
+  // reader stopped, its line. Forgets every earlier edit.
+  SheetLoad Load(std::string bytes);
 
   // The parsed sheet. Read it, never change it: the edits below say what changes.
   const pugi::xml_document& Document() const { return m_doc; }
@@ -131,6 +132,9 @@ class SheetSplice {
   struct Line;
 
   size_t UnitOf(ptrdiff_t wideOffset) const;
+  // The line (the first is 1) of the character at pugixml's offset; nothing for the last character
+  // or past it, where the reader stops when the text ends too early.
+  std::optional<size_t> LineAt(ptrdiff_t wideOffset) const;
   size_t WideLength(char32_t unit) const;
   size_t StartOf(pugi::xml_node element) const;
   std::optional<Span> SpanOf(pugi::xml_node element) const;

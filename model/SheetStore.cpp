@@ -1,10 +1,13 @@
 #include "SheetStore.h"
 
+#include <cstdint>
+#include <utility>
+
 #include "InputLimits.h"
 
 namespace pathwright {
 
-Result SheetStore::Read(std::string& bytes) const {
+SheetLoad SheetStore::Read(std::string& bytes) const {
   using Status = Result::Status;
   bytes.clear();
   // A folder opens like a file on some systems and then fails with a misleading reason.
@@ -14,7 +17,10 @@ Result SheetStore::Read(std::string& bytes) const {
     const Result refused = ReadFileBytes(m_path, nothing, {.maxRead = 0});
     return Result::Failure(Status::kInvalid, refused ? L"it is not a regular file" : refused.why);
   }
-  return ReadFileBytes(m_path, bytes, {.maxFileSize = kMaxSheetBytes});
+  std::uint64_t size = 0;
+  Result read = ReadFileBytes(m_path, bytes, {.maxFileSize = kMaxSheetBytes, .refusedSize = &size});
+  if (read || size == 0) return read;
+  return {std::move(read), {.kind = SheetRefusal::Kind::kTooLarge, .size = size, .limit = kMaxSheetBytes}};
 }
 
 Result SheetStore::Update(const std::string* known, const Rebuild& rebuild, Replacement& out) {

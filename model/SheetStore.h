@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "SheetRefusal.h"
 #include "base/FileSystem.h"
 
 namespace pathwright {
@@ -46,8 +47,9 @@ class SheetStore {
   const std::wstring& Path() const { return m_path; }
 
   // The sheet's bytes. A folder, device or pipe is refused (Result::Status::kInvalid) without being
-  // opened; a missing file fails with Result::IsNotFound().
-  Result Read(std::string& bytes) const;
+  // opened; a missing file fails with Result::IsNotFound(), one larger than kMaxSheetBytes with the
+  // refusal's kind and its size.
+  SheetLoad Read(std::string& bytes) const;
 
   // Replaces the sheet with what `rebuild` makes of it, holding the sheet's lock from before the
   // read to after the write (another Pathwright program waits for it at most the lock wait). The

@@ -17,6 +17,7 @@
 #include "win/FileDialog.h"
 #include "win/Fonts.h"
 #include "ui/Platform.h"
+#include "ui/SheetReasons.h"
 
 namespace pathwright {
 
@@ -249,10 +250,10 @@ void CMainDlg::ReportSaveFailure(const Result& result) {
   Platform().ShowMessageBox(m_hWnd, message, UiText(text::kSaveFailedCaption), MB_OK | MB_ICONERROR);
 }
 
-void CMainDlg::ReportUnreadable(const Result& loaded) {
+void CMainDlg::ReportUnreadable(const SheetLoad& loaded) {
   std::wstring format = UiText(text::kUnreadableText);
   if (format.empty()) format = L"%s";
-  const std::wstring message = FormatWithString(format, m_path) + L"\n" + loaded.why;
+  const std::wstring message = FormatWithString(format, m_path) + L"\n" + ReasonText(loaded);
   Platform().ShowMessageBox(m_hWnd, message, UiText(text::kUnreadableCaption), MB_OK | MB_ICONERROR);
 }
 
@@ -298,11 +299,11 @@ void CMainDlg::OpenDefaultSheet() {
 
   m_path = candidate;
   ShowPlatform(fileName);
-  const Result loaded = LoadSheet();
+  const SheetLoad loaded = LoadSheet();
   if (loaded) return;
   // A file that could not be read is still the user's: it is never offered for replacement.
   if (RuleForNewSheet(loaded) == NewSheetRule::kReplace) {
-    RecreateSheet(loaded.why);
+    RecreateSheet(ReasonText(loaded));
   } else {
     ReportUnreadable(loaded);
   }
@@ -361,10 +362,10 @@ void CMainDlg::OnSelectSheet() {
 
 void CMainDlg::OpenChosenSheet(const std::wstring& path, const std::wstring& fileName) {
   m_path = path;
-  if (const Result loaded = LoadSheet(); !loaded) {
+  if (const SheetLoad loaded = LoadSheet(); !loaded) {
     const bool replaceable = RuleForNewSheet(loaded) == NewSheetRule::kReplace;
     if (!replaceable) ReportUnreadable(loaded);
-    if (!replaceable || !RecreateSheet(loaded.why)) {
+    if (!replaceable || !RecreateSheet(ReasonText(loaded))) {
       m_loaded = false;
       m_path.clear();
     }

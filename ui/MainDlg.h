@@ -50,7 +50,7 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
   void OnSelectSheet();
   // Offers the version chooser for the sheet at m_path that was read but is no sheet; true when a new
   // sheet was written in its place. Otherwise the record stays unloaded.
-  // `reason` says why the file is no sheet.
+  // `reason` says why the file is no sheet, in the user's language.
   bool RecreateSheet(const std::wstring& reason);
   // The platform field names the platform of the sheet file `fileName` (nothing for a name that is
   // no user sheet's) and lists the platforms on offer in the sheet's folder.
@@ -138,7 +138,7 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
   bool SaveOpenSheet();
   // A sheet that could not be written: the user is told which and why, nothing closes.
   void ReportSaveFailure(const Result& result);
-  void ReportUnreadable(const Result& loaded);
+  void ReportUnreadable(const SheetLoad& loaded);
   void ReportForbiddenCharacter(const ListCharacter& found);
 
   PlatformServices& m_platform;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <string>
 
 #include "base/FileSystem.h"
@@ -188,9 +189,13 @@ TEST(HardenedFiles, OnlyRegularFilesOfSaneSizesAreRead) {
   for (const auto& row : sizes) {
     WriteBytes(dir.Path("sized"), std::string(row.size, 's'));
     std::string bytes = "old";
-    const Result read = ReadFileBytes(dir.WidePath("sized"), bytes, row.limits);
+    std::uint64_t refused = 0;  // the size a refusal tells, for the user's message
+    ReadLimits limits = row.limits;
+    limits.refusedSize = &refused;
+    const Result read = ReadFileBytes(dir.WidePath("sized"), bytes, limits);
     EXPECT_EQ(bool(read), row.read != SIZE_MAX) << row.name;
     EXPECT_EQ(bytes.size(), row.read == SIZE_MAX ? 0 : row.read) << row.name;
+    EXPECT_EQ(refused, row.read == SIZE_MAX ? row.size : 0) << row.name;
   }
   WriteBytes(dir.Path("big.lng"), "<utf-8 encoding>\nLangID Big\n" + std::string(4 << 20, 'x'));
   LanguageCatalogue catalogue;

@@ -233,45 +233,66 @@ TEST(SheetDocument, NewSheetsOfEachVersionByteExact) {
   EXPECT_EQ(made.WithLists(lists).bytes, SavedSheet(Include("C:\\inc;D:\\inc")));
 }
 
-// A file that is no usable sheet is refused with the reason.
+// A file that is no usable sheet is refused with the reason, its kind and the facts a translation
+// puts in (where, which name).
 TEST(SheetDocument, WhatIsNoSheetIsRefusedWithTheReason) {
+  using K = SheetRefusal::Kind;
   const struct {
     const char* name;
     std::string bytes;
     const wchar_t* why;
+    SheetRefusal refusal;
   } rows[] = {
-      {"empty file", "", L"empty"},
-      {"white space only", " \n\t", L"no XML element"},
-      {"damaged XML", "<Project><PropertyGroup></Project>", L"not well-formed XML: "},
-      {"root is not Project", "<project><PropertyGroup /></project>", L"not Project"},
-      {"Latin-1 bytes, no declaration", "<Project>Caf\xE9</Project>", L"offset 12 are not valid UTF-8"},
-      {"surrogate after a UTF-8 BOM", "\xEF\xBB\xBF<Project>\xED\xA0\x80</Project>", L"offset 12 "},
-      {"overlong form", "<Project>\xC0\xAF</Project>", L"offset 9 "},
-      {"cut short at the end", "<Project/>\xE2\x82", L"offset 10 "},
-      {"3-byte overlong form", "<Project>\xE0\x80\xAF</Project>", L"offset 9 "},
-      {"a lone 0x80", "<Project>\x80</Project>", L"offset 9 "},
+      {"empty file", "", L"empty", {.kind = K::kEmpty}},
+      {"white space only", " \n\t", L"no XML element", {.kind = K::kNoElement}},
+      {"damaged XML", "<Project>\n<PropertyGroup></Project>", L"not well-formed XML: ", {.kind = K::kBadEndTag, .at = 2}},
+      {"bad start tag", "<Project>\r\n\r\n<1/></Project>", L"not well-formed XML: ", {.kind = K::kBadStartTag, .at = 3}},
+      {"bad attribute", "<Project\rA=1/>", L"not well-formed XML: ", {.kind = K::kBadAttribute, .at = 2}},
+      {"bad comment", "<Project><!-x --></Project>", L"not well-formed XML: ", {.kind = K::kBadMarkup, .at = 1}},
+      {"cut short", "<Project>\n<A>\n", L"not well-formed XML: ", {.kind = K::kUnexpectedEnd}},
+      {"cut short in a tag", "<Project a='1", L"not well-formed XML: ", {.kind = K::kUnexpectedEnd}},
+      {"line counted in UTF-16", Utf16(u"\uFEFF<Project>\n\n</Projet>"), L"not well-formed XML: ",
+       {.kind = K::kBadEndTag, .at = 3}},
+      {"root is not Project", "<project><PropertyGroup /></project>", L"not Project", {.kind = K::kNotAProject}},
+      {"Latin-1 bytes, no declaration", "<Project>Caf\xE9</Project>", L"offset 12 are not valid UTF-8",
+       {.kind = K::kInvalidUtf8, .at = 12}},
+      {"surrogate after a UTF-8 BOM", "\xEF\xBB\xBF<Project>\xED\xA0\x80</Project>", L"offset 12 ",
+       {.kind = K::kInvalidUtf8, .at = 12}},
+      {"overlong form", "<Project>\xC0\xAF</Project>", L"offset 9 ", {.kind = K::kInvalidUtf8, .at = 9}},
+      {"cut short at the end", "<Project/>\xE2\x82", L"offset 10 ", {.kind = K::kInvalidUtf8, .at = 10}},
+      {"3-byte overlong form", "<Project>\xE0\x80\xAF</Project>", L"offset 9 ", {.kind = K::kInvalidUtf8, .at = 9}},
+      {"a lone 0x80", "<Project>\x80</Project>", L"offset 9 ", {.kind = K::kInvalidUtf8, .at = 9}},
       {"US-ASCII declared, a byte beyond it", "<?xml version='1.0' encoding='US-ASCII'?><Project>\x80</Project>",
-       L"offset 50 is not ASCII, and the declared encoding \"US-ASCII\""},
+       L"offset 50 is not ASCII, and the declared encoding \"US-ASCII\"", {.kind = K::kNotAscii, .at = 50, .name = L"US-ASCII"}},
       {"7-bit ISO-2022-JP refused by name, its bytes all ASCII",
        "<?xml version='1.0' encoding='ISO-2022-JP'?><Project>\x1B$B$3\x1B(B</Project>",
-       L"declared encoding \"ISO-2022-JP\" is not one"},
-      {"UTF-7 likewise", "<?xml version=\"1.0\" encoding=\"UTF-7\"?><Project>+AGEAYgBj-</Project>", L"\"UTF-7\" is not"},
+       L"declared encoding \"ISO-2022-JP\" is not one", {.kind = K::kDeclaredEncoding, .name = L"ISO-2022-JP"}},
+      {"UTF-7 likewise", "<?xml version=\"1.0\" encoding=\"UTF-7\"?><Project>+AGEAYgBj-</Project>", L"\"UTF-7\" is not",
+       {.kind = K::kDeclaredEncoding, .name = L"UTF-7"}},
       {"HZ-GB-2312 declared in UTF-16", Utf16(u"\uFEFF<?xml version='1.0' encoding='HZ-GB-2312'?><Project/>"),
-       L"\"HZ-GB-2312\" is not"},
+       L"\"HZ-GB-2312\" is not", {.kind = K::kDeclaredEncoding, .name = L"HZ-GB-2312"}},
       {"lone high surrogate in UTF-16", Utf16(u"\uFEFF<Project>" + std::u16string(1, 0xD800) + u"</Project>"),
-       L"offset 20 are not valid UTF-16"},
+       L"offset 20 are not valid UTF-16", {.kind = K::kInvalidUtf16, .at = 20}},
       {"lone low surrogate in UTF-16 without a byte order mark",
-       Utf16(u"<Project>" + std::u16string(1, 0xDC00) + u"</Project>"), L"offset 18 are not valid UTF-16"},
-      {"a second top element", "<Project />\n<Extra />", L"a second top element, <Extra>"},
-      {"text after the top element", "<Project />\ntext\n", L"text after the top element"},
+       Utf16(u"<Project>" + std::u16string(1, 0xDC00) + u"</Project>"), L"offset 18 are not valid UTF-16",
+       {.kind = K::kInvalidUtf16, .at = 18}},
+      {"a second top element", "<Project />\n<Extra />", L"a second top element, <Extra>",
+       {.kind = K::kSecondElement, .name = L"Extra"}},
+      {"text before the top element", "text <Project />", L"text before the top element", {.kind = K::kTextBefore}},
+      {"text after the top element", "<Project />\ntext\n", L"text after the top element", {.kind = K::kTextAfter}},
       {"an attribute twice", "<Project><PropertyGroup Label='a' Label='b' /></Project>",
-       L"<PropertyGroup> has the attribute Label twice"},
+       L"<PropertyGroup> has the attribute Label twice",
+       {.kind = K::kDuplicateAttribute, .name = L"Label", .element = L"PropertyGroup"}},
   };
   for (const auto& row : rows) {
     SheetDocument sheet;
-    const Result parsed = sheet.Parse(row.bytes);
+    const SheetLoad parsed = sheet.Parse(row.bytes);
     EXPECT_EQ(parsed.status, Result::Status::kNotASheet) << row.name;
     EXPECT_NE(parsed.why.find(row.why), std::wstring::npos) << row.name << ": " << EncodeUtf8(parsed.why);
+    const SheetRefusal& r = parsed.refusal;
+    EXPECT_EQ(std::tuple(r.kind, r.at, r.name, r.element),
+              std::tuple(row.refusal.kind, row.refusal.at, row.refusal.name, row.refusal.element))
+        << row.name;
     EXPECT_TRUE(sheet.Definitions().empty()) << row.name << ": nothing half-read is kept";
   }
 }

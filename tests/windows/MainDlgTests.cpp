@@ -82,7 +82,7 @@ class MainDlgTest : public ::testing::Test {
   }
   // The platform field marks a platform whose sheet exists.
   std::wstring Marked(const std::wstring& name) const {
-    return name.empty() ? L"" : FormatWithString(Shipped(L"English.lng", text::kMainPlatformPresent), name);
+    return name.empty() ? L"" : FormatWithString(Shipped(shownIn, text::kMainPlatformPresent), name);
   }
   void ExpectShows(Shown shown, const char* where) {
     std::string on;  // the kinds' edit lines and buttons follow the record
@@ -104,6 +104,7 @@ class MainDlgTest : public ::testing::Test {
   const std::wstring sheet = sheetFolder + L"\\Microsoft.Cpp.Win32.user.props";
   const std::wstring settings = scratch.WidePath("programm.ini");
   FakePlatform platform;
+  std::wstring shownIn = L"English.lng";  // the language file the window's texts come from
   std::unique_ptr<CMainDlg> dlg;
   HWND main = nullptr;
   const fs::path savedDirectory = fs::current_path();
@@ -121,6 +122,8 @@ TEST_F(MainDlgTest, StartUpReachesEachRecordStateAndShowsIt) {
     Shown shown;
     uint32_t told = 0;              // the caption of the message shown; 0: none
     const wchar_t* held = nullptr;  // L".bak": the copy of the unreadable sheet fails
+    const wchar_t* language = nullptr;  // the language file in use, when not English
+    std::wstring reason = L"";          // why the file is no sheet, as the chooser says it
   } cases[] = {
       {"open", true, kSheet, {}, {true, L"*", L"Win32"}},
       {"unread, chooser cancelled", true, "not a sheet", {{IDCANCEL, 0}}, {false, L"*", L"Win32"}},
@@ -146,9 +149,20 @@ TEST_F(MainDlgTest, StartUpReachesEachRecordStateAndShowsIt) {
        {},
        {true, L"*", L"Win32"},
        text::kMissingSheetCaption},
+      {"unread in German: the reason in German too, line and all",
+       true,
+       "<Project>\r\n</Projekt>\r\n",
+       {{IDCANCEL, 0}},
+       {false, L"*", L"Win32"},
+       0,
+       nullptr,
+       L"Deutsch.lng",
+       FormatWithString(Shipped(L"Deutsch.lng", text::kReasonBadEndTag), L"2")},
   };
   for (const auto& c : cases) {
     Reset(c.appDataKnown);
+    shownIn = c.language ? c.language : L"English.lng";
+    if (c.language) WriteBytes(settings, kBom + EncodeUtf8(c.language).substr(0, EncodeUtf8(c.language).find('.')) + "\r\n");
     fs::remove_all(scratch.Path("Microsoft"));
     if (c.content) fs::create_directories(sheetFolder), WriteBytes(sheet, *c.content);
     if (c.held) WriteBytes(sheet + L".bak", "an older backup");
@@ -163,6 +177,9 @@ TEST_F(MainDlgTest, StartUpReachesEachRecordStateAndShowsIt) {
     for (const std::wstring& prompt : platform.chooserPrompts) {  // the file, the reason, where the old one stays
       EXPECT_NE(prompt.find(sheet), std::wstring::npos) << EncodeUtf8(prompt);
       EXPECT_NE(prompt.find(sheet + (c.held ? L".bak.2" : L".bak")), std::wstring::npos) << EncodeUtf8(prompt);
+      if (c.reason.empty()) continue;
+      EXPECT_NE(prompt.find(L"\n" + c.reason + L"\n"), std::wstring::npos) << EncodeUtf8(prompt);
+      EXPECT_EQ(prompt.find(L"not well-formed"), std::wstring::npos) << EncodeUtf8(prompt);
     }
     EXPECT_EQ(fs::exists(sheetFolder), c.content || c.shown.loaded) << c.name;
     ASSERT_EQ(platform.messages.size(), c.told ? 1u : 0u) << c.name;
