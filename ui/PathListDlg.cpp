@@ -152,7 +152,7 @@ LRESULT CPathListDlg::OnNotify(const NMHDR& header) {
       ShowExpanded();
       return 0;
     case NM_CUSTOMDRAW:
-      return OnCustomDraw(*reinterpret_cast<NMLVCUSTOMDRAW*>(const_cast<NMHDR*>(&header)));
+      return OnCustomDraw(reinterpret_cast<const NMLVCUSTOMDRAW&>(header));
     case NM_DBLCLK: {
       const auto& activate = reinterpret_cast<const NMITEMACTIVATE&>(header);
       const int entry = activate.iItem >= 0 ? EntryOf(activate.iItem) : -1;

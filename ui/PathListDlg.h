@@ -105,13 +105,9 @@ class CPathListDlg : public CDialogImpl<CPathListDlg>, public CUpdateUI<CPathLis
   int EntryOf(int item) const;
   int FocusedEntry() const;
   void InsertFixed(int item, const FixedLine& line);
-  // Each line drawn as one bar, selected or not; the status cell drawn here, icon and words.
-  struct LineColours {
-    COLORREF text, back;
-  };
-  LRESULT OnCustomDraw(NMLVCUSTOMDRAW& draw) const;
-  LineColours ColoursOf(int item) const;
-  void DrawStatusCell(HDC dc, int item, LineColours colours) const;
+  // Each line drawn as one bar, selected or not, with the status icon and words in the status column.
+  LRESULT OnCustomDraw(const NMLVCUSTOMDRAW& draw) const;
+  void DrawLine(HDC dc, int item) const;
   // The room on either side of a status icon.
   static int StatusGap(UINT dpi) { return ::MulDiv(4, static_cast<int>(dpi), 96); }
   std::wstring EntryText(int index) const;

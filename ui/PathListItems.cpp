@@ -74,93 +74,65 @@ void CPathListDlg::InsertFixed(int item, const FixedLine& line) {
   ::SendMessageW(m_list, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&status));
 }
 
-LRESULT CPathListDlg::OnCustomDraw(NMLVCUSTOMDRAW& draw) const {
-  // The list's own selection tints the status icon, leaves the row's left end white and boxes the icon
-  // alone when focused; the line is coloured here instead, the status cell drawn whole and the focus box
-  // put around the whole line, so a selected line reads as one bar.
-  const int item = static_cast<int>(draw.nmcd.dwItemSpec);
-  switch (draw.nmcd.dwDrawStage) {
-    case CDDS_PREPAINT:
-      return CDRF_NOTIFYITEMDRAW;
-    case CDDS_ITEMPREPAINT: {
-      const LineColours colours = ColoursOf(item);
-      RECT row = {};
-      row.left = LVIR_BOUNDS;
-      ::SendMessageW(m_list, LVM_GETITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&row));
-      ::SetDCBrushColor(draw.nmcd.hdc, colours.back);
-      ::FillRect(draw.nmcd.hdc, &row, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
-      draw.nmcd.uItemState &= ~(CDIS_SELECTED | CDIS_FOCUS);
-      draw.clrText = colours.text;
-      draw.clrTextBk = colours.back;
-      return CDRF_NOTIFYSUBITEMDRAW | CDRF_NOTIFYPOSTPAINT;
-    }
-    case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
-      const LineColours colours = ColoursOf(item);
-      draw.nmcd.uItemState &= ~(CDIS_SELECTED | CDIS_FOCUS);
-      draw.clrText = colours.text;
-      draw.clrTextBk = colours.back;
-      if (draw.iSubItem != 1) return CDRF_DODEFAULT;
-      DrawStatusCell(draw.nmcd.hdc, item, colours);
-      return CDRF_SKIPDEFAULT;
-    }
-    case CDDS_ITEMPOSTPAINT: {
-      const bool focused = ::SendMessageW(m_list, LVM_GETITEMSTATE, static_cast<WPARAM>(item), LVIS_FOCUSED) != 0;
-      const bool cuesHidden = (::SendMessageW(m_list, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) != 0;
-      if (!focused || cuesHidden || ::GetFocus() != m_list) return CDRF_DODEFAULT;
-      RECT row = {};
-      row.left = LVIR_BOUNDS;
-      ::SendMessageW(m_list, LVM_GETITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&row));
-      ::SetTextColor(draw.nmcd.hdc, RGB(0, 0, 0));  // the box is drawn by inverting; these keep it visible
-      ::SetBkColor(draw.nmcd.hdc, RGB(255, 255, 255));
-      ::DrawFocusRect(draw.nmcd.hdc, &row);
-      return CDRF_DODEFAULT;
-    }
-    default:
-      return CDRF_DODEFAULT;
-  }
+LRESULT CPathListDlg::OnCustomDraw(const NMLVCUSTOMDRAW& draw) const {
+  // Each line is drawn here whole: the list's own drawing tints the status icon on the selection,
+  // leaves the row's left end white and boxes an icon alone when focused.
+  if (draw.nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
+  if (draw.nmcd.dwDrawStage != CDDS_ITEMPREPAINT) return CDRF_DODEFAULT;
+  DrawLine(draw.nmcd.hdc, static_cast<int>(draw.nmcd.dwItemSpec));
+  return CDRF_SKIPDEFAULT;
 }
 
-CPathListDlg::LineColours CPathListDlg::ColoursOf(int item) const {
+void CPathListDlg::DrawLine(HDC dc, int item) const {
   // Read-only lines in the colour of text that cannot be changed; they are never selected, so it stays
   // readable. A selection while the list has no focus in the quieter colours lists use for it.
+  const bool focused = ::GetFocus() == m_list;
+  COLORREF text = ::GetSysColor(EntryOf(item) < 0 ? COLOR_GRAYTEXT : COLOR_WINDOWTEXT);
+  COLORREF back = ::GetSysColor(COLOR_WINDOW);
   if (::SendMessageW(m_list, LVM_GETITEMSTATE, static_cast<WPARAM>(item), LVIS_SELECTED) != 0) {
-    if (::GetFocus() == m_list) return {::GetSysColor(COLOR_HIGHLIGHTTEXT), ::GetSysColor(COLOR_HIGHLIGHT)};
-    return {::GetSysColor(COLOR_BTNTEXT), ::GetSysColor(COLOR_BTNFACE)};
+    text = ::GetSysColor(focused ? COLOR_HIGHLIGHTTEXT : COLOR_BTNTEXT);
+    back = ::GetSysColor(focused ? COLOR_HIGHLIGHT : COLOR_BTNFACE);
   }
-  const COLORREF back = ::GetSysColor(COLOR_WINDOW);
-  return {::GetSysColor(EntryOf(item) < 0 ? COLOR_GRAYTEXT : COLOR_WINDOWTEXT), back};
-}
+  RECT row = {};
+  row.left = LVIR_BOUNDS;
+  ::SendMessageW(m_list, LVM_GETITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&row));
+  ::SetDCBrushColor(dc, back);
+  ::FillRect(dc, &row, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
+  const SelectedObject font(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(m_list, WM_GETFONT, 0, 0)));
+  ::SetTextColor(dc, text);
+  ::SetBkMode(dc, TRANSPARENT);
+  constexpr UINT kFormat = DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS;
 
-void CPathListDlg::DrawStatusCell(HDC dc, int item, LineColours colours) const {
+  // The entry where the list puts its label, so the text stays in place when it is edited.
+  RECT entry = {};
+  entry.left = LVIR_LABEL;
+  ::SendMessageW(m_list, LVM_GETSUBITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&entry));
+  entry.left += 2 * ::GetSystemMetrics(SM_CXEDGE);
+  const std::wstring words = ItemText(m_list, item, 0);
+  ::DrawTextW(dc, words.c_str(), static_cast<int>(words.size()), &entry, kFormat);
+
+  // The status: every word starts at one edge, with or without an icon before it, and the icon keeps
+  // clear of the column's divider and of its words.
   RECT cell = {};
   cell.top = 1;
   cell.left = LVIR_BOUNDS;
   ::SendMessageW(m_list, LVM_GETSUBITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&cell));
-  ::SetDCBrushColor(dc, colours.back);
-  ::FillRect(dc, &cell, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
   LVITEMW image = {};
   image.mask = LVIF_IMAGE;
   image.iItem = item;
   image.iSubItem = 1;
   ::SendMessageW(m_list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&image));
-  // Every word starts at one edge, with or without an icon before it, and the icon keeps clear of the
-  // column's divider and of its words.
   const int gap = StatusGap(m_dpi);
-  int size = 0, height = 0;
-  ::ImageList_GetIconSize(m_statusIcons.Get(), &size, &height);
+  int width = 0, height = 0;
+  ::ImageList_GetIconSize(m_statusIcons.Get(), &width, &height);
   if (image.iImage >= 0) {
     ::ImageList_Draw(m_statusIcons.Get(), image.iImage, dc, cell.left + gap, (cell.top + cell.bottom - height) / 2,
                      ILD_TRANSPARENT);
   }
-  std::wstring words = ItemText(m_list, item, 1);
-  RECT place = cell;
-  place.left += gap + size + gap;
-  place.right -= gap;
-  const SelectedObject font(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(m_list, WM_GETFONT, 0, 0)));
-  ::SetTextColor(dc, colours.text);
-  ::SetBkMode(dc, TRANSPARENT);
-  ::DrawTextW(dc, words.c_str(), static_cast<int>(words.size()), &place,
-              DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+  const std::wstring status = ItemText(m_list, item, 1);
+  cell.left += gap + width + gap;
+  cell.right -= gap;
+  ::DrawTextW(dc, status.c_str(), static_cast<int>(status.size()), &cell, kFormat);
 }
 
 void CPathListDlg::InsertEntry(int index, const std::wstring& text) {
