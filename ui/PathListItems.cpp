@@ -103,14 +103,6 @@ void CPathListDlg::DrawLine(HDC dc, int item) const {
   ::SetBkMode(dc, TRANSPARENT);
   constexpr UINT kFormat = DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS;
 
-  // The entry where the list puts its label, so the text stays in place when it is edited.
-  RECT entry = {};
-  entry.left = LVIR_LABEL;
-  ::SendMessageW(m_list, LVM_GETSUBITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&entry));
-  entry.left += 2 * ::GetSystemMetrics(SM_CXEDGE);
-  const std::wstring words = ItemText(m_list, item, 0);
-  ::DrawTextW(dc, words.c_str(), static_cast<int>(words.size()), &entry, kFormat);
-
   // The status: every word starts at one edge, with or without an icon before it, and the icon keeps
   // clear of the column's divider and of its words.
   RECT cell = {};
@@ -129,6 +121,16 @@ void CPathListDlg::DrawLine(HDC dc, int item) const {
     ::ImageList_Draw(m_statusIcons.Get(), image.iImage, dc, cell.left + gap, (cell.top + cell.bottom - height) / 2,
                      ILD_TRANSPARENT);
   }
+
+  // The entry where the list puts its label, so the text stays in place when it is edited.
+  RECT entry = {};
+  entry.left = LVIR_LABEL;
+  ::SendMessageW(m_list, LVM_GETITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&entry));
+  entry.left += 2 * ::GetSystemMetrics(SM_CXEDGE);
+  entry.right = std::min(entry.right, cell.left - gap);
+  const std::wstring words = ItemText(m_list, item, 0);
+  ::DrawTextW(dc, words.c_str(), static_cast<int>(words.size()), &entry, kFormat);
+
   const std::wstring status = ItemText(m_list, item, 1);
   cell.left += gap + width + gap;
   cell.right -= gap;
