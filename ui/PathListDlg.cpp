@@ -113,19 +113,7 @@ LRESULT CPathListDlg::OnInitDialog() {
   const std::vector<std::wstring> entries = SplitEntries(m_paths);
   for (size_t i = 0; i < entries.size(); ++i) InsertEntry(static_cast<int>(i), entries[i]);
   ::SetWindowSubclass(m_list, &CPathListDlg::ListProc, kListSubclass, reinterpret_cast<DWORD_PTR>(this));
-  if (!m_unusedNote.empty()) {
-    // The note takes the top of the list's place.
-    const HWND note = GetDlgItem(IDC_LIST_NOTE);
-    SetDlgItemText(IDC_LIST_NOTE, m_unusedNote);
-    ::ShowWindow(note, SW_SHOWNA);
-    RECT noteRect = {}, listRect = {};
-    ::GetWindowRect(note, &noteRect);
-    ::GetWindowRect(m_list, &listRect);
-    ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&listRect), 2);
-    const int below = listRect.top + (noteRect.bottom - noteRect.top) * 3 / 2;
-    ::SetWindowPos(m_list, nullptr, listRect.left, below, listRect.right - listRect.left, listRect.bottom - below,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
-  }
+  if (!m_unusedNote.empty()) ShowUnusedNote();
 
   RECT window = {};
   ::GetWindowRect(m_hWnd, &window);
@@ -164,7 +152,7 @@ LRESULT CPathListDlg::OnNotify(const NMHDR& header) {
       ShowExpanded();
       return 0;
     case NM_CUSTOMDRAW:
-      return OnCustomDraw(*reinterpret_cast<NMLVCUSTOMDRAW*>(const_cast<NMHDR*>(&header)));
+      return OnCustomDraw(reinterpret_cast<const NMLVCUSTOMDRAW&>(header));
     case NM_DBLCLK: {
       const auto& activate = reinterpret_cast<const NMITEMACTIVATE&>(header);
       const int entry = activate.iItem >= 0 ? EntryOf(activate.iItem) : -1;
@@ -254,6 +242,29 @@ void CPathListDlg::UpdateButtons() {
   }
   for (const auto& [id, enabled] : states) UIEnable(id, enabled);
   UIUpdateChildWindows();
+}
+
+void CPathListDlg::ShowUnusedNote() {
+  // The note gets a band of its own under the heading: the list, the buttons beside it and all below
+  // move down together and the window grows by as much, so the list still starts level with Add....
+  const HWND note = GetDlgItem(IDC_LIST_NOTE);
+  SetDlgItemText(IDC_LIST_NOTE, m_unusedNote);
+  ::ShowWindow(note, SW_SHOWNA);
+  RECT noteRect = {}, listRect = {};
+  ::GetWindowRect(note, &noteRect);
+  ::GetWindowRect(m_list, &listRect);
+  const int band = (noteRect.bottom - noteRect.top) * 3 / 2;
+  for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    RECT place = {};
+    ::GetWindowRect(child, &place);
+    if (child == note || place.top < listRect.top) continue;
+    ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&place), 2);
+    ::SetWindowPos(child, nullptr, place.left, place.top + band, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  RECT window = {};
+  ::GetWindowRect(m_hWnd, &window);
+  ::SetWindowPos(m_hWnd, nullptr, 0, 0, window.right - window.left, window.bottom - window.top + band,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CPathListDlg::TakeLayout() {

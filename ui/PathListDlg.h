@@ -68,6 +68,7 @@ class CPathListDlg : public CDialogImpl<CPathListDlg>, public CUpdateUI<CPathLis
   void OnDpiApplied(UINT dpi) override;
   // Layout: the list and the expanded line grow with the window, the buttons keep to their edges.
   void TakeLayout();
+  void ShowUnusedNote();
   void ApplyLayout();
   void FitColumns();
 
@@ -104,7 +105,11 @@ class CPathListDlg : public CDialogImpl<CPathListDlg>, public CUpdateUI<CPathLis
   int EntryOf(int item) const;
   int FocusedEntry() const;
   void InsertFixed(int item, const FixedLine& line);
-  LRESULT OnCustomDraw(NMLVCUSTOMDRAW& draw) const;
+  // Each line drawn as one bar, selected or not, with the status icon and words in the status column.
+  LRESULT OnCustomDraw(const NMLVCUSTOMDRAW& draw) const;
+  void DrawLine(HDC dc, int item) const;
+  // The room on either side of a status icon.
+  static int StatusGap(UINT dpi) { return ::MulDiv(4, static_cast<int>(dpi), 96); }
   std::wstring EntryText(int index) const;
   std::vector<int> SelectedEntries() const;
   void InsertEntry(int index, const std::wstring& text);

@@ -74,13 +74,67 @@ void CPathListDlg::InsertFixed(int item, const FixedLine& line) {
   ::SendMessageW(m_list, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&status));
 }
 
-LRESULT CPathListDlg::OnCustomDraw(NMLVCUSTOMDRAW& draw) const {
-  // Read-only lines in the colour of text that cannot be changed; they are never selected, so it stays readable.
+LRESULT CPathListDlg::OnCustomDraw(const NMLVCUSTOMDRAW& draw) const {
+  // Each line is drawn here whole: the list's own drawing tints the status icon on the selection,
+  // leaves the row's left end white and boxes an icon alone when focused.
   if (draw.nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
-  if (draw.nmcd.dwDrawStage == CDDS_ITEMPREPAINT && EntryOf(static_cast<int>(draw.nmcd.dwItemSpec)) < 0) {
-    draw.clrText = ::GetSysColor(COLOR_GRAYTEXT);
+  if (draw.nmcd.dwDrawStage != CDDS_ITEMPREPAINT) return CDRF_DODEFAULT;
+  DrawLine(draw.nmcd.hdc, static_cast<int>(draw.nmcd.dwItemSpec));
+  return CDRF_SKIPDEFAULT;
+}
+
+void CPathListDlg::DrawLine(HDC dc, int item) const {
+  // Read-only lines in the colour of text that cannot be changed; they are never selected, so it stays
+  // readable. A selection while the list has no focus in the quieter colours lists use for it.
+  const bool focused = ::GetFocus() == m_list;
+  COLORREF text = ::GetSysColor(EntryOf(item) < 0 ? COLOR_GRAYTEXT : COLOR_WINDOWTEXT);
+  COLORREF back = ::GetSysColor(COLOR_WINDOW);
+  if (::SendMessageW(m_list, LVM_GETITEMSTATE, static_cast<WPARAM>(item), LVIS_SELECTED) != 0) {
+    text = ::GetSysColor(focused ? COLOR_HIGHLIGHTTEXT : COLOR_BTNTEXT);
+    back = ::GetSysColor(focused ? COLOR_HIGHLIGHT : COLOR_BTNFACE);
   }
-  return CDRF_DODEFAULT;
+  RECT row = {};
+  row.left = LVIR_BOUNDS;
+  ::SendMessageW(m_list, LVM_GETITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&row));
+  ::SetDCBrushColor(dc, back);
+  ::FillRect(dc, &row, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
+  const SelectedObject font(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(m_list, WM_GETFONT, 0, 0)));
+  ::SetTextColor(dc, text);
+  ::SetBkMode(dc, TRANSPARENT);
+  constexpr UINT kFormat = DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS;
+
+  // The status: every word starts at one edge, with or without an icon before it, and the icon keeps
+  // clear of the column's divider and of its words.
+  RECT cell = {};
+  cell.top = 1;
+  cell.left = LVIR_BOUNDS;
+  ::SendMessageW(m_list, LVM_GETSUBITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&cell));
+  LVITEMW image = {};
+  image.mask = LVIF_IMAGE;
+  image.iItem = item;
+  image.iSubItem = 1;
+  ::SendMessageW(m_list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&image));
+  const int gap = StatusGap(m_dpi);
+  int width = 0, height = 0;
+  ::ImageList_GetIconSize(m_statusIcons.Get(), &width, &height);
+  if (image.iImage >= 0) {
+    ::ImageList_Draw(m_statusIcons.Get(), image.iImage, dc, cell.left + gap, (cell.top + cell.bottom - height) / 2,
+                     ILD_TRANSPARENT);
+  }
+
+  // The entry where the list puts its label, so the text stays in place when it is edited.
+  RECT entry = {};
+  entry.left = LVIR_LABEL;
+  ::SendMessageW(m_list, LVM_GETITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&entry));
+  entry.left += 2 * ::GetSystemMetrics(SM_CXEDGE);
+  entry.right = std::min(entry.right, cell.left - gap);
+  const std::wstring words = ItemText(m_list, item, 0);
+  ::DrawTextW(dc, words.c_str(), static_cast<int>(words.size()), &entry, kFormat);
+
+  const std::wstring status = ItemText(m_list, item, 1);
+  cell.left += gap + width + gap;
+  cell.right -= gap;
+  ::DrawTextW(dc, status.c_str(), static_cast<int>(status.size()), &cell, kFormat);
 }
 
 void CPathListDlg::InsertEntry(int index, const std::wstring& text) {

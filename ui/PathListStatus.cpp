@@ -55,7 +55,8 @@ void CPathListDlg::LoadStatusIcons(UINT dpi) {
                                                                 reinterpret_cast<LPARAM>(line.where.c_str()))));
     }
   }
-  m_statusWidth = widest + size + ::MulDiv(18, static_cast<int>(dpi), 96);
+  // Room before and after the icon, and after the words so the longest is not cut short.
+  m_statusWidth = StatusGap(dpi) + size + StatusGap(dpi) + widest + 3 * StatusGap(dpi);
 }
 
 void CPathListDlg::RefreshStatus() {

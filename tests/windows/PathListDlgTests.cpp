@@ -29,12 +29,14 @@ class PathListDlgTest : public ::testing::Test {
  protected:
   void TearDown() override { dlg.reset(); }
   void Open(const std::wstring& paths, const std::wstring& lastFolder = L"", std::vector<FixedLine> before = {},
-            std::vector<FixedLine> after = {}, SIZE size = {}) {  // modeless, same handlers
+            std::vector<FixedLine> after = {}, SIZE size = {}, const std::wstring& note = L"") {  // modeless
+
     dlg = std::make_unique<CPathListDlg>(platform);
     dlg->m_paths = paths;
     dlg->m_before = std::move(before);
     dlg->m_after = std::move(after);
     dlg->m_size = size;
+    dlg->m_unusedNote = note;
     dlg->m_kindTitle = L"Include Directories";
     dlg->m_lastFolder = lastFolder;
     dlg->m_substituteEnvironment = false;
@@ -246,23 +248,30 @@ TEST_F(PathListDlgTest, TheStatusColumnJudgesEveryEntry) {
 }
 
 // The window can grow: the list takes the room, the buttons keep to their edges, and the size is handed back for
-// the next editor to open as large.
+// the next editor to open as large. A note above the list moves the buttons with it, clear of the lines below.
 TEST_F(PathListDlgTest, ResizingMovesTheControlsAndTheSizeIsHandedBack) {
-  Open(L"A");
   const auto place = [&](int id) {
     RECT r = {};
     ::GetWindowRect(dlg->GetDlgItem(id), &r);
     return r;
   };
   RECT window = {};
-  ::GetWindowRect(dlg->m_hWnd, &window);
-  const RECT list = place(IDC_LIST_BOX), ok = place(IDOK), add = place(IDC_LIST_ADD);
-  ::SetWindowPos(dlg->m_hWnd, nullptr, 0, 0, window.right - window.left + 100, window.bottom - window.top + 50,
-                 SWP_NOMOVE | SWP_NOZORDER);
-  const RECT grown = place(IDC_LIST_BOX), okMoved = place(IDOK), addMoved = place(IDC_LIST_ADD);
-  EXPECT_EQ(std::tuple(grown.right - list.right, grown.bottom - list.bottom, okMoved.left - ok.left,
-                       okMoved.top - ok.top, addMoved.left - add.left, addMoved.top - add.top),
-            std::tuple(100, 50, 100, 50, 100, 0));
+  for (const wchar_t* note : {L"defined, but IncludePath does not use it", L""}) {
+    SCOPED_TRACE(::testing::PrintToString(std::wstring(note)));
+    Open(L"A", L"", {}, {}, {}, note);
+    ::GetWindowRect(dlg->m_hWnd, &window);
+    const RECT list = place(IDC_LIST_BOX), ok = place(IDOK), add = place(IDC_LIST_ADD);
+    const bool noteShown = ::IsWindowVisible(dlg->GetDlgItem(IDC_LIST_NOTE));
+    EXPECT_EQ(std::tuple(list.top, noteShown == (*note != 0) && (!noteShown || place(IDC_LIST_NOTE).bottom <= list.top),
+                         place(IDC_LIST_DOWN).bottom <= place(IDC_LIST_RULE).top),
+              std::tuple(add.top, true, true));
+    ::SetWindowPos(dlg->m_hWnd, nullptr, 0, 0, window.right - window.left + 100, window.bottom - window.top + 50,
+                   SWP_NOMOVE | SWP_NOZORDER);
+    const RECT grown = place(IDC_LIST_BOX), okMoved = place(IDOK), addMoved = place(IDC_LIST_ADD);
+    EXPECT_EQ(std::tuple(grown.right - list.right, grown.bottom - list.bottom, okMoved.left - ok.left,
+                         okMoved.top - ok.top, addMoved.left - add.left, addMoved.top - add.top),
+              std::tuple(100, 50, 100, 50, 100, 0));
+  }
   Command(dlg->m_hWnd, IDCANCEL);
   EXPECT_EQ(dlg->m_size.cx, window.right - window.left + 100);  // at 96 DPI
   Open(L"", L"", {}, {}, dlg->m_size);

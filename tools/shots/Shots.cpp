@@ -85,6 +85,10 @@ TEST_F(Screens, EveryDialog) {
       // Taken as the keys were still being handled, the header came out half painted under Wine.
       ::Sleep(300);
       Shoot(editor, language + "-editor");
+      // The selection stays in sight while another control has the focus.
+      ::PostMessageW(list, WM_KEYDOWN, VK_TAB, 1);
+      ::Sleep(300);
+      Shoot(editor, language + "-editor-unfocused");
       Close(editor);
       PostCommand(main, IDC_MAIN_ABOUT);
       HWND about = WaitFor([](HWND window) -> bool { return ::GetDlgItem(window, IDC_ABOUT_VERSION); });
