@@ -73,9 +73,14 @@ void PaintHeading(HWND heading, HDC dc) {
   ::FillRect(dc, &client, brush ? brush : ::GetSysColorBrush(COLOR_3DFACE));
   SelectedObject font(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(heading, WM_GETFONT, 0, 0)));
   const std::wstring text = GetWindowTextString(heading);
-  RECT needed = {0, 0, client.right, 0};
+  // Lines are broken a letter short of each edge: small bold glyphs may be drawn a few pixels wider
+  // than they measure, and a line broken at the very edge would lose its last letters.
+  SIZE letter = {};
+  ::GetTextExtentPoint32W(dc, L"M", 1, &letter);
+  const LONG margin = std::min<LONG>(letter.cx, client.right / 8);
+  RECT needed = {0, 0, client.right - 2 * margin, 0};
   ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &needed, DT_CALCRECT | DT_WORDBREAK | DT_CENTER);
-  RECT place = client;
+  RECT place = {margin, 0, client.right - margin, client.bottom};
   place.top = std::max<LONG>(0, (client.bottom - needed.bottom) / 2);
   ::SetBkMode(dc, TRANSPARENT);
   ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &place, DT_WORDBREAK | DT_CENTER);
