@@ -9,6 +9,7 @@
 #include "model/DirectoryList.h"
 #include "ui/UiLanguage.h"
 #include "win/AppModule.h"
+#include "win/Centre.h"
 #include "win/Dpi.h"
 #include "win/WindowText.h"
 
@@ -254,17 +255,7 @@ void CPathListDlg::ShowUnusedNote() {
   ::GetWindowRect(note, &noteRect);
   ::GetWindowRect(m_list, &listRect);
   const int band = (noteRect.bottom - noteRect.top) * 3 / 2;
-  for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-    RECT place = {};
-    ::GetWindowRect(child, &place);
-    if (child == note || place.top < listRect.top) continue;
-    ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&place), 2);
-    ::SetWindowPos(child, nullptr, place.left, place.top + band, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  }
-  RECT window = {};
-  ::GetWindowRect(m_hWnd, &window);
-  ::SetWindowPos(m_hWnd, nullptr, 0, 0, window.right - window.left, window.bottom - window.top + band,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  MakeRoomBelow(m_hWnd, listRect.top, band, note);
 }
 
 void CPathListDlg::TakeLayout() {

@@ -1,9 +1,11 @@
 #include "ui/RestoreDlg.h"
 
 #include <algorithm>
+#include <climits>
 #include <string>
 
 #include "ui/UiLanguage.h"
+#include "win/Centre.h"
 
 namespace pathwright {
 
@@ -90,17 +92,8 @@ void CRestoreDlg::FitPrompt() {
   if (shift == 0) return;
   ::SetWindowPos(prompt, nullptr, 0, 0, place.right - place.left, needed.bottom - needed.top,
                  SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
-  for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-    if (child == prompt) continue;
-    RECT rect = {};
-    ::GetWindowRect(child, &rect);
-    ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&rect), 2);
-    ::SetWindowPos(child, nullptr, rect.left, rect.top + shift, 0, 0, SWP_NOZORDER | SWP_NOSIZE | SWP_NOACTIVATE);
-  }
-  RECT window = {};
-  ::GetWindowRect(m_hWnd, &window);
-  ::SetWindowPos(m_hWnd, nullptr, 0, 0, window.right - window.left, window.bottom - window.top + shift,
-                 SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
+  // Everything else stands below the prompt.
+  MakeRoomBelow(m_hWnd, LONG_MIN, shift, prompt);
 }
 
 LRESULT CRestoreDlg::OnCloseCmd(WORD id) {

@@ -31,4 +31,18 @@ bool CentreWindow(HWND window, HWND over) {
   return ::SetWindowPos(window, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE) != FALSE;
 }
 
+void MakeRoomBelow(HWND dialog, LONG fromTop, int by, HWND except) {
+  for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    RECT place = {};
+    ::GetWindowRect(child, &place);
+    if (child == except || place.top < fromTop) continue;
+    ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&place), 2);
+    ::SetWindowPos(child, nullptr, place.left, place.top + by, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  RECT window = {};
+  ::GetWindowRect(dialog, &window);
+  ::SetWindowPos(dialog, nullptr, 0, 0, window.right - window.left, window.bottom - window.top + by,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 }  // namespace pathwright
